@@ -1,0 +1,138 @@
+#include "rdb_xml_content_handler.h"
+
+#include <cstdarg>
+#include <vector>
+
+#include <xercesc/util/XMLString.hpp>
+
+#include "gen_util.h"
+#include "mem_manager.h"
+#include "msg.h"
+#include "rdb_report.h"
+#include "rdb_xml_globals.h"
+#include "rdb_xml_transcode.h"
+
+using xercesc::Attributes;
+using xercesc::XMLString;
+
+namespace {
+
+// Narrow text of the current character chunk. The parse runs on one thread
+// and a chunk's text is only valid during its call, so one buffer serves.
+std::vector<char>& chunk_buffer()
+{
+    static std::vector<char> buffer(4096);
+    return buffer;
+}
+
+// Xerces-C gives an empty local name for every element when namespace
+// processing is off; the qualified name is the element's name then.
+inline const XMLCh* element_name(const XMLCh* localname, const XMLCh* qname)
+{
+    return (localname == nullptr || localname[0] == 0) ? qname : localname;
+}
+
+}  // namespace
+
+void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize_t length)
+{
+    std::vector<char>& buffer = chunk_buffer();
+    std::size_t bytes = rdb_xml_utf8_length(chars, length);
+    if (buffer.size() < bytes + 1)
+        buffer.resize(bytes + 1);
+    rdb_xml_utf8_encode(chars, length, buffer.data());
+    handle_characters(buffer.data(), length);
+}
+
+void RDB_XML_CONTENT_HANDLER::startElement(const XMLCh* const, const XMLCh* const localname,
+                                           const XMLCh* const qname, const Attributes& attrs)
+{
+    handle_start_element(element_name(localname, qname), attrs);
+}
+
+void RDB_XML_CONTENT_HANDLER::endElement(const XMLCh* const, const XMLCh* const localname,
+                                         const XMLCh* const qname)
+{
+    handle_end_element(element_name(localname, qname));
+}
+
+void RDB_XML_CONTENT_HANDLER::rdb_xml_set_common_attributes(RDB_OBJECT* object, const Attributes& attrs)
+{
+    RDB_XML_CHAR_BUFFER creator;
+    RDB_XML_CHAR_BUFFER enabled;
+    rdb_xml_get_attribute(attrs, u"creator", creator);
+    rdb_xml_get_attribute(attrs, u"enabled", enabled);
+    if (object == nullptr)
+        return;
+    object->set_creator_module(STL_STRING(creator.text()));
+    object->set_enable(rdb_xml_is_true(enabled.text()));
+}
+
+void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, const Attributes& attrs)
+{
+    RDB_XML_CHAR_BUFFER parent;
+    RDB_FOLDER_OBJECT* folder = rdb_xml_folder_index.find_or_insert(rdb_xml_get_attribute(attrs, u"parent", parent));
+    if (object == nullptr)
+        return;
+    if (folder != nullptr)
+        folder->add_object_to_list(object);
+    // An object that found no folder to hold it (no such folder, or a
+    // placement that would make a cycle) stays with the report, so that it
+    // is released with it.
+    if (object->get_owner() == nullptr && rdb_xml_report != nullptr)
+        rdb_xml_report->adopt_unplaced(object);
+}
+
+void RDB_XML_CONTENT_HANDLER::rdb_xml_hand_back()
+{
+    rdb_xml_reader->setContentHandler(m_parent);
+    if (rdb_xml_active_handler == this)
+        rdb_xml_active_handler = nullptr;
+    mem_delete(this, RDB_XML_TAG);
+}
+
+void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, XMLSize_t)
+{
+    m_characters += text;
+}
+
+const char* rdb_xml_get_attribute(const Attributes& attrs, const XMLCh* name, RDB_XML_CHAR_BUFFER& buffer)
+{
+    return buffer.assign(attrs.getValue(name)).text();
+}
+
+bool rdb_xml_debug(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    bool result = msg_local_vdebug(RDB_XML_TAG, format, args);
+    va_end(args);
+    return result;
+}
+
+bool rdb_xml_name_is(const XMLCh* localname, const XMLCh* name)
+{
+    return XMLString::compareIString(localname, name) == 0;
+}
+
+bool rdb_xml_is_true(const char* text) { return gen_stricmp(text, "true") == 0; }
+
+bool rdb_xml_is_header_or_footer(const XMLCh* localname)
+{
+    return rdb_xml_name_is(localname, u"header") || rdb_xml_name_is(localname, u"footer");
+}
+
+bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, const XMLCh* localname, const STL_STRING& text)
+{
+    if (object == nullptr)
+        return false;
+    if (rdb_xml_name_is(localname, u"header")) {
+        object->set_header(text);
+        return true;
+    }
+    if (rdb_xml_name_is(localname, u"footer")) {
+        object->set_footer(text);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,30 @@
+#include "rdb_xml_folder_ref_handler.h"
+
+#include "msg.h"
+#include "rdb_report.h"
+#include "rdb_xml_factories.h"
+
+RDB_XML_DEFINE_FACTORY(rdb_xml_create_folder_ref_handler, RDB_XML_FOLDER_REF_HANDLER)
+
+void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    clear_characters();
+    if (rdb_xml_is_header_or_footer(localname))
+        return;
+    // Any other element is taken as a folder reference in its own right.
+    RDB_XML_CHAR_BUFFER name;
+    m_folder = rdb_xml_folder_index.find_or_insert(rdb_xml_get_attribute(attrs, u"name", name));
+    if (m_folder == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_folder != 0", RDB_XML_TAG, "rdb_xml_parser", 1470);
+        return;
+    }
+    rdb_xml_set_common_attributes(m_folder, attrs);
+    rdb_xml_add_to_parent_folder(m_folder, attrs);
+}
+
+void RDB_XML_FOLDER_REF_HANDLER::handle_end_element(const XMLCh* localname)
+{
+    if (rdb_xml_set_header_or_footer(m_folder, localname, m_characters))
+        return;
+    rdb_xml_hand_back();
+}

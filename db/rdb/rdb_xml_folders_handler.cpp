@@ -1,0 +1,39 @@
+#include "rdb_xml_folders_handler.h"
+
+#include "rdb_report.h"
+#include "rdb_xml_factories.h"
+#include "rdb_xml_unplaced.h"
+
+RDB_XML_DEFINE_FACTORY(rdb_xml_create_folders_handler, RDB_XML_FOLDERS_HANDLER)
+
+void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    RDB_XML_CHAR_BUFFER name;
+    rdb_xml_get_attribute(attrs, u"name", name);
+
+    RDB_FOLDER_OBJECT* folder;
+    if (rdb_xml_name_is(localname, u"root")) {
+        RDB_FOLDER_OBJECT* main_folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
+        if (main_folder == nullptr)
+            return;
+        rdb_xml_report->add_main_folder(main_folder);
+        rdb_xml_report->set_current_folder(rdb_xml_report->get_main_folder());
+        folder = rdb_xml_report->get_main_folder();
+    } else if (rdb_xml_name_is(localname, u"folder")) {
+        folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
+        if (folder == nullptr)
+            return;
+        // Placed later by a "folder_ref", or kept by the report if never.
+        rdb_xml_remember_folder(folder);
+    } else {
+        return;
+    }
+    // A later declaration of the same name takes the name over.
+    rdb_xml_folder_index.find_or_insert(name.text()) = folder;
+}
+
+void RDB_XML_FOLDERS_HANDLER::handle_end_element(const XMLCh* localname)
+{
+    if (rdb_xml_name_is(localname, u"folders"))
+        rdb_xml_hand_back();
+}

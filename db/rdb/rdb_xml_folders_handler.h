@@ -1,0 +1,16 @@
+// RDB_XML_FOLDERS_HANDLER: reads a "folders" element, which declares the
+// report's main folder ("root") and every other folder ("folder") by name.
+#pragma once
+
+#include "rdb_xml_content_handler.h"
+
+class RDB_XML_FOLDERS_HANDLER : public RDB_XML_CONTENT_HANDLER {
+public:
+    using RDB_XML_CONTENT_HANDLER::RDB_XML_CONTENT_HANDLER;
+
+    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
+    void handle_end_element(const XMLCh* localname) override;
+    void handle_characters(const char*, XMLSize_t) override {}
+};
+
+RDB_XML_CONTENT_HANDLER* rdb_xml_create_folders_handler(RDB_XML_CONTENT_HANDLER* parent);

@@ -1,0 +1,25 @@
+#include "rdb_xml_globals.h"
+
+#include "mem_manager.h"
+
+xercesc::SAX2XMLReader* rdb_xml_reader = nullptr;
+RDB_REPORT* rdb_xml_report = nullptr;
+HDB_ACTION_PT_INSTANCE* rdb_xml_action_point = nullptr;
+int rdb_xml_error_count = 0;
+bool rdb_xml_use_static_buffers = true;
+RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler = nullptr;
+
+// Constructed at load in this order (the index, then the registration) and
+// destroyed at unload in reverse.
+GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+static MEM_INITIALIZER rdb_xml_mem_initializer(RDB_XML_TAG);
+
+void rdb_xml_set_report(RDB_REPORT* report)
+{
+    rdb_xml_report = report;
+    rdb_xml_folder_index.clear();
+}
+
+void rdb_xml_set_reader(xercesc::SAX2XMLReader* reader) { rdb_xml_reader = reader; }
+void rdb_xml_set_action_point(HDB_ACTION_PT_INSTANCE* action_point) { rdb_xml_action_point = action_point; }
+void rdb_xml_set_use_static_buffers(bool use_static_buffers) { rdb_xml_use_static_buffers = use_static_buffers; }

@@ -1,0 +1,35 @@
+// The parse-context globals: one set per process, shared by all handlers of
+// the parse that is running. One parse may run at a time.
+#pragma once
+
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+
+#include "gen_string_hash_sys.h"
+
+class RDB_REPORT;
+class RDB_FOLDER_OBJECT;
+class HDB_ACTION_PT_INSTANCE;
+class RDB_XML_CONTENT_HANDLER;
+
+extern xercesc::SAX2XMLReader* rdb_xml_reader;
+extern RDB_REPORT* rdb_xml_report;
+extern GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+extern HDB_ACTION_PT_INSTANCE* rdb_xml_action_point;
+extern int rdb_xml_error_count;
+extern bool rdb_xml_use_static_buffers;
+
+// The element handler that the root handler installed and that has not yet
+// handed the reader back; the driver destroys it if the document ends
+// inside its element.
+extern RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler;
+
+// Assigns the report and empties the folder index: always both together.
+void rdb_xml_set_report(RDB_REPORT* report);
+void rdb_xml_set_reader(xercesc::SAX2XMLReader* reader);
+void rdb_xml_set_action_point(HDB_ACTION_PT_INSTANCE* action_point);
+void rdb_xml_set_use_static_buffers(bool use_static_buffers);
+
+// The memory tag and allocation source of everything the parser allocates.
+#define RDB_XML_TAG "RDB_XML"
+#define RDB_XML_SOURCE "db/rdb/rdb_xml_parser"
+#define RDB_XML_NEW(TYPE, ...) MEM_NEW(RDB_XML_TAG, RDB_XML_SOURCE, TYPE, ##__VA_ARGS__)

@@ -1,0 +1,22 @@
+#include "rdb_xml_root_handler.h"
+
+#include "rdb_xml_globals.h"
+
+void RDB_XML_ROOT_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    for (const RDB_XML_HANDLER_TABLE_ROW* row = rdb_xml_handler_table; row->m_name != nullptr; ++row) {
+        if (!rdb_xml_name_is(localname, row->m_name))
+            continue;
+        RDB_XML_CONTENT_HANDLER* handler = row->m_factory(this);
+        if (handler == nullptr)
+            return;
+        // The new handler reads its own start before it is installed, and
+        // is remembered so that the driver can release it should the
+        // document end inside its element.
+        rdb_xml_active_handler = handler;
+        handler->handle_start_element(localname, attrs);
+        if (rdb_xml_active_handler == handler)
+            rdb_xml_reader->setContentHandler(handler);
+        return;
+    }
+}

@@ -1,0 +1,112 @@
+#include "rdb_xml_summary_handler.h"
+
+#include "rdb_report.h"
+#include "rdb_xml_convert.h"
+#include "rdb_xml_factories.h"
+
+RDB_XML_DEFINE_FACTORY(rdb_xml_create_summary_handler, RDB_XML_SUMMARY_HANDLER)
+
+namespace {
+
+// The gauges object's own name never reaches a reader of the report.
+const char* const GAUGES_NAME = "This name should not be observed";
+const int GAUGES_SIZE = 20;
+
+}  // namespace
+
+void RDB_XML_SUMMARY_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    RDB_XML_CHAR_BUFFER name;
+    rdb_xml_get_attribute(attrs, u"name", name);
+    clear_characters();
+    if (rdb_xml_is_header_or_footer(localname))
+        return;
+
+    if (rdb_xml_name_is(localname, u"summary"))
+        start_summary(name.text(), attrs);
+    else if (rdb_xml_name_is(localname, u"element"))
+        start_element(name.text());
+    else if (rdb_xml_name_is(localname, u"gauges"))
+        start_gauges();
+    else if (rdb_xml_name_is(localname, u"gauge"))
+        start_gauge(name.text(), attrs);
+}
+
+void RDB_XML_SUMMARY_HANDLER::handle_end_element(const XMLCh* localname)
+{
+    if (rdb_xml_set_header_or_footer(m_summary, localname, m_characters))
+        return;
+
+    if (rdb_xml_name_is(localname, u"element")) {
+        if (m_value_cell != nullptr)
+            m_value_cell->set_string(m_characters);
+    } else if (int* field = gauge_field(localname)) {
+        *field = rdb_xml_read_int(m_characters.c_str());
+    } else if (rdb_xml_name_is(localname, u"summary")) {
+        rdb_xml_hand_back();
+    }
+}
+
+void RDB_XML_SUMMARY_HANDLER::start_summary(const char* name, const xercesc::Attributes& attrs)
+{
+    m_summary = RDB_XML_NEW(RDB_SUMMARY_TABLE_OBJECT, STL_STRING(name));
+    if (m_summary == nullptr)
+        return;
+    rdb_xml_set_common_attributes(m_summary, attrs);
+    rdb_xml_add_to_parent_folder(m_summary, attrs);
+}
+
+void RDB_XML_SUMMARY_HANDLER::start_element(const char* name)
+{
+    if (m_summary == nullptr)
+        return;
+    // The row about to be appended has the index of the current row count.
+    unsigned row = m_summary->get_number_of_rows();
+    m_summary->add_string_row(name, "", RDB_ROW_END);
+    m_value_cell = m_summary->get_element(row, 1, false);
+}
+
+void RDB_XML_SUMMARY_HANDLER::start_gauges()
+{
+    if (m_summary == nullptr)
+        return;
+    m_gauges = RDB_XML_NEW(RDB_GAUGES_OBJECT, STL_STRING(GAUGES_NAME), GAUGES_SIZE);
+    if (m_gauges == nullptr)
+        return;
+    // The table releases its previous gauges object, and the gauges in it,
+    // when it takes this one: the current gauge is gone with them.
+    m_summary->set_gauges(m_gauges);
+    m_gauge = nullptr;
+}
+
+void RDB_XML_SUMMARY_HANDLER::start_gauge(const char* name, const xercesc::Attributes& attrs)
+{
+    // A gauge outside any gauges object has nowhere to go: skipped.
+    if (m_gauges == nullptr)
+        return;
+    RDB_XML_CHAR_BUFFER percent;
+    RDB_XML_CHAR_BUFFER enabled;
+    rdb_xml_get_attribute(attrs, u"percent", percent);
+    rdb_xml_get_attribute(attrs, u"enabled", enabled);
+    // The last argument says that the gauge is disabled.
+    m_gauge = RDB_XML_NEW(RDB_GAUGES_DATA_ELEMENT, name, rdb_xml_is_true(percent.text()), 0, 0, 0,
+                          !rdb_xml_is_true(enabled.text()));
+    if (m_gauge == nullptr)
+        return;
+    // Gauges are numbered across the whole summary, also across a second
+    // gauges object.
+    unsigned slot = m_gauge_count++;
+    m_gauges->set_data_at(slot, m_gauge);
+}
+
+int* RDB_XML_SUMMARY_HANDLER::gauge_field(const XMLCh* localname) const
+{
+    // A field before any gauge has no gauge to go to: skipped.
+    if (rdb_xml_name_is(localname, u"min"))
+        return m_gauge != nullptr ? &m_gauge->m_min : nullptr;
+    if (rdb_xml_name_is(localname, u"max"))
+        return m_gauge != nullptr ? &m_gauge->m_max : nullptr;
+    if (rdb_xml_name_is(localname, u"value"))
+        return m_gauge != nullptr ? &m_gauge->m_value : nullptr;
+    return nullptr;
+}

@@ -1,0 +1,126 @@
+#include "rdb_xml_table_handler.h"
+
+#include "rdb_report.h"
+#include "rdb_xml_convert.h"
+#include "rdb_xml_factories.h"
+#include "rdb_xml_table_cells.h"
+
+RDB_XML_DEFINE_FACTORY(rdb_xml_create_table_handler, RDB_XML_TABLE_HANDLER)
+
+void RDB_XML_TABLE_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    // Read at every start; only the table elements use it.
+    RDB_XML_CHAR_BUFFER name;
+    rdb_xml_get_attribute(attrs, u"name", name);
+    clear_characters();
+    if (rdb_xml_is_header_or_footer(localname))
+        return;
+
+    if (rdb_xml_name_is(localname, u"table")) {
+        m_table = RDB_XML_NEW(RDB_TABLE_OBJECT, STL_STRING(name.text()), RDB_OBJECT_TYPE_TABLE);
+        attach_table(attrs);
+    } else if (rdb_xml_name_is(localname, u"tan_spd_table")) {
+        start_spd_table(name.text(), attrs);
+    } else if (rdb_xml_name_is(localname, u"tan_slack_table")) {
+        start_slack_table(name.text(), attrs);
+    } else if (rdb_xml_name_is(localname, u"row")) {
+        start_row();
+    } else if (rdb_xml_name_is(localname, u"string_cell")) {
+        if (m_row != nullptr)
+            m_string_cell = append_cell(RDB_XML_NEW(RDB_TABLE_STRING_ELEMENT), attrs);
+    } else if (rdb_xml_name_is(localname, u"int_cell")) {
+        if (m_row != nullptr)
+            m_int_cell = append_cell(RDB_XML_NEW(RDB_TABLE_INT_ELEMENT), attrs);
+    } else if (rdb_xml_name_is(localname, u"iname_cell")) {
+        if (m_row != nullptr)
+            m_iname_cell = append_cell(RDB_XML_NEW(RDB_TABLE_INAME_ELEMENT), attrs);
+    } else if (rdb_xml_name_is(localname, u"delay_cell")) {
+        if (m_row != nullptr)
+            m_delay_cell = append_cell(RDB_XML_NEW(RDB_TABLE_DELAY_ELEMENT, 0L, RDB_DELAY_DISPLAY_NS), attrs);
+    } else if (rdb_xml_name_is(localname, u"column")) {
+        start_column(attrs);
+    }
+}
+
+void RDB_XML_TABLE_HANDLER::handle_end_element(const XMLCh* localname)
+{
+    if (rdb_xml_set_header_or_footer(m_table, localname, m_characters))
+        return;
+
+    // A cell, "delay" or "display_option" whose object was never made (it
+    // stood before the first row or delay cell) is passed over.
+    if (rdb_xml_name_is(localname, u"string_cell")) {
+        if (m_string_cell != nullptr)
+            m_string_cell->set_string(m_characters);
+    } else if (rdb_xml_name_is(localname, u"int_cell")) {
+        if (m_int_cell != nullptr)
+            m_int_cell->set_data(rdb_xml_read_int(m_characters.c_str()));
+    } else if (rdb_xml_name_is(localname, u"iname_cell")) {
+        if (m_iname_cell != nullptr)
+            m_iname_cell->set_iname(rdb_xml_find_instance(m_characters));
+    } else if (rdb_xml_name_is(localname, u"delay")) {
+        if (m_delay_cell != nullptr)
+            m_delay_cell->set_delay(rdb_xml_read_long(m_characters.c_str()));
+    } else if (rdb_xml_name_is(localname, u"display_option")) {
+        end_display_option();
+    } else if (rdb_xml_name_is(localname, u"restricted_to")) {
+        end_restricted_to();
+    } else if (rdb_xml_name_is(localname, u"table") || rdb_xml_name_is(localname, u"tan_spd_table") ||
+               rdb_xml_name_is(localname, u"tan_slack_table")) {
+        // The end of any table element ends the handler, whichever began it.
+        rdb_xml_hand_back();
+    }
+}
+
+void RDB_XML_TABLE_HANDLER::attach_table(const xercesc::Attributes& attrs)
+{
+    if (m_table == nullptr)
+        return;
+    RDB_XML_CHAR_BUFFER enable_fled;
+    m_table->set_last_cmp_flp_location_available(rdb_xml_is_true(rdb_xml_get_attribute(attrs, u"enable_fled", enable_fled)));
+    rdb_xml_set_common_attributes(m_table, attrs);
+    rdb_xml_add_to_parent_folder(m_table, attrs);
+}
+
+void RDB_XML_TABLE_HANDLER::start_row()
+{
+    // Without a table there is nothing to hold the row.
+    if (m_table == nullptr)
+        return;
+    // The table keeps this very vector: cells appended later are in it.
+    m_row = RDB_XML_NEW(RDB_TABLE_ROW);
+    if (m_row == nullptr)
+        return;
+    unsigned rows = m_table->get_number_of_rows();
+    m_table->add_row(m_row);
+    if (m_table->get_number_of_rows() == rows) {
+        // The table had no memory to take the row: it stays ours, and no
+        // cell goes anywhere until the next row.
+        rdb_release_row(m_row);
+        m_row = nullptr;
+    }
+}
+
+template <class CELL>
+CELL* RDB_XML_TABLE_HANDLER::append_cell(CELL* cell, const xercesc::Attributes& attrs)
+{
+    if (cell == nullptr)
+        return nullptr;
+    m_row->push_back(cell);
+    rdb_xml_set_cell_colors(cell, attrs);
+    return cell;
+}
+
+void RDB_XML_TABLE_HANDLER::end_display_option()
+{
+    if (m_delay_cell == nullptr)
+        return;
+    RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option =
+        rdb_get_rdb_table_delay_element_display_option_enum_by_string(m_characters.c_str());
+    // An unknown name leaves the cell's option as it was.
+    if (option == -1) {
+        rdb_xml_unknown_enumeration(m_characters.c_str());
+        return;
+    }
+    m_delay_cell->set_display_option(option);
+}

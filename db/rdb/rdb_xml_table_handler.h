@@ -1,0 +1,54 @@
+// RDB_XML_TABLE_HANDLER: turns a "table", "tan_spd_table" or
+// "tan_slack_table" element into a table object of the report, with its
+// header, footer, rows and typed cells (string, int, instance name, delay),
+// and for a slack table its column ids and restriction.
+#pragma once
+
+#include "rdb_xml_content_handler.h"
+
+class RDB_TABLE_OBJECT;
+class RDB_TABLE_ELEMENT;
+class RDB_TABLE_STRING_ELEMENT;
+class RDB_TABLE_INT_ELEMENT;
+class RDB_TABLE_INAME_ELEMENT;
+class RDB_TABLE_DELAY_ELEMENT;
+class RDB_TAN_SLACK_TABLE_OBJECT;
+template <class T>
+class STL_VECTOR_OF_PTRS_;
+
+class RDB_XML_TABLE_HANDLER : public RDB_XML_COLLECTING_HANDLER {
+public:
+    using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
+
+    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
+    void handle_end_element(const XMLCh* localname) override;
+
+private:
+    // The settings every table gets after its construction, attaching last.
+    void attach_table(const xercesc::Attributes& attrs);
+    // The timing tables: construction, then attach_table.
+    void start_spd_table(const char* name, const xercesc::Attributes& attrs);
+    void start_slack_table(const char* name, const xercesc::Attributes& attrs);
+    void start_row();
+    // Appends a new cell to the current row and gives it its colours;
+    // returns the cell (null stays null).
+    template <class CELL>
+    CELL* append_cell(CELL* cell, const xercesc::Attributes& attrs);
+    void end_display_option();
+    // The slack table under construction, reached through the model's
+    // virtual casts; null for the other tables.
+    RDB_TAN_SLACK_TABLE_OBJECT* slack_table() const;
+    void start_column(const xercesc::Attributes& attrs);
+    void end_restricted_to();
+
+    // Plain references into objects the report owns; each start of its kind
+    // replaces one, and nothing resets them when a row or cell ends.
+    RDB_TABLE_OBJECT* m_table = nullptr;
+    STL_VECTOR_OF_PTRS_<RDB_TABLE_ELEMENT*>* m_row = nullptr;
+    RDB_TABLE_STRING_ELEMENT* m_string_cell = nullptr;
+    RDB_TABLE_INT_ELEMENT* m_int_cell = nullptr;
+    RDB_TABLE_INAME_ELEMENT* m_iname_cell = nullptr;
+    RDB_TABLE_DELAY_ELEMENT* m_delay_cell = nullptr;
+};
+
+RDB_XML_CONTENT_HANDLER* rdb_xml_create_table_handler(RDB_XML_CONTENT_HANDLER* parent);

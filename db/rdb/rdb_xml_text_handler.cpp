@@ -1,0 +1,53 @@
+#include "rdb_xml_text_handler.h"
+
+#include "rdb_report.h"
+#include "rdb_xml_factories.h"
+
+RDB_XML_DEFINE_FACTORY(rdb_xml_create_text_handler, RDB_XML_TEXT_HANDLER)
+
+void RDB_XML_TEXT_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+{
+    RDB_XML_CHAR_BUFFER name;
+    rdb_xml_get_attribute(attrs, u"name", name);
+    clear_characters();
+    if (rdb_xml_is_header_or_footer(localname))
+        return;
+
+    if (rdb_xml_name_is(localname, u"text") || rdb_xml_name_is(localname, u"legal")) {
+        STL_STRING object_name(name.text());
+        if (rdb_xml_name_is(localname, u"text"))
+            m_object = RDB_XML_NEW(RDB_TEXT_OBJECT, object_name);
+        else
+            m_object = RDB_XML_NEW(RDB_LEGAL_OBJECT, object_name);
+        if (m_object == nullptr)
+            return;
+        rdb_xml_set_common_attributes(m_object, attrs);
+        rdb_xml_add_to_parent_folder(m_object, attrs);
+    } else if (rdb_xml_name_is(localname, u"ascii_text")) {
+        if (m_object == nullptr)
+            return;
+        // The object keeps one body text: a second "ascii_text" refills it.
+        m_text = m_object->get_text();
+        if (m_text != nullptr) {
+            m_text->erase(m_text->begin(), m_text->end());
+        } else {
+            m_text = RDB_XML_NEW(STL_STRING);
+            if (m_text != nullptr)
+                m_object->add_text(m_text);
+        }
+    }
+}
+
+void RDB_XML_TEXT_HANDLER::handle_end_element(const XMLCh* localname)
+{
+    if (rdb_xml_set_header_or_footer(m_object, localname, m_characters))
+        return;
+    if (rdb_xml_name_is(localname, u"ascii_text")) {
+        if (m_text != nullptr)
+            m_text->append(m_characters);
+        m_text = nullptr;
+        return;
+    }
+    // Any other end, the closing "text" or "legal" among them, ends the handler.
+    rdb_xml_hand_back();
+}

@@ -1,0 +1,22 @@
+// RDB_XML_TEXT_HANDLER: turns a "text" element into a text object and a
+// "legal" element into a legal-notice object, with header, footer and the
+// body text of "ascii_text".
+#pragma once
+
+#include "rdb_xml_content_handler.h"
+
+class RDB_TEXT_OBJECT;
+
+class RDB_XML_TEXT_HANDLER : public RDB_XML_COLLECTING_HANDLER {
+public:
+    using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
+
+    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
+    void handle_end_element(const XMLCh* localname) override;
+
+private:
+    RDB_TEXT_OBJECT* m_object = nullptr;
+    STL_STRING* m_text = nullptr;  // the object's body text while inside "ascii_text"
+};
+
+RDB_XML_CONTENT_HANDLER* rdb_xml_create_text_handler(RDB_XML_CONTENT_HANDLER* parent);

@@ -1,0 +1,48 @@
+#include "rdb_cells.h"
+
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_ELEMENT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_STRING_ELEMENT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_INT_ELEMENT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_INAME_ELEMENT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_DELAY_ELEMENT)
+
+namespace {
+
+bool is_rgb(RDB_RGB_COLOR color) { return color <= 0xFFFFFFu; }
+
+bool is_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+{
+    return option >= 0 && option < RDB_DELAY_DISPLAY_COUNT;
+}
+
+}  // namespace
+
+RDB_TABLE_ELEMENT::~RDB_TABLE_ELEMENT() = default;
+
+void RDB_TABLE_ELEMENT::set_foreground(RDB_RGB_COLOR color)
+{
+    if (is_rgb(color))
+        m_foreground = color;
+}
+
+void RDB_TABLE_ELEMENT::set_background(RDB_RGB_COLOR color)
+{
+    if (is_rgb(color))
+        m_background = color;
+}
+
+void RDB_TABLE_STRING_ELEMENT::accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const { visitor.visit(*this); }
+void RDB_TABLE_INT_ELEMENT::accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const { visitor.visit(*this); }
+void RDB_TABLE_INAME_ELEMENT::accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const { visitor.visit(*this); }
+void RDB_TABLE_DELAY_ELEMENT::accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const { visitor.visit(*this); }
+
+RDB_TABLE_DELAY_ELEMENT::RDB_TABLE_DELAY_ELEMENT(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+    : m_delay(delay), m_option(is_display_option(option) ? option : RDB_DELAY_DISPLAY_NS)
+{
+}
+
+void RDB_TABLE_DELAY_ELEMENT::set_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+{
+    if (is_display_option(option))
+        m_option = option;
+}

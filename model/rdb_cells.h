@@ -1,0 +1,128 @@
+// Table cells: string, integer, delay and instance-name elements.
+//
+// Cells are the bulk of a large report, so each holds only a vtable pointer,
+// its two colours and its value (16 bytes of base; a string cell adds its
+// string, the others a number or a pointer). A cell allocates nothing
+// beyond itself and, for long texts, its string.
+#pragma once
+
+#include "rdb_memory.h"
+#include "rdb_types.h"
+#include "stl_string.h"
+
+class HDB_INSTANCE_NAME;
+class RDB_TABLE_ELEMENT_VISITOR;
+
+class RDB_TABLE_ELEMENT {
+    RDB_MEMORY_MANAGED
+
+    virtual ~RDB_TABLE_ELEMENT();
+    RDB_TABLE_ELEMENT(const RDB_TABLE_ELEMENT&) = delete;
+    RDB_TABLE_ELEMENT& operator=(const RDB_TABLE_ELEMENT&) = delete;
+
+    // Value setters every cell takes; cells of another kind ignore them.
+    virtual void set_string(const STL_STRING&) {}
+    virtual void set_int_element_data(int) {}
+
+    // A colour of 0xRRGGBB. RDB_NO_COLOR, and any value above 0xFFFFFF,
+    // is ignored: the colour stays as it was.
+    void set_foreground(RDB_RGB_COLOR color);
+    void set_background(RDB_RGB_COLOR color);
+    bool has_foreground() const { return m_foreground != RDB_NO_COLOR; }
+    bool has_background() const { return m_background != RDB_NO_COLOR; }
+    // RDB_NO_COLOR while unset.
+    RDB_RGB_COLOR get_foreground() const { return m_foreground; }
+    RDB_RGB_COLOR get_background() const { return m_background; }
+
+    // "string", "int", "delay" or "iname".
+    virtual const char* get_type() const = 0;
+    virtual void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const = 0;
+
+protected:
+    RDB_TABLE_ELEMENT() = default;
+
+private:
+    RDB_RGB_COLOR m_foreground = RDB_NO_COLOR;
+    RDB_RGB_COLOR m_background = RDB_NO_COLOR;
+};
+
+class RDB_TABLE_STRING_ELEMENT : public RDB_TABLE_ELEMENT {
+    RDB_MEMORY_MANAGED
+
+    RDB_TABLE_STRING_ELEMENT() = default;
+    explicit RDB_TABLE_STRING_ELEMENT(const char* text) : m_string(text) {}
+    explicit RDB_TABLE_STRING_ELEMENT(const STL_STRING& text) : m_string(text) {}
+
+    void set_string(const STL_STRING& text) override { m_string = text; }
+    const STL_STRING& get_string() const { return m_string; }
+
+    const char* get_type() const override { return "string"; }
+    void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
+
+private:
+    STL_STRING m_string;
+};
+
+class RDB_TABLE_INT_ELEMENT : public RDB_TABLE_ELEMENT {
+    RDB_MEMORY_MANAGED
+
+    RDB_TABLE_INT_ELEMENT() = default;
+    explicit RDB_TABLE_INT_ELEMENT(int data) : m_data(data) {}
+
+    void set_data(int data) { m_data = data; }
+    int get_data() const { return m_data; }
+    void set_int_element_data(int data) override { m_data = data; }
+
+    const char* get_type() const override { return "int"; }
+    void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
+
+private:
+    int m_data = 0;
+};
+
+// A cell naming an instance of the hierarchy. The hierarchy owns the
+// instance; the cell only points at it.
+class RDB_TABLE_INAME_ELEMENT : public RDB_TABLE_ELEMENT {
+    RDB_MEMORY_MANAGED
+
+    RDB_TABLE_INAME_ELEMENT() = default;
+
+    void set_iname(HDB_INSTANCE_NAME* iname) { m_iname = iname; }
+    HDB_INSTANCE_NAME* get_iname() const { return m_iname; }
+
+    const char* get_type() const override { return "iname"; }
+    void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
+
+private:
+    HDB_INSTANCE_NAME* m_iname = nullptr;
+};
+
+class RDB_TABLE_DELAY_ELEMENT : public RDB_TABLE_ELEMENT {
+    RDB_MEMORY_MANAGED
+
+    // An option outside the enumeration gives RDB_DELAY_DISPLAY_NS.
+    RDB_TABLE_DELAY_ELEMENT(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
+
+    void set_delay(long delay) { m_delay = delay; }
+    long get_delay() const { return m_delay; }
+    // An option outside the enumeration is ignored.
+    void set_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
+    RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM get_display_option() const { return m_option; }
+
+    const char* get_type() const override { return "delay"; }
+    void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
+
+private:
+    long m_delay;
+    RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM m_option = RDB_DELAY_DISPLAY_NS;
+};
+
+// One visit per cell class.
+class RDB_TABLE_ELEMENT_VISITOR {
+public:
+    virtual ~RDB_TABLE_ELEMENT_VISITOR() = default;
+    virtual void visit(const RDB_TABLE_STRING_ELEMENT& cell) = 0;
+    virtual void visit(const RDB_TABLE_INT_ELEMENT& cell) = 0;
+    virtual void visit(const RDB_TABLE_INAME_ELEMENT& cell) = 0;
+    virtual void visit(const RDB_TABLE_DELAY_ELEMENT& cell) = 0;
+};

@@ -1,0 +1,46 @@
+#include "rdb_chart.h"
+
+#include <new>
+
+#include "rdb_visitor.h"
+
+RDB_MEMORY_MANAGED_DEFINE(RDB_CHART_TABLE_OBJECT)
+
+RDB_CHART_TABLE_OBJECT::RDB_CHART_TABLE_OBJECT(const STL_STRING& name, int size)
+    : RDB_TABLE_OBJECT(name, RDB_OBJECT_TYPE_CHART_TABLE), m_size(size)
+{
+}
+
+void RDB_CHART_TABLE_OBJECT::add_row(const STL_STRING& name, int value)
+{
+    RDB_TABLE_ROW* row = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_ROW);
+    if (row == nullptr)
+        return;
+    RDB_TABLE_STRING_ELEMENT* label = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_STRING_ELEMENT, name);
+    RDB_TABLE_INT_ELEMENT* data = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_INT_ELEMENT, value);
+    bool complete = label != nullptr && data != nullptr;
+    if (complete) {
+        try {
+            row->reserve(2);
+        } catch (const std::bad_alloc&) {
+            complete = false;
+        }
+    }
+    if (!complete) {
+        delete label;
+        delete data;
+        mem_delete(row, RDB_MODEL_TAG);
+        return;
+    }
+    row->push_back(label);
+    row->push_back(data);
+    append_own_row(row);
+}
+
+void RDB_CHART_TABLE_OBJECT::set_default_chart_type(RDB_CHART_TABLE_OBJECT_CHART_TYPES_ENUM type)
+{
+    if (type >= 0 && type < RDB_CHART_TYPE_COUNT)
+        m_chart_type = type;
+}
+
+void RDB_CHART_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

@@ -1,0 +1,400 @@
+#include "rdb_json_writer.h"
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include <rapidjson/writer.h>
+
+#include "hdb_instance.h"
+#include "rdb_report.h"
+#include "rdb_utf8.h"
+#include "rdb_walk.h"
+
+namespace {
+
+// The output stream as RapidJSON's writer sees it: bytes are gathered in a
+// buffer and handed to the ostream in blocks, not one call per character.
+class JSON_OUTPUT {
+public:
+    typedef char Ch;
+
+    explicit JSON_OUTPUT(std::ostream& out) : m_out(out) {}
+    ~JSON_OUTPUT() { Flush(); }
+    JSON_OUTPUT(const JSON_OUTPUT&) = delete;
+    JSON_OUTPUT& operator=(const JSON_OUTPUT&) = delete;
+
+    void Put(char c)
+    {
+        if (m_used == sizeof(m_buffer))
+            Flush();
+        m_buffer[m_used++] = c;
+    }
+    void Flush()
+    {
+        if (m_used != 0)
+            m_out.write(m_buffer, static_cast<std::streamsize>(m_used));
+        m_used = 0;
+    }
+
+private:
+    std::ostream& m_out;
+    std::size_t m_used = 0;
+    char m_buffer[1 << 14];
+};
+
+typedef rapidjson::Writer<JSON_OUTPUT> JSON_WRITER;
+
+const char REPLACEMENT_CHARACTER[] = "\xEF\xBF\xBD";
+
+void write_string(JSON_WRITER& json, const char* text, std::size_t length)
+{
+    if (rdb_utf8_is_valid(text, length)) {
+        json.String(text, static_cast<rapidjson::SizeType>(length));
+        return;
+    }
+    std::string repaired;
+    repaired.reserve(length + 8);
+    std::size_t at = 0;
+    while (at < length) {
+        std::size_t consumed;
+        if (rdb_utf8_scan(text + at, length - at, consumed))
+            repaired.append(text + at, consumed);
+        else
+            repaired.append(REPLACEMENT_CHARACTER);
+        at += consumed;
+    }
+    json.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
+}
+
+void write_string(JSON_WRITER& json, const STL_STRING& text) { write_string(json, text.c_str(), text.size()); }
+
+void write_string_or_null(JSON_WRITER& json, const STL_STRING* text)
+{
+    if (text != nullptr)
+        write_string(json, *text);
+    else
+        json.Null();
+}
+
+// An enumeration name; null for a value without one.
+void write_name(JSON_WRITER& json, const char* name)
+{
+    if (name != nullptr)
+        json.String(name);
+    else
+        json.Null();
+}
+
+void write_color(JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR color)
+{
+    if (!has)
+        return;
+    char text[8];
+    std::snprintf(text, sizeof(text), "#%06x", color & 0xFFFFFFu);
+    json.Key(key);
+    json.String(text, 7);
+}
+
+class JSON_CELL_WRITER : public RDB_TABLE_ELEMENT_VISITOR {
+public:
+    explicit JSON_CELL_WRITER(JSON_WRITER& json) : m_json(json) {}
+
+    void write(const RDB_TABLE_ELEMENT* cell)
+    {
+        if (cell == nullptr) {
+            m_json.Null();
+            return;
+        }
+        m_json.StartObject();
+        m_json.Key("type");
+        m_json.String(cell->get_type());
+        cell->accept(*this);
+        write_color(m_json, "foreground", cell->has_foreground(), cell->get_foreground());
+        write_color(m_json, "background", cell->has_background(), cell->get_background());
+        m_json.EndObject();
+    }
+
+    void visit(const RDB_TABLE_STRING_ELEMENT& cell) override
+    {
+        m_json.Key("value");
+        write_string(m_json, cell.get_string());
+    }
+    void visit(const RDB_TABLE_INT_ELEMENT& cell) override
+    {
+        m_json.Key("value");
+        m_json.Int(cell.get_data());
+    }
+    void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
+    {
+        m_json.Key("instance");
+        if (cell.get_iname() != nullptr)
+            write_string(m_json, cell.get_iname()->full_path());
+        else
+            m_json.Null();
+    }
+    void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
+    {
+        m_json.Key("delay");
+        m_json.Int64(cell.get_delay());
+        m_json.Key("display_option");
+        write_name(m_json, rdb_get_string_by_rdb_table_delay_element_display_option_enum(cell.get_display_option()));
+    }
+
+private:
+    JSON_WRITER& m_json;
+};
+
+// Writes every object that is not a folder, each as one complete JSON object.
+class JSON_OBJECT_WRITER : public RDB_OBJECT_VISITOR {
+public:
+    explicit JSON_OBJECT_WRITER(JSON_WRITER& json) : m_json(json), m_cells(json) {}
+    using RDB_OBJECT_VISITOR::visit;
+
+    // The opening of an object with the fields every object has.
+    void begin(const RDB_OBJECT& object)
+    {
+        m_json.StartObject();
+        m_json.Key("kind");
+        m_json.String(object.get_kind());
+        m_json.Key("name");
+        write_string(m_json, object.get_name());
+        m_json.Key("creator");
+        write_string(m_json, object.get_creator_module());
+        m_json.Key("enabled");
+        m_json.Bool(object.is_enabled());
+        m_json.Key("header");
+        write_string_or_null(m_json, object.get_header());
+        m_json.Key("footer");
+        write_string_or_null(m_json, object.get_footer());
+    }
+    void end() { m_json.EndObject(); }
+
+    void visit(const RDB_OBJECT& object) override
+    {
+        begin(object);
+        end();
+    }
+
+    void visit(const RDB_TEXT_OBJECT& object) override
+    {
+        begin(object);
+        m_json.Key("text");
+        write_string_or_null(m_json, object.get_text());
+        end();
+    }
+
+    void visit(const RDB_GAUGES_OBJECT& object) override
+    {
+        begin(object);
+        gauges_fields(object);
+        end();
+    }
+
+    void visit(const RDB_EMBEDDED_OBJECT& object) override
+    {
+        begin(object);
+        embedded_fields(object);
+        end();
+    }
+
+    void visit(const RDB_WAVEFORM_OBJECT& object) override
+    {
+        begin(object);
+        embedded_fields(object);
+        m_json.Key("source_vector");
+        write_string(m_json, object.get_source_vector_file_name());
+        m_json.Key("result_vector");
+        write_string(m_json, object.get_result_vector_file_name());
+        m_json.Key("compare_mode");
+        m_json.Bool(object.get_compare_mode());
+        end();
+    }
+
+    void visit(const RDB_TABLE_OBJECT& object) override
+    {
+        table_begin(object);
+        table_end(object);
+    }
+
+    void visit(const RDB_TAN_SPD_TABLE_OBJECT& object) override
+    {
+        table_begin(object);
+        m_json.Key("show_min");
+        m_json.Bool(object.get_show_min());
+        table_end(object);
+    }
+
+    void visit(const RDB_TAN_SLACK_TABLE_OBJECT& object) override
+    {
+        table_begin(object);
+        m_json.Key("analysis_type");
+        m_json.Int(object.get_analysis_type());
+        m_json.Key("columns");
+        m_json.StartObject();
+        for (int t = 0; t < RDB_SLACK_COLUMN_COUNT; ++t) {
+            auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
+            if (!object.has_column_id(type))
+                continue;
+            m_json.Key(rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type));
+            m_json.Uint(object.get_column_id(type));
+        }
+        m_json.EndObject();
+        m_json.Key("restricted_to");
+        if (object.has_restricted_to())
+            m_json.Int64(object.get_restricted_to());
+        else
+            m_json.Null();
+        table_end(object);
+    }
+
+    void visit(const RDB_SUMMARY_TABLE_OBJECT& object) override
+    {
+        table_begin(object);
+        m_json.Key("gauges");
+        if (const RDB_GAUGES_OBJECT* gauges = object.get_gauges()) {
+            m_json.StartObject();
+            m_json.Key("name");
+            write_string(m_json, gauges->get_name());
+            gauges_fields(*gauges);
+            m_json.EndObject();
+        } else {
+            m_json.Null();
+        }
+        table_end(object);
+    }
+
+    void visit(const RDB_CHART_TABLE_OBJECT& object) override
+    {
+        table_begin(object);
+        m_json.Key("size");
+        m_json.Int(object.get_size());
+        m_json.Key("chart_type");
+        write_name(m_json, rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type()));
+        m_json.Key("x_axis");
+        write_string(m_json, object.get_x_axis());
+        m_json.Key("y_axis");
+        write_string(m_json, object.get_y_axis());
+        m_json.Key("display_labels");
+        m_json.Bool(object.get_display_labels());
+        table_end(object);
+    }
+
+private:
+    void embedded_fields(const RDB_EMBEDDED_OBJECT& object)
+    {
+        m_json.Key("embedded_type");
+        write_name(m_json, rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type()));
+        m_json.Key("info");
+        write_string(m_json, object.get_info_str());
+    }
+
+    void gauges_fields(const RDB_GAUGES_OBJECT& gauges)
+    {
+        m_json.Key("size");
+        m_json.Int(gauges.get_size());
+        m_json.Key("slots");
+        m_json.StartArray();
+        unsigned used = gauges.get_number_of_used_slots();
+        for (unsigned i = 0; i < used; ++i) {
+            const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(i);
+            if (gauge == nullptr) {
+                m_json.Null();
+                continue;
+            }
+            m_json.StartObject();
+            m_json.Key("name");
+            write_string(m_json, gauge->get_name());
+            m_json.Key("percent");
+            m_json.Bool(gauge->is_percent());
+            m_json.Key("min");
+            m_json.Int(gauge->m_min);
+            m_json.Key("max");
+            m_json.Int(gauge->m_max);
+            m_json.Key("value");
+            m_json.Int(gauge->m_value);
+            m_json.Key("disabled");
+            m_json.Bool(gauge->is_disabled());
+            m_json.EndObject();
+        }
+        m_json.EndArray();
+    }
+
+    // A table's common fields come first, its kind's own fields follow, and
+    // the rows, the bulk of it, come last.
+    void table_begin(const RDB_TABLE_OBJECT& table)
+    {
+        begin(table);
+        m_json.Key("object_type");
+        m_json.Int(table.get_object_type());
+        m_json.Key("last_cmp_flp_location_available");
+        m_json.Bool(table.get_last_cmp_flp_location_available());
+    }
+
+    void table_end(const RDB_TABLE_OBJECT& table)
+    {
+        m_json.Key("rows");
+        m_json.StartArray();
+        unsigned rows = table.get_number_of_rows();
+        for (unsigned r = 0; r < rows; ++r) {
+            const RDB_TABLE_ROW* row = table.get_row(r);
+            m_json.StartArray();
+            for (std::size_t c = 0; c < row->size(); ++c)
+                m_cells.write((*row)[c]);
+            m_json.EndArray();
+        }
+        m_json.EndArray();
+        end();
+    }
+
+    JSON_WRITER& m_json;
+    JSON_CELL_WRITER m_cells;
+};
+
+class JSON_TREE_WRITER : public RDB_FOLDER_WALK_HANDLER {
+public:
+    explicit JSON_TREE_WRITER(JSON_WRITER& json) : m_json(json), m_objects(json) {}
+
+    void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t) override
+    {
+        m_objects.begin(folder);
+        m_json.Key("objects");
+        m_json.StartArray();
+    }
+    void leave_folder(const RDB_FOLDER_OBJECT&, std::size_t) override
+    {
+        m_json.EndArray();
+        m_objects.end();
+    }
+    void leaf(const RDB_OBJECT& object, std::size_t) override { object.accept(m_objects); }
+
+private:
+    JSON_WRITER& m_json;
+    JSON_OBJECT_WRITER m_objects;
+};
+
+}  // namespace
+
+void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
+{
+    JSON_OUTPUT output(out);
+    JSON_WRITER json(output);
+    if (report == nullptr) {
+        json.Null();
+        return;
+    }
+    json.StartObject();
+    json.Key("main_folder");
+    if (const RDB_FOLDER_OBJECT* main_folder = report->get_main_folder()) {
+        JSON_TREE_WRITER tree(json);
+        rdb_walk_folder_tree(*main_folder, tree);
+    } else {
+        json.Null();
+    }
+    json.Key("current_folder");
+    if (const RDB_FOLDER_OBJECT* current = report->get_current_folder())
+        write_string(json, current->get_name());
+    else
+        json.Null();
+    json.EndObject();
+}

@@ -1,0 +1,44 @@
+// The JSON form of a report, streamed to an output stream as it is walked
+// (no second copy of the report is built).
+//
+// Shape:
+//   REPORT: {"main_folder": FOLDER or null, "current_folder": name or null}
+//   every object: "kind", "name", "creator", "enabled", "header", "footer"
+//     (header and footer null when never set), then by kind:
+//   folder: "objects": [object, ...] in order
+//   text, legal: "text": string or null
+//   table, tan_spd_table, tan_slack_table, summary, chart: "object_type",
+//     "last_cmp_flp_location_available", the kind's own fields, and last
+//     "rows": [[CELL, ...], ...]
+//   tan_spd_table: "show_min"
+//   tan_slack_table: "analysis_type", "columns": {type name: id, ...} (in
+//     enumeration order), "restricted_to": int or null
+//   summary: "gauges": null or {"name", "size", "slots": [GAUGE or null, ...]}
+//     with slots from 0 to the highest slot that holds a gauge; GAUGE is
+//     {"name", "percent", "min", "max", "value", "disabled"}
+//   chart: "size", "chart_type" (name), "x_axis", "y_axis", "display_labels"
+//   embedded: "embedded_type" (name), "info"; waveform: the same and
+//     "source_vector", "result_vector", "compare_mode"
+//   gauges (a gauges object placed in a folder): "size", "slots"
+//   CELL: {"type": "string", "value": str} | {"type": "int", "value": int} |
+//     {"type": "delay", "delay": int, "display_option": name} |
+//     {"type": "iname", "instance": full path or null}, each with
+//     "foreground" and "background" as "#rrggbb" only when set; a null
+//     cell pointer in a row is written as null.
+//
+// Strings are written byte for byte as held, with JSON escaping only. The
+// output is always valid JSON, which must be UTF-8: a byte sequence that is
+// not well-formed UTF-8 is written as U+FFFD, one per ill-formed part (the
+// longest prefix of a valid sequence, or a single byte). Valid text, NUL
+// bytes included (as \u0000), is never altered.
+//
+// Folders are walked with an explicit stack, not by recursion, so deep
+// folder trees cannot exhaust the call stack.
+#pragma once
+
+#include <iosfwd>
+
+class RDB_REPORT;
+
+// Writes the report as one JSON document (a null report writes null).
+void rdb_write_json(const RDB_REPORT* report, std::ostream& out);

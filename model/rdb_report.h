@@ -1,0 +1,19 @@
+// The report model: everything a host needs to build, walk, write and
+// release a report.
+#pragma once
+
+#include "rdb_cells.h"
+#include "rdb_chart.h"
+#include "rdb_embedded.h"
+#include "rdb_folder.h"
+#include "rdb_json_writer.h"
+#include "rdb_object.h"
+#include "rdb_report_tree.h"
+#include "rdb_summary.h"
+#include "rdb_table.h"
+#include "rdb_tan.h"
+#include "rdb_text.h"
+#include "rdb_text_writer.h"
+#include "rdb_types.h"
+#include "rdb_visitor.h"
+#include "rdb_walk.h"

@@ -1,0 +1,110 @@
+#include "rdb_table.h"
+
+#include <cstdarg>
+#include <new>
+
+#include "rdb_visitor.h"
+
+RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_OBJECT)
+
+namespace {
+
+// Its address is RDB_ROW_END.
+const char row_end_marker = 0;
+
+}  // namespace
+
+const char* const RDB_ROW_END = &row_end_marker;
+
+void rdb_release_row(RDB_TABLE_ROW* row)
+{
+    if (row == nullptr)
+        return;
+    for (std::size_t i = 0; i < row->size(); ++i)
+        delete (*row)[i];
+    mem_delete(row, RDB_MODEL_TAG);
+}
+
+RDB_TABLE_OBJECT::RDB_TABLE_OBJECT(const STL_STRING& name, RDB_OBJECT_TYPE type) : RDB_OBJECT(name), m_type(type)
+{
+}
+
+RDB_TABLE_OBJECT::~RDB_TABLE_OBJECT()
+{
+    for (RDB_TABLE_ROW* row : m_rows)
+        rdb_release_row(row);
+}
+
+bool RDB_TABLE_OBJECT::append_row(RDB_TABLE_ROW* row)
+{
+    try {
+        m_rows.push_back(row);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void RDB_TABLE_OBJECT::append_own_row(RDB_TABLE_ROW* row)
+{
+    if (!append_row(row))
+        rdb_release_row(row);
+}
+
+void RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
+{
+    RDB_TABLE_ROW* row = MEM_NEW(RDB_MODEL_TAG, "model/rdb_table", RDB_TABLE_ROW);
+    if (row == nullptr)
+        return;
+    bool complete = true;
+    va_list texts;
+    va_start(texts, first);
+    for (const char* text = first; text != RDB_ROW_END; text = va_arg(texts, const char*)) {
+        RDB_TABLE_STRING_ELEMENT* cell = MEM_NEW(RDB_MODEL_TAG, "model/rdb_table", RDB_TABLE_STRING_ELEMENT, text);
+        if (cell == nullptr) {
+            complete = false;
+            break;
+        }
+        try {
+            row->push_back(cell);
+        } catch (const std::bad_alloc&) {
+            delete cell;
+            complete = false;
+            break;
+        }
+    }
+    va_end(texts);
+    if (complete)
+        append_own_row(row);
+    else
+        rdb_release_row(row);
+}
+
+void RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row)
+{
+    if (row != nullptr)
+        append_row(row);
+}
+
+RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column, bool) const
+{
+    return get_element(row, column, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));
+}
+
+RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column,
+                                                 STATE_OF_GET_ELEMENT_ENUM* state) const
+{
+    STATE_OF_GET_ELEMENT_ENUM found = STATE_OF_GET_ELEMENT_FOUND;
+    RDB_TABLE_ELEMENT* cell = nullptr;
+    if (row >= m_rows.size())
+        found = STATE_OF_GET_ELEMENT_NO_ROW;
+    else if (column >= m_rows[row]->size())
+        found = STATE_OF_GET_ELEMENT_NO_COLUMN;
+    else if ((cell = (*m_rows[row])[column]) == nullptr)
+        found = STATE_OF_GET_ELEMENT_EMPTY_CELL;
+    if (state != nullptr)
+        *state = found;
+    return cell;
+}
+
+void RDB_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

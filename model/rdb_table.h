@@ -1,0 +1,71 @@
+// RDB_TABLE_OBJECT: a report object holding rows of cells.
+#pragma once
+
+#include <vector>
+
+#include "rdb_cells.h"
+#include "rdb_object.h"
+#include "rdb_types.h"
+#include "stl_vector.h"
+
+// A row: the cells in column order. The table that holds the row owns it
+// and its cells.
+typedef STL_VECTOR_OF_PTRS_<RDB_TABLE_ELEMENT*> RDB_TABLE_ROW;
+
+// The end of add_string_row's list of texts: a pointer no text has.
+extern const char* const RDB_ROW_END;
+
+class RDB_TABLE_OBJECT : public RDB_OBJECT {
+    RDB_MEMORY_MANAGED
+
+    RDB_TABLE_OBJECT(const STL_STRING& name, RDB_OBJECT_TYPE type);
+    // Releases every row and every cell in it.
+    ~RDB_TABLE_OBJECT() override;
+
+    RDB_OBJECT_TYPE get_object_type() const { return m_type; }
+
+    void set_last_cmp_flp_location_available(bool available) { m_last_cmp_flp_location_available = available; }
+    bool get_last_cmp_flp_location_available() const { return m_last_cmp_flp_location_available; }
+
+    unsigned get_number_of_rows() const { return static_cast<unsigned>(m_rows.size()); }
+
+    // Appends one row of string cells holding copies of the texts, from
+    // `first` up to (not including) RDB_ROW_END; a null text gives an empty
+    // cell. Nothing is appended when memory runs out on the way.
+    void add_string_row(const char* first, ...);
+
+    // Appends `row` itself (no copy) and owns it and every cell in it, also
+    // the cells pushed into it later. The row is released with mem_delete
+    // and the tag "RDB_XML" (so it must come from MEM_NEW, mem_new or new),
+    // its cells with delete. A row, and a cell, must be given only once.
+    // Null is ignored. When no memory is left for the table's entry the row
+    // is not taken and stays the caller's: releasing it here would leave the
+    // caller, who goes on filling it, with a dangling pointer.
+    void add_row(RDB_TABLE_ROW* row);
+
+    // Null when `index` is out of range.
+    RDB_TABLE_ROW* get_row(unsigned index) const { return index < m_rows.size() ? m_rows[index] : nullptr; }
+
+    // The cell at (row, column), or null when there is none. The flag has no
+    // effect; it keeps the argument list callers use.
+    RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column, bool flag) const;
+    // The same; when `state` is not null it tells what was found.
+    RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column, STATE_OF_GET_ELEMENT_ENUM* state) const;
+
+    const char* get_kind() const override { return "table"; }
+    void accept(RDB_OBJECT_VISITOR& visitor) const override;
+
+protected:
+    // Appends a row; false (the row not taken) when no memory is left.
+    bool append_row(RDB_TABLE_ROW* row);
+    // Appends a row made here; releases it when no memory is left.
+    void append_own_row(RDB_TABLE_ROW* row);
+
+private:
+    std::vector<RDB_TABLE_ROW*> m_rows;
+    RDB_OBJECT_TYPE m_type;
+    bool m_last_cmp_flp_location_available = false;
+};
+
+// Releases a row and its cells (rows made with MEM_NEW, mem_new or new).
+void rdb_release_row(RDB_TABLE_ROW* row);

@@ -1,0 +1,76 @@
+#include "rdb_tan.h"
+
+#include <new>
+
+#include "rdb_visitor.h"
+
+RDB_MEMORY_MANAGED_DEFINE(RDB_TAN_TABLE_OBJECT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TAN_SPD_TABLE_OBJECT)
+RDB_MEMORY_MANAGED_DEFINE(RDB_TAN_SLACK_TABLE_OBJECT)
+
+namespace {
+
+bool is_column_type(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type)
+{
+    return type >= 0 && type < RDB_SLACK_COLUMN_COUNT;
+}
+
+}  // namespace
+
+RDB_TAN_TABLE_OBJECT::RDB_TAN_TABLE_OBJECT(const STL_STRING& name, RDB_OBJECT_TYPE type)
+    : RDB_TABLE_OBJECT(name, type)
+{
+}
+
+void RDB_TAN_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+RDB_TAN_SPD_TABLE_OBJECT::RDB_TAN_SPD_TABLE_OBJECT(MEM_SEGMENT* segment, const STL_STRING& name, bool show_min,
+                                                   RDB_OBJECT_TYPE type)
+    : RDB_TAN_TABLE_OBJECT(name, type), m_segment(segment), m_show_min(show_min)
+{
+}
+
+void RDB_TAN_SPD_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+RDB_TAN_SLACK_TABLE_OBJECT::RDB_TAN_SLACK_TABLE_OBJECT(const STL_STRING& name, int analysis_type,
+                                                       const RDB_TAN_SLACK_COLUMN_TYPE_LIST& column_types,
+                                                       RDB_OBJECT_TYPE type)
+    : RDB_TAN_TABLE_OBJECT(name, type), m_analysis_type(analysis_type)
+{
+    try {
+        for (const auto& column : column_types)
+            if (is_column_type(column.first))
+                m_column_names.push_back(column);
+    } catch (const std::bad_alloc&) {
+        m_column_names.clear();  // no memory: the table keeps no names
+    }
+}
+
+void RDB_TAN_SLACK_TABLE_OBJECT::set_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type, unsigned id)
+{
+    if (!is_column_type(type))
+        return;
+    m_column_ids[type] = id;
+    m_column_id_set |= 1u << type;
+}
+
+bool RDB_TAN_SLACK_TABLE_OBJECT::has_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
+{
+    return is_column_type(type) && (m_column_id_set & 1u << type) != 0;
+}
+
+unsigned RDB_TAN_SLACK_TABLE_OBJECT::get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
+{
+    return has_column_id(type) ? m_column_ids[type] : 0;
+}
+
+const STL_STRING* RDB_TAN_SLACK_TABLE_OBJECT::get_column_name(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
+{
+    const STL_STRING* name = nullptr;
+    for (const auto& column : m_column_names)
+        if (column.first == type)
+            name = &column.second;
+    return name;
+}
+
+void RDB_TAN_SLACK_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

@@ -1,0 +1,94 @@
+#include "gen_util.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+// ASCII lower case, whatever the process locale says.
+int ascii_lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
+
+}  // namespace
+
+int gen_stricmp(const char* a, const char* b)
+{
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+    for (;; ++x, ++y) {
+        int cx = ascii_lower(*x);
+        int cy = ascii_lower(*y);
+        if (cx != cy || cx == 0)
+            return cx - cy;
+    }
+}
+
+namespace {
+
+bool is_prime(unsigned n)
+{
+    if (n < 2)
+        return false;
+    if (n % 2 == 0)
+        return n == 2;
+    for (unsigned long d = 3; d * d <= n; d += 2)
+        if (n % d == 0)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+unsigned gen_hash_next_size(unsigned n)
+{
+    const unsigned largest = 4294967291u;  // the largest prime below 2^32
+    if (n >= largest)
+        return largest;
+    unsigned candidate = n + 1;
+    while (!is_prime(candidate))
+        ++candidate;
+    return candidate;
+}
+
+namespace {
+
+// The canonical form of `path`, or `path` itself when it cannot be resolved.
+STL_STRING resolved_path(const char* path)
+{
+    char* resolved = realpath(path, nullptr);
+    if (resolved == nullptr)
+        return STL_STRING(path);
+    STL_STRING result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// The running program's own file, as the kernel knows it.
+STL_STRING executable_path()
+{
+    char buffer[PATH_MAX + 1];
+    ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return STL_STRING();
+    return STL_STRING(buffer, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+STL_STRING gen_module_path_of(const void* address)
+{
+    Dl_info info;
+    struct link_map* map = nullptr;
+    if (dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0)
+        return STL_STRING();
+    // The main program's entry in the loader's list has an empty name, and
+    // the file name dladdr gives for it (empty, or the program's argv[0]) is
+    // no reliable path: ask the kernel instead.
+    bool main_program = map != nullptr && (map->l_name == nullptr || map->l_name[0] == '\0');
+    if (main_program || info.dli_fname == nullptr || info.dli_fname[0] == '\0')
+        return executable_path();
+    return resolved_path(info.dli_fname);
+}

@@ -1,0 +1,128 @@
+// The memory manager: every allocation of the parser and the report model
+// goes through it, tagged with its module and counted per allocation site.
+//
+// Blocks are plain global-allocator blocks (no hidden header), so
+// delete_wrapper also releases memory that came from ::operator new, such as
+// the strings Xerces-C returns from its transcoding.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+// One record per allocation site: what is allocated there and how often.
+class MEM_TRACKER {
+public:
+    MEM_TRACKER(const char* type_name, std::size_t size, int line, const char* tag);
+    MEM_TRACKER(const MEM_TRACKER&) = delete;
+    MEM_TRACKER& operator=(const MEM_TRACKER&) = delete;
+
+    const char* m_type_name;
+    std::size_t m_size;
+    int m_line;
+    const char* m_tag;
+    std::atomic<unsigned long> m_count{0};  // allocations made at this site
+    std::atomic<unsigned long> m_bytes{0};  // bytes requested at this site
+
+    // All trackers ever constructed, newest first.
+    static const MEM_TRACKER* first();
+    const MEM_TRACKER* next() const { return m_next; }
+
+private:
+    const MEM_TRACKER* m_next = nullptr;
+};
+
+class MEM_MANAGER {
+public:
+    // Storage of `size` bytes, or null when none could be obtained. `source`
+    // names the file that allocates, for diagnostics.
+    static void* new_wrapper(std::size_t size, MEM_TRACKER& tracker, const char* source);
+    // Releases storage from new_wrapper or from the global allocator; null is ignored.
+    static void delete_wrapper(void* pointer, const char* tag);
+
+    // Test hook: the n-th allocation from now (1 = the next one) fails and
+    // returns null; 0 switches failures off.
+    static void fail_allocation_after(unsigned long n);
+
+    // Totals over the whole process, for tests and diagnostics.
+    static unsigned long allocation_count();
+    static unsigned long release_count();
+};
+
+// A module's registration with the memory manager, alive while the module is loaded.
+class MEM_INITIALIZER {
+public:
+    explicit MEM_INITIALIZER(const char* tag);
+    ~MEM_INITIALIZER();
+    MEM_INITIALIZER(const MEM_INITIALIZER&) = delete;
+    MEM_INITIALIZER& operator=(const MEM_INITIALIZER&) = delete;
+
+    const char* tag() const { return m_tag; }
+    static bool is_registered(const char* tag);
+
+private:
+    const char* m_tag;
+};
+
+// Memory segments name a lifetime class for bulk data.
+class MEM_SEGMENT {
+public:
+    explicit MEM_SEGMENT(const char* name) : m_name(name) {}
+    virtual ~MEM_SEGMENT() = default;
+    const char* name() const { return m_name; }
+
+private:
+    const char* m_name;
+};
+
+class MEM_TRANSIENT_SEGMENT : public MEM_SEGMENT {
+public:
+    explicit MEM_TRANSIENT_SEGMENT(const char* name) : MEM_SEGMENT(name) {}
+};
+
+extern MEM_TRANSIENT_SEGMENT mem_default_segment;
+
+// Allocates through the manager and constructs a T there; null when no
+// memory was obtained. If the constructor throws, the memory is released.
+template <class T, class... ARGS>
+T* mem_new(MEM_TRACKER& tracker, const char* source, ARGS&&... args)
+{
+    void* p = MEM_MANAGER::new_wrapper(sizeof(T), tracker, source);
+    if (p == nullptr)
+        return nullptr;
+    try {
+        return new (p) T(std::forward<ARGS>(args)...);
+    } catch (...) {
+        MEM_MANAGER::delete_wrapper(p, tracker.m_tag);
+        throw;
+    }
+}
+
+// Destroys an object made by mem_new (through its virtual destructor when it
+// has one) and releases its memory.
+template <class T>
+void mem_delete(T* object, const char* tag)
+{
+    if (object == nullptr)
+        return;
+    void* storage;
+    if constexpr (std::is_polymorphic<T>::value)
+        storage = dynamic_cast<void*>(object);
+    else
+        storage = static_cast<void*>(object);
+    object->~T();
+    MEM_MANAGER::delete_wrapper(storage, tag);
+}
+
+// The tracker record of the allocation site where the macro stands.
+#define MEM_SITE_TRACKER(TYPE, TAG)                                                  \
+    ([]() -> MEM_TRACKER& {                                                          \
+        static MEM_TRACKER mem_site_tracker_(#TYPE, sizeof(TYPE), __LINE__, TAG);    \
+        return mem_site_tracker_;                                                    \
+    }())
+
+// MEM_NEW(tag, source, TYPE, constructor arguments...)
+#define MEM_NEW(TAG, SOURCE, TYPE, ...) \
+    mem_new<TYPE>(MEM_SITE_TRACKER(TYPE, TAG), SOURCE, ##__VA_ARGS__)

@@ -1,0 +1,74 @@
+#include "msg.h"
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+void default_sink(const char* tag, const char* text)
+{
+    std::fprintf(stderr, "%s: %s\n", tag, text);
+}
+
+struct SINK_STATE {
+    MSG_SINK sink;
+    bool enabled = true;
+};
+
+SINK_STATE& state()
+{
+    static SINK_STATE s;
+    return s;
+}
+
+void deliver(const char* tag, const char* text)
+{
+    SINK_STATE& s = state();
+    if (s.sink)
+        s.sink(tag, text);
+    else
+        default_sink(tag, text);
+}
+
+}  // namespace
+
+void msg_set_sink(MSG_SINK sink) { state().sink = std::move(sink); }
+void msg_set_enabled(bool enabled) { state().enabled = enabled; }
+bool msg_is_enabled() { return state().enabled; }
+
+bool msg_local_vdebug(const char* tag, const char* format, va_list args)
+{
+    if (!state().enabled)
+        return true;
+    char small[512];
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    if (n < 0)
+        return false;
+    if (static_cast<std::size_t>(n) < sizeof small) {
+        deliver(tag, small);
+        return true;
+    }
+    std::vector<char> big(static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(big.data(), big.size(), format, args);
+    deliver(tag, big.data());
+    return true;
+}
+
+bool msg_local_debug(const char* tag, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    bool ok = msg_local_vdebug(tag, format, args);
+    va_end(args);
+    return ok;
+}
+
+void MSG_INTERNAL_ERROR::report(const char* condition, const char* tag, const char* file, int line)
+{
+    msg_local_debug(tag, "Internal error: check \"%s\" failed at %s:%d", condition, file, line);
+}

@@ -1,0 +1,26 @@
+// Messages: every debug line and internal-error report goes through one sink
+// that the host application may replace. The default sink writes
+// "TAG: text" as one line to stderr.
+#pragma once
+
+#include <cstdarg>
+#include <functional>
+
+using MSG_SINK = std::function<void(const char* tag, const char* text)>;
+
+// Installs the sink; an empty MSG_SINK restores the default stderr sink.
+void msg_set_sink(MSG_SINK sink);
+// Switches all output off (no formatting is done) or back on.
+void msg_set_enabled(bool enabled);
+bool msg_is_enabled();
+
+// Formats one printf-style message and hands it to the sink.
+bool msg_local_vdebug(const char* tag, const char* format, va_list args);
+bool msg_local_debug(const char* tag, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+class MSG_INTERNAL_ERROR {
+public:
+    // Reports a failed internal check as one message and returns.
+    static void report(const char* condition, const char* tag, const char* file, int line);
+};

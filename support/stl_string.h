@@ -1,0 +1,52 @@
+// STL_STRING: the owning, zero-terminated byte string of every interface.
+// Comparisons are byte-wise (unsigned bytes), so names that differ only in
+// case are different strings.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class STL_STRING {
+public:
+    typedef char* iterator;
+    typedef const char* const_iterator;
+
+    STL_STRING() = default;
+    STL_STRING(const char* text);  // null reads as the empty string
+    STL_STRING(const char* text, std::size_t length);
+    STL_STRING(const STL_STRING&) = default;
+    STL_STRING(STL_STRING&&) noexcept = default;
+    STL_STRING& operator=(const STL_STRING&) = default;
+    STL_STRING& operator=(STL_STRING&&) noexcept = default;
+    STL_STRING& operator=(const char* text);
+    ~STL_STRING() = default;
+
+    const char* c_str() const { return m_text.c_str(); }
+    bool empty() const { return m_text.empty(); }
+    std::size_t size() const { return m_text.size(); }
+    std::size_t length() const { return m_text.size(); }
+
+    STL_STRING& operator+=(const char* text);
+    STL_STRING& append(const STL_STRING& other);
+    STL_STRING& append(const char* text, std::size_t length);
+
+    iterator begin() { return &m_text[0]; }
+    iterator end() { return &m_text[0] + m_text.size(); }
+    const_iterator begin() const { return m_text.data(); }
+    const_iterator end() const { return m_text.data() + m_text.size(); }
+    // Removes [first, last); returns the position after the removed range.
+    iterator erase(iterator first, iterator last);
+    void clear() { m_text.clear(); }
+    void reserve(std::size_t n) { m_text.reserve(n); }
+
+    friend bool operator<(const STL_STRING& a, const STL_STRING& b);
+    friend bool operator<(const char* a, const STL_STRING& b);
+    friend bool operator<(const STL_STRING& a, const char* b);
+    friend bool operator==(const STL_STRING& a, const char* b);
+    friend bool operator==(const STL_STRING& a, const STL_STRING& b);
+    friend bool operator!=(const STL_STRING& a, const char* b) { return !(a == b); }
+    friend bool operator!=(const STL_STRING& a, const STL_STRING& b) { return !(a == b); }
+
+private:
+    std::string m_text;
+};

@@ -1,0 +1,30 @@
+// Row container: a growable vector of untyped pointers, and its typed view.
+// The vector holds the pointers only; whoever owns the elements frees them.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class STL_VECTOR_OF_VOID_PTRS {
+public:
+    STL_VECTOR_OF_VOID_PTRS() = default;
+    virtual ~STL_VECTOR_OF_VOID_PTRS() = default;
+
+    void push_back(void* p) { m_items.push_back(p); }
+    std::size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
+    void* at(std::size_t i) const { return i < m_items.size() ? m_items[i] : nullptr; }
+    void clear() { m_items.clear(); }
+    void reserve(std::size_t n) { m_items.reserve(n); }
+
+private:
+    std::vector<void*> m_items;
+};
+
+// T is a pointer type, for example RDB_TABLE_ELEMENT*.
+template <class T>
+class STL_VECTOR_OF_PTRS_ : public STL_VECTOR_OF_VOID_PTRS {
+public:
+    void push_back(T p) { STL_VECTOR_OF_VOID_PTRS::push_back(static_cast<void*>(p)); }
+    T operator[](std::size_t i) const { return static_cast<T>(at(i)); }
+};

@@ -1,0 +1,123 @@
+// The transcoding buffer and the UTF-16 to UTF-8 transcoder behind it.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+#include "msg.h"
+#include "rdb_xml_char_buffer.h"
+#include "rdb_xml_globals.h"
+#include "rdb_xml_transcode.h"
+
+namespace {
+
+class CharBufferTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        xercesc::XMLPlatformUtils::Initialize();
+        msg_set_sink([this](const char*, const char* text) { m_messages.push_back(text); });
+        m_saved = rdb_xml_use_static_buffers;
+    }
+    void TearDown() override
+    {
+        msg_set_sink(MSG_SINK());
+        rdb_xml_use_static_buffers = m_saved;
+    }
+    int dynamic_messages() const
+    {
+        int n = 0;
+        for (const std::string& m : m_messages)
+            n += m == "Using dynamic buffer: XMLCh* -> char*";
+        return n;
+    }
+
+    std::vector<std::string> m_messages;
+    bool m_saved = true;
+};
+
+std::u16string ascii(std::size_t n, char16_t c = u'a') { return std::u16string(n, c); }
+
+}  // namespace
+
+TEST_F(CharBufferTest, StaticOptionKeepsUpTo512BytesInline)
+{
+    rdb_xml_use_static_buffers = true;
+    RDB_XML_CHAR_BUFFER buffer;
+    std::u16string v512 = ascii(512);
+    buffer.assign(v512.c_str());
+    EXPECT_FALSE(buffer.on_heap());
+    EXPECT_EQ(std::string(buffer.text()), std::string(512, 'a'));
+    EXPECT_EQ(dynamic_messages(), 0);
+
+    std::u16string v513 = ascii(513);
+    buffer.assign(v513.c_str());
+    EXPECT_TRUE(buffer.on_heap());
+    EXPECT_EQ(std::string(buffer.text()), std::string(513, 'a'));
+    EXPECT_EQ(dynamic_messages(), 1);
+
+    // A short value after a long one: inline again, the heap copy released.
+    buffer.assign(u"short");
+    EXPECT_FALSE(buffer.on_heap());
+    EXPECT_STREQ(buffer.text(), "short");
+}
+
+TEST_F(CharBufferTest, InlineLimitCountsBytesNotCharacters)
+{
+    rdb_xml_use_static_buffers = true;
+    RDB_XML_CHAR_BUFFER buffer;
+    std::u16string two_byte(256, u'\u00e9');  // 512 bytes of UTF-8
+    buffer.assign(two_byte.c_str());
+    EXPECT_FALSE(buffer.on_heap());
+    two_byte += u'x';
+    buffer.assign(two_byte.c_str());
+    EXPECT_TRUE(buffer.on_heap());
+}
+
+TEST_F(CharBufferTest, OptionOffUsesHeapForEveryValue)
+{
+    rdb_xml_use_static_buffers = false;
+    RDB_XML_CHAR_BUFFER buffer;
+    buffer.assign(u"x");
+    buffer.assign(u"");
+    buffer.assign(nullptr);
+    EXPECT_EQ(dynamic_messages(), 3);
+    EXPECT_STREQ(buffer.text(), "");
+}
+
+TEST_F(CharBufferTest, AbsentValueReadsAsEmptyText)
+{
+    rdb_xml_use_static_buffers = true;
+    RDB_XML_CHAR_BUFFER buffer;
+    EXPECT_STREQ(buffer.assign(nullptr).text(), "");
+    EXPECT_STREQ(buffer.assign(u"").text(), "");
+}
+
+TEST(TranscodeTest, MatchesXercesOnRandomText)
+{
+    xercesc::XMLPlatformUtils::Initialize();
+    std::mt19937 random(12345);
+    const char16_t pool[] = {u'a', u'<', u'&', u'\n', u'\u00e9', u'\u07ff', u'\u0800', u'\u4e2d', u'\uffee'};
+    for (int round = 0; round < 500; ++round) {
+        std::u16string text;
+        std::size_t length = random() % 700;
+        while (text.size() < length) {
+            if (random() % 8 == 0) {
+                unsigned long cp = 0x10000 + random() % 0xFFFFF;
+                text += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+                text += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            } else {
+                text += pool[random() % (sizeof pool / sizeof pool[0])];
+            }
+        }
+        char* expected = xercesc::XMLString::transcode(text.c_str());
+        std::string ours(rdb_xml_utf8_length(text.data(), text.size()) + 1, '\0');
+        std::size_t n = rdb_xml_utf8_encode(text.data(), text.size(), &ours[0]);
+        ours.resize(n);
+        EXPECT_EQ(ours, std::string(expected)) << "round " << round;
+        xercesc::XMLString::release(&expected);
+    }
+}

@@ -1,0 +1,153 @@
+// The instance hierarchy: loading from a file of instance paths, full
+// paths, and both kinds of relative search.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+
+#include "hdb_instance.h"
+#include "support_fixtures.h"
+
+namespace {
+
+std::unique_ptr<HDB_HIERARCHY> load_text(const std::string& text, std::string* error = nullptr)
+{
+    std::string path = support_temp_path("hierarchy.txt");
+    support_write_file(path, text);
+    STL_STRING message;
+    std::unique_ptr<HDB_HIERARCHY> hierarchy = HDB_HIERARCHY::load(path.c_str(), &message);
+    if (error != nullptr)
+        *error = message.c_str();
+    return hierarchy;
+}
+
+std::string path_of(const HDB_INSTANCE_NAME* instance)
+{
+    return instance != nullptr ? instance->full_path().c_str() : "(none)";
+}
+
+const char* const DESIGN =
+    "# a small design\r\n"
+    "top/cpu/alu/add\r\n"
+    "\r\n"
+    "top/cpu/regs\n"
+    "   \n"
+    "top/mem/alu/add\n"
+    "top/mem/ctrl/cpu/alu\n"
+    "top\n"
+    "top/cpu/alu/mul\n";
+
+}  // namespace
+
+TEST(Hierarchy, LoadsTheTreeInFileOrder)
+{
+    std::unique_ptr<HDB_HIERARCHY> h = load_text(DESIGN);
+    ASSERT_NE(h, nullptr);
+    HDB_INSTANCE_NAME* top = h->top();
+    EXPECT_STREQ(top->name().c_str(), "top");
+    EXPECT_EQ(top->parent(), nullptr);
+    EXPECT_EQ(h->action_point()->get_m_rooted_at(), top);
+    ASSERT_EQ(top->children().size(), 2u);
+    EXPECT_STREQ(top->children()[0]->name().c_str(), "cpu");
+    EXPECT_STREQ(top->children()[1]->name().c_str(), "mem");
+    HDB_INSTANCE_NAME* alu = top->find_child("cpu")->find_child("alu");
+    ASSERT_NE(alu, nullptr);
+    ASSERT_EQ(alu->children().size(), 2u);  // "add" once, though named on two lines
+    EXPECT_STREQ(alu->children()[1]->name().c_str(), "mul");
+    EXPECT_EQ(path_of(alu->children()[1]), "top/cpu/alu/mul");
+    EXPECT_EQ(path_of(top), "top");
+    EXPECT_EQ(top->find_child("nothing"), nullptr);
+}
+
+TEST(Hierarchy, SearchFromRightBelow)
+{
+    std::unique_ptr<HDB_HIERARCHY> h = load_text(DESIGN);
+    ASSERT_NE(h, nullptr);
+    HDB_INSTANCE_NAME* top = h->top();
+    EXPECT_EQ(path_of(top->find_in_descendants("cpu/alu/add", false)), "top/cpu/alu/add");
+    EXPECT_EQ(path_of(top->find_in_descendants("mem", false)), "top/mem");
+    EXPECT_EQ(top->find_in_descendants("alu/add", false), nullptr);  // not a child of top
+    EXPECT_EQ(top->find_in_descendants("top/cpu", false), nullptr);  // the path is relative
+    HDB_INSTANCE_NAME* mem = top->find_child("mem");
+    EXPECT_EQ(path_of(mem->find_in_descendants("alu/add", false)), "top/mem/alu/add");
+}
+
+TEST(Hierarchy, SearchFromAnyDepthTakesTheFirstInFileOrder)
+{
+    std::unique_ptr<HDB_HIERARCHY> h = load_text(DESIGN);
+    ASSERT_NE(h, nullptr);
+    HDB_INSTANCE_NAME* top = h->top();
+    EXPECT_EQ(path_of(top->find_in_descendants("alu/add", true)), "top/cpu/alu/add");
+    EXPECT_EQ(path_of(top->find_in_descendants("alu", true)), "top/cpu/alu");
+    EXPECT_EQ(path_of(top->find_in_descendants("cpu/alu/add", true)), "top/cpu/alu/add");
+    // "cpu/alu" also stands deeper, below ctrl; the first match is near the top.
+    EXPECT_EQ(path_of(top->find_in_descendants("cpu/alu", true)), "top/cpu/alu");
+    // "alu/mul" only exists under the first "alu".
+    EXPECT_EQ(path_of(top->find_in_descendants("alu/mul", true)), "top/cpu/alu/mul");
+    EXPECT_EQ(top->find_in_descendants("add/alu", true), nullptr);
+    EXPECT_EQ(top->find_in_descendants("top", true), nullptr);  // not its own descendant
+    EXPECT_EQ(top->find_in_descendants("", true), nullptr);
+    EXPECT_EQ(top->find_in_descendants("alu//add", true), nullptr);
+
+    // From deeper instances only their own descendants count.
+    HDB_INSTANCE_NAME* mem = top->find_child("mem");
+    EXPECT_EQ(path_of(mem->find_in_descendants("alu/add", true)), "top/mem/alu/add");
+    EXPECT_EQ(path_of(mem->find_in_descendants("cpu/alu", true)), "top/mem/ctrl/cpu/alu");
+    EXPECT_EQ(mem->find_in_descendants("regs", true), nullptr);
+    EXPECT_EQ(path_of(mem->find_in_descendants(STL_STRING("ctrl"), true)), "top/mem/ctrl");
+}
+
+TEST(Hierarchy, SearchesSeeInstancesAddedLater)
+{
+    std::unique_ptr<HDB_HIERARCHY> h = load_text("top/a/b\n");
+    ASSERT_NE(h, nullptr);
+    HDB_INSTANCE_NAME* top = h->top();
+    EXPECT_EQ(top->find_in_descendants("x", true), nullptr);
+    top->find_child("a")->add_child("x");
+    top->add_child("c")->add_child("x");
+    EXPECT_EQ(path_of(top->find_in_descendants("x", true)), "top/a/x");
+    EXPECT_EQ(path_of(top->find_child("c")->find_in_descendants("x", true)), "top/c/x");
+}
+
+TEST(Hierarchy, ManyChildrenAreFoundByName)
+{
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "top/block" + std::to_string(i) + "/leaf" + std::to_string(i % 7) + "\n";
+    text += "top/block5/late\n";
+    std::unique_ptr<HDB_HIERARCHY> h = load_text(text);
+    ASSERT_NE(h, nullptr);
+    HDB_INSTANCE_NAME* top = h->top();
+    ASSERT_EQ(top->children().size(), 200u);
+    EXPECT_STREQ(top->children()[150]->name().c_str(), "block150");
+    EXPECT_EQ(path_of(top->find_child("block199")), "top/block199");
+    EXPECT_EQ(top->find_child("block5")->children().size(), 2u);
+    EXPECT_EQ(path_of(top->find_in_descendants("leaf3", true)), "top/block3/leaf3");
+    EXPECT_EQ(path_of(top->find_in_descendants("block104/leaf6", false)), "top/block104/leaf6");
+}
+
+TEST(Hierarchy, BadFilesAreRefusedWithAReason)
+{
+    std::string error;
+    EXPECT_EQ(load_text("top/a\nother/b\n", &error), nullptr);
+    EXPECT_NE(error.find(":2: top instance \"other\""), std::string::npos) << error;
+    EXPECT_EQ(load_text("top/a\n top/b\n", &error), nullptr);  // blanks are part of the name
+    EXPECT_NE(error.find(":2:"), std::string::npos) << error;
+    EXPECT_EQ(load_text("top//a\n", &error), nullptr);
+    EXPECT_NE(error.find(":1: empty instance name"), std::string::npos) << error;
+    EXPECT_EQ(load_text("/top/a\n", &error), nullptr);
+    EXPECT_EQ(load_text("top/a/\n", &error), nullptr);
+    EXPECT_EQ(load_text("# only comments\n\n", &error), nullptr);
+    EXPECT_NE(error.find("no instance paths"), std::string::npos) << error;
+    EXPECT_EQ(load_text("", &error), nullptr);
+
+    STL_STRING message;
+    std::string missing = support_temp_path("missing.txt");
+    EXPECT_EQ(HDB_HIERARCHY::load(missing.c_str(), &message), nullptr);
+    EXPECT_NE(std::string(message.c_str()).find(missing), std::string::npos);
+    std::string directory = support_temp_path("dir");
+    ASSERT_EQ(::mkdir(directory.c_str(), 0755), 0);
+    EXPECT_EQ(HDB_HIERARCHY::load(directory.c_str(), nullptr), nullptr);
+    ::rmdir(directory.c_str());
+}
