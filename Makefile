@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: deps build run test test-normal test-asan clean
+.PHONY: deps build run test test-normal test-asan test-install test-fuzz bench clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -24,7 +24,27 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test: test-normal test-asan
+# The fuzz targets (fuzz/run.sh): a clang build of their own, each target
+# run for FUZZ_SECONDS; any crash, leak or timeout fails.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+test-fuzz: deps
+	JOBS=$(JOBS) ./fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test: test-normal test-asan test-install test-fuzz
+
+# Installs the normal build into a prefix under it, builds the example host
+# program against that (CMake package and pkg-config) and runs it and the
+# installed tool: a broken install fails the tests.
+test-install: build
+	./scripts/test-install.sh $(BUILD)
+
+# The benchmark (bench/README.md): a Release build of its own, then one run.
+BENCH_BUILD ?= build-bench
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target rdb_bench rdb_bench_gen
+	$(BENCH_BUILD)/bin/rdb_bench --dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

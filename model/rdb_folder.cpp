@@ -19,8 +19,13 @@ RDB_FOLDER_OBJECT::~RDB_FOLDER_OBJECT()
         RDB_OBJECT* object = pending.back();
         pending.pop_back();
         if (RDB_FOLDER_OBJECT* folder = object->dynamic_cast_to_RDB_FOLDER_OBJECT()) {
-            pending.insert(pending.end(), folder->m_objects.begin(), folder->m_objects.end());
-            folder->m_objects.clear();
+            try {
+                pending.insert(pending.end(), folder->m_objects.begin(), folder->m_objects.end());
+                folder->m_objects.clear();
+            } catch (const std::bad_alloc&) {
+                // No memory for the work list: the folder keeps its objects
+                // and its own destructor releases them.
+            }
         }
         delete object;
     }

@@ -140,8 +140,11 @@ RDB_RGB_COLOR rdb_get_rgb_color(const char* text)
         return RDB_NO_COLOR;
     if (text[0] == '#')
         return parse_hex_color(text + 1);
+    // The names are lower-case ASCII: a first letter that differs (ignoring
+    // case) rules a name out without the full comparison.
+    const char first = (text[0] >= 'A' && text[0] <= 'Z') ? static_cast<char>(text[0] + 32) : text[0];
     for (const NAMED_COLOR& color : NAMED_COLORS)
-        if (gen_stricmp(color.m_name, text) == 0)
+        if (color.m_name[0] == first && gen_stricmp(color.m_name, text) == 0)
             return color.m_rgb;
     return RDB_NO_COLOR;
 }

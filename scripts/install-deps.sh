@@ -3,7 +3,9 @@
 # any of them is missing. Runs as root on a fresh Debian 12 machine.
 set -euo pipefail
 packages=(g++ make cmake pkg-config libxerces-c-dev rapidjson-dev libcli11-dev
-          zlib1g-dev libzstd-dev liblzma-dev libgtest-dev libgmock-dev)
+          zlib1g-dev libzstd-dev liblzma-dev libgtest-dev libgmock-dev
+          libpugixml-dev
+          clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,12 +1,15 @@
 // rdbxml: reads report description files and shows what they hold.
-#include <cstdio>
-#include <fstream>
+//
+// Each file on the command line is parsed on its own and its report (or
+// its failure) printed; one failing file does not stop the others. Reports
+// go to stdout; the parser's messages and the progress line to stderr.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include <CLI/CLI.hpp>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -18,37 +21,24 @@
 #include "rdb_report.h"
 #include "rdb_text_writer.h"
 #include "rdb_xml.h"
+#include "rdbxml_options.h"
+#include "rdbxml_progress.h"
 
 namespace {
 
-enum { EXIT_ALL_READ = 0, EXIT_SOME_FAILED = 1, EXIT_USAGE = 2 };
-
-struct OPTIONS {
-    std::vector<std::string> files;
-    bool json = false;
-    bool text = false;
-    bool noout = false;
-    bool schema = false;
-    bool no_namespaces = false;
-    bool dynamic_buffers = false;
-    bool dead_parser = false;
-    bool stream_flag = false;
-    bool quiet = false;
-    std::string hierarchy;
-};
-
-// The bundled example report: installed beside the tool's share directory,
-// or in the source tree this tool was built from.
+// The bundled example report: where it is installed, relative to the
+// tool's own directory, or else in the source tree the tool was built from.
 std::string default_example()
 {
     FIO_PATH installed(gen_get_module_path());
-    installed.filename("../share/rdbxml/examples/report.xml");
-    std::ifstream probe(installed.fullpath());
-    if (probe)
-        return installed.fullpath();
+    installed.filename(RDBXML_INSTALLED_EXAMPLES "/report.xml");
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(installed.fullpath(), nullptr), &std::free);
+    if (resolved)
+        return resolved.get();
     return RDBXML_SOURCE_EXAMPLES_DIR "/report.xml";
 }
 
+// One line: {"file": <path as given>, "report": <report or null>}.
 void print_json(const std::string& file, const RDB_REPORT* report)
 {
     rapidjson::StringBuffer name;
@@ -63,36 +53,10 @@ void print_json(const std::string& file, const RDB_REPORT* report)
 
 int main(int argc, char** argv)
 {
-    OPTIONS opt;
-    CLI::App app{"rdbxml: read report description files (XML, plain or compressed) and show the report.\n"
-                 "With no FILE, reads the bundled example report."};
-    app.add_option("FILE", opt.files, "report files to read");
-    auto* json = app.add_flag("--json", opt.json, "print one JSON line per file: {\"file\": ..., \"report\": ...}");
-    auto* text = app.add_flag("--text", opt.text, "print the report as an indented tree (the default)");
-    auto* noout = app.add_flag("--noout", opt.noout, "print no report: only messages and the exit status");
-    json->excludes(text)->excludes(noout);
-    text->excludes(noout);
-    app.add_flag("--schema", opt.schema, "validate against rdb_schema.xsd (turns namespaces on)");
-    app.add_flag("--no-namespaces", opt.no_namespaces, "switch namespace processing off");
-    app.add_flag("--dynamic-buffers", opt.dynamic_buffers, "transcode attribute values on the heap");
-    app.add_flag("--dead-parser", opt.dead_parser, "read and check the file, build no report content");
-    app.add_flag("--stream-flag", opt.stream_flag, "set the input stream flag");
-    app.add_option("--hierarchy", opt.hierarchy, "instance hierarchy file that instance names resolve against")
-        ->check(CLI::ExistingFile);
-    app.add_flag("-q,--quiet", opt.quiet, "silence the RDB_XML messages");
-    app.set_version_flag("--version", std::string("rdbxml ") + RDBXML_VERSION);
-    app.footer("Exit status: 0 when every file gave a report, 1 when any gave none, 2 on a usage error.");
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        std::cerr << "rdbxml: " << e.what() << " (see --help)\n";
-        return EXIT_USAGE;
-    }
+    RDBXML_OPTIONS opt;
+    int status = rdbxml_read_options(argc, argv, opt);
+    if (status >= 0)
+        return status;
 
     if (opt.quiet)
         msg_set_enabled(false);
@@ -103,25 +67,27 @@ int main(int argc, char** argv)
         hierarchy = HDB_HIERARCHY::load(opt.hierarchy.c_str(), &error);
         if (!hierarchy) {
             std::cerr << "rdbxml: " << error.c_str() << "\n";
-            return EXIT_USAGE;
+            return RDBXML_EXIT_USAGE;
         }
     }
     if (opt.files.empty())
         opt.files.push_back(default_example());
 
-    int status = EXIT_ALL_READ;
+    RDBXML_PROGRESS_LINE progress(isatty(STDERR_FILENO) == 1);
+    status = RDBXML_EXIT_ALL_READ;
     for (const std::string& file : opt.files) {
-        RDB_REPORT* report = rdb_xml_parse(file.c_str(), hierarchy ? hierarchy->action_point() : nullptr,
-                                           opt.stream_flag, opt.schema, !opt.no_namespaces,
-                                           !opt.dynamic_buffers, opt.dead_parser);
-        if (report == nullptr)
-            status = EXIT_SOME_FAILED;
+        progress.begin(file);
+        std::unique_ptr<RDB_REPORT> report(
+            rdb_xml_parse(file.c_str(), hierarchy ? hierarchy->action_point() : nullptr, opt.stream_flag,
+                          opt.schema, !opt.no_namespaces, !opt.dynamic_buffers, opt.dead_parser));
+        progress.end();
+        if (!report)
+            status = RDBXML_EXIT_SOME_FAILED;
         if (opt.json)
-            print_json(file, report);
-        else if (!opt.noout && report != nullptr)
-            rdb_write_text(report, std::cout);
+            print_json(file, report.get());
+        else if (!opt.noout && report)
+            rdb_write_text(report.get(), std::cout);
         std::cout.flush();
-        delete report;
     }
     return status;
 }

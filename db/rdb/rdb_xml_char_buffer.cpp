@@ -17,15 +17,14 @@ RDB_XML_CHAR_BUFFER& RDB_XML_CHAR_BUFFER::assign(const XMLCh* value)
 {
     m_inline[0] = 0;
     release();
-    std::size_t length = rdb_xml_wide_length(value);
-    std::size_t bytes = rdb_xml_utf8_length(value, length);
-    if (rdb_xml_use_static_buffers && bytes <= INLINE_SIZE) {
-        rdb_xml_utf8_encode(value, length, m_inline);
+    if (rdb_xml_use_static_buffers && (value == nullptr || rdb_xml_utf8_encode_within(value, m_inline, INLINE_SIZE)))
         return *this;
-    }
+    m_inline[0] = 0;
     rdb_xml_debug("Using dynamic buffer: XMLCh* -> char*");
     if (value == nullptr)
         return *this;
+    std::size_t length = rdb_xml_wide_length(value);
+    std::size_t bytes = rdb_xml_utf8_length(value, length);
     void* p = MEM_MANAGER::new_wrapper(bytes + 1, MEM_SITE_TRACKER(char, RDB_XML_TAG), RDB_XML_SOURCE);
     if (p != nullptr) {
         m_heap = static_cast<char*>(p);

@@ -32,14 +32,17 @@ inline const XMLCh* element_name(const XMLCh* localname, const XMLCh* qname)
     return (localname == nullptr || localname[0] == 0) ? qname : localname;
 }
 
+inline XMLCh ascii_lower(XMLCh c) { return (c >= u'A' && c <= u'Z') ? static_cast<XMLCh>(c + 32) : c; }
+
 }  // namespace
 
 void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize_t length)
 {
+    // At most three bytes of UTF-8 per UTF-16 unit (a surrogate pair takes
+    // four for two), so one pass writes the text without counting first.
     std::vector<char>& buffer = chunk_buffer();
-    std::size_t bytes = rdb_xml_utf8_length(chars, length);
-    if (buffer.size() < bytes + 1)
-        buffer.resize(bytes + 1);
+    if (buffer.size() < 3 * length + 1)
+        buffer.resize(3 * length + 1);
     rdb_xml_utf8_encode(chars, length, buffer.data());
     handle_characters(buffer.data(), length);
 }
@@ -110,8 +113,24 @@ bool rdb_xml_debug(const char* format, ...)
     return result;
 }
 
-bool rdb_xml_name_is(const XMLCh* localname, const XMLCh* name)
+bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name)
 {
+    // Names made of ASCII letters, digits and punctuation fold to lower case
+    // the same way under every case folding, so they are compared here; at
+    // the first character beyond ASCII the parser's own comparison decides,
+    // with its full case folding (it treats a KELVIN SIGN like a 'k').
+    if (localname != nullptr && name != nullptr) {
+        for (std::size_t i = 0;; ++i) {
+            XMLCh a = localname[i];
+            XMLCh b = name[i];
+            if (a >= 0x80 || b >= 0x80)
+                break;
+            if (a != b && ascii_lower(a) != ascii_lower(b))
+                return false;
+            if (a == 0)
+                return true;
+        }
+    }
     return XMLString::compareIString(localname, name) == 0;
 }
 

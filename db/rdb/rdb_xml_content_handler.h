@@ -72,8 +72,23 @@ bool rdb_xml_debug(const char* format, ...) __attribute__((format(printf, 1, 2))
 bool rdb_xml_is_header_or_footer(const XMLCh* localname);
 bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, const XMLCh* localname, const STL_STRING& text);
 
-// Element-name comparison of every handler: ignoring case.
-bool rdb_xml_name_is(const XMLCh* localname, const XMLCh* name);
+// Element-name comparison of every handler: ignoring case, exactly as
+// XMLString::compareIString does.
+bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name);
+
+// The same, with the common case inline: handlers try many names in turn,
+// and most differ from the element's name in their first character.
+inline bool rdb_xml_name_is(const XMLCh* localname, const XMLCh* name)
+{
+    if (localname != nullptr && name != nullptr) {
+        XMLCh a = localname[0];
+        XMLCh b = name[0];
+        // Two ASCII characters equal ignoring case differ at most in 0x20.
+        if (a < 0x80 && b < 0x80 && (a | 0x20) != (b | 0x20))
+            return false;
+    }
+    return rdb_xml_names_match(localname, name);
+}
 
 // A flag attribute or text: true exactly for "true" in any case.
 bool rdb_xml_is_true(const char* text);

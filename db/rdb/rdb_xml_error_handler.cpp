@@ -3,18 +3,15 @@
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/XMLString.hpp>
 
-#include "mem_manager.h"
 #include "rdb_xml_content_handler.h"
-#include "rdb_xml_globals.h"
+#include "rdb_xml_transcode.h"
 
 namespace {
 
 void print(const char* format, const xercesc::SAXParseException& exc)
 {
-    char* message = xercesc::XMLString::transcode(exc.getMessage());
-    rdb_xml_debug(format, message != nullptr ? message : "", static_cast<int>(exc.getLineNumber()));
-    if (message != nullptr)
-        MEM_MANAGER::delete_wrapper(message, RDB_XML_TAG);
+    RDB_XML_NARROW_TEXT message(exc.getMessage());
+    rdb_xml_debug(format, message.text(), static_cast<int>(exc.getLineNumber()));
 }
 
 }  // namespace

@@ -19,7 +19,9 @@
 #include "rdb_xml_error_handler.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_input_source.h"
+#include "rdb_xml_reader_guard.h"
 #include "rdb_xml_root_handler.h"
+#include "rdb_xml_transcode.h"
 #include "rdb_xml_unplaced.h"
 
 using namespace xercesc;
@@ -31,10 +33,8 @@ const char* plural(int count) { return count == 1 ? "" : "s"; }
 
 void print_exception(const XMLCh* message)
 {
-    char* text = XMLString::transcode(message);
-    rdb_xml_debug("Xerces Exception: %s", text != nullptr ? text : "");
-    if (text != nullptr)
-        MEM_MANAGER::delete_wrapper(text, RDB_XML_TAG);
+    RDB_XML_NARROW_TEXT text(message);
+    rdb_xml_debug("Xerces Exception: %s", text.text());
 }
 
 // What one call owns. The destructor releases it in the clean-up order,
@@ -46,6 +46,8 @@ struct RDB_XML_PARSE_CALL {
     RDB_XML_ROOT_HANDLER* m_root_handler = nullptr;
     RDB_XML_ERROR_HANDLER* m_error_handler = nullptr;
     RDB_REPORT* m_report = nullptr;
+    // Destroyed after the body below has destroyed the reader that uses it.
+    RDB_XML_READER_GUARD m_guard;
 
     ~RDB_XML_PARSE_CALL()
     {
@@ -105,6 +107,7 @@ extern "C" RDB_REPORT* rdb_xml_parse(const char* file_name, HDB_ACTION_PT_INSTAN
     call.m_reader->setFeature(XMLUni::fgXercesSchema, use_schema);
     call.m_reader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
                                call.m_schema_location);
+    call.m_guard.protect(call.m_reader, call.m_schema_location);
 
     rdb_xml_set_use_static_buffers(use_static_buffers);
 

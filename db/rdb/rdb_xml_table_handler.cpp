@@ -1,5 +1,7 @@
 #include "rdb_xml_table_handler.h"
 
+#include <new>
+
 #include "rdb_report.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"
@@ -26,17 +28,17 @@ void RDB_XML_TABLE_HANDLER::handle_start_element(const XMLCh* localname, const x
     } else if (rdb_xml_name_is(localname, u"row")) {
         start_row();
     } else if (rdb_xml_name_is(localname, u"string_cell")) {
-        if (m_row != nullptr)
-            m_string_cell = append_cell(RDB_XML_NEW(RDB_TABLE_STRING_ELEMENT), attrs);
+        // A cell with no row to go into is not made; its kind then has no
+        // current cell, so its end changes nothing.
+        m_string_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_STRING_ELEMENT), attrs) : nullptr;
     } else if (rdb_xml_name_is(localname, u"int_cell")) {
-        if (m_row != nullptr)
-            m_int_cell = append_cell(RDB_XML_NEW(RDB_TABLE_INT_ELEMENT), attrs);
+        m_int_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_INT_ELEMENT), attrs) : nullptr;
     } else if (rdb_xml_name_is(localname, u"iname_cell")) {
-        if (m_row != nullptr)
-            m_iname_cell = append_cell(RDB_XML_NEW(RDB_TABLE_INAME_ELEMENT), attrs);
+        m_iname_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_INAME_ELEMENT), attrs) : nullptr;
     } else if (rdb_xml_name_is(localname, u"delay_cell")) {
-        if (m_row != nullptr)
-            m_delay_cell = append_cell(RDB_XML_NEW(RDB_TABLE_DELAY_ELEMENT, 0L, RDB_DELAY_DISPLAY_NS), attrs);
+        m_delay_cell = m_row != nullptr
+                           ? append_cell(RDB_XML_NEW(RDB_TABLE_DELAY_ELEMENT, 0L, RDB_DELAY_DISPLAY_NS), attrs)
+                           : nullptr;
     } else if (rdb_xml_name_is(localname, u"column")) {
         start_column(attrs);
     }
@@ -47,8 +49,8 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(const XMLCh* localname)
     if (rdb_xml_set_header_or_footer(m_table, localname, m_characters))
         return;
 
-    // A cell, "delay" or "display_option" whose object was never made (it
-    // stood before the first row or delay cell) is passed over.
+    // A cell, "delay" or "display_option" without a current object of its
+    // kind (before the first row or delay cell) is passed over.
     if (rdb_xml_name_is(localname, u"string_cell")) {
         if (m_string_cell != nullptr)
             m_string_cell->set_string(m_characters);
@@ -77,7 +79,8 @@ void RDB_XML_TABLE_HANDLER::attach_table(const xercesc::Attributes& attrs)
     if (m_table == nullptr)
         return;
     RDB_XML_CHAR_BUFFER enable_fled;
-    m_table->set_last_cmp_flp_location_available(rdb_xml_is_true(rdb_xml_get_attribute(attrs, u"enable_fled", enable_fled)));
+    rdb_xml_get_attribute(attrs, u"enable_fled", enable_fled);
+    m_table->set_last_cmp_flp_location_available(rdb_xml_is_true(enable_fled.text()));
     rdb_xml_set_common_attributes(m_table, attrs);
     rdb_xml_add_to_parent_folder(m_table, attrs);
 }
@@ -87,6 +90,9 @@ void RDB_XML_TABLE_HANDLER::start_row()
     // Without a table there is nothing to hold the row.
     if (m_table == nullptr)
         return;
+    // Rows mostly have as many cells as the row before: room for that many
+    // at once spares the new row its step-by-step growth.
+    std::size_t cells = m_row != nullptr ? m_row->size() : 0;
     // The table keeps this very vector: cells appended later are in it.
     m_row = RDB_XML_NEW(RDB_TABLE_ROW);
     if (m_row == nullptr)
@@ -98,6 +104,12 @@ void RDB_XML_TABLE_HANDLER::start_row()
         // cell goes anywhere until the next row.
         rdb_release_row(m_row);
         m_row = nullptr;
+    } else if (cells != 0) {
+        try {
+            m_row->reserve(cells);
+        } catch (const std::bad_alloc&) {
+            // The row grows cell by cell instead.
+        }
     }
 }
 

@@ -118,6 +118,37 @@ TEST(TranscodeTest, MatchesXercesOnRandomText)
         std::size_t n = rdb_xml_utf8_encode(text.data(), text.size(), &ours[0]);
         ours.resize(n);
         EXPECT_EQ(ours, std::string(expected)) << "round " << round;
+        // The one-pass form for zero-terminated values, with room and without.
+        std::string within(3 * text.size() + 1, '\0');
+        ASSERT_TRUE(rdb_xml_utf8_encode_within(text.c_str(), &within[0], 3 * text.size()));
+        EXPECT_EQ(std::string(within.c_str()), std::string(expected)) << "round " << round;
+        if (n > 0) {
+            EXPECT_FALSE(rdb_xml_utf8_encode_within(text.c_str(), &within[0], n - 1)) << "round " << round;
+        }
         xercesc::XMLString::release(&expected);
     }
+}
+
+// Texts whose narrow form is a few bytes either side of the inline limit,
+// ending in characters of every UTF-8 length: the buffer holds what the
+// library transcoder gives, inline exactly up to 512 bytes.
+TEST_F(CharBufferTest, TextsAroundTheInlineLimitMatchXerces)
+{
+    rdb_xml_use_static_buffers = true;
+    const std::u16string tails[] = {u"a", u"\u00e9", u"\u4e2d", u"\U0001D6FF", u"&\u07ff<"};
+    int expected_messages = 0;
+    for (const std::u16string& tail : tails) {
+        for (std::size_t prefix = 500; prefix <= 514; ++prefix) {
+            std::u16string text = ascii(prefix, u'x') + tail;
+            char* expected = xercesc::XMLString::transcode(text.c_str());
+            RDB_XML_CHAR_BUFFER buffer;
+            buffer.assign(text.c_str());
+            EXPECT_EQ(std::string(buffer.text()), std::string(expected)) << prefix;
+            bool long_text = std::string(expected).size() > RDB_XML_CHAR_BUFFER::INLINE_SIZE;
+            EXPECT_EQ(buffer.on_heap(), long_text) << prefix;
+            expected_messages += long_text;
+            xercesc::XMLString::release(&expected);
+        }
+    }
+    EXPECT_EQ(dynamic_messages(), expected_messages);
 }

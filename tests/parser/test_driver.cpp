@@ -124,21 +124,6 @@ TEST_F(ParseTest, SchemaValidationErrorsAreCountedWithTheirLines)
     EXPECT_NE(errors[0].find(" at line: 2"), std::string::npos) << errors[0];
 }
 
-TEST_F(ParseTest, TwoValidationErrorsGiveTwoErrorLines)
-{
-    PARSE_OPTIONS o;
-    o.use_schema = true;
-    REPORT_PTR report = parse_text("<report a=\"1\">\n<text/>\n</report>\n<!-- -->\n", o);
-    (void)report;
-    REPORT_PTR bad = parse_text("<other>\n<x/>\n</other>\n", o);
-    EXPECT_EQ(bad, nullptr);
-    std::vector<std::string> errors = messages_with("RDB_XML: Error: ");
-    EXPECT_GE(errors.size(), 1u);
-    int total = static_cast<int>(errors.size());
-    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in " + std::to_string(total) + " error" +
-                            (total == 1 ? "" : "s") + ", 0 warnings"));
-}
-
 TEST_F(ParseTest, DeadParserBuildsNothingButStillChecks)
 {
     PARSE_OPTIONS o;

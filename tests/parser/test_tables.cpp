@@ -280,15 +280,6 @@ TEST_F(TableTest, EndOfAnyTableNameEndsTheHandler)
     }
 }
 
-TEST_F(TableTest, TextInsideATableIsNotAReportElement)
-{
-    REPORT_PTR report = parse_text(table_report(
-        "<table name=\"t\" parent=\"main\"><text name=\"inside\" parent=\"main\"/><row/></table>"));
-    ASSERT_NE(report, nullptr);
-    ASSERT_EQ(report->get_main_folder()->get_number_of_objects(), 1u);
-    EXPECT_EQ(table_at(report, 0)->get_number_of_rows(), 1u);
-}
-
 TEST_F(TableTest, StaticBuffersOffPrintsOneMessagePerAttributeLookup)
 {
     PARSE_OPTIONS options;

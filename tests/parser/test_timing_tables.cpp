@@ -24,6 +24,15 @@ RDB_OBJECT* object_in(RDB_OBJECT* folder, std::size_t i)
     return f != nullptr ? f->get_object(i) : nullptr;
 }
 
+// The first object of the folder with that name, or null.
+RDB_OBJECT* object_named(RDB_OBJECT* folder, const char* name)
+{
+    for (std::size_t i = 0; RDB_OBJECT* object = object_in(folder, i); ++i)
+        if (object->get_name() == name)
+            return object;
+    return nullptr;
+}
+
 }  // namespace
 
 TEST_F(TableTest, SlackTableIsBuiltWithColumnsRestrictionAndRows)
@@ -185,14 +194,12 @@ TEST_F(TableTest, ExampleReportTablesResolveThroughTheExampleHierarchy)
     REPORT_PTR report = parse_file(RDBXML_SOURCE_DIR "/examples/report.xml", options);
     ASSERT_NE(report, nullptr);
 
-    RDB_OBJECT* timing = nullptr;
-    for (std::size_t i = 0; i < report->get_main_folder()->get_number_of_objects(); ++i)
-        if (report->get_main_folder()->get_object(i)->get_name() == "timing")
-            timing = report->get_main_folder()->get_object(i);
+    RDB_OBJECT* timing = object_named(report->get_main_folder(), "timing");
     ASSERT_NE(timing, nullptr);
-    RDB_TABLE_OBJECT* clocks = dynamic_cast<RDB_TABLE_OBJECT*>(object_in(timing, 0));
-    RDB_TAN_SPD_TABLE_OBJECT* fmax = dynamic_cast<RDB_TAN_SPD_TABLE_OBJECT*>(object_in(timing, 1));
-    RDB_TAN_SLACK_TABLE_OBJECT* setup = slack_of(dynamic_cast<RDB_TABLE_OBJECT*>(object_in(timing, 2)));
+    RDB_TABLE_OBJECT* clocks = dynamic_cast<RDB_TABLE_OBJECT*>(object_named(timing, "Clocks"));
+    RDB_TAN_SPD_TABLE_OBJECT* fmax = dynamic_cast<RDB_TAN_SPD_TABLE_OBJECT*>(object_named(timing, "Fmax"));
+    RDB_TAN_SLACK_TABLE_OBJECT* setup =
+        slack_of(dynamic_cast<RDB_TABLE_OBJECT*>(object_named(timing, "Setup slack")));
     ASSERT_NE(clocks, nullptr);
     ASSERT_NE(fmax, nullptr);
     ASSERT_NE(setup, nullptr);
@@ -235,4 +242,27 @@ TEST_F(TableTest, ExampleReportIsValidAgainstTheSchema)
     REPORT_PTR report = parse_file(RDBXML_SOURCE_DIR "/examples/report.xml", options);
     EXPECT_NE(report, nullptr);
     EXPECT_EQ(count_messages_with("Error"), 0);
+}
+
+TEST_F(TableTest, EveryFailedAllocationOfATableParseIsSurvived)
+{
+    const std::string xml = table_report(
+        slack_table("analysis_type=\"1\"", "<column id=\"1\" type=\"slack\"/><restricted_to>2</restricted_to>"
+                                           "<row><string_cell foreground=\"red\">s</string_cell><int_cell>1</int_cell>"
+                                           "<iname_cell>x</iname_cell><delay_cell><delay>3</delay>"
+                                           "<display_option>ps</display_option></delay_cell></row>") +
+        "<tan_spd_table parent=\"main\" show_min=\"true\"><row><int_cell>4</int_cell></row></tan_spd_table>"
+        "<table parent=\"main\"><header>h</header><row/></table>");
+    unsigned long before = MEM_MANAGER::allocation_count();
+    ASSERT_NE(parse_text(xml), nullptr);
+    unsigned long allocations = MEM_MANAGER::allocation_count() - before;
+    ASSERT_GT(allocations, 10u);
+    // Whatever allocation fails, the parse ends normally and releases all it
+    // made (the sanitizer build checks the releases).
+    for (unsigned long failing = 1; failing <= allocations; ++failing) {
+        SCOPED_TRACE(failing);
+        MEM_MANAGER::fail_allocation_after(failing);
+        EXPECT_NO_THROW(parse_text(xml));
+        MEM_MANAGER::fail_allocation_after(0);
+    }
 }

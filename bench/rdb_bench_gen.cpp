@@ -1,0 +1,354 @@
+// rdb_bench_gen: writes a report file of a given size for the benchmark,
+// plain and gzip-compressed, the same bytes for the same size and seed.
+//
+//   rdb_bench_gen OUT.xml SIZE_MB [SEED]
+//
+// writes OUT.xml (SIZE_MB million bytes, give or take one table row) and
+// OUT.xml.gz. Most of the bytes are table rows with all four cell kinds and
+// cell colours; between the tables stand summaries with gauges, charts,
+// texts, embedded objects, waveforms and timing tables. Cell and element
+// texts mix ASCII with some non-ASCII (two-, three- and four-byte UTF-8) and
+// escaped characters. The file parses without errors and is valid against
+// the schema.
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// splitmix64: the same sequence on every platform and library.
+class BENCH_RANDOM {
+public:
+    explicit BENCH_RANDOM(std::uint64_t seed) : m_state(seed) {}
+    std::uint64_t next()
+    {
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // Uniform in [0, n).
+    unsigned below(unsigned n) { return static_cast<unsigned>(next() % n); }
+    bool chance(unsigned percent) { return below(100) < percent; }
+    template <std::size_t N>
+    const char* pick(const char* const (&items)[N])
+    {
+        return items[below(static_cast<unsigned>(N))];
+    }
+
+private:
+    std::uint64_t m_state;
+};
+
+const char* const WORDS[] = {"clk",   "reset", "data",   "valid", "ready",  "addr",  "core",  "alu",
+                             "fifo",  "state", "decode", "fetch", "cache",  "bus",   "pll",   "mux",
+                             "reg",   "timer", "uart",   "spi",   "dma",    "irq",   "sram",  "phy"};
+// Texts that need more than ASCII, or escaping, or both.
+const char* const SPECIAL[] = {"Überlauf",      "délai",          "Zeitüberschreitung", "時計領域",
+                               "\xF0\x9D\x9B\xBF-path",             // U+1D6FF: a surrogate pair
+                               "a &amp; b",     "x &lt; y",       "&quot;quoted&quot;", "p &gt; q",
+                               "Ω load",        "µs window",      "naïve fit"};
+const char* const COLORS[] = {"red",     "green",   "blue",    "navy",    "teal",    "orange",
+                              "#00ff80", "#ABCDEF", "#123",    "silver",  "maroon",  "#ffffff"};
+const char* const DISPLAY_OPTIONS[] = {"ns", "ps", "mhz"};
+const char* const CHART_TYPES[] = {"bar", "line", "pie", "scatter", "histogram"};
+const char* const EMBEDDED_TYPES[] = {"generic", "image", "html", "text"};
+const char* const SLACK_COLUMNS[] = {"slack", "required", "arrival", "from", "to", "skew"};
+
+const unsigned ROWS_PER_TABLE = 2000;
+
+class BENCH_WRITER {
+public:
+    BENCH_WRITER(std::uint64_t seed, std::uint64_t target) : m_random(seed), m_target(target) {}
+
+    // Appends the next piece of the document to `out`; false once the
+    // document is complete.
+    bool next_piece(std::string& out);
+
+private:
+    void word_text(std::string& out, unsigned words);
+    void cell_colors(std::string& out);
+    void row(std::string& out);
+    void table(std::string& out, const char* element, unsigned index);
+    void summary(std::string& out, unsigned index);
+    void chart(std::string& out, unsigned index);
+    void others(std::string& out, unsigned index);
+    void number(std::string& out, long value) { out += std::to_string(value); }
+
+    BENCH_RANDOM m_random;
+    std::uint64_t m_target;
+    std::uint64_t m_written = 0;
+    unsigned m_section = 0;
+    bool m_started = false;
+    bool m_done = false;
+};
+
+void BENCH_WRITER::word_text(std::string& out, unsigned words)
+{
+    for (unsigned i = 0; i < words; ++i) {
+        if (i != 0)
+            out += m_random.chance(50) ? "/" : " ";
+        if (m_random.chance(4))
+            out += m_random.pick(SPECIAL);
+        else
+            out += m_random.pick(WORDS);
+        if (m_random.chance(30)) {
+            out += '_';
+            number(out, m_random.below(64));
+        }
+    }
+}
+
+void BENCH_WRITER::cell_colors(std::string& out)
+{
+    if (m_random.chance(40)) {
+        out += " foreground=\"";
+        out += m_random.pick(COLORS);
+        out += '"';
+    }
+    if (m_random.chance(25)) {
+        out += " background=\"";
+        out += m_random.pick(COLORS);
+        out += '"';
+    }
+}
+
+// One row: an instance name, a few strings and numbers, and delays.
+void BENCH_WRITER::row(std::string& out)
+{
+    out += "    <row>";
+    out += "<iname_cell";
+    cell_colors(out);
+    out += ">top/";
+    word_text(out, 2 + m_random.below(3));
+    out += "</iname_cell>";
+    for (int i = 0; i < 2; ++i) {
+        out += "<string_cell";
+        cell_colors(out);
+        out += '>';
+        word_text(out, 1 + m_random.below(4));
+        out += "</string_cell>";
+    }
+    for (int i = 0; i < 2; ++i) {
+        out += "<int_cell";
+        cell_colors(out);
+        out += '>';
+        number(out, static_cast<long>(m_random.below(200000)) - 1000);
+        out += "</int_cell>";
+    }
+    for (int i = 0; i < 2; ++i) {
+        out += "<delay_cell";
+        cell_colors(out);
+        out += "><delay>";
+        number(out, static_cast<long>(m_random.below(50000)) - 5000);
+        out += "</delay><display_option>";
+        out += m_random.pick(DISPLAY_OPTIONS);
+        out += "</display_option></delay_cell>";
+    }
+    out += "</row>\n";
+}
+
+void BENCH_WRITER::table(std::string& out, const char* element, unsigned index)
+{
+    out += "  <";
+    out += element;
+    out += " name=\"Table ";
+    number(out, index);
+    out += "\" parent=\"tables\" creator=\"sta\" enabled=\"true\" enable_fled=\"";
+    out += m_random.chance(50) ? "true" : "false";
+    out += '"';
+    if (std::strcmp(element, "tan_slack_table") == 0)
+        out += " analysis_type=\"2\"";
+    if (std::strcmp(element, "tan_spd_table") == 0)
+        out += " show_min=\"TRUE\"";
+    out += ">\n    <header>Paths of ";
+    word_text(out, 3);
+    out += "</header>\n";
+    if (std::strcmp(element, "tan_slack_table") == 0) {
+        out += "    <column_types_map>";
+        for (unsigned i = 0; i < 4; ++i) {
+            out += "<column id=\"";
+            number(out, i);
+            out += "\" type=\"";
+            out += m_random.pick(SLACK_COLUMNS);
+            out += "\"/>";
+        }
+        out += "</column_types_map>\n    <restricted_to>";
+        number(out, m_random.below(1000));
+        out += "</restricted_to>\n";
+    }
+}
+
+void BENCH_WRITER::summary(std::string& out, unsigned index)
+{
+    out += "  <summary name=\"Summary ";
+    number(out, index);
+    out += "\" parent=\"summaries\" creator=\"flow\" enabled=\"true\">\n    <header>";
+    word_text(out, 4);
+    out += "</header>\n";
+    for (unsigned i = 0; i < 8; ++i) {
+        out += "    <element name=\"";
+        word_text(out, 1);
+        out += "\">";
+        word_text(out, 1 + m_random.below(6));
+        out += "</element>\n";
+    }
+    out += "    <gauges>\n";
+    for (unsigned i = 0; i < 4; ++i) {
+        out += "      <gauge name=\"";
+        out += m_random.pick(WORDS);
+        out += "\" percent=\"";
+        out += m_random.chance(50) ? "true" : "false";
+        out += "\" enabled=\"true\"><min>0</min><max>";
+        unsigned max = 100 + m_random.below(10000);
+        number(out, max);
+        out += "</max><value>";
+        number(out, m_random.below(max));
+        out += "</value></gauge>\n";
+    }
+    out += "    </gauges>\n    <footer>end of summary</footer>\n  </summary>\n";
+}
+
+void BENCH_WRITER::chart(std::string& out, unsigned index)
+{
+    out += "  <chart name=\"Chart ";
+    number(out, index);
+    out += "\" parent=\"charts\" creator=\"flow\" enabled=\"true\" size=\"12\">\n";
+    for (unsigned i = 0; i < 12; ++i) {
+        out += "    <data name=\"";
+        out += m_random.pick(WORDS);
+        out += "\">";
+        number(out, m_random.below(5000));
+        out += "</data>\n";
+    }
+    out += "    <type>";
+    out += m_random.pick(CHART_TYPES);
+    out += "</type><x_label>";
+    word_text(out, 2);
+    out += "</x_label><y_label>";
+    word_text(out, 2);
+    out += "</y_label><show_labels>true</show_labels>\n  </chart>\n";
+}
+
+void BENCH_WRITER::others(std::string& out, unsigned index)
+{
+    out += "  <text name=\"Note ";
+    number(out, index);
+    out += "\" parent=\"main\" enabled=\"true\"><ascii_text>";
+    word_text(out, 30 + m_random.below(30));
+    out += "</ascii_text></text>\n";
+    if (index % 4 == 0) {
+        out += "  <embedded name=\"Page ";
+        number(out, index);
+        out += "\" parent=\"main\" enabled=\"true\" type=\"";
+        out += m_random.pick(EMBEDDED_TYPES);
+        out += "\"><info>pages/";
+        out += m_random.pick(WORDS);
+        out += ".html</info></embedded>\n";
+        out += "  <waveform name=\"Wave ";
+        number(out, index);
+        out += "\" parent=\"main\" enabled=\"true\"><info>sim</info><source_vector>in.vec</source_vector>"
+               "<result_vector>out.vec</result_vector><compare>yes</compare></waveform>\n";
+    }
+}
+
+bool BENCH_WRITER::next_piece(std::string& out)
+{
+    out.clear();
+    if (m_done)
+        return false;
+    if (!m_started) {
+        m_started = true;
+        out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Benchmark report: generated, do not edit. -->\n"
+               "<report>\n  <folders name=\"bench\">\n    <root name=\"main\">\n"
+               "      <folder name=\"summaries\"/><folder name=\"charts\"/><folder name=\"tables\"/>\n"
+               "    </root>\n  </folders>\n"
+               "  <folder_ref name=\"summaries\" parent=\"main\" creator=\"bench\" enabled=\"true\"/>\n"
+               "  <folder_ref name=\"charts\" parent=\"main\" creator=\"bench\" enabled=\"true\"/>\n"
+               "  <folder_ref name=\"tables\" parent=\"main\" creator=\"bench\" enabled=\"true\"/>\n";
+    } else {
+        // One section: the small objects, then one table of rows, cut short
+        // when the target size is reached.
+        unsigned index = m_section++;
+        summary(out, index);
+        chart(out, index);
+        others(out, index);
+        const char* element = index % 10 == 3 ? "tan_slack_table" : index % 10 == 7 ? "tan_spd_table" : "table";
+        table(out, element, index);
+        for (unsigned r = 0; r < ROWS_PER_TABLE; ++r) {
+            row(out);
+            if (m_written + out.size() >= m_target)
+                break;
+        }
+        out += "    <footer>";
+        number(out, ROWS_PER_TABLE);
+        out += " paths</footer>\n  </";
+        out += element;
+        out += ">\n";
+        if (m_written + out.size() >= m_target) {
+            out += "</report>\n";
+            m_done = true;
+        }
+    }
+    m_written += out.size();
+    return true;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: rdb_bench_gen OUT.xml SIZE_MB [SEED]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4)
+        return usage();
+    const std::string path = argv[1];
+    char* end = nullptr;
+    double megabytes = std::strtod(argv[2], &end);
+    if (end == argv[2] || *end != 0 || megabytes <= 0)
+        return usage();
+    std::uint64_t seed = 1;
+    if (argc == 4) {
+        seed = std::strtoull(argv[3], &end, 10);
+        if (end == argv[3] || *end != 0)
+            return usage();
+    }
+
+    std::FILE* plain = std::fopen(path.c_str(), "wb");
+    if (plain == nullptr) {
+        std::fprintf(stderr, "rdb_bench_gen: %s: %s\n", path.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const std::string gz_path = path + ".gz";
+    gzFile gz = gzopen(gz_path.c_str(), "wb6");
+    if (gz == nullptr) {
+        std::fprintf(stderr, "rdb_bench_gen: cannot write %s\n", gz_path.c_str());
+        std::fclose(plain);
+        return 1;
+    }
+    gzbuffer(gz, 1 << 18);
+
+    BENCH_WRITER writer(seed, static_cast<std::uint64_t>(megabytes * 1e6));
+    std::string piece;
+    bool ok = true;
+    while (ok && writer.next_piece(piece)) {
+        ok = std::fwrite(piece.data(), 1, piece.size(), plain) == piece.size() &&
+             gzwrite(gz, piece.data(), static_cast<unsigned>(piece.size())) == static_cast<int>(piece.size());
+    }
+    ok = (std::fclose(plain) == 0) && ok;
+    ok = (gzclose(gz) == Z_OK) && ok;
+    if (!ok) {
+        std::fprintf(stderr, "rdb_bench_gen: writing %s failed\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+#include "rdb_xml_entity_resolver.h"
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/util/RuntimeException.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+#include "rdb_xml_content_handler.h"
+#include "rdb_xml_transcode.h"
+
+using namespace xercesc;
+
+InputSource* RDB_XML_ENTITY_RESOLVER::resolveEntity(const XMLCh*, const XMLCh* system_id)
+{
+    if (m_schema_location != nullptr && XMLString::equals(system_id, m_schema_location))
+        return new LocalFileInputSource(m_schema_location);
+
+    const XMLCh* name = system_id != nullptr ? system_id : u"";
+    RDB_XML_NARROW_TEXT text(name);
+    rdb_xml_debug("Refused to read external resource: %s", text.text());
+    // A fatal error of the reader: it reports it through the error handler
+    // at the place of the reference and ends the parse.
+    ThrowXML1(RuntimeException, XMLExcepts::Gen_CouldNotOpenExtEntity, name);
+}

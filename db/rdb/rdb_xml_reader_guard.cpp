@@ -1,0 +1,21 @@
+#include "rdb_xml_reader_guard.h"
+
+#include <xercesc/util/XMLUni.hpp>
+
+using namespace xercesc;
+
+void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_location)
+{
+    m_resolver.allow_schema(schema_location);
+    reader->setEntityResolver(&m_resolver);
+    // Nothing the resolver gives no source for is looked up another way.
+    reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    reader->setFeature(XMLUni::fgXercesLoadSchema, false);
+    // An external DTD is not skipped quietly (loading it stays on): the
+    // resolver refuses it, so a file that names one ends with a clear
+    // message instead of a report read without the declarations it expects.
+    reader->setFeature(XMLUni::fgXercesSkipDTDValidation, true);
+    reader->setProperty(XMLUni::fgXercesSecurityManager, &m_security);
+    reader->installAdvDocHandler(&m_limits);
+    reader->setDeclarationHandler(&m_limits);
+}

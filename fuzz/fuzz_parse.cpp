@@ -1,0 +1,90 @@
+// Fuzz target: one whole parse of the input as a report file, read from a
+// file through the parser's own input stream (so compressed inputs are
+// decompressed as in real use), then the report written as JSON.
+//
+// The input's bytes also choose the parse options, so that every
+// combination is explored. Oracles besides the sanitizers: the JSON of a
+// report is always well-formed UTF-8 JSON, and the static-buffers option
+// changes nothing of what is read (the input is parsed a second time with
+// the option flipped, and both reports must give the same JSON).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+
+#include "fuzz_file.h"
+#include "hdb_instance.h"
+#include "msg.h"
+#include "rdb_report.h"
+#include "rdb_xml.h"
+
+namespace {
+
+FUZZ_FILE* report_file = nullptr;
+HDB_ACTION_PT_INSTANCE* action_point = nullptr;
+
+// The JSON of a parse's report ("null" for none), checked to be valid; the
+// report is released.
+std::string json_of(RDB_REPORT* report)
+{
+    std::ostringstream out;
+    rdb_write_json(report, out);
+    delete report;
+    std::string json = out.str();
+    rapidjson::Document document;
+    document.Parse<rapidjson::kParseValidateEncodingFlag>(json.c_str(), json.size());
+    if (document.HasParseError()) {
+        std::fprintf(stderr, "the report's JSON is not valid: %s at %zu\n",
+                     rapidjson::GetParseError_En(document.GetParseError()), document.GetErrorOffset());
+        std::abort();
+    }
+    return json;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    msg_set_enabled(false);
+    static FUZZ_FILE file(".xml");
+    report_file = &file;
+
+    // The instances that instance-name cells of the seed reports name.
+    static const char HIERARCHY[] = "top/cpu/alu/acc_reg\ntop/cpu/regfile/r0\ntop/mem/ctrl/state_reg\ntop/mem/pll\n"
+                                    "top/cpu/pll\n";
+    FUZZ_FILE hierarchy_file(".txt");
+    hierarchy_file.write(reinterpret_cast<const std::uint8_t*>(HIERARCHY), sizeof(HIERARCHY) - 1);
+    static std::unique_ptr<HDB_HIERARCHY> hierarchy = HDB_HIERARCHY::load(hierarchy_file.path(), nullptr);
+    if (hierarchy != nullptr)
+        action_point = hierarchy->action_point();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (!report_file->write(data, size))
+        return 0;
+    unsigned sum = static_cast<unsigned>(size);
+    for (std::size_t i = 0; i < size; ++i)
+        sum += data[i];
+    bool use_schema = (sum & 1) != 0;
+    bool use_namespaces = (sum & 2) != 0;
+    bool use_static_buffers = (sum & 4) == 0;
+    bool dead_parser = (sum & 0x38) == 0;
+    bool stream_flag = (sum & 0x40) != 0;
+    std::string first = json_of(rdb_xml_parse(report_file->path(), action_point, stream_flag, use_schema,
+                                               use_namespaces, use_static_buffers, dead_parser));
+    std::string second = json_of(rdb_xml_parse(report_file->path(), action_point, stream_flag, use_schema,
+                                                use_namespaces, !use_static_buffers, dead_parser));
+    if (first != second) {
+        std::fprintf(stderr, "the static-buffers option changed the report:\n%.2000s\n%.2000s\n", first.c_str(),
+                     second.c_str());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Installs a build into a fresh prefix under it and uses the result the way
+# a host application and a person would:
+#   - the libraries carry their sonames, the schema lies beside the parser
+#     library, and every installed header compiles on its own;
+#   - the example host program (examples/consumer) builds against the CMake
+#     package and against pkg-config, and reads the installed example;
+#   - so does the C++ example of README.md, and both print what the README
+#     shows;
+#   - the installed tool reads the installed example, also with schema
+#     validation, and still does after the prefix has been moved.
+# Usage: scripts/test-install.sh BUILD_DIR
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+work=$build/install-test
+prefix=$work/prefix
+rm -rf "$work"
+mkdir -p "$work"
+
+fail() { echo "test-install: $*" >&2; exit 1; }
+step() { echo "test-install: $*"; }
+
+step "installing into $prefix"
+cmake --install "$build" --prefix "$prefix" > "$work/install.log"
+
+pc=$(find "$prefix" -name rdbxml.pc)
+[ -n "$pc" ] || fail "no rdbxml.pc installed"
+export PKG_CONFIG_PATH=$(dirname "$pc")
+libdir=$(realpath "$(pkg-config --variable=libdir rdbxml)")
+includedir=$(realpath "$(pkg-config --variable=includedir rdbxml)")
+[ -x "$prefix/bin/rdbxml" ] || fail "no bin/rdbxml"
+[ -f "$libdir/rdb_schema.xsd" ] || fail "rdb_schema.xsd is not beside the libraries"
+for lib in rdb_xml rdbmodel rdbsupport; do
+  soname=$(readelf -d "$libdir/lib$lib.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+  [ "$soname" = "lib$lib.so.0" ] || fail "lib$lib.so has soname '$soname'"
+  [ -e "$libdir/$soname" ] || fail "$soname is not installed"
+done
+
+step "compiling every installed header on its own"
+for header in "$includedir"/*.h; do
+  echo "#include \"$(basename "$header")\"" |
+    c++ -std=c++17 -Wall -Wextra -Werror -fsyntax-only $(pkg-config --cflags rdbxml) -x c++ - ||
+    fail "$(basename "$header") does not compile on its own"
+done
+
+example=$prefix/share/rdbxml/examples/report.xml
+step "building examples/consumer with find_package(rdbxml)"
+cmake -S "$src/examples/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" > "$work/consumer.log"
+cmake --build "$work/consumer" >> "$work/consumer.log"
+"$work/consumer/consumer" "$example" > "$work/consumer.out" 2> "$work/consumer.err" ||
+  fail "the consumer failed: $(cat "$work/consumer.err")"
+grep -q '^folder "main"' "$work/consumer.out" || fail "the consumer's summary lacks the main folder"
+grep -q '^rows: [1-9]' "$work/consumer.out" || fail "the consumer counted no rows"
+cat "$work/consumer.out"
+
+step "building examples/consumer with pkg-config"
+c++ -std=c++17 -Wall -Wextra -Werror "$src/examples/consumer/consumer.cpp" -o "$work/consumer-pc" \
+  $(pkg-config --cflags --libs rdbxml) -Wl,-rpath,"$libdir"
+"$work/consumer-pc" "$example" 2> /dev/null | cmp -s - "$work/consumer.out" ||
+  fail "the pkg-config build of the consumer prints something else"
+
+# The README's C++ example and the outputs it shows must stay true.
+readme=$src/README.md
+# The lines the README shows after the command line starting with "$ $1",
+# without their indentation, up to the next blank line.
+readme_output() {
+  awk -v command="    \$ $1" 'index($0, command) == 1 { on = 1; next } on && /^$/ { exit } on { print substr($0, 5) }' "$readme"
+}
+step "building the README's example host program"
+awk '/^```cpp$/ { on = 1; next } on && /^```$/ { exit } on' "$readme" > "$work/my_host.cpp"
+[ -s "$work/my_host.cpp" ] || fail "no C++ example in README.md"
+c++ -std=c++17 -Wall -Wextra -Werror "$work/my_host.cpp" -o "$work/my_host" \
+  $(pkg-config --cflags --libs rdbxml) -Wl,-rpath,"$libdir"
+"$work/my_host" "$example" 2> /dev/null | cmp -s - <(readme_output "./my_host") ||
+  fail "README.md shows another output for its C++ example than it gives"
+cmp -s "$work/consumer.out" <(readme_output "build-consumer/consumer") ||
+  fail "README.md shows another output for examples/consumer than it gives"
+
+step "running the installed tool"
+loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.0" { print $3 }')
+[ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
+  fail "the installed tool does not load the installed parser library (it loads '$loaded')"
+"$prefix/bin/rdbxml" > "$work/tool.out" 2> "$work/tool.err" || fail "the installed tool failed"
+grep -q "Processing file: $prefix/.*/report.xml" "$work/tool.err" ||
+  fail "the installed tool did not read the installed example"
+grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no main folder"
+"$prefix/bin/rdbxml" -q --noout --schema "$example" || fail "the installed example does not validate"
+
+step "moving the prefix"
+mv "$prefix" "$work/moved"
+"$work/moved/bin/rdbxml" --json > "$work/moved.out" 2> "$work/moved.err" || fail "the moved tool failed"
+grep -q "Processing file: $work/moved/" "$work/moved.err" || fail "the moved tool did not find its example"
+grep -q '"main_folder":{' "$work/moved.out" || fail "the moved tool gave no report"
+step "all checks passed"

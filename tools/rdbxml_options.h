@@ -1,0 +1,27 @@
+// The rdbxml command line: what it asks for, and the help that explains it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The exit statuses of the tool.
+enum RDBXML_EXIT { RDBXML_EXIT_ALL_READ = 0, RDBXML_EXIT_SOME_FAILED = 1, RDBXML_EXIT_USAGE = 2 };
+
+struct RDBXML_OPTIONS {
+    std::vector<std::string> files;
+    bool json = false;
+    bool text = false;
+    bool noout = false;
+    bool schema = false;
+    bool no_namespaces = false;
+    bool dynamic_buffers = false;
+    bool dead_parser = false;
+    bool stream_flag = false;
+    bool quiet = false;
+    std::string hierarchy;
+};
+
+// Reads the command line into `options`. Returns -1 when the tool should go
+// on; otherwise the exit status, after printing the help or the version on
+// stdout, or a one-line usage error on stderr.
+int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options);
