@@ -13,7 +13,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/bin/rdbxml ]; then $(BUILD)/bin/rdbxml; else echo "built; the rdbxml tool is not part of this build yet"; fi
+	$(BUILD)/bin/rdbxml
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
