@@ -138,6 +138,14 @@ private:
     void header_or_footer(COMMON& common);
     JSON object_json(const char* kind, const COMMON& common);
     JSON string_json(const std::string& text) { return JSON(text.data(), static_cast<rapidjson::SizeType>(text.size()), m_alloc); }
+    // The JSON of a cell of `type` whose value is `value`.
+    JSON cell_json(const char* type, JSON value)
+    {
+        JSON cell(rapidjson::kObjectType);
+        cell.AddMember("type", JSON(rapidjson::StringRef(type)), m_alloc);
+        cell.AddMember("value", value, m_alloc);
+        return cell;
+    }
 
     // Runs the steps of an element's content in random order.
     void shuffled(std::vector<std::function<void()>>& steps);
@@ -485,12 +493,8 @@ JSON GENERATOR::summary(int folder)
                 attribute(element_attrs, "name", name);
             leaf("element", text, element_attrs);
             JSON row(rapidjson::kArrayType);
-            for (const std::string* cell_text : {&name, &text}) {
-                JSON cell(rapidjson::kObjectType);
-                cell.AddMember("type", "string", m_alloc);
-                cell.AddMember("value", string_json(*cell_text), m_alloc);
-                row.PushBack(cell, m_alloc);
-            }
+            row.PushBack(cell_json("string", string_json(name)), m_alloc);
+            row.PushBack(cell_json("string", string_json(text)), m_alloc);
             rows.PushBack(row, m_alloc);
         });
     for (unsigned n = chance(60) ? 1 + pick(2) : 0; n > 0; --n)
@@ -568,12 +572,8 @@ JSON GENERATOR::chart(int folder)
     bool labels = false;
     JSON rows(rapidjson::kArrayType);
     JSON first(rapidjson::kArrayType);
-    for (int i = 0; i < 2; ++i) {
-        JSON cell(rapidjson::kObjectType);
-        cell.AddMember("type", "string", m_alloc);
-        cell.AddMember("value", "", m_alloc);
-        first.PushBack(cell, m_alloc);
-    }
+    first.PushBack(cell_json("string", string_json("")), m_alloc);
+    first.PushBack(cell_json("string", string_json("")), m_alloc);
     rows.PushBack(first, m_alloc);
 
     std::string tag = element("chart");
@@ -592,14 +592,8 @@ JSON GENERATOR::chart(int folder)
             bool empty = number == 0 && !m_out.use_schema && chance(30);
             leaf("data", empty ? std::string() : int_text(number), data_attrs);
             JSON row(rapidjson::kArrayType);
-            JSON label(rapidjson::kObjectType);
-            label.AddMember("type", "string", m_alloc);
-            label.AddMember("value", string_json(name), m_alloc);
-            JSON data(rapidjson::kObjectType);
-            data.AddMember("type", "int", m_alloc);
-            data.AddMember("value", number, m_alloc);
-            row.PushBack(label, m_alloc);
-            row.PushBack(data, m_alloc);
+            row.PushBack(cell_json("string", string_json(name)), m_alloc);
+            row.PushBack(cell_json("int", JSON(number)), m_alloc);
             rows.PushBack(row, m_alloc);
         });
     for (unsigned n = pick(3); n > 0; --n)
@@ -743,17 +737,13 @@ JSON GENERATOR::cell()
     switch (pick(4)) {
     case 0: {
         std::string text = value(30, true);
-        cell.AddMember("type", "string", m_alloc);
-        cell.AddMember("value", string_json(text), m_alloc);
-        cell = colors(std::move(cell), attrs);
+        cell = colors(cell_json("string", string_json(text)), attrs);
         leaf("string_cell", text, attrs);
         break;
     }
     case 1: {
         int number = any_int();
-        cell.AddMember("type", "int", m_alloc);
-        cell.AddMember("value", number, m_alloc);
-        cell = colors(std::move(cell), attrs);
+        cell = colors(cell_json("int", JSON(number)), attrs);
         leaf("int_cell", int_text(number), attrs);
         break;
     }
