@@ -1,5 +1,7 @@
 #include "rdb_cells.h"
 
+#include <cstdio>
+
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_STRING_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_INT_ELEMENT)
@@ -45,4 +47,19 @@ void RDB_TABLE_DELAY_ELEMENT::set_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY
 {
     if (is_display_option(option))
         m_option = option;
+}
+
+std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+{
+    char text[48];
+    if (option == RDB_DELAY_DISPLAY_MHZ && delay > 0) {
+        std::snprintf(text, sizeof(text), "%.1f MHz", 1e6 / static_cast<double>(delay));
+    } else if (option == RDB_DELAY_DISPLAY_PS || option == RDB_DELAY_DISPLAY_MHZ) {
+        std::snprintf(text, sizeof(text), "%ld ps", delay);
+    } else {
+        // Integer arithmetic keeps every digit of large delays exact.
+        unsigned long magnitude = delay < 0 ? 0ul - static_cast<unsigned long>(delay) : static_cast<unsigned long>(delay);
+        std::snprintf(text, sizeof(text), "%s%lu.%03lu ns", delay < 0 ? "-" : "", magnitude / 1000, magnitude % 1000);
+    }
+    return text;
 }

@@ -6,6 +6,8 @@
 // beyond itself and, for long texts, its string.
 #pragma once
 
+#include <string>
+
 #include "rdb_memory.h"
 #include "rdb_types.h"
 #include "stl_string.h"
@@ -116,6 +118,14 @@ private:
     long m_delay;
     RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM m_option = RDB_DELAY_DISPLAY_NS;
 };
+
+// Delays are held in picoseconds. The text a delay is shown as under a
+// display option: ns as nanoseconds with three decimals ("-0.120 ns"), ps as
+// whole picoseconds ("2500 ps"), mhz as the frequency of that period with
+// one decimal ("400.0 MHz" for 2500). A delay of 0 or less has no
+// frequency and is shown in picoseconds; an option outside the enumeration
+// is taken as ns.
+std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
 
 // One visit per cell class.
 class RDB_TABLE_ELEMENT_VISITOR {

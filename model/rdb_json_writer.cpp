@@ -45,8 +45,6 @@ private:
 
 typedef rapidjson::Writer<JSON_OUTPUT> JSON_WRITER;
 
-const char REPLACEMENT_CHARACTER[] = "\xEF\xBF\xBD";
-
 void write_string(JSON_WRITER& json, const char* text, std::size_t length)
 {
     if (rdb_utf8_is_valid(text, length)) {
@@ -55,15 +53,7 @@ void write_string(JSON_WRITER& json, const char* text, std::size_t length)
     }
     std::string repaired;
     repaired.reserve(length + 8);
-    std::size_t at = 0;
-    while (at < length) {
-        std::size_t consumed;
-        if (rdb_utf8_scan(text + at, length - at, consumed))
-            repaired.append(text + at, consumed);
-        else
-            repaired.append(REPLACEMENT_CHARACTER);
-        at += consumed;
-    }
+    rdb_utf8_append_repaired(repaired, text, length);
     json.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
 }
 

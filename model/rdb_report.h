@@ -6,6 +6,7 @@
 #include "rdb_chart.h"
 #include "rdb_embedded.h"
 #include "rdb_folder.h"
+#include "rdb_html_writer.h"
 #include "rdb_json_writer.h"
 #include "rdb_object.h"
 #include "rdb_report_tree.h"

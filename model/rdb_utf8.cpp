@@ -54,3 +54,17 @@ bool rdb_utf8_is_valid(const char* text, std::size_t length)
     }
     return true;
 }
+
+void rdb_utf8_append_repaired(std::string& out, const char* text, std::size_t length)
+{
+    static const char replacement[] = "\xEF\xBF\xBD";
+    std::size_t at = 0;
+    while (at < length) {
+        std::size_t consumed;
+        if (rdb_utf8_scan(text + at, length - at, consumed))
+            out.append(text + at, consumed);
+        else
+            out.append(replacement, sizeof(replacement) - 1);
+        at += consumed;
+    }
+}

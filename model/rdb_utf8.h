@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Looks at the sequence that starts at `text` (at most `length` bytes, at
 // least 1). Returns true when it is a well-formed UTF-8 character (shortest
@@ -14,3 +15,7 @@ bool rdb_utf8_scan(const char* text, std::size_t length, std::size_t& consumed);
 
 // True when all `length` bytes of `text` are well-formed UTF-8.
 bool rdb_utf8_is_valid(const char* text, std::size_t length);
+
+// Appends the `length` bytes of `text` to `out` with each ill-formed part
+// replaced by U+FFFD; well-formed text is appended unchanged.
+void rdb_utf8_append_repaired(std::string& out, const char* text, std::size_t length);

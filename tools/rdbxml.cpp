@@ -21,6 +21,7 @@
 #include "rdb_report.h"
 #include "rdb_text_writer.h"
 #include "rdb_xml.h"
+#include "rdbxml_html.h"
 #include "rdbxml_options.h"
 #include "rdbxml_progress.h"
 
@@ -73,6 +74,13 @@ int main(int argc, char** argv)
     if (opt.files.empty())
         opt.files.push_back(default_example());
 
+    RDBXML_HTML_PAGES pages(opt.html, opt.files.size() > 1);
+    std::string error;
+    if (!opt.html.empty() && !pages.prepare(error)) {
+        std::cerr << "rdbxml: " << error << "\n";
+        return RDBXML_EXIT_USAGE;
+    }
+
     RDBXML_PROGRESS_LINE progress(isatty(STDERR_FILENO) == 1);
     status = RDBXML_EXIT_ALL_READ;
     for (const std::string& file : opt.files) {
@@ -83,10 +91,16 @@ int main(int argc, char** argv)
         progress.end();
         if (!report)
             status = RDBXML_EXIT_SOME_FAILED;
-        if (opt.json)
+        if (!opt.html.empty()) {
+            if (report && !pages.write(file, *report, error)) {
+                std::cerr << "rdbxml: " << error << "\n";
+                status = RDBXML_EXIT_SOME_FAILED;
+            }
+        } else if (opt.json) {
             print_json(file, report.get());
-        else if (!opt.noout && report)
+        } else if (!opt.noout && report) {
             rdb_write_text(report.get(), std::cout);
+        }
         std::cout.flush();
     }
     return status;

@@ -28,7 +28,9 @@ const char* const FOOTER =
     "  rdbxml -q run.xml.gz                    print a report as an indented tree\n"
     "  rdbxml -q --json --hierarchy design.txt a.xml b.xml > reports.jsonl\n"
     "                                          one JSON line per file\n"
-    "  rdbxml --noout --schema *.xml           check files against the schema\n";
+    "  rdbxml --noout --schema *.xml           check files against the schema\n"
+    "  rdbxml -q --html run.html run.xml       one self-contained page to open in a browser\n"
+    "  rdbxml -q --html pages/ a.xml b.xml     pages/a.html and pages/b.html\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
@@ -49,6 +51,9 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--text", options.text, "each report as an indented tree (default)")->group(output);
     app.add_flag("--json", options.json, "one JSON line per file: {\"file\",\"report\"}")->group(output);
     app.add_flag("--noout", options.noout, "no report: only messages and exit status")->group(output);
+    app.add_option("--html", options.html, "write a web page: OUT for one FILE, OUT/<name>.html for several")
+        ->type_name("OUT")
+        ->group(output);
 
     const char* const parsing = "Parsing";
     app.add_option("--hierarchy", options.hierarchy, "instance hierarchy to resolve instance names")
@@ -78,7 +83,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     } catch (const CLI::ParseError& e) {
         return usage_error(e.what());
     }
-    if (options.text + options.json + options.noout > 1)
-        return usage_error("--text, --json and --noout exclude each other");
+    if (options.text + options.json + options.noout + !options.html.empty() > 1)
+        return usage_error("--text, --json, --noout and --html exclude each other");
     return -1;
 }

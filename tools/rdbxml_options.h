@@ -19,6 +19,7 @@ struct RDBXML_OPTIONS {
     bool stream_flag = false;
     bool quiet = false;
     std::string hierarchy;
+    std::string html;  // page (one file) or directory of pages (several)
 };
 
 // Reads the command line into `options`. Returns -1 when the tool should go

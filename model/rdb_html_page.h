@@ -1,0 +1,16 @@
+// The frame of the HTML page: head with its style sheet and security
+// policy, and the closing script that pages long tables. Everything the
+// page needs is inline: it fetches nothing and looks the same offline.
+#pragma once
+
+#include <string>
+
+class RDB_HTML_OUTPUT;
+
+// Writes everything up to and including <body>. `title` is report text.
+void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const std::string& nonce);
+// Writes the script and closes the page.
+void rdb_html_page_end(RDB_HTML_OUTPUT& out, const std::string& nonce);
+// A fresh value for the policy's script nonce: only a script carrying it
+// runs, so even markup that slipped into the page could start none.
+std::string rdb_html_new_nonce();

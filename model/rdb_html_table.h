@@ -1,0 +1,20 @@
+// Table rows as HTML: every table, summary and chart data set is written
+// through here, so a cell looks the same wherever it stands.
+//
+// A table of at most RDB_HTML_PAGE_ROWS rows is plain markup. A longer one
+// has its first page as markup (what a reader without script sees) and all
+// its rows in a JSON data block beside it; the page's script turns that
+// into pages, so a table of any length costs the browser one page of rows.
+#pragma once
+
+#include <string>
+
+class RDB_HTML_OUTPUT;
+class RDB_TABLE_OBJECT;
+
+constexpr unsigned RDB_HTML_PAGE_ROWS = 100;
+
+// Writes the rows of `table` as <table class="cells `css_class`">.
+// `id` names the table in the page (the data block is `id`-data).
+void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, const std::string& id,
+                         const char* css_class);
