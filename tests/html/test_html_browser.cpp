@@ -1,0 +1,121 @@
+// The tool's pages in a real browser (headless chromium): what a reader
+// sees once the page's script ran, that hostile report text runs nothing
+// and adds no element, and that a very long table stays one page of rows.
+// The example page's screenshot is kept in artifacts/ of the build.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "browser.h"
+#include "page_check.h"
+#include "tool_runner.h"
+
+namespace {
+
+std::size_t count_of(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+class HtmlBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (browser_program().empty())
+            GTEST_FAIL() << "no chromium: make deps installs it";
+    }
+
+    // The page the tool writes for `report`, loaded and dumped.
+    std::string dom_of(const std::string& report, const std::string& fragment = "",
+                       std::vector<std::string> extra = {})
+    {
+        std::string page = m_scratch.dir() + "/page.html";
+        extra.insert(extra.end(), {"-q", "--html", page, report});
+        TOOL_RUN run = tool_run(extra);
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::string dom = browser_dump_dom("file://" + page + fragment);
+        EXPECT_FALSE(dom.empty());
+        return dom;
+    }
+
+    TOOL_SCRATCH m_scratch;
+};
+
+TEST_F(HtmlBrowserTest, ExamplePageShowsEveryPartOfTheReport)
+{
+    std::string dom = dom_of(tool_example_report(), "", {"--hierarchy", tool_example_hierarchy()});
+    EXPECT_EQ(count_of(dom, "<li class=\"d"), 4u);
+    EXPECT_EQ(count_of(dom, "<section class=\"folder"), 4u);
+    EXPECT_EQ(count_of(dom, "<article class=\"object"), 9u);
+    EXPECT_EQ(count_of(dom, "<table class=\"cells"), 5u);
+    EXPECT_EQ(count_of(dom, "<tr>"), 19u);
+    EXPECT_EQ(count_of(dom, "<div class=\"gauge\">"), 3u);
+    EXPECT_EQ(count_of(dom, "<rect class=\"bar histogram\""), 5u);
+    EXPECT_EQ(count_of(dom, "class=\"data-label\""), 5u);
+    for (const char* shown : {"412.0 MHz", "-120 ps", "top/cpu/alu/acc_reg", "Slack (ps)", "63.0%",
+                              "reset_stimulus.vec", "on: results are compared"})
+        EXPECT_NE(dom.find(shown), std::string::npos) << shown;
+
+    std::filesystem::create_directories(RDBXML_ARTIFACT_DIR);
+    EXPECT_TRUE(browser_screenshot("file://" + m_scratch.dir() + "/page.html",
+                                   RDBXML_ARTIFACT_DIR "/example-page.png", 1280, 2900));
+}
+
+TEST_F(HtmlBrowserTest, HostileTextRunsNothingAndAddsNoElement)
+{
+    std::string report = m_scratch.write("hostile.xml", hostile_report_xml(150));
+    std::string first = dom_of(report);
+    // The second page of the long table is built by the script from data.
+    std::size_t paged = first.rfind("id=\"", first.find("data-rows=\"150\""));
+    ASSERT_NE(paged, std::string::npos);
+    std::string table_id = first.substr(paged + 4, first.find('"', paged + 4) - paged - 4);
+    std::string second = dom_of(report, "#" + table_id + "-p2");
+    for (const std::string& dom : {first, second}) {
+        EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
+        EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
+        EXPECT_NE(dom.find("&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+                  std::string::npos);
+    }
+    EXPECT_NE(second.find("Rows 101\xE2\x80\x93" "150 of 150 (page 2 of 2)"), std::string::npos);
+    EXPECT_NE(second.find("<td class=\"num\">149</td>"), std::string::npos);
+}
+
+TEST_F(HtmlBrowserTest, HundredThousandRowsArePagedNotRendered)
+{
+    std::string xml = "<report><folders><root name=\"main\"/></folders><table name=\"big\" parent=\"main\">";
+    for (int r = 0; r < 100000; ++r)
+        xml += "<row><string_cell>path " + std::to_string(r) + "</string_cell><int_cell>" + std::to_string(r) +
+               "</int_cell></row>";
+    std::string report = m_scratch.write("big.xml", xml + "</table></report>");
+    std::string dom = dom_of(report, "#o1-t-p500");
+    EXPECT_EQ(count_of(dom, "<tr>"), 100u);
+    EXPECT_NE(dom.find("Rows 49901\xE2\x80\x93" "50000 of 100000 (page 500 of 1000)"), std::string::npos);
+    EXPECT_NE(dom.find("<td>path 49999</td>"), std::string::npos);
+}
+
+TEST(HtmlTool, SeveralFilesGiveOnePageEachNamedAfterThem)
+{
+    TOOL_SCRATCH scratch;
+    std::filesystem::create_directories(scratch.dir() + "/b");
+    std::string report = "<report><folders><root name=\"main\"/></folders></report>";
+    std::string first = scratch.write("run.xml", report);
+    std::string second = scratch.write("b/run.xml", report);
+    TOOL_RUN run = tool_run({"-q", "--html", scratch.dir() + "/pages", first, second, scratch.dir() + "/missing.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run.html"));
+    EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run-2.html"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.dir() + "/pages"),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    EXPECT_EQ(tool_run({"--html", scratch.dir() + "/x.html", "--json", first}).status, 2);
+    run = tool_run({"-q", "--html", scratch.dir() + "/no/such/dir/x.html", first});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+// The HTML writer through the real parser: what the page says of each kind
+// of object, and that report text never becomes markup.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sstream>
+
+#include <rapidjson/document.h>
+
+#include "browser.h"
+#include "page_check.h"
+#include "parse_fixture.h"
+
+namespace {
+
+std::string html_of(const RDB_REPORT* report)
+{
+    std::ostringstream out;
+    rdb_write_html(report, out, "page");
+    return out.str();
+}
+
+std::size_t count_of(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+class HtmlWriterTest : public ParseTest {
+protected:
+    std::string page_of(const std::string& body)
+    {
+        REPORT_PTR report = parse_text("<report><folders><root name=\"main\"/></folders>" + body + "</report>");
+        EXPECT_TRUE(report);
+        return html_of(report.get());
+    }
+};
+
+TEST(HtmlDelayFormat, EachDisplayOptionInItsUnit)
+{
+    struct CASE {
+        long delay;
+        RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option;
+        const char* text;
+    } cases[] = {
+        {1250, RDB_DELAY_DISPLAY_NS, "1.250 ns"},
+        {-120, RDB_DELAY_DISPLAY_NS, "-0.120 ns"},
+        {LONG_MIN, RDB_DELAY_DISPLAY_NS, "-9223372036854775.808 ns"},
+        {2500, RDB_DELAY_DISPLAY_PS, "2500 ps"},
+        {2500, RDB_DELAY_DISPLAY_MHZ, "400.0 MHz"},
+        {0, RDB_DELAY_DISPLAY_MHZ, "0 ps"},
+        {-7, RDB_DELAY_DISPLAY_MHZ, "-7 ps"},
+        {5, RDB_DELAY_DISPLAY_UNKNOWN, "0.005 ns"},
+    };
+    for (const CASE& c : cases)
+        EXPECT_EQ(rdb_format_delay(c.delay, c.option), c.text) << c.delay;
+}
+
+TEST_F(HtmlWriterTest, CellsKeepColoursAlignNumbersAndFormatDelays)
+{
+    std::string page = page_of(
+        "<table name=\"t\" parent=\"main\"><row><string_cell background=\"#ffffcc\">a</string_cell>"
+        "<int_cell foreground=\"red\">14</int_cell><delay_cell><delay>2500</delay><display_option>mhz"
+        "</display_option></delay_cell><iname_cell>no/such</iname_cell></row></table>");
+    EXPECT_NE(page.find("<td style=\"background-color:#ffffcc;\">a</td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"num\" style=\"color:#ff0000;\">14</td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"num\">400.0 MHz</td>"), std::string::npos);
+    EXPECT_NE(page.find("title=\"instance not in the hierarchy\""), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, ReportTextIsEscapedEverywhere)
+{
+    REPORT_PTR report = parse_text(hostile_report_xml(3));
+    ASSERT_TRUE(report);
+    std::string page = html_of(report.get());
+    EXPECT_EQ(foreign_markup(dom_elements(page)), "");
+    EXPECT_EQ(count_of(page, "<script"), 1u);
+    EXPECT_NE(page.find("&lt;script&gt;document.body.setAttribute(&#39;data-pwned&#39;"), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, BadBytesBecomeReplacementCharacters)
+{
+    REPORT_PTR report = parse_text("<report><folders><root name=\"main\"/></folders></report>");
+    ASSERT_TRUE(report);
+    RDB_TEXT_OBJECT* text = new RDB_TEXT_OBJECT(STL_STRING("t"));
+    text->add_text(new STL_STRING(std::string("a\xff" "b", 3).c_str()));
+    report->get_main_folder()->add_object_to_list(text);
+    RDB_TABLE_OBJECT* table = new RDB_TABLE_OBJECT(STL_STRING("\x01x"), RDB_OBJECT_TYPE_TABLE);
+    table->add_string_row("\xC3", RDB_ROW_END);
+    report->get_main_folder()->add_object_to_list(table);
+    std::string page = html_of(report.get());
+    EXPECT_NE(page.find("<p>a\xEF\xBF\xBD" "b</p>"), std::string::npos);
+    EXPECT_NE(page.find("\xEF\xBF\xBDx<span class=\"kind\">"), std::string::npos);
+    EXPECT_NE(page.find("<td>\xEF\xBF\xBD</td>"), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, LongTablesCarryAllRowsAsDataAndOnePageAsMarkup)
+{
+    REPORT_PTR report = parse_text(hostile_report_xml(250));
+    ASSERT_TRUE(report);
+    std::string page = html_of(report.get());
+    std::size_t table = page.find("data-rows=\"250\"");
+    ASSERT_NE(table, std::string::npos);
+    std::size_t markup_end = page.find("</table>", table);
+    EXPECT_EQ(count_of(page.substr(table, markup_end - table), "<tr>"), 100u);
+
+    std::string open = "-data\">";
+    std::size_t data = page.find(open, markup_end) + open.size();
+    std::string block = page.substr(data, page.find("</script>", data) - data);
+    EXPECT_EQ(block.find('<'), std::string::npos);
+    rapidjson::Document rows;
+    rows.Parse(block.c_str());
+    ASSERT_TRUE(rows.IsArray());
+    ASSERT_EQ(rows.Size(), 250u);
+    EXPECT_STREQ(rows[3][0][0].GetString(), hostile_texts()[3].c_str());
+    EXPECT_STREQ(rows[3][0][2].GetString(), "#ff0000");
+    EXPECT_STREQ(rows[3][1].GetString(), hostile_texts()[4].c_str());
+    EXPECT_EQ(rows[249][2][0].GetString(), std::string("249"));
+}
+
+TEST_F(HtmlWriterTest, EachChartTypeDrawsItsShapesAndLabelsOnRequest)
+{
+    struct CASE {
+        const char* type;
+        const char* shape;
+        std::size_t shapes;
+    } cases[] = {{"bar", "<rect class=\"bar\"", 3},         {"histogram", "<rect class=\"bar histogram\"", 3},
+                 {"line", "<polyline class=\"line\"", 1},   {"scatter", "<circle class=\"point\"", 3},
+                 {"pie", "class=\"slice\"", 2}};
+    for (const CASE& c : cases) {
+        for (bool labels : {false, true}) {
+            std::string page = page_of(std::string("<chart name=\"c\" parent=\"main\"><type>") + c.type +
+                                       "</type><x_label>X axis</x_label><y_label>Y axis</y_label><show_labels>" +
+                                       (labels ? "true" : "false") +
+                                       "</show_labels><data name=\"1\">5</data><data name=\"2\">-3</data>"
+                                       "<data name=\"3\">9</data></chart>");
+            EXPECT_EQ(count_of(page, c.shape), c.shapes) << c.type;
+            // A pie has no slice for the negative value, so no label for it.
+            std::size_t data_labels = std::string(c.type) == "pie" ? 2 : 3;
+            EXPECT_EQ(count_of(page, "class=\"data-label\""), labels ? data_labels : 0) << c.type;
+            EXPECT_NE(page.find("X axis"), std::string::npos) << c.type;
+        }
+    }
+}
+
+TEST_F(HtmlWriterTest, ChartWithoutPointsOrWithHugeNumbersStillWrites)
+{
+    EXPECT_NE(page_of("<chart name=\"c\" parent=\"main\"/>").find("No data points."), std::string::npos);
+    std::string page = page_of("<chart name=\"c\" parent=\"main\"><type>scatter</type><data name=\"1e308\">"
+                               "2147483647</data><data name=\"-1e308\">-2147483648</data></chart>");
+    EXPECT_EQ(count_of(page, "<circle class=\"point\""), 2u);
+}
+
+TEST_F(HtmlWriterTest, GaugesFillBetweenMinAndMax)
+{
+    std::string page = page_of(
+        "<summary name=\"s\" parent=\"main\"><element name=\"k\">v</element><gauges>"
+        "<gauge name=\"half\" percent=\"true\"><min>10</min><max>30</max><value>20</value></gauge>"
+        "<gauge name=\"over\"><min>0</min><max>5</max><value>9</value></gauge>"
+        "<gauge name=\"flat\" enabled=\"false\"><min>4</min><max>4</max><value>1</value></gauge>"
+        "</gauges></summary>");
+    EXPECT_NE(page.find("width:50.0%\"></div></div><span class=\"gauge-value\">50.0%"), std::string::npos);
+    EXPECT_NE(page.find("width:100.0%\"></div></div><span class=\"gauge-value\">9 (0\xE2\x80\x93" "5)"),
+              std::string::npos);
+    EXPECT_NE(page.find("<div class=\"gauge disabled\"><span class=\"gauge-name\">flat"), std::string::npos);
+    EXPECT_NE(page.find("width:0.0%"), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, TextsKeepParagraphsAndLineBreaks)
+{
+    std::string page = page_of("<text name=\"t\" parent=\"main\"><ascii_text>one\ntwo\n \nthree</ascii_text></text>");
+    EXPECT_NE(page.find("<p>one\ntwo</p>\n<p>three</p>"), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, DeepFolderTreesWriteWithoutRecursion)
+{
+    std::string xml = "<report><folders><root name=\"f0\"/>";
+    const int depth = 20000;
+    for (int i = 1; i < depth; ++i)
+        xml += "<folder name=\"f" + std::to_string(i) + "\"/>";
+    xml += "</folders>";
+    for (int i = 1; i < depth; ++i)
+        xml += "<folder_ref name=\"f" + std::to_string(i) + "\" parent=\"f" + std::to_string(i - 1) + "\"/>";
+    REPORT_PTR report = parse_text(xml + "</report>");
+    ASSERT_TRUE(report);
+    std::string page = html_of(report.get());
+    EXPECT_EQ(count_of(page, "<section class=\"folder"), static_cast<std::size_t>(depth));
+    EXPECT_EQ(count_of(page, "<li class=\"d8"), static_cast<std::size_t>(depth - 8));
+}
+
+TEST(HtmlWriter, NoReportIsAPageSayingSo)
+{
+    std::string page = html_of(nullptr);
+    EXPECT_NE(page.find("No report."), std::string::npos);
+    EXPECT_NE(page.find("</html>"), std::string::npos);
+}
+
+}  // namespace
