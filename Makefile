@@ -14,6 +14,8 @@ build: deps
 
 run: build
 	$(BUILD)/bin/rdbxml
+	$(BUILD)/bin/rdbxml -q --hierarchy examples/hierarchy.txt --html $(BUILD)/example.html
+	@echo "the example as a web page: $(BUILD)/example.html"
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -49,6 +49,7 @@ set(RDBXML_PUBLIC_HEADERS
   model/rdb_chart.h
   model/rdb_embedded.h
   model/rdb_folder.h
+  model/rdb_html_writer.h
   model/rdb_json_writer.h
   model/rdb_memory.h
   model/rdb_object.h

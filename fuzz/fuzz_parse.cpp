@@ -1,10 +1,12 @@
 // Fuzz target: one whole parse of the input as a report file, read from a
 // file through the parser's own input stream (so compressed inputs are
-// decompressed as in real use), then the report written as JSON.
+// decompressed as in real use), then the report written as JSON and as
+// an HTML page.
 //
 // The input's bytes also choose the parse options, so that every
 // combination is explored. Oracles besides the sanitizers: the JSON of a
-// report is always well-formed UTF-8 JSON, and the static-buffers option
+// report is always well-formed UTF-8 JSON, its page holds no script but the
+// writer's own, and the static-buffers option
 // changes nothing of what is read (the input is parsed a second time with
 // the option flipped, and both reports must give the same JSON).
 #include <cstdint>
@@ -28,10 +30,28 @@ namespace {
 FUZZ_FILE* report_file = nullptr;
 HDB_ACTION_PT_INSTANCE* action_point = nullptr;
 
+// Every script element of a page is the writer's: its one script, or a
+// data block of a long table.
+bool page_scripts_are_own(const std::string& page)
+{
+    static const std::string data_block = "<script type=\"application/json\" id=\"o";
+    std::size_t own = 0;
+    for (std::size_t at = page.find("<script"); at != std::string::npos; at = page.find("<script", at + 1))
+        if (page.compare(at, data_block.size(), data_block) != 0)
+            ++own;
+    return own == 1;
+}
+
 // The JSON of a parse's report ("null" for none), checked to be valid; the
 // report is released.
 std::string json_of(RDB_REPORT* report)
 {
+    std::ostringstream page;
+    rdb_write_html(report, page, "fuzz");
+    if (!page_scripts_are_own(page.str())) {
+        std::fprintf(stderr, "the report's page holds a script that is not the writer's\n");
+        std::abort();
+    }
     std::ostringstream out;
     rdb_write_json(report, out);
     delete report;
