@@ -192,10 +192,10 @@ private:
                     shortened(m_points[i].label, LABEL_CHARACTERS));
     }
 
-    void data_label(double x, double y, double value)
+    void data_label(double x, double y, const std::string& text)
     {
         if (m_chart.get_display_labels())
-            text_at(x, y, "data-label", value_text(value));
+            text_at(x, y, "data-label", text);
     }
 
     void point_title(const CHART_POINT& point)
@@ -218,7 +218,7 @@ private:
             m_out.raw("\" height=\"").raw(fixed(std::fabs(zero - y))).raw("\" fill=\"").raw(SERIES_COLOR).raw("\">");
             point_title(m_points[i]);
             m_out.raw("</rect>\n");
-            data_label(x + width / 2, m_points[i].value >= 0 ? y - 4 : y + 12, m_points[i].value);
+            data_label(x + width / 2, m_points[i].value >= 0 ? y - 4 : y + 12, value_text(m_points[i].value));
             m_out.flush_if_full();
         }
         draw_category_labels(band);
@@ -257,7 +257,7 @@ private:
             m_out.raw("\" r=\"").raw(scatter ? "4" : "3").raw("\" fill=\"").raw(SERIES_COLOR).raw("\">");
             point_title(m_points[i]);
             m_out.raw("</circle>\n");
-            data_label(positions[i], y - 8, m_points[i].value);
+            data_label(positions[i], y - 8, value_text(m_points[i].value));
             m_out.flush_if_full();
         }
     }
@@ -304,7 +304,7 @@ private:
             double middle = angle + share * M_PI;
             if (share >= 0.03)
                 data_label(cx + radius * 0.65 * std::cos(middle), cy + radius * 0.65 * std::sin(middle) + 4,
-                           std::round(share * 1000) / 10);
+                           fixed(100 * share) + "%");
             angle += share * 2 * M_PI;
             m_out.flush_if_full();
         }

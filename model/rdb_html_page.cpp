@@ -125,7 +125,7 @@ const char* const SCRIPT = R"JS(
     bar.appendChild(label);
     var wanted = /^#(.+)-p(\d+)$/.exec(location.hash);
     show(wanted && wanted[1] === table.id ? parseInt(wanted[2], 10) : 1);
-    if (wanted && wanted[1] === table.id) table.scrollIntoView();
+    if (wanted && wanted[1] === table.id) bar.scrollIntoView();
   }
   document.querySelectorAll("table[data-rows]").forEach(pager);
 })();
