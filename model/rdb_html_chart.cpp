@@ -57,17 +57,6 @@ std::string shortened(const std::string& label, std::size_t limit)
     return label;
 }
 
-bool is_blank_row(const RDB_TABLE_ROW& row)
-{
-    for (std::size_t c = 0; c < row.size(); ++c) {
-        const RDB_TABLE_ELEMENT* cell = row[c];
-        if (cell == nullptr || std::strcmp(cell->get_type(), "string") != 0 ||
-            !static_cast<const RDB_TABLE_STRING_ELEMENT*>(cell)->get_string().empty())
-            return false;
-    }
-    return true;
-}
-
 // The rows that hold a name and an integer, in order; `total` counts them
 // all, also beyond the ones returned.
 std::vector<CHART_POINT> chart_points(const RDB_CHART_TABLE_OBJECT& chart, unsigned& total)
@@ -77,7 +66,7 @@ std::vector<CHART_POINT> chart_points(const RDB_CHART_TABLE_OBJECT& chart, unsig
     for (unsigned r = 0; r < chart.get_number_of_rows(); ++r) {
         const RDB_TABLE_ROW* row = chart.get_row(r);
         if (row->size() < 2 || (*row)[1] == nullptr || std::strcmp((*row)[1]->get_type(), "int") != 0 ||
-            is_blank_row(*row))
+            rdb_is_blank_row(*row))
             continue;
         if (++total > RDB_HTML_CHART_MAX_POINTS)
             continue;

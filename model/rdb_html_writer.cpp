@@ -210,16 +210,9 @@ private:
     void visit(const RDB_TAN_SLACK_TABLE_OBJECT& object) override
     {
         std::string meta = " \xC2\xB7 analysis type " + std::to_string(object.get_analysis_type());
-        const char* separator = " \xC2\xB7 columns: ";
-        for (int t = 0; t < RDB_SLACK_COLUMN_COUNT; ++t) {
-            auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
-            if (!object.has_column_id(type))
-                continue;
-            meta += separator;
-            meta += rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type);
-            meta += ' ' + std::to_string(object.get_column_id(type));
-            separator = ", ";
-        }
+        std::string columns = rdb_column_ids_text(object);
+        if (!columns.empty())
+            meta += " \xC2\xB7 columns: " + columns;
         if (object.has_restricted_to())
             meta += " \xC2\xB7 restricted to " + std::to_string(object.get_restricted_to());
         table_meta(object, meta);

@@ -1,5 +1,7 @@
 #include "rdb_table.h"
 
+#include <cstring>
+
 #include <cstdarg>
 #include <new>
 
@@ -108,3 +110,14 @@ RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column,
 }
 
 void RDB_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+bool rdb_is_blank_row(const RDB_TABLE_ROW& row)
+{
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        const RDB_TABLE_ELEMENT* cell = row[c];
+        if (cell == nullptr || std::strcmp(cell->get_type(), "string") != 0 ||
+            !static_cast<const RDB_TABLE_STRING_ELEMENT*>(cell)->get_string().empty())
+            return false;
+    }
+    return true;
+}

@@ -69,3 +69,7 @@ private:
 
 // Releases a row and its cells (rows made with MEM_NEW, mem_new or new).
 void rdb_release_row(RDB_TABLE_ROW* row);
+
+// True for a row of nothing but empty string cells (the heading row every
+// chart starts with, say), and for a row without cells.
+bool rdb_is_blank_row(const RDB_TABLE_ROW& row);

@@ -74,3 +74,18 @@ const STL_STRING* RDB_TAN_SLACK_TABLE_OBJECT::get_column_name(RDB_TAN_SLACK_TABL
 }
 
 void RDB_TAN_SLACK_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+std::string rdb_column_ids_text(const RDB_TAN_SLACK_TABLE_OBJECT& table)
+{
+    std::string text;
+    for (int t = 0; t < RDB_SLACK_COLUMN_COUNT; ++t) {
+        auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
+        if (!table.has_column_id(type))
+            continue;
+        if (!text.empty())
+            text += ", ";
+        text += rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type);
+        text += '=' + std::to_string(table.get_column_id(type));
+    }
+    return text;
+}

@@ -2,6 +2,7 @@
 // with a few settings of their own.
 #pragma once
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -83,3 +84,6 @@ private:
     int m_analysis_type;
     bool m_has_restricted_to = false;
 };
+
+// The column ids a slack table has, in enumeration order: "slack=0, from=1".
+std::string rdb_column_ids_text(const RDB_TAN_SLACK_TABLE_OBJECT& table);

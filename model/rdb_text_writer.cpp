@@ -236,16 +236,7 @@ private:
     {
         table_settings(object);
         m_line += ", analysis type " + std::to_string(object.get_analysis_type()) + ", columns {";
-        const char* separator = "";
-        for (int t = 0; t < RDB_SLACK_COLUMN_COUNT; ++t) {
-            auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
-            if (!object.has_column_id(type))
-                continue;
-            m_line += separator;
-            m_line += rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type);
-            m_line += '=' + std::to_string(object.get_column_id(type));
-            separator = ", ";
-        }
+        m_line += rdb_column_ids_text(object);
         m_line += '}';
         if (object.has_restricted_to())
             m_line += ", restricted to " + std::to_string(object.get_restricted_to());
@@ -292,7 +283,7 @@ private:
         std::string cell_text;
         for (unsigned r = 0; r < object.get_number_of_rows(); ++r) {
             const RDB_TABLE_ROW* row = object.get_row(r);
-            if (is_blank_row(*row))
+            if (rdb_is_blank_row(*row))
                 continue;
             text += separator;
             for (std::size_t c = 0; c < row->size(); ++c) {
@@ -306,17 +297,6 @@ private:
         if (*separator == ' ')
             text += " none";
         flush_line();
-    }
-
-    static bool is_blank_row(const RDB_TABLE_ROW& row)
-    {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const RDB_TABLE_ELEMENT* cell = row[c];
-            if (cell == nullptr || std::strcmp(cell->get_type(), "string") != 0 ||
-                !static_cast<const RDB_TABLE_STRING_ELEMENT*>(cell)->get_string().empty())
-                return false;
-        }
-        return true;
     }
 
     void embedded_settings(const RDB_EMBEDDED_OBJECT& object)
