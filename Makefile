@@ -19,6 +19,7 @@ run: build
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@echo "the example page as the browser showed it: $(BUILD)/artifacts/example-page.png"
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DRDBXML_SANITIZE=ON

@@ -26,9 +26,12 @@ bool run_browser(const std::string& arguments, const std::string& out_file)
     char profile[] = "/tmp/rdbxml-browser-XXXXXX";
     if (mkdtemp(profile) == nullptr)
         return false;
-    std::string command = shell_quoted(program) +
+    // A browser that hangs is stopped after two minutes; containers often
+    // have a small /dev/shm, so the browser keeps its shared memory in /tmp.
+    std::string command = "timeout 120 " + shell_quoted(program) +
                           " --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking"
-                          " --disable-component-update --disable-sync --hide-scrollbars --user-data-dir=" +
+                          " --disable-component-update --disable-sync --disable-dev-shm-usage --hide-scrollbars"
+                          " --user-data-dir=" +
                           shell_quoted(profile) + " " + arguments + " > " + shell_quoted(out_file) + " 2>/dev/null";
     int status = std::system(command.c_str());
     std::filesystem::remove_all(profile);
