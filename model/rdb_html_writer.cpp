@@ -67,7 +67,7 @@ public:
         m_out.raw(object.is_enabled() ? "\"" : " disabled\"").raw(" id=\"").raw(id).raw("\">\n<h3>");
         write_name(object);
         m_out.raw("<span class=\"kind\">").raw(kind_label(object)).raw("</span>");
-        write_common_head(object);
+        write_common_head(object, "</h3>\n");
         object.accept(*this);
         write_footer(object);
         m_out.raw("</article>\n");
@@ -82,12 +82,13 @@ public:
             m_out.text(object.get_name());
     }
 
-    // The rest of the heading line, then the creator and the header.
-    void write_common_head(const RDB_OBJECT& object)
+    // The rest of the heading (closed by `heading_end`), then the creator
+    // and the header.
+    void write_common_head(const RDB_OBJECT& object, const char* heading_end)
     {
         if (!object.is_enabled())
             m_out.raw("<span class=\"badge\">disabled</span>");
-        m_out.raw(m_heading_end);
+        m_out.raw(heading_end);
         if (!object.get_creator_module().empty())
             m_out.raw("<p class=\"meta\">Created by ").text(object.get_creator_module()).raw("</p>\n");
         if (const STL_STRING* header = object.get_header())
@@ -99,8 +100,6 @@ public:
         if (const STL_STRING* footer = object.get_footer())
             m_out.raw("<p class=\"footer\">").text(*footer).raw("</p>\n");
     }
-
-    void set_heading_end(const char* markup) { m_heading_end = markup; }
 
 private:
     using RDB_OBJECT_VISITOR::visit;
@@ -283,7 +282,6 @@ private:
 
     RDB_HTML_OUTPUT& m_out;
     std::string m_id;
-    const char* m_heading_end = "</h3>\n";
 };
 
 class HTML_PAGE_WRITER {
@@ -326,9 +324,7 @@ private:
         }
         m_out.raw("<h2>");
         m_objects.write_name(folder);
-        m_objects.set_heading_end("</h2>\n");
-        m_objects.write_common_head(folder);
-        m_objects.set_heading_end("</h3>\n");
+        m_objects.write_common_head(folder, "</h2>\n");
         if (folder.get_number_of_objects() == 0)
             m_out.raw("<p class=\"empty\">Empty folder.</p>\n");
         for (std::size_t i = 0; i < folder.get_number_of_objects(); ++i) {
