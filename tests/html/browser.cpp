@@ -71,14 +71,6 @@ bool browser_screenshot(const std::string& url, const std::string& png, int widt
            std::filesystem::file_size(png) > 0;
 }
 
-bool DOM_ELEMENT::has_attribute(const std::string& attribute) const
-{
-    for (const auto& pair : dom_attributes(attributes))
-        if (pair.first == attribute)
-            return true;
-    return false;
-}
-
 // The browser serialises every attribute as name="value" with '"' and '&'
 // escaped in the value, and '<' escaped in text; so a start tag ends at the
 // first '>' outside a quoted value.

@@ -22,7 +22,6 @@ bool browser_screenshot(const std::string& url, const std::string& png, int widt
 struct DOM_ELEMENT {
     std::string name;
     std::string attributes;  // as serialised: name="value" pairs
-    bool has_attribute(const std::string& attribute) const;
 };
 std::vector<DOM_ELEMENT> dom_elements(const std::string& dom);
 // The attribute names and values of a serialised attribute list.

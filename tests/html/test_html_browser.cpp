@@ -13,14 +13,6 @@
 
 namespace {
 
-std::size_t count_of(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 class HtmlBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override
