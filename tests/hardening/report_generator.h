@@ -2,12 +2,15 @@
 //
 // The generator writes every element kind (folders, folder references,
 // text, legal, summary with gauges, chart, embedded (the unsupported
-// floorplan too), waveform and the three tables with all cell kinds and
-// colours), in any order inside their elements, with XML-special characters,
-// character references, CDATA sections, non-ASCII text and attribute values
-// longer than 512 bytes. While it writes, it records what each element
-// means and builds the expected JSON from that record with RapidJSON: it
-// never asks the report model or its writer.
+// floorplan too), waveform and the three tables with all cell kinds,
+// colours and slack columns) from one table of what each element holds:
+// children in any order and number, element and enumeration names in any
+// case, flags in any spelling, numbers padded or followed by other text,
+// and text with XML-special characters, entities, character references,
+// CDATA sections, non-ASCII characters and values longer than 512 bytes.
+// While it writes, it records what each element means and builds the
+// expected JSON from that record with RapidJSON: it never asks the report
+// model or its writer.
 #pragma once
 
 #include <string>

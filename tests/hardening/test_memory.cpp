@@ -77,41 +77,36 @@ protected:
         for (unsigned seed = 1000; seed < 1024; ++seed) {
             GENERATED_REPORT generated;
             generate_report(seed, generated);
-            std::string name = "good" + std::to_string(seed);
-            std::string path = generated.gzip ? write_file(name + ".xml.gz", gzip_bytes(generated.xml))
-                                              : write_file(name + ".xml", generated.xml);
-            m_files.push_back({path, generated.use_schema, true});
+            std::string name = "good" + std::to_string(seed) + (generated.gzip ? ".xml.gz" : ".xml");
+            add(name, generated.gzip ? gzip_bytes(generated.xml) : generated.xml, true, generated.use_schema);
             if (seed % 4 == 0) {
                 // The same report cut short, plain and compressed.
-                std::string cut = generated.xml.substr(0, generated.xml.size() * 2 / 3);
-                m_files.push_back({write_file(name + "-cut.xml", cut), false, false});
                 std::string packed = gzip_bytes(generated.xml);
-                m_files.push_back({write_file(name + "-cut.xml.gz", packed.substr(0, packed.size() / 2)), false, false});
+                add(name + "-cut", generated.xml.substr(0, generated.xml.size() * 2 / 3), false);
+                add(name + "-cut.gz", packed.substr(0, packed.size() / 2), false);
             }
         }
         const std::string folders = "<folders><root name=\"m\"/></folders>";
-        std::string deep;
+        add("empty.xml", "", false);
+        add("garbage.bin", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + std::string(3000, '\xAB'), false);
+        add("unclosed.xml", "<report>" + folders + "<text parent=\"m\"><ascii_text>x", false);
+        add("semantic.xml", "<report>" + folders + "<chart parent=\"m\"><type>donut</type></chart></report>", false);
+        add("entity.xml", "<!DOCTYPE report [<!ENTITY e SYSTEM \"/etc/hostname\">]><report>&e;</report>", false);
+        add("long-entity.xml", "<!DOCTYPE r [<!ENTITY e \"" + std::string(5000, 'e') + "\">]><report>&e;</report>",
+            false);
+        std::string deep = "<report>";
         for (int i = 0; i < 10001; ++i)
             deep += "<a>";
-        const std::pair<const char*, std::string> bad[] = {
-            {"empty.xml", ""},
-            {"garbage.bin", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + std::string(3000, '\xAB')},
-            {"unclosed.xml", "<report>" + folders + "<text parent=\"m\"><ascii_text>x"},
-            {"semantic.xml", "<report>" + folders + "<chart parent=\"m\"><type>donut</type></chart></report>"},
-            {"entity.xml", "<!DOCTYPE report [<!ENTITY e SYSTEM \"/etc/hostname\">]><report>&e;</report>"},
-            {"long-entity.xml",
-             "<!DOCTYPE report [<!ENTITY e \"" + std::string(5000, 'e') + "\">]><report>&e;</report>"},
-            {"deep.xml", "<report>" + deep + "</report>"},
-            {"undeclared-parent.xml", "<report>" + folders + "<table parent=\"nowhere\"><row/></table></report>"},
-        };
-        for (const auto& file : bad) {
-            bool good = std::string(file.first) == "undeclared-parent.xml";
-            m_files.push_back({write_file(file.first, file.second), false, good});
-        }
+        add("deep.xml", deep + "</report>", false);
+        add("undeclared-parent.xml", "<report>" + folders + "<table parent=\"nowhere\"><row/></table></report>", true);
         m_files.push_back({m_scratch + "/missing.xml", false, false});
         std::string directory = m_scratch + "/directory.xml";
         mkdir(directory.c_str(), 0755);
         m_files.push_back({directory, false, false});
+    }
+    void add(const std::string& name, const std::string& content, bool good, bool schema = false)
+    {
+        m_files.push_back({write_file(name, content), schema, good});
     }
 
     // Parses file number `n` of the cycle and checks its outcome.
@@ -121,8 +116,7 @@ protected:
         PARSE_OPTIONS options;
         options.use_schema = file.m_schema;
         options.use_static_buffers = n % 3 != 0;
-        REPORT_PTR report = parse_file(file.m_path, options);
-        EXPECT_EQ(report != nullptr, file.m_good) << file.m_path;
+        EXPECT_EQ(parse_file(file.m_path, options) != nullptr, file.m_good) << file.m_path;
     }
 
     struct FILE_CASE {

@@ -1,8 +1,10 @@
-// Shared fixture of the parser tests: runs rdb_xml_parse on real files and
-// captures every message it prints.
+// Shared fixture of the parser tests: runs rdb_xml_parse on real files,
+// captures every message it prints and the report as it stood at the end
+// of the parse, and compares reports through their JSON.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <memory>
 #include <string>
@@ -11,6 +13,7 @@
 #include "rdb_report.h"
 
 class HDB_ACTION_PT_INSTANCE;
+class HDB_HIERARCHY;
 
 struct PARSE_OPTIONS {
     HDB_ACTION_PT_INSTANCE* action_point = nullptr;
@@ -37,10 +40,28 @@ protected:
     REPORT_PTR parse_text(const std::string& xml, const PARSE_OPTIONS& options = PARSE_OPTIONS());
     // The report's JSON (the model's writer), or "null".
     static std::string json_of(const RDB_REPORT* report);
+    // Whether the JSON `json` holds `pattern`: objects hold the members the
+    // pattern names (others are passed over; null stands for a missing one
+    // too, and {} for an empty object), arrays as many entries, each holding
+    // the pattern's, and other values are equal.
+    static ::testing::AssertionResult holds(const std::string& json, const std::string& pattern);
+    // The same for the objects of the main folder of the report the last
+    // parse made, as it stood when the parse printed its totals (a parse
+    // that counted errors drops it right after).
+    ::testing::AssertionResult objects_hold(const std::string& pattern) const
+    {
+        return holds(m_totals_json, "{\"main_folder\":{\"objects\":" + pattern + "}}");
+    }
 
     // A new file in this test's scratch directory holding `content`.
     std::string write_file(const std::string& name, const std::string& content);
+    // A file of tests/data or of examples.
     static std::string data_file(const std::string& name);
+    static std::string example_file(const std::string& name);
+    // The hierarchy of a file of instance paths.
+    static std::unique_ptr<HDB_HIERARCHY> load_hierarchy(const std::string& path);
+    // A report of the folder "main" and `body`.
+    static std::string report_with(const std::string& body);
 
     // Messages of the last parse that contain `part`.
     std::vector<std::string> messages_with(const std::string& part) const;
@@ -48,8 +69,15 @@ protected:
     int count_messages_with(const std::string& part) const { return static_cast<int>(messages_with(part).size()); }
 
     std::vector<std::string> m_messages;
+    std::string m_totals_json;
     std::string m_scratch;
 };
+
+// Where the JSON `value` first differs from `pattern`, as a path with both
+// values there; empty when it holds the pattern (as ParseTest::holds says).
+// With `whole` the two must be equal.
+std::string json_difference(const rapidjson::Value& value, const rapidjson::Value& pattern, bool whole,
+                            const std::string& path = std::string());
 
 // gzip of `data`, as a whole file image.
 std::string gzip_bytes(const std::string& data);

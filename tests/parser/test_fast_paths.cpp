@@ -22,18 +22,19 @@ bool library_equal(const std::u16string& a, const std::u16string& b)
     return xercesc::XMLString::compareIString(a.c_str(), b.c_str()) == 0;
 }
 
-int scanf_int(const std::string& text)
+// What sscanf reads from `text` into a `NUMBER`.
+template <class NUMBER>
+NUMBER scanned(const std::string& text, const char* format)
 {
-    int value = 0;
-    std::sscanf(text.c_str(), "%d", &value);
+    NUMBER value = 0;
+    std::sscanf(text.c_str(), format, &value);
     return value;
 }
 
-long scanf_long(const std::string& text)
+void expect_read_as_scanf(const std::string& text)
 {
-    long value = 0;
-    std::sscanf(text.c_str(), "%ld", &value);
-    return value;
+    EXPECT_EQ(rdb_xml_read_int(text.c_str()), scanned<int>(text, "%d")) << '"' << text << '"';
+    EXPECT_EQ(rdb_xml_read_long(text.c_str()), scanned<long>(text, "%ld")) << '"' << text << '"';
 }
 
 }  // namespace
@@ -79,18 +80,14 @@ TEST(ReadNumberTest, MatchesScanf)
         "123456789", "-123456789", "1234567890", "2147483647", "2147483648", "-2147483648", "-2147483649",
         "99999999999", "9223372036854775807", "9223372036854775808", "-9223372036854775809",
         "0000000000012", "000000001", "12.5", "1e3", "0x1F", "\xC2\xA0" "5"};
-    for (const std::string& text : texts) {
-        EXPECT_EQ(rdb_xml_read_int(text.c_str()), scanf_int(text)) << '"' << text << '"';
-        EXPECT_EQ(rdb_xml_read_long(text.c_str()), scanf_long(text)) << '"' << text << '"';
-    }
+    for (const std::string& text : texts)
+        expect_read_as_scanf(text);
     std::mt19937 random(11);
     const char pool[] = " \t\n+-0123456789x";
     for (int round = 0; round < 5000; ++round) {
         std::string text;
-        std::size_t length = random() % 14;
-        for (std::size_t i = 0; i < length; ++i)
+        for (std::size_t i = random() % 14; i > 0; --i)
             text += pool[random() % (sizeof pool - 1)];
-        EXPECT_EQ(rdb_xml_read_int(text.c_str()), scanf_int(text)) << '"' << text << '"';
-        EXPECT_EQ(rdb_xml_read_long(text.c_str()), scanf_long(text)) << '"' << text << '"';
+        expect_read_as_scanf(text);
     }
 }

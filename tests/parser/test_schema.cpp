@@ -1,23 +1,27 @@
 // Validation against the bundled schema.
+#include <cstdlib>
+#include <set>
+
+#include "hdb_instance.h"
 #include "parse_fixture.h"
 
 namespace {
 
-PARSE_OPTIONS with_schema()
+PARSE_OPTIONS with_schema(HDB_ACTION_PT_INSTANCE* action_point = nullptr)
 {
     PARSE_OPTIONS o;
     o.use_schema = true;
+    o.action_point = action_point;
     return o;
 }
 
-// A file of tests/data.
-std::string schema_data(const std::string& name) { return std::string(RDBXML_SOURCE_DIR) + "/tests/data/" + name; }
-
 }  // namespace
 
-TEST_F(ParseTest, BundledExampleValidates)
+TEST_F(ParseTest, BundledExampleValidatesAndResolvesThroughItsHierarchy)
 {
-    REPORT_PTR report = parse_file(RDBXML_SOURCE_DIR "/examples/report.xml", with_schema());
+    std::unique_ptr<HDB_HIERARCHY> hierarchy = load_hierarchy(example_file("hierarchy.txt"));
+    ASSERT_NE(hierarchy, nullptr);
+    REPORT_PTR report = parse_file(example_file("report.xml"), with_schema(hierarchy->action_point()));
     ASSERT_NE(report, nullptr);
     EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings"));
     EXPECT_EQ(count_messages_with("Error: "), 0);
@@ -27,61 +31,50 @@ TEST_F(ParseTest, BundledExampleValidates)
     for (const char* kind : {"folder", "text", "legal", "summary", "chart", "embedded", "waveform", "table",
                              "tan_spd_table", "tan_slack_table"})
         EXPECT_NE(json.find(std::string("\"kind\":\"") + kind + "\""), std::string::npos) << kind;
+    // Its instance-name cells all resolve.
+    EXPECT_NE(json.find("\"instance\":\"top/cpu/pll\""), std::string::npos);
+    EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":\"top/cpu/alu/acc_reg\",\"background\":\"#ffffcc\"}"),
+              std::string::npos);
+    EXPECT_EQ(json.find("\"instance\":null"), std::string::npos);
 }
 
 TEST_F(ParseTest, DocumentUsingEveryElementValidatesAndReadsAlike)
 {
-    REPORT_PTR checked = parse_file(schema_data("schema_every_element.xml"), with_schema());
+    REPORT_PTR checked = parse_file(data_file("schema_every_element.xml"), with_schema());
     ASSERT_NE(checked, nullptr);
     EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings"));
-
     // Validation changes nothing of what is read.
-    REPORT_PTR plain = parse_file(schema_data("schema_every_element.xml"));
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(json_of(checked.get()), json_of(plain.get()));
+    EXPECT_EQ(json_of(parse_file(data_file("schema_every_element.xml")).get()), json_of(checked.get()));
 }
 
-TEST_F(ParseTest, MisspelledElementIsRefusedAtItsLine)
+TEST_F(ParseTest, InvalidFilesAreRefusedAtTheirLines)
 {
-    REPORT_PTR report = parse_file(schema_data("schema_misspelled.xml"), with_schema());
-    EXPECT_EQ(report, nullptr);
-    std::vector<std::string> errors = messages_with("RDB_XML: Error: ");
-    ASSERT_FALSE(errors.empty());
-    // The misspelled element stands on line 8; the enclosing element's
-    // content is found wrong when it closes, on line 9.
-    EXPECT_NE(errors[0].find("'elemnt'"), std::string::npos) << errors[0];
-    EXPECT_NE(errors[0].find(" at line: 8"), std::string::npos) << errors[0];
-    for (const std::string& error : errors)
-        EXPECT_TRUE(error.find(" at line: 8") != std::string::npos || error.find(" at line: 9") != std::string::npos)
-            << error;
-    int total = static_cast<int>(errors.size());
-    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in " + std::to_string(total) + " errors, 0 warnings"));
-
-    // Without validation the same file is read: the reader passes over
-    // names it does not know.
-    EXPECT_NE(parse_file(schema_data("schema_misspelled.xml")), nullptr);
-}
-
-TEST_F(ParseTest, NonNumericGaugeFieldIsRefusedAtItsLine)
-{
-    REPORT_PTR report = parse_file(schema_data("schema_bad_number.xml"), with_schema());
-    EXPECT_EQ(report, nullptr);
-    std::vector<std::string> errors = messages_with("RDB_XML: Error: ");
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("'low'"), std::string::npos) << errors[0];
-    EXPECT_NE(errors[0].find(" at line: 9"), std::string::npos) << errors[0];
-    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 1 error, 0 warnings"));
-}
-
-TEST_F(ParseTest, TwoValidationErrorsAreBothCounted)
-{
-    REPORT_PTR report = parse_file(schema_data("schema_two_errors.xml"), with_schema());
-    EXPECT_EQ(report, nullptr);
-    std::vector<std::string> errors = messages_with("RDB_XML: Error: ");
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_NE(errors[0].find(" at line: 7"), std::string::npos) << errors[0];
-    EXPECT_NE(errors[1].find(" at line: 10"), std::string::npos) << errors[1];
-    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 2 errors, 0 warnings"));
+    struct CASE {
+        const char* file;
+        const char* first;       // what the first error names
+        std::vector<int> lines;  // the lines of the errors, each with one at least
+    } const cases[] = {
+        {"schema_bad_number.xml", "'low'", {9}},
+        {"schema_two_errors.xml", "'many'", {7, 10}},
+        // The enclosing element's content is found wrong when it closes.
+        {"schema_misspelled.xml", "'elemnt'", {8, 9}},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(parse_file(data_file(c.file), with_schema()), nullptr);
+        std::vector<std::string> errors = messages_with("RDB_XML: Error: ");
+        ASSERT_GE(errors.size(), c.lines.size());
+        EXPECT_NE(errors[0].find(c.first), std::string::npos) << errors[0];
+        std::set<int> lines;
+        for (const std::string& error : errors)
+            lines.insert(std::atoi(error.substr(error.rfind(" at line: ") + 10).c_str()));
+        EXPECT_EQ(lines, std::set<int>(c.lines.begin(), c.lines.end()));
+        std::size_t n = errors.size();
+        EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in " + std::to_string(n) + (n == 1 ? " error" : " errors") +
+                                ", 0 warnings"));
+        // Without validation the reader passes over what it does not know.
+        EXPECT_NE(parse_file(data_file(c.file)), nullptr);
+    }
 }
 
 TEST_F(ParseTest, MisplacedElementsAreRefused)
@@ -114,20 +107,4 @@ TEST_F(ParseTest, MisplacedElementsAreRefused)
         EXPECT_GE(count_messages_with("RDB_XML: Error: "), 1) << xml;
         EXPECT_EQ(count_messages_with("Fatal Error"), 0) << xml;
     }
-}
-
-TEST_F(ParseTest, SchemaAcceptsFreeFlagTextsAndPaddedNumbers)
-{
-    // Flags take any text (the reader decides what is true) and numbers may
-    // be padded with white space, as the reader skips it.
-    REPORT_PTR report = parse_text(R"(<report><folders><root name="main"/></folders>
-<summary name="s" parent="main" enabled="Yes"><element name="e"/><gauges><gauge percent="TRUE" enabled="no">
-<min> 7 </min><max>
-12</max><value>-3</value></gauge></gauges></summary>
-<chart name="c" parent="main" size=" 4"><show_labels>maybe</show_labels><data name="d"> 42 </data></chart>
-<waveform name="w" parent="main"><compare></compare></waveform>
-</report>)",
-                                   with_schema());
-    ASSERT_NE(report, nullptr);
-    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings"));
 }

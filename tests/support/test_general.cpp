@@ -23,18 +23,13 @@ TEST(General, StricmpIgnoresAsciiCaseOnly)
 
 TEST(General, HashSizesAreTheNextPrime)
 {
-    EXPECT_EQ(gen_hash_next_size(2042), 2053u);
-    EXPECT_EQ(gen_hash_next_size(0), 2u);
-    EXPECT_EQ(gen_hash_next_size(2), 3u);
-    EXPECT_EQ(gen_hash_next_size(1020), 1021u);
-    EXPECT_EQ(gen_hash_next_size(1021), 1031u);
-    EXPECT_EQ(gen_hash_next_size(4106), 4111u);
-    EXPECT_EQ(gen_hash_next_size(65536), 65537u);
-    EXPECT_EQ(gen_hash_next_size(2147483646u), 2147483647u);
-    EXPECT_EQ(gen_hash_next_size(4294967279u), 4294967291u);
-    EXPECT_EQ(gen_hash_next_size(4294967290u), 4294967291u);
-    EXPECT_EQ(gen_hash_next_size(4294967291u), 4294967291u);  // the largest 32-bit prime
-    EXPECT_EQ(gen_hash_next_size(4294967295u), 4294967291u);
+    // Up to the largest 32-bit prime, and no further.
+    const unsigned sizes[][2] = {{0, 2},          {2, 3},          {1020, 1021},    {1021, 1031},
+                                 {2042, 2053},    {4106, 4111},    {65536, 65537},  {2147483646u, 2147483647u},
+                                 {4294967279u, 4294967291u}, {4294967290u, 4294967291u},
+                                 {4294967291u, 4294967291u}, {4294967295u, 4294967291u}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(gen_hash_next_size(size[0]), size[1]) << size[0];
 }
 
 TEST(General, StopwatchLapIsReadableText)

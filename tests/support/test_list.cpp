@@ -8,6 +8,7 @@
 
 #include "mem_alloc_sys.h"
 #include "stl_string.h"
+#include "support_fixtures.h"
 
 namespace {
 
@@ -22,59 +23,33 @@ std::vector<std::pair<int, std::string>> contents(const COLUMN_LIST& list)
     return items;
 }
 
-long outstanding_since(unsigned long made, unsigned long released)
-{
-    return static_cast<long>(MEM_MANAGER::allocation_count() - made) -
-           static_cast<long>(MEM_MANAGER::release_count() - released);
-}
-
-class ListTest : public ::testing::Test {
-protected:
-    void TearDown() override { MEM_MANAGER::fail_allocation_after(0); }
-};
+typedef FailingAllocationTest ListTest;
 
 }  // namespace
 
-TEST_F(ListTest, AnEmptyListIsItsSentinelAlone)
-{
-    unsigned long made = MEM_MANAGER::allocation_count();
-    unsigned long released = MEM_MANAGER::release_count();
-    {
-        COLUMN_LIST list;
-        EXPECT_EQ(list.size(), 0u);
-        EXPECT_TRUE(list.empty());
-        EXPECT_TRUE(list.begin() == list.end());
-        EXPECT_EQ(outstanding_since(made, released), 1);  // the sentinel
-        list.clear();
-        EXPECT_TRUE(list.begin() == list.end());
-    }
-    EXPECT_EQ(outstanding_since(made, released), 0);
-}
-
 TEST_F(ListTest, KeepsElementsInOrderUntilCleared)
 {
-    unsigned long made = MEM_MANAGER::allocation_count();
-    unsigned long released = MEM_MANAGER::release_count();
+    SUPPORT_ALLOCATIONS allocations;
     {
         COLUMN_LIST list;
+        EXPECT_TRUE(list.empty() && list.begin() == list.end());
+        EXPECT_EQ(allocations.outstanding(), 1);  // the sentinel
         ASSERT_TRUE(list.push_back(COLUMN(3, "slack")));
         ASSERT_TRUE(list.push_back(COLUMN(1, "a column name longer than any short-string buffer")));
         ASSERT_TRUE(list.push_back(COLUMN(7, "")));
         EXPECT_EQ(list.size(), 3u);
         EXPECT_EQ(contents(list), (std::vector<std::pair<int, std::string>>{
                                       {3, "slack"}, {1, "a column name longer than any short-string buffer"}, {7, ""}}));
-        EXPECT_EQ(outstanding_since(made, released), 4);
+        EXPECT_EQ(allocations.outstanding(), 4);
 
         list.clear();
-        EXPECT_EQ(list.size(), 0u);
-        EXPECT_TRUE(list.begin() == list.end());
-        EXPECT_EQ(outstanding_since(made, released), 1);
-
+        EXPECT_TRUE(list.size() == 0 && list.begin() == list.end());
+        EXPECT_EQ(allocations.outstanding(), 1);
         ASSERT_TRUE(list.push_back(COLUMN(9, "again")));
         EXPECT_EQ(contents(list), (std::vector<std::pair<int, std::string>>{{9, "again"}}));
     }
     // The destructor freed the remaining node and the sentinel.
-    EXPECT_EQ(outstanding_since(made, released), 0);
+    EXPECT_EQ(allocations.outstanding(), 0);
 }
 
 TEST_F(ListTest, NoMemoryLeavesTheListAsItWas)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,52 +82,34 @@ TEST_P(StreamFormats, DeliversTheOriginalBytesForEveryReadSize)
 {
     const std::string data = support_sample_text(300000, 1);
     const std::string path = write_temp(GetParam(), encode(data));
-    for (std::size_t chunk : {std::size_t(1), std::size_t(777), std::size_t(4096), std::size_t(65536),
-                              std::size_t(65537), std::size_t(1) << 20}) {
+    for (std::size_t chunk : {std::size_t(1), std::size_t(777), std::size_t(65537), std::size_t(1) << 20}) {
         SCOPED_TRACE(chunk);
         BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
         ASSERT_TRUE(in.good());
         EXPECT_STREQ(in.format(), GetParam());
         READ_RESULT r = read_all(in, chunk);
         EXPECT_TRUE(r.data == data);
-        EXPECT_EQ(r.data.size(), data.size());
-        EXPECT_TRUE(r.eof);
-        EXPECT_TRUE(r.fail);
-        EXPECT_FALSE(r.bad);
+        EXPECT_TRUE(r.eof && r.fail && !r.bad);
         EXPECT_STREQ(in.error(), "");
     }
-}
-
-TEST_P(StreamFormats, DeliversTheOriginalBytesCharacterByCharacter)
-{
-    const std::string data = support_sample_text(150000, 2);
-    const std::string path = write_temp(GetParam(), encode(data));
     BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 12);
-    std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_TRUE(got == data);
+    EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) == data);
     EXPECT_FALSE(in.bad());
-}
 
-TEST_P(StreamFormats, HighlyCompressedDataOverflowsManyBlocks)
-{
     // Long runs leave decoded bytes inside the decoder after all input of a
     // block is consumed; they must still come out.
-    std::string data(3 << 20, '\0');
-    data += support_sample_text(1000, 15);
-    data += std::string(1 << 20, 'x');
-    const std::string path = write_temp(GetParam(), encode(data));
+    std::string runs = std::string(3 << 20, '\0') + support_sample_text(1000, 15) + std::string(1 << 20, 'x');
+    const std::string runs_path = write_temp(GetParam(), encode(runs));
     for (std::size_t chunk : {std::size_t(3000), std::size_t(1) << 22}) {
-        READ_RESULT r = read_file(path, chunk, 12);
-        EXPECT_TRUE(r.data == data);
-        EXPECT_FALSE(r.bad);
+        READ_RESULT r = read_file(runs_path, chunk, 12);
+        EXPECT_TRUE(r.data == runs && !r.bad);
     }
 }
 
-TEST_P(StreamFormats, TellgCountsDeliveredBytes)
+TEST_P(StreamFormats, TellgCountsDeliveredBytesAndNothingElseSeeks)
 {
     const std::string data = support_sample_text(200000, 3);
-    const std::string path = write_temp(GetParam(), encode(data));
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
+    BRIM_ZIFSTREAM in(write_temp(GetParam(), encode(data)).c_str(), std::ios::in, nullptr, 16);
     std::vector<char> buffer(100000);
     EXPECT_EQ(in.tellg(), std::streampos(0));
     in.read(buffer.data(), 1000);
@@ -138,36 +121,42 @@ TEST_P(StreamFormats, TellgCountsDeliveredBytes)
     in.read(buffer.data(), 5);
     EXPECT_EQ(in.tellg(), std::streampos(101006));
     EXPECT_EQ(std::string(buffer.data(), 5), data.substr(101001, 5));
+    in.seekg(0);
+    EXPECT_TRUE(in.fail());
 }
 
-TEST_P(CompressedFormats, TruncationAnywhereEndsBadWithOnlyGoodBytes)
+TEST_P(CompressedFormats, ConcatenatedDataIsDeliveredWhole)
+{
+    const std::string a = support_sample_text(70000, 6);
+    const std::string b = support_sample_text(30000, 7);
+    // gzip members may be empty too.
+    std::string middle = std::string(GetParam()) == "gzip" ? encode("") : "";
+    READ_RESULT r = read_file(write_temp(GetParam(), encode(a) + middle + encode(b)), 8192);
+    EXPECT_TRUE(r.data == a + b);
+    EXPECT_TRUE(r.eof && !r.bad);
+}
+
+TEST_P(CompressedFormats, TruncationAnywhereOrTrailingBytesEndBadWithOnlyGoodBytes)
 {
     const std::string data = support_sample_text(200000, 4);
     const std::string whole = encode(data);
     // Cuts inside the magic number leave nothing to recognise: a file is
     // only taken as compressed when its first bytes say so.
-    std::vector<std::size_t> cuts = {whole.size() - 1, whole.size() - 4, whole.size() / 2, 10, 6};
-    for (std::size_t i = 7; i < whole.size(); i += whole.size() / 13)
-        cuts.push_back(i);
-    for (std::size_t cut : cuts) {
-        SCOPED_TRACE(cut);
-        const std::string path = write_temp(std::string("cut_") + GetParam(), whole.substr(0, cut));
+    std::vector<std::string> damaged = {whole + "garbage!"};
+    for (std::size_t cut : {whole.size() - 1, whole.size() - 4, whole.size() / 2, std::size_t(10), std::size_t(6)})
+        damaged.push_back(whole.substr(0, cut));
+    for (std::size_t cut = 7; cut < whole.size(); cut += whole.size() / 13)
+        damaged.push_back(whole.substr(0, cut));
+    for (const std::string& bytes : damaged) {
+        SCOPED_TRACE(bytes.size());
+        const std::string path = write_temp(std::string("damaged_") + GetParam(), bytes);
         for (std::size_t chunk : {std::size_t(4096), std::size_t(1) << 20}) {
             READ_RESULT r = read_file(path, chunk);
             EXPECT_TRUE(r.bad);
             EXPECT_TRUE(is_prefix(r.data, data));
-            EXPECT_LT(r.data.size(), data.size());
+            EXPECT_LT(r.data.size(), bytes.size() > whole.size() ? data.size() + 1 : data.size());
         }
     }
-}
-
-TEST_P(CompressedFormats, TrailingBytesAfterTheDataAreAnError)
-{
-    const std::string data = support_sample_text(5000, 5);
-    const std::string path = write_temp(GetParam(), encode(data) + "garbage!");
-    READ_RESULT r = read_file(path, 4096);
-    EXPECT_TRUE(r.bad);
-    EXPECT_TRUE(is_prefix(r.data, data));
 }
 
 namespace {
@@ -179,41 +168,15 @@ std::string format_name(const ::testing::TestParamInfo<const char*>& info) { ret
 INSTANTIATE_TEST_SUITE_P(Stream, StreamFormats, ::testing::Values("plain", "gzip", "zstd", "xz"), format_name);
 INSTANTIATE_TEST_SUITE_P(Stream, CompressedFormats, ::testing::Values("gzip", "zstd", "xz"), format_name);
 
-TEST(Stream, ConcatenatedGzipMembersDeliverAllMembers)
-{
-    const std::string a = support_sample_text(70000, 6);
-    const std::string b = support_sample_text(30000, 7);
-    const std::string path = write_temp("multi.gz", support_gzip(a) + support_gzip("") + support_gzip(b));
-    READ_RESULT r = read_file(path, 8192);
-    EXPECT_TRUE(r.data == a + b);
-    EXPECT_FALSE(r.bad);
-    EXPECT_TRUE(r.eof);
-}
-
-TEST(Stream, ConcatenatedZstdFramesAndXzStreamsDeliverAll)
-{
-    const std::string a = support_sample_text(50000, 8);
-    const std::string b = support_sample_text(20000, 9);
-    READ_RESULT z = read_file(write_temp("multi.zst", support_zstd(a) + support_zstd(b)), 8192);
-    EXPECT_TRUE(z.data == a + b);
-    EXPECT_FALSE(z.bad);
-    READ_RESULT x = read_file(write_temp("multi.xz", support_xz(a) + support_xz(b)), 8192);
-    EXPECT_TRUE(x.data == a + b);
-    EXPECT_FALSE(x.bad);
-}
-
 TEST(Stream, ReadsEndingExactlyOnABlockBoundary)
 {
     const std::string data = support_sample_text(2 * 65536, 10);
     for (const char* format : {"plain", "gzip"}) {
         SCOPED_TRACE(format);
-        std::string bytes = std::string(format) == "gzip" ? support_gzip(data) : data;
-        const std::string path = write_temp(format, bytes);
+        const std::string path = write_temp(format, std::string(format) == "gzip" ? support_gzip(data) : data);
         READ_RESULT r = read_file(path, 65536);
         EXPECT_EQ(r.counts, (std::vector<std::streamsize>{65536, 65536, 0, 0}));
-        EXPECT_TRUE(r.data == data);
-        EXPECT_TRUE(r.eof);
-        EXPECT_FALSE(r.bad);
+        EXPECT_TRUE(r.data == data && r.eof && !r.bad);
 
         // The smallest block size, with reads of one block and of half a block.
         READ_RESULT small = read_file(path, 4096, 12);
@@ -228,85 +191,58 @@ TEST(Stream, ReadsEndingExactlyOnABlockBoundary)
     }
 }
 
-TEST(Stream, MissingFileFailsAtOnce)
+TEST(Stream, WhatCannotBeReadFailsAtOnce)
 {
-    const std::string path = support_temp_path("does_not_exist.xml");
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    EXPECT_TRUE(in.fail());
-    EXPECT_FALSE(in.bad());
-    EXPECT_NE(std::string(in.error()).find(path), std::string::npos);
-    char buffer[16];
-    in.read(buffer, sizeof buffer);
-    EXPECT_EQ(in.gcount(), 0);
-}
-
-TEST(Stream, DirectoryFailsAtOnce)
-{
-    const std::string path = support_temp_path("directory");
-    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    EXPECT_TRUE(in.fail());
-    char buffer[16];
-    in.read(buffer, sizeof buffer);
-    EXPECT_EQ(in.gcount(), 0);
-    ::rmdir(path.c_str());
-}
-
-TEST(Stream, UnsupportedArgumentsFailAtOnce)
-{
-    const std::string path = write_temp("plain", "<a/>");
+    const std::string missing = support_temp_path("does_not_exist.xml");
+    const std::string directory = support_temp_path("directory");
+    ASSERT_EQ(::mkdir(directory.c_str(), 0755), 0);
+    const std::string plain = write_temp("plain", "<a/>");
     const unsigned char dictionary[] = {1, 2, 3};
-    EXPECT_TRUE(BRIM_ZIFSTREAM(path.c_str(), std::ios::in, dictionary, 16).fail());
-    EXPECT_TRUE(BRIM_ZIFSTREAM(path.c_str(), std::ios::in | std::ios::out, nullptr, 16).fail());
-    EXPECT_TRUE(BRIM_ZIFSTREAM(nullptr, std::ios::in, nullptr, 16).fail());
-}
-
-TEST(Stream, EmptyFileEndsWithoutError)
-{
-    const std::string path = write_temp("empty", "");
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    EXPECT_TRUE(in.good());
-    EXPECT_STREQ(in.format(), "plain");
-    EXPECT_EQ(in.tellg(), std::streampos(0));
-    char buffer[16];
-    in.read(buffer, sizeof buffer);
-    EXPECT_EQ(in.gcount(), 0);
-    EXPECT_TRUE(in.eof());
-    EXPECT_TRUE(in.fail());
-    EXPECT_FALSE(in.bad());
+    std::unique_ptr<BRIM_ZIFSTREAM> streams[] = {
+        std::make_unique<BRIM_ZIFSTREAM>(missing.c_str(), std::ios::in, nullptr, 16),
+        std::make_unique<BRIM_ZIFSTREAM>(directory.c_str(), std::ios::in, nullptr, 16),
+        std::make_unique<BRIM_ZIFSTREAM>(plain.c_str(), std::ios::in, dictionary, 16),
+        std::make_unique<BRIM_ZIFSTREAM>(plain.c_str(), std::ios::in | std::ios::out, nullptr, 16),
+        std::make_unique<BRIM_ZIFSTREAM>(nullptr, std::ios::in, nullptr, 16)};
+    for (auto& in : streams) {
+        EXPECT_TRUE(in->fail());
+        EXPECT_FALSE(in->bad());
+        char buffer[16];
+        in->read(buffer, sizeof buffer);
+        EXPECT_EQ(in->gcount(), 0);
+    }
+    EXPECT_NE(std::string(streams[0]->error()).find(missing), std::string::npos);
+    ::rmdir(directory.c_str());
 }
 
 TEST(Stream, FilesShorterThanAMagicNumberArePlain)
 {
+    BRIM_ZIFSTREAM empty(write_temp("empty", "").c_str(), std::ios::in, nullptr, 16);
+    EXPECT_TRUE(empty.good());
+    EXPECT_STREQ(empty.format(), "plain");
+    READ_RESULT r = read_all(empty, 16);
+    EXPECT_TRUE(r.data.empty() && r.eof && r.fail && !r.bad);
     READ_RESULT one = read_file(write_temp("one", "\x1f"), 16);
-    EXPECT_EQ(one.data, "\x1f");
-    EXPECT_FALSE(one.bad);
+    EXPECT_TRUE(one.data == "\x1f" && !one.bad);
     READ_RESULT name_only = read_file(write_temp("name.gz", "plain text in a .gz file"), 16);
     EXPECT_EQ(name_only.data, "plain text in a .gz file");
     // The two magic bytes alone start a gzip stream that then breaks off.
     READ_RESULT magic = read_file(write_temp("magic", "\x1f\x8b"), 16);
-    EXPECT_TRUE(magic.bad);
-    EXPECT_EQ(magic.data, "");
+    EXPECT_TRUE(magic.data.empty() && magic.bad);
 }
 
-TEST(Stream, CorruptGzipNeverEndsCleanly)
+TEST(Stream, CorruptGzipNeverEndsCleanlyAndTellsWhere)
 {
-    const std::string data = support_sample_text(100000, 11);
-    const std::string whole = support_gzip(data);
+    const std::string whole = support_gzip(support_sample_text(100000, 11));
     for (std::size_t at : {std::size_t(12), whole.size() / 3, whole.size() / 2, whole.size() - 6, whole.size() - 2}) {
         SCOPED_TRACE(at);
         std::string damaged = whole;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x55);
         BRIM_ZIFSTREAM in(write_temp("corrupt.gz", damaged).c_str(), std::ios::in, nullptr, 16);
-        READ_RESULT r = read_all(in, 4096);
-        EXPECT_TRUE(r.bad);
+        EXPECT_TRUE(read_all(in, 4096).bad);
         EXPECT_NE(std::string(in.error()).find("gzip"), std::string::npos) << in.error();
     }
-}
-
-TEST(Stream, DamageReachesCallersThatAskForExceptions)
-{
-    const std::string whole = support_gzip(support_sample_text(50000, 12));
+    // Callers that ask for exceptions get one naming the damage and the file.
     const std::string path = write_temp("cut.gz", whole.substr(0, whole.size() / 2));
     BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
     in.exceptions(std::ios::badbit);
@@ -319,16 +255,6 @@ TEST(Stream, DamageReachesCallersThatAskForExceptions)
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
     EXPECT_TRUE(in.bad());
-}
-
-TEST(Stream, OnlyThePositionQuerySeeks)
-{
-    const std::string path = write_temp("plain", support_sample_text(1000, 13));
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    char c;
-    in.get(c);
-    in.seekg(0);
-    EXPECT_TRUE(in.fail());
 }
 
 TEST(Stream, ProgressHookSeesEveryBlockOfTheFile)
@@ -346,8 +272,7 @@ TEST(Stream, ProgressHookSeesEveryBlockOfTheFile)
     EXPECT_GE(calls.size(), bytes.size() / 4096);
     for (std::size_t i = 1; i < calls.size(); ++i)
         EXPECT_LT(calls[i - 1].first, calls[i].first);
-    EXPECT_EQ(calls.back().first, bytes.size());
-    EXPECT_EQ(calls.back().second, bytes.size());
+    EXPECT_EQ(calls.back(), std::make_pair(std::uint64_t(bytes.size()), std::uint64_t(bytes.size())));
 
     calls.clear();
     read_file(path, 10000, 12);

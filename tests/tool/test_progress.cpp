@@ -103,7 +103,6 @@ TEST(ToolProgress, LargeFileOnATerminalShowsBytesReadAndIsErased)
     TOOL_RUN run = tool_run_on_terminal({file}, 250);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("report, current folder \"main\"\n", 0), 0u);
-
     std::vector<std::string> drawn = drawn_lines(run.err);
     ASSERT_GE(drawn.size(), 2u) << run.err.substr(0, 2000);
     EXPECT_EQ(drawn.front().rfind("reading " + file + ": ", 0), 0u) << drawn.front();
@@ -112,34 +111,25 @@ TEST(ToolProgress, LargeFileOnATerminalShowsBytesReadAndIsErased)
     expect_messages_only(run.err);
     // The progress line stays off stdout.
     EXPECT_EQ(run.out.find("reading "), std::string::npos);
+
+    // None when stderr is no terminal, nor for a small file.
+    for (const TOOL_RUN& quiet :
+         {tool_run({"--noout", file}), tool_run_on_terminal({"--noout", tool_example_report()})}) {
+        EXPECT_EQ(quiet.status, 0);
+        EXPECT_NE(quiet.err.find("RDB_XML: Parsing resulted in 0 errors"), std::string::npos);
+        EXPECT_EQ(quiet.err.find("reading "), std::string::npos);
+        EXPECT_EQ(quiet.err.find('\r'), std::string::npos);
+    }
 }
 
-TEST(ToolProgress, AMessageDuringTheParseStartsOnACleanLine)
+TEST(ToolProgress, NarrowTerminalShortensTheNameAndMessagesStartOnACleanLine)
 {
     TOOL_SCRATCH scratch;
     // The mismatched end tag stops the parse with a message on the last line,
     // while the progress line stands on the terminal.
-    std::string file = scratch.write("broken.xml", large_report(9, "</repor>\n"));
-    TOOL_RUN run = tool_run_on_terminal({file}, 250);
-    EXPECT_EQ(run.status, 1);
-    std::size_t progress = run.err.find("reading " + file);
-    std::size_t fatal = run.err.find("RDB_XML: Fatal Error: ");
-    ASSERT_NE(progress, std::string::npos);
-    ASSERT_NE(fatal, std::string::npos);
-    EXPECT_LT(progress, fatal);
-    expect_messages_only(run.err);
-    bool found = false;
-    for (const std::string& line : screen(run.err))
-        found = found || (line.rfind("RDB_XML: Fatal Error: ", 0) == 0 && line.find(" at line: 4") != std::string::npos);
-    EXPECT_TRUE(found) << run.err.substr(run.err.size() > 2000 ? run.err.size() - 2000 : 0);
-}
-
-TEST(ToolProgress, ANarrowTerminalGetsTheNameShortenedAtItsStart)
-{
-    TOOL_SCRATCH scratch;
-    std::string file = scratch.write("a-rather-long-name-for-a-large-report.xml", large_report(9, "</report>\n"));
+    std::string file = scratch.write("a-rather-long-name-for-a-large-report.xml", large_report(9, "</repor>\n"));
     TOOL_RUN run = tool_run_on_terminal({"--noout", file}, 50);
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     std::vector<std::string> drawn = drawn_lines(run.err);
     ASSERT_FALSE(drawn.empty());
     for (const std::string& text : drawn) {
@@ -147,7 +137,12 @@ TEST(ToolProgress, ANarrowTerminalGetsTheNameShortenedAtItsStart)
         EXPECT_EQ(text.rfind("reading ...", 0), 0u) << text;
     }
     EXPECT_NE(drawn.back().find("report.xml: 9.0 MB of 9.0 MB"), std::string::npos) << drawn.back();
+    EXPECT_LT(run.err.find("reading ..."), run.err.find("RDB_XML: Fatal Error: "));
     expect_messages_only(run.err);
+    bool found = false;
+    for (const std::string& line : screen(run.err))
+        found = found || (line.rfind("RDB_XML: Fatal Error: ", 0) == 0 && line.find(" at line: 4") != std::string::npos);
+    EXPECT_TRUE(found) << run.err.substr(run.err.size() > 2000 ? run.err.size() - 2000 : 0);
 }
 
 TEST(ToolProgress, IsErasedBeforeTheReportWhenNoMessageFollows)
@@ -168,23 +163,4 @@ TEST(ToolProgress, IsErasedBeforeTheReportWhenNoMessageFollows)
     for (const std::string& line : lines)
         reports += trailing_blanks_removed(line) == "report, current folder \"main\"";
     EXPECT_EQ(reports, 2u);
-}
-
-TEST(ToolProgress, NoneWhenStderrIsNoTerminal)
-{
-    TOOL_SCRATCH scratch;
-    std::string file = scratch.write("large.xml", large_report(9, "</report>\n"));
-    TOOL_RUN run = tool_run({"--noout", file});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err.find("reading "), std::string::npos);
-    EXPECT_EQ(run.err.find('\r'), std::string::npos);
-}
-
-TEST(ToolProgress, NoneForASmallFile)
-{
-    TOOL_RUN run = tool_run_on_terminal({"--noout", tool_example_report()});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.err.find("RDB_XML: Parsing resulted in 0 errors"), std::string::npos);
-    EXPECT_EQ(run.err.find("reading "), std::string::npos);
-    EXPECT_EQ(run.err.find('\r'), std::string::npos);
 }
