@@ -110,10 +110,7 @@ public:
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
     {
-        *m_out = std::to_string(cell.get_delay());
-        *m_out += ' ';
-        *m_out += name_or_unknown(
-            rdb_get_string_by_rdb_table_delay_element_display_option_enum(cell.get_display_option()));
+        *m_out = rdb_format_delay(cell.get_delay(), cell.get_display_option());
         m_numeric = true;
     }
 

@@ -55,7 +55,7 @@ TEST(TextWriter, SmallReport)
     row = add_row(table);
     row->push_back(string_cell("caf\xc3\xa9"));
     row->push_back(new RDB_TABLE_INT_ELEMENT(7));
-    row->push_back(new RDB_TABLE_DELAY_ELEMENT(1250, RDB_DELAY_DISPLAY_PS));
+    row->push_back(new RDB_TABLE_DELAY_ELEMENT(1250, RDB_DELAY_DISPLAY_MHZ));
     row = add_row(table);
     row->push_back(string_cell("a"));
     row->push_back(new RDB_TABLE_INT_ELEMENT(-120));
@@ -98,7 +98,7 @@ TEST(TextWriter, SmallReport)
         "    table \"paths\"\n"
         "      object type 4, last cmp/flp location available: no, 3 rows\n"
         "      name  count  delay\n"
-        "      caf\xc3\xa9      7  1250 ps\n"
+        "      caf\xc3\xa9      7  800.0 MHz\n"
         "      a      -120  -\n"
         "  summary \"health\"\n"
         "    object type 5, last cmp/flp location available: no, 1 row\n"
