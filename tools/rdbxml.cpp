@@ -3,9 +3,12 @@
 // Each file on the command line is parsed on its own and its report (or
 // its failure) printed; one failing file does not stop the others. Reports
 // go to stdout; the parser's messages and the progress line to stderr.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -50,6 +53,20 @@ void print_json(const std::string& file, const RDB_REPORT* report)
     std::cout << "}\n";
 }
 
+// Why `file` cannot be read, or empty when it can. The parser sees only an
+// empty document in a file it cannot open and says no more than that.
+std::string unreadable_reason(const std::string& file)
+{
+    struct stat status;
+    if (stat(file.c_str(), &status) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(status.st_mode))
+        return std::strerror(EISDIR);
+    if (access(file.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return std::string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -89,8 +106,12 @@ int main(int argc, char** argv)
             rdb_xml_parse(file.c_str(), hierarchy ? hierarchy->action_point() : nullptr, opt.stream_flag,
                           opt.schema, !opt.no_namespaces, !opt.dynamic_buffers, opt.dead_parser));
         progress.end();
-        if (!report)
+        if (!report) {
             status = RDBXML_EXIT_SOME_FAILED;
+            std::string reason = unreadable_reason(file);
+            if (!reason.empty())
+                std::cerr << "rdbxml: cannot read " << file << ": " << reason << "\n";
+        }
         if (!opt.html.empty()) {
             if (report && !pages.write(file, *report, error)) {
                 std::cerr << "rdbxml: " << error << "\n";

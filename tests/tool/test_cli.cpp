@@ -22,10 +22,11 @@ std::size_t count(const std::string& text, const std::string& what)
 }
 
 // Every line of stderr is a parser message.
+// Stderr holds the parser's messages and the tool's word on unreadable files.
 void expect_only_messages(const std::string& err)
 {
     for (const std::string& line : tool_lines(err))
-        EXPECT_EQ(line.rfind("RDB_XML: ", 0), 0u) << line;
+        EXPECT_TRUE(line.rfind("RDB_XML: ", 0) == 0 || line.rfind("rdbxml: cannot read ", 0) == 0) << line;
 }
 
 }  // namespace
@@ -114,6 +115,9 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     TOOL_RUN run = tool_run({tool_example_report(), missing, bad, tool_example_report()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(count(run.out, "report, current folder \"main\"\n"), 2u);
+    // A file that cannot be read is named as such, not only as a bad document.
+    std::string unreadable = "rdbxml: cannot read " + missing + ": No such file or directory\n";
+    EXPECT_EQ(count(run.err, unreadable), 1u);
     expect_only_messages(run.err);
     // Each file was processed, in the order given.
     std::size_t at = 0;
@@ -124,6 +128,8 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     }
     EXPECT_EQ(tool_run({"-q", tool_example_report(), tool_example_report()}).status, 0);
     EXPECT_EQ(tool_run({"-q", missing, missing}).status, 1);
+    EXPECT_NE(tool_run({"-q", scratch.dir()}).err.find("cannot read " + scratch.dir() + ": Is a directory"),
+              std::string::npos);
 }
 
 TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)
