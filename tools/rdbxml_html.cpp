@@ -53,6 +53,11 @@ std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
 bool RDBXML_HTML_PAGES::write(const std::string& file, const RDB_REPORT& report, std::string& error)
 {
     std::string path = page_path(file);
+    std::error_code code;
+    if (fs::equivalent(path, file, code)) {
+        error = "not writing " + path + ": it is the report file itself";
+        return false;
+    }
     std::ofstream page(path, std::ios::binary | std::ios::trunc);
     if (page)
         rdb_write_html(&report, page, fs::path(file).filename().string());

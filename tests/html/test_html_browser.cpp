@@ -107,6 +107,9 @@ TEST(HtmlTool, SeveralFilesGiveOnePageEachNamedAfterThem)
     run = tool_run({"-q", "--html", scratch.dir() + "/no/such/dir/x.html", first});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+    // A page is never written over the report it shows.
+    EXPECT_EQ(tool_run({"-q", "--html", first, first}).status, 1);
+    EXPECT_EQ(tool_run({"-q", "--json", first}).status, 0);
 }
 
 }  // namespace
