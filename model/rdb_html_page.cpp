@@ -31,7 +31,8 @@ section.folder>h2{font-size:18px;margin:0;padding-bottom:4px;border-bottom:2px s
 .in a{color:var(--accent)}
 p.subfolder{margin:8px 0}
 p.subfolder a{color:var(--accent);font-weight:600;text-decoration:none}
-article.object{background:#fff;border:1px solid var(--line);border-radius:6px;padding:12px 16px;margin:12px 0}
+article.object{background:#fff;border:1px solid var(--line);border-radius:6px;padding:12px 16px;margin:12px 0;
+  content-visibility:auto;contain-intrinsic-size:auto 320px}
 article.object h3{margin:0 0 4px;font-size:16px}
 .kind{font-size:11px;font-weight:600;text-transform:uppercase;letter-spacing:.03em;color:var(--muted);border:1px solid var(--line);border-radius:3px;padding:0 4px;margin-left:8px;vertical-align:2px}
 .badge{font-size:11px;font-weight:600;color:#fff;background:#8a5a00;border-radius:3px;padding:0 5px;margin-left:6px;vertical-align:2px}
@@ -78,8 +79,10 @@ details.data summary{cursor:pointer;color:var(--accent)}
 )CSS";
 
 // Pages the tables that carry a data block: the block's rows are shown a
-// page at a time, built with textContent so no text becomes markup. A link
-// ending in #<table id>-p<page> opens that page.
+// page at a time, built with textContent so no text becomes markup. A
+// block is parsed only when its table leaves the first page (which the
+// markup already holds), so a report of many long tables opens at once. A
+// link ending in #<table id>-p<page> opens that page.
 const char* const SCRIPT = R"JS(
 (function () {
   "use strict";
@@ -95,13 +98,15 @@ const char* const SCRIPT = R"JS(
     return td;
   }
   function pager(table) {
-    var rows = JSON.parse(document.getElementById(table.id + "-data").textContent);
-    var pages = Math.max(1, Math.ceil(rows.length / PAGE));
-    var bar = document.querySelector('.pager[data-table="' + table.id + '"]');
+    var rows = null;
+    var total = parseInt(table.getAttribute("data-rows"), 10);
+    var pages = Math.max(1, Math.ceil(total / PAGE));
+    var bar = document.getElementById(table.id + "-pager");
     var label = document.createElement("span");
     var current = 1;
     function show(page) {
       current = Math.min(Math.max(page, 1), pages);
+      if (rows === null) rows = JSON.parse(document.getElementById(table.id + "-data").textContent);
       var body = document.createElement("tbody");
       rows.slice((current - 1) * PAGE, current * PAGE).forEach(function (row) {
         var tr = document.createElement("tr");
@@ -109,8 +114,11 @@ const char* const SCRIPT = R"JS(
         body.appendChild(tr);
       });
       table.replaceChild(body, table.tBodies[0]);
-      label.textContent = "Rows " + ((current - 1) * PAGE + 1) + "\u2013" + Math.min(current * PAGE, rows.length) +
-        " of " + rows.length + " (page " + current + " of " + pages + ")";
+      describe();
+    }
+    function describe() {
+      label.textContent = "Rows " + ((current - 1) * PAGE + 1) + "\u2013" + Math.min(current * PAGE, total) +
+        " of " + total + " (page " + current + " of " + pages + ")";
     }
     bar.textContent = "";
     [["\u00ab First", function () { return 1; }], ["\u2039 Previous", function () { return current - 1; }],
@@ -123,9 +131,12 @@ const char* const SCRIPT = R"JS(
         bar.appendChild(button);
       });
     bar.appendChild(label);
+    describe();
     var wanted = /^#(.+)-p(\d+)$/.exec(location.hash);
-    show(wanted && wanted[1] === table.id ? parseInt(wanted[2], 10) : 1);
-    if (wanted && wanted[1] === table.id) bar.scrollIntoView();
+    if (wanted && wanted[1] === table.id) {
+      show(parseInt(wanted[2], 10));
+      bar.scrollIntoView();
+    }
   }
   document.querySelectorAll("table[data-rows]").forEach(pager);
 })();

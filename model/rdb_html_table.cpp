@@ -171,7 +171,7 @@ void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, co
     bool paged = rows > RDB_HTML_PAGE_ROWS;
     HTML_CELL_FORMATTER formatter;
     if (paged) {
-        out.raw("<div class=\"pager\" data-table=\"").raw(id).raw("\">Rows 1\xE2\x80\x93").number(RDB_HTML_PAGE_ROWS);
+        out.raw("<div class=\"pager\" id=\"").raw(id).raw("-pager\">Rows 1\xE2\x80\x93").number(RDB_HTML_PAGE_ROWS);
         out.raw(" of ").number(rows).raw(".</div>\n");
     }
     out.raw("<div class=\"table-wrap\"><table class=\"cells ").raw(css_class).raw("\" id=\"").raw(id).raw('"');

@@ -83,8 +83,8 @@ std::string foreign_markup(const std::vector<DOM_ELEMENT>& elements)
         "details", "summary", "script", "button", "svg", "text", "line", "rect", "circle", "path", "polyline"};
     static const std::set<std::string> own_attributes = {
         "lang", "charset", "http-equiv", "content", "name", "class", "id", "href", "style", "title", "role",
-        "aria-label", "aria-valuemin", "aria-valuemax", "aria-valuenow", "type", "nonce", "data-rows",
-        "data-table", "xmlns", "viewBox", "x", "y", "x1", "x2", "y1", "y2", "cx", "cy", "r", "width", "height",
+        "aria-label", "aria-valuemin", "aria-valuemax", "aria-valuenow", "type", "nonce", "data-rows", "xmlns",
+        "viewBox", "x", "y", "x1", "x2", "y1", "y2", "cx", "cy", "r", "width", "height",
         "fill", "stroke", "d", "points", "transform", "text-anchor"};
     // Colours and widths the writer and its script set, nothing else.
     static const std::regex own_style("((color|background-color|width): ?(#[0-9a-f]{6}|rgb\\([0-9, ]+\\)|[0-9.]+%);? ?)+");
