@@ -7,15 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
+#include "tool_runner.h"
 
-std::string shell_quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+namespace {
 
 // Runs the browser with `arguments`; stdout goes to `out_file`.
 bool run_browser(const std::string& arguments, const std::string& out_file)
@@ -28,11 +22,11 @@ bool run_browser(const std::string& arguments, const std::string& out_file)
         return false;
     // A browser that hangs is stopped after two minutes; containers often
     // have a small /dev/shm, so the browser keeps its shared memory in /tmp.
-    std::string command = "timeout 120 " + shell_quoted(program) +
+    std::string command = "timeout 120 " + tool_shell_quoted(program) +
                           " --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking"
                           " --disable-component-update --disable-sync --disable-dev-shm-usage --hide-scrollbars"
                           " --user-data-dir=" +
-                          shell_quoted(profile) + " " + arguments + " > " + shell_quoted(out_file) + " 2>/dev/null";
+                          tool_shell_quoted(profile) + " " + arguments + " > " + tool_shell_quoted(out_file) + " 2>/dev/null";
     int status = std::system(command.c_str());
     std::filesystem::remove_all(profile);
     return status == 0;
@@ -52,7 +46,7 @@ std::string browser_dump_dom(const std::string& url)
 {
     std::string out_file = std::filesystem::temp_directory_path() / ("rdbxml-dom-" + std::to_string(getpid()));
     std::string dom;
-    if (run_browser("--dump-dom " + shell_quoted(url), out_file)) {
+    if (run_browser("--dump-dom " + tool_shell_quoted(url), out_file)) {
         std::ifstream in(out_file, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
@@ -66,7 +60,7 @@ bool browser_screenshot(const std::string& url, const std::string& png, int widt
 {
     std::filesystem::remove(png);
     return run_browser("--window-size=" + std::to_string(width) + "," + std::to_string(height) +
-                           " --screenshot=" + shell_quoted(png) + " " + shell_quoted(url),
+                           " --screenshot=" + tool_shell_quoted(png) + " " + tool_shell_quoted(url),
                        "/dev/null") &&
            std::filesystem::file_size(png) > 0;
 }

@@ -1,11 +1,12 @@
 #include "parse_fixture.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -23,11 +24,9 @@ void ParseTest::SetUp()
     const char* base = std::getenv("RDBXML_TEST_TMP");
     std::string root = base != nullptr ? base : "/tmp";
     mkdir(root.c_str(), 0755);
-    std::string pattern = root + "/parse-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_scratch = name.data();
+    std::string name = root + "/parse-XXXXXX";
+    ASSERT_NE(mkdtemp(&name[0]), nullptr);
+    m_scratch = name;
     msg_set_sink([this](const char* tag, const char* text) {
         m_messages.push_back(std::string(tag) + ": " + text);
         if (std::strncmp(text, "Parsing resulted in", 19) == 0)
@@ -38,9 +37,7 @@ void ParseTest::SetUp()
 void ParseTest::TearDown()
 {
     msg_set_sink(MSG_SINK());
-    std::string command = "rm -rf '" + m_scratch + "'";
-    if (std::system(command.c_str()) != 0)
-        ADD_FAILURE() << "could not remove " << m_scratch;
+    std::filesystem::remove_all(m_scratch);
 }
 
 REPORT_PTR ParseTest::parse_file(const std::string& path, const PARSE_OPTIONS& o)
@@ -66,16 +63,8 @@ std::string ParseTest::json_of(const RDB_REPORT* report)
 std::string ParseTest::write_file(const std::string& name, const std::string& content)
 {
     std::string path = m_scratch + "/" + name;
-    std::ofstream out(path, std::ios::binary);
-    out << content;
+    std::ofstream(path, std::ios::binary) << content;
     return path;
-}
-
-std::string ParseTest::data_file(const std::string& name) { return std::string(RDBXML_TEST_DATA_DIR) + "/" + name; }
-
-std::string ParseTest::example_file(const std::string& name)
-{
-    return std::string(RDBXML_SOURCE_DIR) + "/examples/" + name;
 }
 
 std::unique_ptr<HDB_HIERARCHY> ParseTest::load_hierarchy(const std::string& path)
@@ -86,40 +75,21 @@ std::unique_ptr<HDB_HIERARCHY> ParseTest::load_hierarchy(const std::string& path
     return hierarchy;
 }
 
-std::string ParseTest::report_with(const std::string& body)
-{
-    return "<report><folders><root name=\"main\"/></folders>\n" + body + "</report>";
-}
-
-namespace {
-
-std::string text_of(const rapidjson::Value& value)
-{
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    std::string text(buffer.GetString(), buffer.GetSize());
-    return text.size() > 400 ? text.substr(0, 400) + "..." : text;
-}
-
-}  // namespace
-
 std::string json_difference(const rapidjson::Value& value, const rapidjson::Value& pattern, bool whole,
                             const std::string& path)
 {
     bool same_size = pattern.IsObject() && value.IsObject() && pattern.MemberCount() == value.MemberCount();
     if (pattern.IsObject() && value.IsObject() && (same_size || (!whole && pattern.MemberCount() > 0))) {
         for (auto m = pattern.MemberBegin(); m != pattern.MemberEnd(); ++m) {
-            std::string at = path + "/" + m->name.GetString();
             auto found = value.FindMember(m->name);
-            if (found == value.MemberEnd() && !whole && m->value.IsNull())
-                continue;
-            std::string difference =
-                found == value.MemberEnd() ? at + ": missing" : json_difference(found->value, m->value, whole, at);
+            std::string at = path + "/" + m->name.GetString();
+            std::string difference = found != value.MemberEnd() ? json_difference(found->value, m->value, whole, at)
+                                     : whole || !m->value.IsNull() ? at + ": missing"
+                                                                   : "";
             if (!difference.empty())
                 return difference;
         }
-        return std::string();
+        return "";
     }
     if (pattern.IsArray() && value.IsArray() && pattern.Size() == value.Size()) {
         for (rapidjson::SizeType i = 0; i < pattern.Size(); ++i) {
@@ -127,40 +97,48 @@ std::string json_difference(const rapidjson::Value& value, const rapidjson::Valu
             if (!difference.empty())
                 return difference;
         }
-        return std::string();
+        return "";
     }
-    return value == pattern ? std::string() : path + ": expected " + text_of(pattern) + ", read " + text_of(value);
+    if (value == pattern)
+        return "";
+    rapidjson::StringBuffer expected, read;
+    rapidjson::Writer<rapidjson::StringBuffer> expected_writer(expected), read_writer(read);
+    pattern.Accept(expected_writer);
+    value.Accept(read_writer);
+    return path + ": expected " + std::string(expected.GetString()).substr(0, 400) + ", read " +
+           std::string(read.GetString()).substr(0, 400);
 }
 
-::testing::AssertionResult ParseTest::holds(const std::string& json, const std::string& pattern)
+::testing::AssertionResult ParseTest::objects_hold(const std::string& pattern) const
 {
-    rapidjson::Document value;
-    rapidjson::Document expected;
-    value.Parse(json.c_str(), json.size());
-    expected.Parse(pattern.c_str(), pattern.size());
+    rapidjson::Document value, expected;
+    value.Parse(m_totals_json.c_str());
+    expected.Parse(("{\"main_folder\":{\"objects\":" + pattern + "}}").c_str());
     if (value.HasParseError() || expected.HasParseError())
-        return ::testing::AssertionFailure() << "not JSON: " << (value.HasParseError() ? json : pattern);
+        return ::testing::AssertionFailure() << "not JSON: " << (value.HasParseError() ? m_totals_json : pattern);
     std::string difference = json_difference(value, expected, false);
-    if (difference.empty())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << difference;
+    return difference.empty() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << difference;
 }
 
 std::vector<std::string> ParseTest::messages_with(const std::string& part) const
 {
     std::vector<std::string> found;
-    for (const std::string& m : m_messages)
-        if (m.find(part) != std::string::npos)
-            found.push_back(m);
+    std::copy_if(m_messages.begin(), m_messages.end(), std::back_inserter(found),
+                 [&part](const std::string& m) { return m.find(part) != std::string::npos; });
     return found;
 }
 
 bool ParseTest::has_message(const std::string& text) const
 {
+    return std::find(m_messages.begin(), m_messages.end(), text) != m_messages.end();
+}
+
+std::string ParseTest::dump() const
+{
+    std::string all;
     for (const std::string& m : m_messages)
-        if (m == text)
-            return true;
-    return false;
+        all += m.substr(0, 300) + "\n";
+    return all;
 }
 
 std::string gzip_bytes(const std::string& data)

@@ -1,6 +1,6 @@
 // Shared fixture of the parser tests: runs rdb_xml_parse on real files,
-// captures every message it prints and the report as it stood at the end
-// of the parse, and compares reports through their JSON.
+// captures its messages and the report as it stood at the end of the parse,
+// and compares reports through their JSON.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,49 +24,45 @@ struct PARSE_OPTIONS {
     bool dead_parser = false;
 };
 
-struct REPORT_DELETER {
-    void operator()(RDB_REPORT* report) const { delete report; }
-};
-typedef std::unique_ptr<RDB_REPORT, REPORT_DELETER> REPORT_PTR;
+typedef std::unique_ptr<RDB_REPORT> REPORT_PTR;
 
 class ParseTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Parses a file; the messages of the parse replace those of the last one.
+    // Parses a file, or `xml` written to one; the messages of the parse
+    // replace those of the last one.
     REPORT_PTR parse_file(const std::string& path, const PARSE_OPTIONS& options = PARSE_OPTIONS());
-    // Writes `xml` to a fresh file and parses it.
     REPORT_PTR parse_text(const std::string& xml, const PARSE_OPTIONS& options = PARSE_OPTIONS());
     // The report's JSON (the model's writer), or "null".
     static std::string json_of(const RDB_REPORT* report);
-    // Whether the JSON `json` holds `pattern`: objects hold the members the
-    // pattern names (others are passed over; null stands for a missing one
-    // too, and {} for an empty object), arrays as many entries, each holding
-    // the pattern's, and other values are equal.
-    static ::testing::AssertionResult holds(const std::string& json, const std::string& pattern);
-    // The same for the objects of the main folder of the report the last
-    // parse made, as it stood when the parse printed its totals (a parse
-    // that counted errors drops it right after).
-    ::testing::AssertionResult objects_hold(const std::string& pattern) const
+    // Whether the objects of the main folder of the report the last parse
+    // made, as it stood when the parse printed its totals (a parse that
+    // counted errors drops it right after), hold the JSON `pattern`: objects
+    // hold the members the pattern names (null stands for a missing one too,
+    // {} for an empty object), arrays as many entries, each holding the pattern's, and other values
+    // are equal.
+    ::testing::AssertionResult objects_hold(const std::string& pattern) const;
+
+    // A file in this test's scratch directory holding `content`; a file of
+    // tests/data or of examples; the hierarchy of a file of instance paths;
+    // a report of the folder "main" and `body`.
+    std::string write_file(const std::string& name, const std::string& content);
+    static std::string data_file(const std::string& name) { return RDBXML_TEST_DATA_DIR "/" + name; }
+    static std::string example_file(const std::string& name) { return RDBXML_SOURCE_DIR "/examples/" + name; }
+    static std::unique_ptr<HDB_HIERARCHY> load_hierarchy(const std::string& path);
+    static std::string report_with(const std::string& body)
     {
-        return holds(m_totals_json, "{\"main_folder\":{\"objects\":" + pattern + "}}");
+        return "<report><folders><root name=\"main\"/></folders>\n" + body + "</report>";
     }
 
-    // A new file in this test's scratch directory holding `content`.
-    std::string write_file(const std::string& name, const std::string& content);
-    // A file of tests/data or of examples.
-    static std::string data_file(const std::string& name);
-    static std::string example_file(const std::string& name);
-    // The hierarchy of a file of instance paths.
-    static std::unique_ptr<HDB_HIERARCHY> load_hierarchy(const std::string& path);
-    // A report of the folder "main" and `body`.
-    static std::string report_with(const std::string& body);
-
-    // Messages of the last parse that contain `part`.
+    // Messages of the last parse that contain `part`, or are `text`; all of
+    // them, shortened, to show with a failure.
     std::vector<std::string> messages_with(const std::string& part) const;
-    bool has_message(const std::string& text) const;
     int count_messages_with(const std::string& part) const { return static_cast<int>(messages_with(part).size()); }
+    bool has_message(const std::string& text) const;
+    std::string dump() const;
 
     std::vector<std::string> m_messages;
     std::string m_totals_json;
@@ -74,8 +70,8 @@ protected:
 };
 
 // Where the JSON `value` first differs from `pattern`, as a path with both
-// values there; empty when it holds the pattern (as ParseTest::holds says).
-// With `whole` the two must be equal.
+// values there; empty when it holds the pattern (as objects_hold says). With
+// `whole` the two must be equal.
 std::string json_difference(const rapidjson::Value& value, const rapidjson::Value& pattern, bool whole,
                             const std::string& path = std::string());
 

@@ -1,10 +1,12 @@
 // The compressed input stream on real files: plain, gzip, zstd and xz data,
-// block boundaries, damaged data, positions and the progress hook.
+// block boundaries, damaged data and positions. Its progress hook drives
+// the tool's progress line, checked with the tool.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <lzma.h>
+#include <zlib.h>
+#include <zstd.h>
 
-#include <iterator>
-#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,111 +15,85 @@
 
 namespace {
 
-struct READ_RESULT {
-    std::string data;
-    std::vector<std::streamsize> counts;  // gcount of every read, the last 0
-    bool bad = false;
-    bool eof = false;
-    bool fail = false;
-};
-
-// Reads the stream to its end in pieces of `chunk` bytes, as the parser does.
-READ_RESULT read_all(BRIM_ZIFSTREAM& in, std::size_t chunk)
+// Text that compresses well yet does not repeat in short cycles.
+std::string sample_text(std::size_t size, unsigned seed)
 {
-    READ_RESULT r;
-    std::vector<char> buffer(chunk);
-    for (;;) {
-        if (in.rdstate() & (std::ios::failbit | std::ios::badbit)) {
-            r.counts.push_back(0);
-            break;
-        }
-        in.read(buffer.data(), static_cast<std::streamsize>(chunk));
-        r.counts.push_back(in.gcount());
-        r.data.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
-    }
-    r.bad = in.bad();
-    r.eof = in.eof();
-    r.fail = in.fail();
-    return r;
+    static const char* const words[] = {"<row>", "</cell>", "u_core/u_alu", "12.345", "\n", "  ", "\xC3\xA9t\xC3\xA9"};
+    std::mt19937 random(seed);
+    std::string text;
+    while (text.size() < size)
+        text += words[random() % 7] + std::to_string(random() % 1000);
+    return text.substr(0, size);
 }
 
-READ_RESULT read_file(const std::string& path, std::size_t chunk, int block_log2 = 16)
+// A complete gzip member, zstd frame or xz stream of `data`.
+std::string encode(const std::string& format, const std::string& data)
 {
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, block_log2);
-    return read_all(in, chunk);
-}
-
-std::string write_temp(const std::string& suffix, const std::string& bytes)
-{
-    std::string path = support_temp_path(suffix);
-    support_write_file(path, bytes);
-    return path;
-}
-
-bool is_prefix(const std::string& part, const std::string& whole)
-{
-    return part.size() <= whole.size() && whole.compare(0, part.size(), part) == 0;
-}
-
-class StreamFormats : public ::testing::TestWithParam<const char*> {
-protected:
-    std::string encode(const std::string& data) const
-    {
-        std::string format = GetParam();
-        if (format == "gzip")
-            return support_gzip(data);
-        if (format == "zstd")
-            return support_zstd(data);
-        if (format == "xz")
-            return support_xz(data);
+    std::string out(data.size() + 1024, '\0');
+    std::size_t size = 0;
+    z_stream z{};
+    if (format == "gzip" && deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        z.avail_in = static_cast<uInt>(data.size());
+        z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+        z.avail_out = static_cast<uInt>(out.size());
+        EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+        size = z.total_out;
+        deflateEnd(&z);
+    } else if (format == "zstd") {
+        size = ZSTD_compress(&out[0], out.size(), data.data(), data.size(), 3);
+    } else if (format == "xz") {
+        lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
+                                data.size(), reinterpret_cast<uint8_t*>(&out[0]), &size, out.size());
+    } else {
         return data;
     }
-};
+    return out.substr(0, size);
+}
 
-class CompressedFormats : public StreamFormats {};
+// Reads the stream to its end in pieces of `chunk` bytes, as the parser
+// does; `counts` gets the size of every read.
+std::string read_all(BRIM_ZIFSTREAM& in, std::size_t chunk, std::vector<std::streamsize>* counts = nullptr)
+{
+    std::string data;
+    std::vector<char> buffer(chunk);
+    while (!(in.rdstate() & (std::ios::failbit | std::ios::badbit))) {
+        in.read(buffer.data(), static_cast<std::streamsize>(chunk));
+        data.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        if (counts != nullptr)
+            counts->push_back(in.gcount());
+    }
+    return data;
+}
+
+class StreamFormats : public ::testing::TestWithParam<const char*> {};
+class CompressedFormats : public ::testing::TestWithParam<const char*> {};
 
 }  // namespace
 
-TEST_P(StreamFormats, DeliversTheOriginalBytesForEveryReadSize)
+TEST_P(StreamFormats, DeliversTheOriginalBytesAndCountsThem)
 {
-    const std::string data = support_sample_text(300000, 1);
-    const std::string path = write_temp(GetParam(), encode(data));
-    for (std::size_t chunk : {std::size_t(1), std::size_t(777), std::size_t(65537), std::size_t(1) << 20}) {
-        SCOPED_TRACE(chunk);
-        BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-        ASSERT_TRUE(in.good());
+    // Two members or frames with an empty one between them; long runs that
+    // leave decoded bytes in the decoder after all input of a block is used.
+    const std::string a = sample_text(200000, 1), b = sample_text(100000, 2), data = a + b;
+    const std::string runs = std::string(3 << 20, '\0') + sample_text(1000, 15) + std::string(1 << 20, 'x');
+    const std::string path = support_temp_file("whole", encode(GetParam(), a) + encode(GetParam(), "") +
+                                                            encode(GetParam(), b));
+    const std::string runs_path = support_temp_file("runs", encode(GetParam(), runs));
+    for (std::size_t chunk : {std::size_t(1), std::size_t(777), std::size_t(65537), std::size_t(1) << 22}) {
+        BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, chunk == 1 ? 12 : 16);
         EXPECT_STREQ(in.format(), GetParam());
-        READ_RESULT r = read_all(in, chunk);
-        EXPECT_TRUE(r.data == data);
-        EXPECT_TRUE(r.eof && r.fail && !r.bad);
-        EXPECT_STREQ(in.error(), "");
+        EXPECT_TRUE(read_all(in, chunk) == data && in.eof() && !in.bad() && *in.error() == '\0') << chunk;
+        BRIM_ZIFSTREAM runs_in(runs_path.c_str(), std::ios::in, nullptr, 12);
+        EXPECT_TRUE(chunk == 1 || read_all(runs_in, chunk) == runs) << chunk;
     }
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 12);
-    EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) == data);
-    EXPECT_FALSE(in.bad());
-
-    // Long runs leave decoded bytes inside the decoder after all input of a
-    // block is consumed; they must still come out.
-    std::string runs = std::string(3 << 20, '\0') + support_sample_text(1000, 15) + std::string(1 << 20, 'x');
-    const std::string runs_path = write_temp(GetParam(), encode(runs));
-    for (std::size_t chunk : {std::size_t(3000), std::size_t(1) << 22}) {
-        READ_RESULT r = read_file(runs_path, chunk, 12);
-        EXPECT_TRUE(r.data == runs && !r.bad);
-    }
-}
-
-TEST_P(StreamFormats, TellgCountsDeliveredBytesAndNothingElseSeeks)
-{
-    const std::string data = support_sample_text(200000, 3);
-    BRIM_ZIFSTREAM in(write_temp(GetParam(), encode(data)).c_str(), std::ios::in, nullptr, 16);
+    // tellg counts delivered bytes, across reads larger than a block; no
+    // other seek works.
+    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
     std::vector<char> buffer(100000);
-    EXPECT_EQ(in.tellg(), std::streampos(0));
     in.read(buffer.data(), 1000);
-    EXPECT_EQ(in.tellg(), std::streampos(1000));
     EXPECT_EQ(in.get(), static_cast<unsigned char>(data[1000]));
-    EXPECT_EQ(in.tellg(), std::streampos(1001));
-    in.read(buffer.data(), 100000);  // larger than a block: read past the buffer
-    EXPECT_EQ(in.tellg(), std::streampos(101001));
+    in.read(buffer.data(), 100000);
     in.read(buffer.data(), 5);
     EXPECT_EQ(in.tellg(), std::streampos(101006));
     EXPECT_EQ(std::string(buffer.data(), 5), data.substr(101001, 5));
@@ -125,156 +101,76 @@ TEST_P(StreamFormats, TellgCountsDeliveredBytesAndNothingElseSeeks)
     EXPECT_TRUE(in.fail());
 }
 
-TEST_P(CompressedFormats, ConcatenatedDataIsDeliveredWhole)
+TEST_P(CompressedFormats, DamageEndsBadWithOnlyGoodBytes)
 {
-    const std::string a = support_sample_text(70000, 6);
-    const std::string b = support_sample_text(30000, 7);
-    // gzip members may be empty too.
-    std::string middle = std::string(GetParam()) == "gzip" ? encode("") : "";
-    READ_RESULT r = read_file(write_temp(GetParam(), encode(a) + middle + encode(b)), 8192);
-    EXPECT_TRUE(r.data == a + b);
-    EXPECT_TRUE(r.eof && !r.bad);
-}
-
-TEST_P(CompressedFormats, TruncationAnywhereOrTrailingBytesEndBadWithOnlyGoodBytes)
-{
-    const std::string data = support_sample_text(200000, 4);
-    const std::string whole = encode(data);
-    // Cuts inside the magic number leave nothing to recognise: a file is
-    // only taken as compressed when its first bytes say so.
-    std::vector<std::string> damaged = {whole + "garbage!"};
-    for (std::size_t cut : {whole.size() - 1, whole.size() - 4, whole.size() / 2, std::size_t(10), std::size_t(6)})
-        damaged.push_back(whole.substr(0, cut));
-    for (std::size_t cut = 7; cut < whole.size(); cut += whole.size() / 13)
-        damaged.push_back(whole.substr(0, cut));
-    for (const std::string& bytes : damaged) {
-        SCOPED_TRACE(bytes.size());
-        const std::string path = write_temp(std::string("damaged_") + GetParam(), bytes);
+    const std::string data = sample_text(200000, 4), whole = encode(GetParam(), data);
+    // Cuts anywhere past the magic number, bytes after the end, and (where a
+    // checksum tells) a flipped byte, which may come out before the damage
+    // shows.
+    std::vector<std::pair<std::string, bool>> damaged = {{whole + "garbage!", true}};
+    for (std::size_t cut = 6; cut < whole.size(); cut += cut < 12 ? 1 : whole.size() / 13)
+        damaged.emplace_back(whole.substr(0, cut), true);
+    for (std::size_t cut : {whole.size() - 1, whole.size() - 4})
+        damaged.emplace_back(whole.substr(0, cut), true);
+    for (std::size_t at : {std::size_t(12), whole.size() / 3, whole.size() / 2, whole.size() - 6, whole.size() - 2}) {
+        damaged.emplace_back(whole, false);
+        damaged.back().first[at] = static_cast<char>(whole[at] ^ 0x55);
+        if (std::string(GetParam()) == "zstd")  // a frame without a checksum
+            damaged.pop_back();
+    }
+    for (const auto& bytes : damaged) {
+        const std::string path = support_temp_file("damaged", bytes.first);
         for (std::size_t chunk : {std::size_t(4096), std::size_t(1) << 20}) {
-            READ_RESULT r = read_file(path, chunk);
-            EXPECT_TRUE(r.bad);
-            EXPECT_TRUE(is_prefix(r.data, data));
-            EXPECT_LT(r.data.size(), bytes.size() > whole.size() ? data.size() + 1 : data.size());
+            BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
+            std::string read = read_all(in, chunk);
+            EXPECT_TRUE(in.bad()) << bytes.first.size();
+            EXPECT_NE(std::string(in.error()).find(path + ": "), std::string::npos) << in.error();
+            if (bytes.second) {
+                EXPECT_EQ(data.compare(0, read.size(), read), 0);
+                EXPECT_LT(read.size(), data.size() + (bytes.first.size() > whole.size() ? 1 : 0));
+            }
         }
     }
 }
 
-namespace {
-
-std::string format_name(const ::testing::TestParamInfo<const char*>& info) { return info.param; }
-
-}  // namespace
-
-INSTANTIATE_TEST_SUITE_P(Stream, StreamFormats, ::testing::Values("plain", "gzip", "zstd", "xz"), format_name);
-INSTANTIATE_TEST_SUITE_P(Stream, CompressedFormats, ::testing::Values("gzip", "zstd", "xz"), format_name);
+INSTANTIATE_TEST_SUITE_P(Stream, StreamFormats, ::testing::Values("plain", "gzip", "zstd", "xz"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Stream, CompressedFormats, ::testing::Values("gzip", "zstd", "xz"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 TEST(Stream, ReadsEndingExactlyOnABlockBoundary)
 {
-    const std::string data = support_sample_text(2 * 65536, 10);
+    // Blocks of 64 KiB, and half blocks of the smallest size, 4 KiB, to which
+    // smaller ones are raised.
+    const std::string data = sample_text(2 * 65536, 10);
     for (const char* format : {"plain", "gzip"}) {
-        SCOPED_TRACE(format);
-        const std::string path = write_temp(format, std::string(format) == "gzip" ? support_gzip(data) : data);
-        READ_RESULT r = read_file(path, 65536);
-        EXPECT_EQ(r.counts, (std::vector<std::streamsize>{65536, 65536, 0, 0}));
-        EXPECT_TRUE(r.data == data && r.eof && !r.bad);
-
-        // The smallest block size, with reads of one block and of half a block.
-        READ_RESULT small = read_file(path, 4096, 12);
-        EXPECT_EQ(small.counts.size(), 32u + 2u);
-        EXPECT_EQ(small.counts[31], 4096);
-        EXPECT_EQ(small.counts[32], 0);
-        EXPECT_TRUE(small.data == data);
-        READ_RESULT halves = read_file(path, 2048, 0);  // block size clamped up to 4096
-        EXPECT_TRUE(halves.data == data);
-        EXPECT_EQ(halves.counts[63], 2048);
-        EXPECT_EQ(halves.counts[64], 0);
+        const std::string path = support_temp_file(format, encode(format, data));
+        for (std::size_t chunk : {65536, 2048}) {
+            std::vector<std::streamsize> counts, expected(data.size() / chunk, chunk);
+            expected.push_back(0);
+            BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, chunk == 2048 ? 0 : 16);
+            EXPECT_TRUE(read_all(in, chunk, &counts) == data && in.eof() && !in.bad()) << format;
+            EXPECT_EQ(counts, expected) << format;
+        }
     }
 }
 
-TEST(Stream, WhatCannotBeReadFailsAtOnce)
+TEST(Stream, WhatCannotBeReadFailsAtOnceAndShortFilesArePlain)
 {
-    const std::string missing = support_temp_path("does_not_exist.xml");
-    const std::string directory = support_temp_path("directory");
-    ASSERT_EQ(::mkdir(directory.c_str(), 0755), 0);
-    const std::string plain = write_temp("plain", "<a/>");
-    const unsigned char dictionary[] = {1, 2, 3};
-    std::unique_ptr<BRIM_ZIFSTREAM> streams[] = {
-        std::make_unique<BRIM_ZIFSTREAM>(missing.c_str(), std::ios::in, nullptr, 16),
-        std::make_unique<BRIM_ZIFSTREAM>(directory.c_str(), std::ios::in, nullptr, 16),
-        std::make_unique<BRIM_ZIFSTREAM>(plain.c_str(), std::ios::in, dictionary, 16),
-        std::make_unique<BRIM_ZIFSTREAM>(plain.c_str(), std::ios::in | std::ios::out, nullptr, 16),
-        std::make_unique<BRIM_ZIFSTREAM>(nullptr, std::ios::in, nullptr, 16)};
-    for (auto& in : streams) {
-        EXPECT_TRUE(in->fail());
-        EXPECT_FALSE(in->bad());
-        char buffer[16];
-        in->read(buffer, sizeof buffer);
-        EXPECT_EQ(in->gcount(), 0);
+    const std::string missing = support_temp_path("missing.xml");
+    BRIM_ZIFSTREAM streams[] = {{missing.c_str(), std::ios::in, nullptr, 16},
+                                {"/", std::ios::in, nullptr, 16},  // a directory
+                                {nullptr, std::ios::in, nullptr, 16}};
+    for (BRIM_ZIFSTREAM& in : streams)
+        EXPECT_TRUE(in.fail() && !in.bad() && read_all(in, 16).empty());
+    EXPECT_NE(std::string(streams[0].error()).find(missing), std::string::npos);
+
+    // A file is compressed only when its first bytes say so; the two magic
+    // bytes of gzip alone start a stream that then breaks off.
+    for (const std::string& text : {std::string(), std::string("\x1f"), std::string("plain text in a .gz file")}) {
+        BRIM_ZIFSTREAM in(support_temp_file("short.gz", text).c_str(), std::ios::in, nullptr, 16);
+        EXPECT_TRUE(read_all(in, 16) == text && in.eof() && !in.bad()) << text;
     }
-    EXPECT_NE(std::string(streams[0]->error()).find(missing), std::string::npos);
-    ::rmdir(directory.c_str());
-}
-
-TEST(Stream, FilesShorterThanAMagicNumberArePlain)
-{
-    BRIM_ZIFSTREAM empty(write_temp("empty", "").c_str(), std::ios::in, nullptr, 16);
-    EXPECT_TRUE(empty.good());
-    EXPECT_STREQ(empty.format(), "plain");
-    READ_RESULT r = read_all(empty, 16);
-    EXPECT_TRUE(r.data.empty() && r.eof && r.fail && !r.bad);
-    READ_RESULT one = read_file(write_temp("one", "\x1f"), 16);
-    EXPECT_TRUE(one.data == "\x1f" && !one.bad);
-    READ_RESULT name_only = read_file(write_temp("name.gz", "plain text in a .gz file"), 16);
-    EXPECT_EQ(name_only.data, "plain text in a .gz file");
-    // The two magic bytes alone start a gzip stream that then breaks off.
-    READ_RESULT magic = read_file(write_temp("magic", "\x1f\x8b"), 16);
-    EXPECT_TRUE(magic.data.empty() && magic.bad);
-}
-
-TEST(Stream, CorruptGzipNeverEndsCleanlyAndTellsWhere)
-{
-    const std::string whole = support_gzip(support_sample_text(100000, 11));
-    for (std::size_t at : {std::size_t(12), whole.size() / 3, whole.size() / 2, whole.size() - 6, whole.size() - 2}) {
-        SCOPED_TRACE(at);
-        std::string damaged = whole;
-        damaged[at] = static_cast<char>(damaged[at] ^ 0x55);
-        BRIM_ZIFSTREAM in(write_temp("corrupt.gz", damaged).c_str(), std::ios::in, nullptr, 16);
-        EXPECT_TRUE(read_all(in, 4096).bad);
-        EXPECT_NE(std::string(in.error()).find("gzip"), std::string::npos) << in.error();
-    }
-    // Callers that ask for exceptions get one naming the damage and the file.
-    const std::string path = write_temp("cut.gz", whole.substr(0, whole.size() / 2));
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    in.exceptions(std::ios::badbit);
-    std::vector<char> buffer(1 << 20);
-    try {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        FAIL() << "no exception";
-    } catch (const std::ios_base::failure& e) {
-        EXPECT_NE(std::string(e.what()).find("truncated gzip data"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-    }
-    EXPECT_TRUE(in.bad());
-}
-
-TEST(Stream, ProgressHookSeesEveryBlockOfTheFile)
-{
-    const std::string data = support_sample_text(500000, 14);
-    const std::string bytes = support_gzip(data);
-    const std::string path = write_temp("progress.gz", bytes);
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
-    BRIM_ZIFSTREAM::set_progress_hook(
-        [&calls](std::uint64_t read, std::uint64_t size) { calls.emplace_back(read, size); });
-    READ_RESULT r = read_file(path, 10000, 12);
-    BRIM_ZIFSTREAM::set_progress_hook(nullptr);
-    EXPECT_TRUE(r.data == data);
-    ASSERT_FALSE(calls.empty());
-    EXPECT_GE(calls.size(), bytes.size() / 4096);
-    for (std::size_t i = 1; i < calls.size(); ++i)
-        EXPECT_LT(calls[i - 1].first, calls[i].first);
-    EXPECT_EQ(calls.back(), std::make_pair(std::uint64_t(bytes.size()), std::uint64_t(bytes.size())));
-
-    calls.clear();
-    read_file(path, 10000, 12);
-    EXPECT_TRUE(calls.empty());  // the hook was switched off
+    BRIM_ZIFSTREAM magic(support_temp_file("magic", "\x1f\x8b").c_str(), std::ios::in, nullptr, 16);
+    EXPECT_TRUE(read_all(magic, 16).empty() && magic.bad());
 }

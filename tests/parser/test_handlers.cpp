@@ -1,0 +1,116 @@
+// Which handler reads which element and until when, what the handlers make
+// of text broken by children, of misplaced parts and of names from a fixed
+// list, and when attribute values go to the heap.
+#include "parse_fixture.h"
+
+TEST_F(ParseTest, ReportElementsAreFoundAtAnyDepthInAnyCaseButOnlyOutsideAnActiveHandler)
+{
+    // Under any document element; attribute names only as written. "legal"
+    // inside "folders" reaches the folders handler, which ignores it; an
+    // "embedded" ignores unknown and waveform children and ends only at its
+    // own end.
+    ASSERT_NE(parse_text(R"(<anything><wrapper><deeper>
+  <FOLDERS><Root name="main"/><legal name="hidden" parent="main"/></FOLDERS></deeper>
+  <TABLE parent="main" Enable_Fled="true"><ROW><Int_Cell>9</Int_Cell></ROW></TABLE></wrapper>
+  <embedded name="e" parent="main" type="generic"><note>skip <b>me</b></note><source_vector>s</source_vector>
+    <compare>true</compare><text name="inside" parent="main"/><info>kept</info></embedded>
+  <TEXT name="x" parent="main" Enabled="true"/>
+</anything>)"),
+              nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"last_cmp_flp_location_available":false,"rows":[[{"value":9}]]},
+        {"kind":"embedded","info":"kept"},{"kind":"text","enabled":false}])"));
+}
+
+TEST_F(ParseTest, TextBrokenByChildrenAndPartsOutOfPlace)
+{
+    // The end of <b> ends the text handler: the rest of the element reaches
+    // the root handler. A summary row's text starts again at a nested child.
+    // Gauge fields and gauges outside "gauges" take no slot and no number;
+    // the first gauges object, and g0 in it, are released when the second
+    // starts, so the fields that follow must not reach g0.
+    ASSERT_NE(parse_text(report_with(R"(<text name="t" parent="main"><ascii_text>one<b>bold</b>two</ascii_text>
+<text name="inner" parent="main"/></text>
+<summary name="s" parent="main"><element name=" n "> a <b>lost</b> kept </element>
+<min>1</min><max>2</max><value>3</value><gauge name="orphan"><min>4</min></gauge>
+<gauges><value>5</value><gauge name="first"/></gauges></summary>
+<summary name="u" parent="main"><gauges><gauge name="g0"><min>1</min></gauge></gauges>
+<gauges><min>5</min><max>6</max><value>7</value><gauge name="g1" percent="TRUE" enabled="true"><max>3</max></gauge>
+<gauge name="g2" percent="1" enabled="false"><min>-2</min><value> 42x</value></gauge></gauges></summary>)")),
+              nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"name":"t","text":""},{"name":"inner","text":null},
+        {"rows":[[{"value":" n "},{"value":"lost kept "}]],
+         "gauges":{"slots":[{"name":"first","min":0,"max":0,"value":0}]}},
+        {"gauges":{"name":"This name should not be observed","size":20,"slots":[null,
+            {"name":"g1","percent":true,"disabled":false,"min":0,"max":3,"value":0},
+            {"name":"g2","percent":false,"disabled":true,"min":-2,"max":0,"value":42}]}}])"));
+    // Nothing but the configuration, three timings, the file and the totals.
+    EXPECT_EQ(m_messages.size(), 6u);
+}
+
+TEST_F(ParseTest, UnknownNamesAreOneErrorEachAndChangeNothing)
+{
+    struct CASE {
+        const char* body;
+        std::vector<std::string> unknown;  // as printed: untrimmed, and empty for absent ones
+        const char* objects;               // what the report held at the end
+    } const cases[] = {
+        // A valid type between unknown ones is still set, and kept.
+        {"<chart parent=\"main\"><type>donut</type><type>Scatter</type><type> pie</type><type/></chart>",
+         {"donut", " pie", ""},
+         R"([{"chart_type":"scatter"}])"},
+        // The object is made with the first type, filled like any other.
+        {"<embedded name=\"clip\" parent=\"main\" type=\"video\"><info>movie</info></embedded>"
+         "<embedded name=\"none\" parent=\"main\"/><embedded name=\"next\" parent=\"main\" type=\"text\"/>",
+         {"video", ""},
+         R"([{"name":"clip","embedded_type":"generic","info":"movie"},{"name":"none"},{"embedded_type":"text"}])"},
+        {"<table parent=\"main\"><row><delay_cell><delay>5</delay><display_option>furlongs</display_option>"
+         "</delay_cell><delay_cell><display_option>mhz</display_option><display_option>bogus</display_option>"
+         "</delay_cell></row></table>",
+         {"furlongs", "bogus"},
+         R"([{"rows":[[{"delay":5,"display_option":"ns"},{"display_option":"mhz"}]]}])"},
+        // The parse goes on: the row after the column is made.
+        {"<tan_slack_table parent=\"main\"><column id=\"5\" type=\"latency\"/><row/><column id=\"1\"/>"
+         "</tan_slack_table>",
+         {"latency", ""},
+         R"([{"columns":{},"rows":[[]]}])"},
+    };
+    for (const CASE& c : cases) {
+        EXPECT_EQ(parse_text(report_with(c.body)), nullptr);
+        EXPECT_EQ(count_messages_with("Unrecognized enumeration type"), static_cast<int>(c.unknown.size()));
+        for (const std::string& name : c.unknown)
+            EXPECT_TRUE(has_message("RDB_XML: Unrecognized enumeration type: " + name)) << name;
+        EXPECT_TRUE(
+            has_message("RDB_XML: Parsing resulted in " + std::to_string(c.unknown.size()) + " errors, 0 warnings"));
+        EXPECT_TRUE(objects_hold(c.objects)) << c.body;
+    }
+    // A floorplan makes no object and no error; the next element is read.
+    ASSERT_NE(parse_text(report_with(R"(<embedded name="a" parent="main" type="floorplan">
+<header>h</header><info>ignored</info></embedded><embedded name="b" parent="main" type="FLOORPLAN"/>
+<text name="after" parent="main"/>)")),
+              nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"name":"after","header":null}])"));
+    EXPECT_EQ(count_messages_with("RDB_XML: Floorplan embedded type is no longer supported."), 2);
+    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings"));
+}
+
+TEST_F(ParseTest, AttributeValuesUseTheHeapOnlyPastTheInlineLimitOrWhenAsked)
+{
+    // Values of 512 and 513 bytes (not characters), ending in characters of
+    // every length.
+    const char* const DYNAMIC = "Using dynamic buffer: XMLCh* -> char*";
+    for (const std::string tail : {"", "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9D\x9B\xBF"}) {
+        for (std::size_t length : {512, 513}) {
+            std::string name = std::string(length - tail.size(), 'n') + tail;
+            ASSERT_NE(parse_text(report_with("<text name=\"" + name + "\" parent=\"main\"/>")), nullptr);
+            EXPECT_EQ(count_messages_with(DYNAMIC), length > 512 ? 1 : 0) << tail;
+            EXPECT_TRUE(objects_hold("[{\"name\":\"" + name + "\"}]"));
+        }
+    }
+    // Without static buffers every lookup says so. "folders" and "root":
+    // name; "table": name, enable_fled, creator, enabled, parent; "row":
+    // name; "int_cell": name, foreground, background.
+    PARSE_OPTIONS o;
+    o.use_static_buffers = false;
+    ASSERT_NE(parse_text(report_with("<table parent=\"main\"><row><int_cell>1</int_cell></row></table>"), o), nullptr);
+    EXPECT_EQ(count_messages_with(DYNAMIC), 2 + 5 + 1 + 3);
+}
