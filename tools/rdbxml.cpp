@@ -2,7 +2,8 @@
 //
 // Each file on the command line is parsed on its own and its report (or
 // its failure) printed; one failing file does not stop the others. Reports
-// go to stdout; the parser's messages and the progress line to stderr.
+// go to stdout (or, with --html, to page files); the parser's messages, the
+// progress line and the tool's own errors to stderr.
 #include <sys/stat.h>
 #include <unistd.h>
 
