@@ -194,7 +194,7 @@ private:
 
     void draw_bars(bool histogram)
     {
-        CHART_AXIS axis(min_value(), max_value(), true);
+        CHART_AXIS axis = value_axis(true);
         draw_frame(axis);
         double band = PLOT_WIDTH / static_cast<double>(m_points.size());
         double width = histogram ? band : band * 0.7;
@@ -217,7 +217,7 @@ private:
     // places its points at those numbers; otherwise points stand in order.
     void draw_series(bool scatter, bool joined)
     {
-        CHART_AXIS axis(min_value(), max_value(), !scatter);
+        CHART_AXIS axis = value_axis(!scatter);
         draw_frame(axis);
         std::vector<double> xs(m_points.size());
         bool numeric_x = scatter && numeric_labels(xs);
@@ -322,19 +322,12 @@ private:
         }
     }
 
-    double min_value() const
+    // The value axis over every point's value.
+    CHART_AXIS value_axis(bool from_zero) const
     {
-        double low = m_points.front().value;
-        for (const CHART_POINT& point : m_points)
-            low = std::min(low, point.value);
-        return low;
-    }
-    double max_value() const
-    {
-        double high = m_points.front().value;
-        for (const CHART_POINT& point : m_points)
-            high = std::max(high, point.value);
-        return high;
+        auto by_value = [](const CHART_POINT& a, const CHART_POINT& b) { return a.value < b.value; };
+        auto range = std::minmax_element(m_points.begin(), m_points.end(), by_value);
+        return CHART_AXIS(range.first->value, range.second->value, from_zero);
     }
 
     RDB_HTML_OUTPUT& m_out;

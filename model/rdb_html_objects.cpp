@@ -52,14 +52,17 @@ private:
         return object.get_kind();
     }
 
-    void visit(const RDB_TEXT_OBJECT& object) override
+    void visit(const RDB_TEXT_OBJECT& object) override { write_text(object, "<div class=\"text\">"); }
+    void visit(const RDB_LEGAL_OBJECT& object) override { write_text(object, "<div class=\"text legal\">"); }
+
+    void write_text(const RDB_TEXT_OBJECT& object, const char* opening)
     {
         const STL_STRING* text = object.get_text();
         if (text == nullptr || text->empty()) {
             m_out.raw("<p class=\"empty\">No text.</p>\n");
             return;
         }
-        m_out.raw(object.get_kind() == std::string("legal") ? "<div class=\"text legal\">" : "<div class=\"text\">");
+        m_out.raw(opening);
         write_paragraphs(text->c_str(), text->size());
         m_out.raw("</div>\n");
     }
@@ -70,7 +73,8 @@ private:
     {
         std::size_t start = 0;
         while (start < length) {
-            std::size_t end = start;
+            // The paragraph ends before the next blank line, or with the text.
+            std::size_t end = length;
             std::size_t next = length;
             for (std::size_t at = start; at < length; ++at) {
                 if (text[at] != '\n')
@@ -84,8 +88,6 @@ private:
                     break;
                 }
             }
-            if (next == length)
-                end = length;
             if (end > start)
                 m_out.raw("<p>").text(text + start, end - start).raw("</p>\n");
             start = next;
