@@ -102,11 +102,3 @@ std::string foreign_markup(const std::vector<DOM_ELEMENT>& elements)
     }
     return std::string();
 }
-
-std::size_t count_of(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}

@@ -21,6 +21,3 @@ std::string hostile_report_xml(unsigned long_rows);
 // Empty when every element is one the writer makes with attributes it
 // sets; else what is not.
 std::string foreign_markup(const std::vector<DOM_ELEMENT>& elements);
-
-// How often `part` occurs in `text`, not overlapping.
-std::size_t count_of(const std::string& text, const std::string& part);

@@ -40,14 +40,14 @@ protected:
 TEST_F(HtmlBrowserTest, ExamplePageShowsEveryPartOfTheReport)
 {
     std::string dom = dom_of(tool_example_report(), "", {"--hierarchy", tool_example_hierarchy()});
-    EXPECT_EQ(count_of(dom, "<li class=\"d"), 4u);
-    EXPECT_EQ(count_of(dom, "<section class=\"folder"), 4u);
-    EXPECT_EQ(count_of(dom, "<article class=\"object"), 9u);
-    EXPECT_EQ(count_of(dom, "<table class=\"cells"), 5u);
-    EXPECT_EQ(count_of(dom, "<tr>"), 19u);
-    EXPECT_EQ(count_of(dom, "<div class=\"gauge\">"), 3u);
-    EXPECT_EQ(count_of(dom, "<rect class=\"bar histogram\""), 5u);
-    EXPECT_EQ(count_of(dom, "class=\"data-label\""), 5u);
+    EXPECT_EQ(tool_count(dom, "<li class=\"d"), 4u);
+    EXPECT_EQ(tool_count(dom, "<section class=\"folder"), 4u);
+    EXPECT_EQ(tool_count(dom, "<article class=\"object"), 9u);
+    EXPECT_EQ(tool_count(dom, "<table class=\"cells"), 5u);
+    EXPECT_EQ(tool_count(dom, "<tr>"), 19u);
+    EXPECT_EQ(tool_count(dom, "<div class=\"gauge\">"), 3u);
+    EXPECT_EQ(tool_count(dom, "<rect class=\"bar histogram\""), 5u);
+    EXPECT_EQ(tool_count(dom, "class=\"data-label\""), 5u);
     for (const char* shown : {"412.0 MHz", "-120 ps", "top/cpu/alu/acc_reg", "Slack (ps)", "63.0%",
                               "reset_stimulus.vec", "on: results are compared"})
         EXPECT_NE(dom.find(shown), std::string::npos) << shown;
@@ -84,7 +84,7 @@ TEST_F(HtmlBrowserTest, HundredThousandRowsArePagedNotRendered)
                "</int_cell></row>";
     std::string report = m_scratch.write("big.xml", xml + "</table></report>");
     std::string dom = dom_of(report, "#o1-t-p500");
-    EXPECT_EQ(count_of(dom, "<tr>"), 100u);
+    EXPECT_EQ(tool_count(dom, "<tr>"), 100u);
     EXPECT_NE(dom.find("Rows 49901\xE2\x80\x93" "50000 of 100000 (page 500 of 1000)"), std::string::npos);
     EXPECT_NE(dom.find("<td>path 49999</td>"), std::string::npos);
 }

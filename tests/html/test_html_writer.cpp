@@ -9,6 +9,7 @@
 
 #include "page_check.h"
 #include "parse_fixture.h"
+#include "tool_runner.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ TEST_F(HtmlWriterTest, LongTablesCarryAllRowsAsDataAndOnePageAsMarkup)
     std::size_t table = page.find("data-rows=\"250\"");
     ASSERT_NE(table, std::string::npos);
     std::size_t markup_end = page.find("</table>", table);
-    EXPECT_EQ(count_of(page.substr(table, markup_end - table), "<tr>"), 100u);
+    EXPECT_EQ(tool_count(page.substr(table, markup_end - table), "<tr>"), 100u);
 
     std::string open = "-data\">";
     std::size_t data = page.find(open, markup_end) + open.size();
@@ -117,10 +118,10 @@ TEST_F(HtmlWriterTest, EachChartTypeDrawsItsShapesAndLabelsOnRequest)
                                        (labels ? "true" : "false") +
                                        "</show_labels><data name=\"1\">5</data><data name=\"2\">-3</data>"
                                        "<data name=\"3\">9</data></chart>");
-            EXPECT_EQ(count_of(page, c.shape), c.shapes) << c.type;
+            EXPECT_EQ(tool_count(page, c.shape), c.shapes) << c.type;
             // A pie has no slice for the negative value, so no label for it.
             std::size_t data_labels = std::string(c.type) == "pie" ? 2 : 3;
-            EXPECT_EQ(count_of(page, "class=\"data-label\""), labels ? data_labels : 0) << c.type;
+            EXPECT_EQ(tool_count(page, "class=\"data-label\""), labels ? data_labels : 0) << c.type;
             EXPECT_NE(page.find("X axis"), std::string::npos) << c.type;
         }
     }
@@ -131,7 +132,7 @@ TEST_F(HtmlWriterTest, ChartWithoutPointsOrWithHugeNumbersStillWrites)
     EXPECT_NE(page_of("<chart name=\"c\" parent=\"main\"/>").find("No data points."), std::string::npos);
     std::string page = page_of("<chart name=\"c\" parent=\"main\"><type>scatter</type><data name=\"1e308\">"
                                "2147483647</data><data name=\"-1e308\">-2147483648</data></chart>");
-    EXPECT_EQ(count_of(page, "<circle class=\"point\""), 2u);
+    EXPECT_EQ(tool_count(page, "<circle class=\"point\""), 2u);
 }
 
 TEST_F(HtmlWriterTest, GaugesFillBetweenMinAndMax)
@@ -167,8 +168,8 @@ TEST_F(HtmlWriterTest, DeepFolderTreesWriteWithoutRecursion)
     REPORT_PTR report = parse_text(xml + "</report>");
     ASSERT_TRUE(report);
     std::string page = html_of(report.get());
-    EXPECT_EQ(count_of(page, "<section class=\"folder"), static_cast<std::size_t>(depth));
-    EXPECT_EQ(count_of(page, "<li class=\"d8"), static_cast<std::size_t>(depth - 8));
+    EXPECT_EQ(tool_count(page, "<section class=\"folder"), static_cast<std::size_t>(depth));
+    EXPECT_EQ(tool_count(page, "<li class=\"d8"), static_cast<std::size_t>(depth - 8));
 }
 
 }  // namespace

@@ -13,14 +13,6 @@ namespace {
 
 const char* const MALFORMED = "<report>\n  <text name=\"a\">\n</report>\n";
 
-std::size_t count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 // Stderr holds the parser's messages and the tool's word on unreadable files.
 void expect_only_messages(const std::string& err)
 {
@@ -107,10 +99,10 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     std::string missing = scratch.dir() + "/missing.xml";
     TOOL_RUN run = tool_run({tool_example_report(), missing, bad, tool_example_report()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(count(run.out, "report, current folder \"main\"\n"), 2u);
+    EXPECT_EQ(tool_count(run.out, "report, current folder \"main\"\n"), 2u);
     // A file that cannot be read is named as such, not only as a bad document.
     std::string unreadable = "rdbxml: cannot read " + missing + ": No such file or directory\n";
-    EXPECT_EQ(count(run.err, unreadable), 1u);
+    EXPECT_EQ(tool_count(run.err, unreadable), 1u);
     expect_only_messages(run.err);
     // Each file was processed, in the order given.
     std::size_t at = 0;

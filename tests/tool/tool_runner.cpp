@@ -80,3 +80,11 @@ std::vector<std::string> tool_lines(const std::string& text)
         lines.push_back(line);
     return lines;
 }
+
+std::size_t tool_count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}

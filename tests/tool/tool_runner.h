@@ -39,3 +39,5 @@ std::string tool_shell_quoted(const std::string& text);
 
 // The lines of `text`, without their line ends.
 std::vector<std::string> tool_lines(const std::string& text);
+// How often `part` occurs in `text`, not overlapping.
+std::size_t tool_count(const std::string& text, const std::string& part);
