@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: deps build run test test-normal test-asan test-install test-fuzz bench clean
+.PHONY: deps build run test test-normal test-asan test-tsan test-install test-fuzz bench clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -27,6 +27,15 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The concurrency tests (tests/threads) once more, in a ThreadSanitizer
+# build of their own: any data race between parses fails.
+TSAN_BUILD ?= build-tsan
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRDBXML_SANITIZE_THREAD=ON -DRDBXML_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '^ThreadTest\.'
+
 # The fuzz targets (fuzz/run.sh): a clang build of their own, each target
 # run for FUZZ_SECONDS; any crash, leak or timeout fails.
 FUZZ_BUILD ?= build-fuzz
@@ -34,7 +43,7 @@ FUZZ_SECONDS ?= 60
 test-fuzz: deps
 	JOBS=$(JOBS) ./fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-test: test-normal test-asan test-install test-fuzz
+test: test-normal test-asan test-tsan test-install test-fuzz
 
 # Installs the normal build into a prefix under it, builds the example host
 # program against that (CMake package and pkg-config) and runs it and the
@@ -50,4 +59,4 @@ bench: deps
 	$(BENCH_BUILD)/bin/rdb_bench --dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -40,6 +40,9 @@ public:
     // The value stored under `key`; a missing key is entered first with the
     // value T(). See the header comment for what happens without memory.
     T& find_or_insert(const char* key);
+    // True when `slot`, a result of find_or_insert, is the overflow slot:
+    // the key could not be entered for want of memory.
+    bool is_overflow(const T& slot) const { return &slot == &m_overflow; }
 
     // Removes every entry; the bucket count stays what it has grown to.
     void clear();

@@ -11,11 +11,11 @@ RDB_CHART_TABLE_OBJECT::RDB_CHART_TABLE_OBJECT(const STL_STRING& name, int size)
 {
 }
 
-void RDB_CHART_TABLE_OBJECT::add_row(const STL_STRING& name, int value)
+bool RDB_CHART_TABLE_OBJECT::add_row(const STL_STRING& name, int value)
 {
     RDB_TABLE_ROW* row = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_ROW);
     if (row == nullptr)
-        return;
+        return false;
     RDB_TABLE_STRING_ELEMENT* label = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_STRING_ELEMENT, name);
     RDB_TABLE_INT_ELEMENT* data = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_INT_ELEMENT, value);
     bool complete = label != nullptr && data != nullptr;
@@ -30,11 +30,11 @@ void RDB_CHART_TABLE_OBJECT::add_row(const STL_STRING& name, int value)
         delete label;
         delete data;
         mem_delete(row, RDB_MODEL_TAG);
-        return;
+        return false;
     }
     row->push_back(label);
     row->push_back(data);
-    append_own_row(row);
+    return append_own_row(row);
 }
 
 void RDB_CHART_TABLE_OBJECT::set_default_chart_type(RDB_CHART_TABLE_OBJECT_CHART_TYPES_ENUM type)

@@ -14,8 +14,9 @@ class RDB_CHART_TABLE_OBJECT : public RDB_TABLE_OBJECT {
 
     using RDB_TABLE_OBJECT::add_row;
     // Appends a row of a string cell holding `name` and an int cell holding
-    // `value`. Nothing is appended when memory runs out.
-    void add_row(const STL_STRING& name, int value);
+    // `value`. True: the row is appended. False: memory ran out; nothing is
+    // appended and what was made for the row is released.
+    bool add_row(const STL_STRING& name, int value);
 
     int get_size() const { return m_size; }
 

@@ -1,6 +1,7 @@
 #include "rdb_folder.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "rdb_visitor.h"
@@ -31,14 +32,25 @@ RDB_FOLDER_OBJECT::~RDB_FOLDER_OBJECT()
     }
 }
 
+bool RDB_FOLDER_OBJECT::would_make_cycle(const RDB_OBJECT* object) const
+{
+    if (object == this)
+        return true;
+    // A folder above this one holds at least the chain down to it: an object
+    // that is no folder, or an empty folder, is none of them and needs no walk.
+    const RDB_FOLDER_OBJECT* folder = object != nullptr ? object->dynamic_cast_to_RDB_FOLDER_OBJECT() : nullptr;
+    if (folder == nullptr || folder->m_objects.empty())
+        return false;
+    for (const RDB_OBJECT* holder = m_owner; holder != nullptr; holder = holder->m_owner)
+        if (holder == object)
+            return true;
+    return false;
+}
+
 bool RDB_FOLDER_OBJECT::add_object_to_list(RDB_OBJECT* object)
 {
-    if (object == nullptr || object->m_owner != nullptr || !object->m_placeable)
+    if (object == nullptr || object->m_owner != nullptr || !object->m_placeable || would_make_cycle(object))
         return false;
-    // The object may not be this folder or hold it: walk up from here.
-    for (const RDB_OBJECT* holder = this; holder != nullptr; holder = holder->m_owner)
-        if (holder == object)
-            return false;
     try {
         m_objects.push_back(object);
     } catch (const std::bad_alloc&) {
@@ -50,18 +62,20 @@ bool RDB_FOLDER_OBJECT::add_object_to_list(RDB_OBJECT* object)
 
 bool RDB_FOLDER_OBJECT::remove_object(RDB_OBJECT* object)
 {
-    auto found = std::find(m_objects.begin(), m_objects.end(), object);
-    if (found == m_objects.end())
+    auto found = std::find(m_objects.rbegin(), m_objects.rend(), object);
+    if (found == m_objects.rend())
         return false;
-    m_objects.erase(found);
+    m_objects.erase(std::next(found).base());
     object->m_owner = nullptr;
     return true;
 }
 
 bool RDB_FOLDER_OBJECT::reserve_entry()
 {
+    if (m_objects.size() < m_objects.capacity())
+        return true;
     try {
-        m_objects.reserve(m_objects.size() + 1);
+        m_objects.reserve(std::max<std::size_t>(2 * m_objects.capacity(), 4));
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -15,12 +15,20 @@ class RDB_FOLDER_OBJECT : public RDB_OBJECT {
     // folder chain cannot exhaust the stack.
     ~RDB_FOLDER_OBJECT() override;
 
-    // Appends `object` and takes ownership of it. Refuses, taking nothing
-    // and returning false: null; an object that already has an owner; the
-    // report's store; the folder itself; a folder that holds this folder at
-    // any depth (placing it would make a cycle); and any object when no
-    // memory is left for the list entry.
+    // Appends `object`. True: the folder owns it from now on and releases
+    // it with itself.
+    // False, a refusal: nothing changed, the object is neither kept nor
+    // released and stays with whoever had it. Refused are null; an object
+    // that already has an owner; the report's store; any object that
+    // would_make_cycle names; and any object when no memory is left for the
+    // list entry. Only a folder that holds objects can make a cycle, so only
+    // for one is the chain of owners above this folder walked.
     virtual bool add_object_to_list(RDB_OBJECT* object);
+
+    // True when adding `object` here would place a folder inside itself:
+    // `object` is this folder, or a folder holding it at any depth. Tells a
+    // caller whose add was refused a cycle from a lack of memory.
+    bool would_make_cycle(const RDB_OBJECT* object) const;
 
     std::size_t get_number_of_objects() const { return m_objects.size(); }
     // Null when `index` is out of range.
@@ -36,9 +44,12 @@ class RDB_FOLDER_OBJECT : public RDB_OBJECT {
 protected:
     friend class RDB_REPORT;
     // Removes the entry of `object` without releasing it; false when absent.
+    // The search starts at the newest entry, where the report finds the
+    // folders it moves out of its store.
     bool remove_object(RDB_OBJECT* object);
     // Makes room for one more entry, so that the next add cannot run out of
-    // memory; false when there is none.
+    // memory; false when there is none. The room grows by doubling, so a
+    // reservation before every add keeps adds O(1) amortised.
     bool reserve_entry();
 
 private:

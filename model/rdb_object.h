@@ -5,6 +5,12 @@
 // (folders their objects, a summary table its gauges, the report its main
 // folder and its unplaced objects). get_owner() names that owner; null means
 // nobody owns the object yet and whoever made it must place or delete it.
+//
+// Every call of the model that takes ownership of something (an object, a
+// row, a gauge, a string) returns bool. True: the container owns it from
+// now on. False, a refusal: the call neither kept nor released it, so the
+// caller still owns it and decides what becomes of it. Running out of memory
+// is one reason to refuse; std::bad_alloc never leaves such a call.
 #pragma once
 
 #include <optional>

@@ -13,29 +13,28 @@ RDB_REPORT::~RDB_REPORT()
     // m_store releases the unplaced objects as it is destroyed.
 }
 
-void RDB_REPORT::add_main_folder(RDB_FOLDER_OBJECT* folder)
+bool RDB_REPORT::add_main_folder(RDB_FOLDER_OBJECT* folder)
 {
-    if (folder == nullptr || folder == m_main_folder)
-        return;
-    if (folder->m_owner != nullptr && folder->m_owner != &m_store)
-        return;
+    if (folder == nullptr)
+        return false;
+    if (folder == m_main_folder)
+        return true;
+    if (!folder->m_placeable || (folder->m_owner != nullptr && folder->m_owner != &m_store))
+        return false;
     // The earlier main folder needs an entry among the unplaced objects;
-    // without memory for it nothing changes.
-    if (m_main_folder != nullptr && !m_store.reserve_entry())
-        return;
+    // without memory for it nothing changes. A folder coming from there
+    // leaves its entry free for it.
+    if (m_main_folder != nullptr && folder->m_owner != &m_store && !m_store.reserve_entry())
+        return false;
     if (folder->m_owner == &m_store)
         m_store.remove_object(folder);
     if (m_main_folder != nullptr) {
         m_main_folder->m_owner = nullptr;
-        m_store.add_object_to_list(m_main_folder);  // cannot fail: the entry is reserved
+        m_store.add_object_to_list(m_main_folder);  // cannot fail: there is room for the entry
     }
     m_main_folder = folder;
     folder->m_owner = &m_store;
+    return true;
 }
 
-void RDB_REPORT::adopt_unplaced(RDB_OBJECT* object)
-{
-    if (object == nullptr || object->m_owner != nullptr)
-        return;
-    m_store.add_object_to_list(object);
-}
+bool RDB_REPORT::adopt_unplaced(RDB_OBJECT* object) { return m_store.add_object_to_list(object); }

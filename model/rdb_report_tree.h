@@ -26,22 +26,29 @@ class RDB_REPORT {
     RDB_REPORT(const RDB_REPORT&) = delete;
     RDB_REPORT& operator=(const RDB_REPORT&) = delete;
 
-    // Makes `folder` the main folder and takes ownership of it. An earlier
-    // main folder stays alive among the unplaced objects. Ignored (nothing
-    // taken) for null, for a folder that another folder already owns, and
-    // when no memory is left to keep the earlier main folder. A folder the
-    // report holds unplaced moves from there to the main place.
-    void add_main_folder(RDB_FOLDER_OBJECT* folder);
+    // Makes `folder` the main folder. True: the report owns it from now on;
+    // an earlier main folder stays alive among the unplaced objects, and a
+    // folder the report held unplaced moves from there to the main place.
+    // The main folder itself again changes nothing and is true.
+    // False, a refusal: nothing changed, the folder is neither kept nor
+    // released and stays with whoever had it. Refused are null, a folder
+    // that a folder (or another report) already owns, the report's store,
+    // and any folder when no memory is left to keep the earlier main folder.
+    bool add_main_folder(RDB_FOLDER_OBJECT* folder);
     RDB_FOLDER_OBJECT* get_main_folder() const { return m_main_folder; }
 
     // The current folder is only remembered, not owned.
     void set_current_folder(RDB_FOLDER_OBJECT* folder) { m_current_folder = folder; }
     RDB_FOLDER_OBJECT* get_current_folder() const { return m_current_folder; }
 
-    // Takes ownership of an object that never got a place, so that it is
-    // released with the report. Ignored for null and for an object that
-    // already has an owner. The writers do not write unplaced objects.
-    void adopt_unplaced(RDB_OBJECT* object);
+    // Keeps an object that never got a place, so that it is released with
+    // the report. True: the report owns it from now on.
+    // False, a refusal: nothing changed, the object is neither kept nor
+    // released and stays the caller's to place or delete. Refused are null,
+    // an object that already has an owner, the report's store, and any
+    // object when no memory is left for its entry. The writers do not write
+    // unplaced objects.
+    bool adopt_unplaced(RDB_OBJECT* object);
 
     // The unplaced objects, in the order they were adopted.
     std::size_t get_number_of_unplaced() const { return m_store.get_number_of_objects(); }

@@ -1,6 +1,7 @@
 #include "rdb_summary.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 #include "rdb_visitor.h"
@@ -15,10 +16,24 @@ RDB_GAUGES_DATA_ELEMENT::RDB_GAUGES_DATA_ELEMENT(const char* name, bool percent,
 {
 }
 
+namespace {
+
+// Read by every parse thread as it stores gauges; written only by tests.
+std::atomic<unsigned> g_slot_limit{RDB_GAUGES_OBJECT::MAX_SLOTS};
+
+}  // namespace
+
+void RDB_GAUGES_OBJECT::set_slot_limit(unsigned limit)
+{
+    g_slot_limit.store(limit == 0 || limit > MAX_SLOTS ? MAX_SLOTS : limit, std::memory_order_relaxed);
+}
+
+unsigned RDB_GAUGES_OBJECT::get_slot_limit() { return g_slot_limit.load(std::memory_order_relaxed); }
+
 RDB_GAUGES_OBJECT::RDB_GAUGES_OBJECT(const STL_STRING& name, int size) : RDB_OBJECT(name), m_size(size)
 {
     if (size > 0)
-        m_slots.resize(std::min(static_cast<unsigned>(size), MAX_SLOTS), nullptr);
+        m_slots.resize(std::min(static_cast<unsigned>(size), get_slot_limit()), nullptr);
 }
 
 RDB_GAUGES_OBJECT::~RDB_GAUGES_OBJECT()
@@ -27,30 +42,42 @@ RDB_GAUGES_OBJECT::~RDB_GAUGES_OBJECT()
         delete gauge;
 }
 
-void RDB_GAUGES_OBJECT::set_data_at(unsigned index, RDB_GAUGES_DATA_ELEMENT* gauge)
+bool RDB_GAUGES_OBJECT::set_data_at(unsigned index, RDB_GAUGES_DATA_ELEMENT* gauge)
 {
+    // Already there: refusing it would tell the caller to release a gauge
+    // that this object owns.
     if (index < m_slots.size() && m_slots[index] == gauge)
-        return;
-    if (index >= m_slots.size()) {
-        bool grown = false;
-        if (index < MAX_SLOTS) {
-            try {
-                m_slots.resize(index + 1, nullptr);
-                grown = true;
-            } catch (const std::bad_alloc&) {
-            }
+        return true;
+    if (gauge == nullptr) {
+        // Beyond the slots there is nothing to empty.
+        if (index < m_slots.size()) {
+            delete m_slots[index];
+            m_slots[index] = nullptr;
         }
-        if (!grown) {
-            // Owned from the call on, but there is no slot to keep it in.
-            if (std::find(m_slots.begin(), m_slots.end(), gauge) == m_slots.end())
-                delete gauge;
-            return;
+        return true;
+    }
+    if (gauge->m_owned)
+        return false;
+    if (index >= m_slots.size()) {
+        unsigned limit = get_slot_limit();
+        if (index >= limit)
+            return false;
+        try {
+            // Growing to index + 1 alone would reallocate on every append
+            // of consecutive gauges: double instead, up to the limit.
+            if (index >= m_slots.capacity()) {
+                std::size_t doubled = std::max<std::size_t>(2 * m_slots.capacity(), 16);
+                m_slots.reserve(std::min<std::size_t>(std::max<std::size_t>(doubled, index + 1), limit));
+            }
+            m_slots.resize(index + 1, nullptr);
+        } catch (const std::bad_alloc&) {
+            return false;
         }
     }
-    if (gauge != nullptr)
-        std::replace(m_slots.begin(), m_slots.end(), gauge, static_cast<RDB_GAUGES_DATA_ELEMENT*>(nullptr));
     delete m_slots[index];
     m_slots[index] = gauge;
+    gauge->m_owned = true;
+    return true;
 }
 
 unsigned RDB_GAUGES_OBJECT::get_number_of_used_slots() const
@@ -70,16 +97,17 @@ RDB_SUMMARY_TABLE_OBJECT::RDB_SUMMARY_TABLE_OBJECT(const STL_STRING& name)
 
 RDB_SUMMARY_TABLE_OBJECT::~RDB_SUMMARY_TABLE_OBJECT() { delete m_gauges; }
 
-void RDB_SUMMARY_TABLE_OBJECT::set_gauges(RDB_GAUGES_OBJECT* gauges)
+bool RDB_SUMMARY_TABLE_OBJECT::set_gauges(RDB_GAUGES_OBJECT* gauges)
 {
     if (gauges == m_gauges)
-        return;
+        return true;
     if (gauges != nullptr && gauges->m_owner != nullptr)
-        return;
+        return false;
     delete m_gauges;
     m_gauges = gauges;
     if (gauges != nullptr)
         gauges->m_owner = this;
+    return true;
 }
 
 void RDB_SUMMARY_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

@@ -19,6 +19,8 @@ class RDB_GAUGES_DATA_ELEMENT {
     const STL_STRING& get_name() const { return m_name; }
     bool is_percent() const { return m_percent; }
     bool is_disabled() const { return m_disabled; }
+    // True once a gauges object holds the gauge.
+    bool is_owned() const { return m_owned; }
 
     // Set directly by the parser as its elements end.
     int m_min;
@@ -26,28 +28,48 @@ class RDB_GAUGES_DATA_ELEMENT {
     int m_value;
 
 private:
+    friend class RDB_GAUGES_OBJECT;
+
     STL_STRING m_name;
     bool m_percent;
     bool m_disabled;
+    // Set as a gauges object takes the gauge, so that placing it a second
+    // time is refused without searching every slot for it.
+    bool m_owned = false;
 };
 
 // Numbered slots of gauges, each empty or holding a gauge it owns.
 class RDB_GAUGES_OBJECT : public RDB_OBJECT {
     RDB_MEMORY_MANAGED
 
-    // Slots a gauges object can have; a gauge for a slot at or beyond it is
-    // released at once and not stored.
+    // Slots a gauges object can have by default; see set_slot_limit.
     static constexpr unsigned MAX_SLOTS = 1u << 20;
 
-    // `size` empty slots to start with (none for a size of 0 or less).
+    // Test hook: the slot limit of every gauges object from now on, so that
+    // tests reach it without making MAX_SLOTS gauges; 0 restores MAX_SLOTS,
+    // and a limit above MAX_SLOTS is taken as MAX_SLOTS. Safe while parses
+    // run on other threads.
+    static void set_slot_limit(unsigned limit);
+    static unsigned get_slot_limit();
+
+    // `size` empty slots to start with (none for a size of 0 or less, at
+    // most the slot limit).
     RDB_GAUGES_OBJECT(const STL_STRING& name, int size);
     ~RDB_GAUGES_OBJECT() override;
 
-    // Puts `gauge` into slot `index` and owns it. The slots grow to reach
-    // `index`; nothing is dropped. A gauge already in the slot is released
-    // (unless it is `gauge` itself); a gauge already in another slot moves.
-    // Null empties the slot.
-    void set_data_at(unsigned index, RDB_GAUGES_DATA_ELEMENT* gauge);
+    // Puts `gauge` into slot `index`. True: the object owns the gauge from
+    // now on; the slots grew to reach `index` and a different gauge that was
+    // in the slot is released. Giving the gauge that already is in that slot
+    // changes nothing and is true as well. Null empties the slot (releasing
+    // its gauge, if any) and is true.
+    // False, a refusal: nothing changed, the gauge is neither kept nor
+    // released and stays the caller's. Refused are a gauge already held
+    // anywhere else (another slot of this object, or another gauges
+    // object), an index beyond the slots that is at or beyond the slot
+    // limit, and any gauge when no memory is left to grow the slots.
+    // The slots grow by doubling, and nothing is searched: N gauges cost
+    // O(N) in all.
+    bool set_data_at(unsigned index, RDB_GAUGES_DATA_ELEMENT* gauge);
     // Null for an empty slot or an index beyond the slots.
     RDB_GAUGES_DATA_ELEMENT* get_data_at(unsigned index) const
     {
@@ -74,10 +96,14 @@ class RDB_SUMMARY_TABLE_OBJECT : public RDB_TABLE_OBJECT {
     explicit RDB_SUMMARY_TABLE_OBJECT(const STL_STRING& name);
     ~RDB_SUMMARY_TABLE_OBJECT() override;
 
-    // Makes `gauges` the table's gauges object and owns it; the earlier one
-    // is released. Null releases the earlier one and leaves none. Ignored
-    // for a gauges object that already has another owner.
-    void set_gauges(RDB_GAUGES_OBJECT* gauges);
+    // Makes `gauges` the table's gauges object. True: the table owns it
+    // from now on and has released the earlier gauges object it owned (the
+    // same object again changes nothing). Null releases the earlier one,
+    // leaves none and is true.
+    // False, a refusal: nothing changed, the gauges object is neither kept
+    // nor released and stays with its owner. Refused is a gauges object
+    // that already has an owner (a folder, another table, the report).
+    bool set_gauges(RDB_GAUGES_OBJECT* gauges);
     RDB_GAUGES_OBJECT* get_gauges() const { return m_gauges; }
 
     const char* get_kind() const override { return "summary"; }

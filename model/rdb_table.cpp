@@ -47,17 +47,19 @@ bool RDB_TABLE_OBJECT::append_row(RDB_TABLE_ROW* row)
     return true;
 }
 
-void RDB_TABLE_OBJECT::append_own_row(RDB_TABLE_ROW* row)
+bool RDB_TABLE_OBJECT::append_own_row(RDB_TABLE_ROW* row)
 {
-    if (!append_row(row))
-        rdb_release_row(row);
+    if (append_row(row))
+        return true;
+    rdb_release_row(row);
+    return false;
 }
 
-void RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
+bool RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
 {
     RDB_TABLE_ROW* row = MEM_NEW(RDB_MODEL_TAG, "model/rdb_table", RDB_TABLE_ROW);
     if (row == nullptr)
-        return;
+        return false;
     bool complete = true;
     va_list texts;
     va_start(texts, first);
@@ -77,16 +79,12 @@ void RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
     }
     va_end(texts);
     if (complete)
-        append_own_row(row);
-    else
-        rdb_release_row(row);
+        return append_own_row(row);
+    rdb_release_row(row);
+    return false;
 }
 
-void RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row)
-{
-    if (row != nullptr)
-        append_row(row);
-}
+bool RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row) { return row != nullptr && append_row(row); }
 
 RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column, bool) const
 {

@@ -31,17 +31,19 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
 
     // Appends one row of string cells holding copies of the texts, from
     // `first` up to (not including) RDB_ROW_END; a null text gives an empty
-    // cell. Nothing is appended when memory runs out on the way.
-    void add_string_row(const char* first, ...);
+    // cell. True: the row is appended. False: memory ran out on the way;
+    // nothing is appended and what was made for the row is released.
+    bool add_string_row(const char* first, ...);
 
-    // Appends `row` itself (no copy) and owns it and every cell in it, also
-    // the cells pushed into it later. The row is released with mem_delete
-    // and the tag "RDB_XML" (so it must come from MEM_NEW, mem_new or new),
-    // its cells with delete. A row, and a cell, must be given only once.
-    // Null is ignored. When no memory is left for the table's entry the row
-    // is not taken and stays the caller's: releasing it here would leave the
-    // caller, who goes on filling it, with a dangling pointer.
-    void add_row(RDB_TABLE_ROW* row);
+    // Appends `row` itself (no copy). True: the table owns the row from now
+    // on, with every cell in it, also the cells pushed into it later. The row
+    // is released with mem_delete and the tag "RDB_XML" (so it must come from
+    // MEM_NEW, mem_new or new), its cells with delete. A row, and a cell,
+    // must be given only once.
+    // False, a refusal: null, or no memory left for the table's entry.
+    // Nothing changed; the row is neither kept nor released and stays the
+    // caller's, who may go on holding it and must release it.
+    bool add_row(RDB_TABLE_ROW* row);
 
     // Null when `index` is out of range.
     RDB_TABLE_ROW* get_row(unsigned index) const { return index < m_rows.size() ? m_rows[index] : nullptr; }
@@ -58,8 +60,9 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
 protected:
     // Appends a row; false (the row not taken) when no memory is left.
     bool append_row(RDB_TABLE_ROW* row);
-    // Appends a row made here; releases it when no memory is left.
-    void append_own_row(RDB_TABLE_ROW* row);
+    // Appends a row made here. False when no memory is left: the row, which
+    // no caller knows of, is released.
+    bool append_own_row(RDB_TABLE_ROW* row);
 
 private:
     std::vector<RDB_TABLE_ROW*> m_rows;

@@ -9,12 +9,13 @@ RDB_TEXT_OBJECT::RDB_TEXT_OBJECT(const STL_STRING& name) : RDB_OBJECT(name) {}
 
 RDB_TEXT_OBJECT::~RDB_TEXT_OBJECT() { mem_delete(m_text, RDB_MODEL_TAG); }
 
-void RDB_TEXT_OBJECT::add_text(STL_STRING* text)
+bool RDB_TEXT_OBJECT::add_text(STL_STRING* text)
 {
-    if (text == m_text)
-        return;
-    mem_delete(m_text, RDB_MODEL_TAG);
-    m_text = text;
+    if (text != m_text) {
+        mem_delete(m_text, RDB_MODEL_TAG);
+        m_text = text;
+    }
+    return true;
 }
 
 void RDB_TEXT_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

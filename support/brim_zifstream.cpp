@@ -38,19 +38,24 @@ const std::size_t MAX_READ_CALL = std::size_t(1) << 24;
 }  // namespace
 
 // The stream buffer. Plain files are read block by block straight into the
-// get area; compressed files are read into an input block and decoded into
-// an output block that serves as the get area. Reads of at least one block
-// bypass the get area: plain data is read, compressed data decoded, straight
-// into the caller's memory.
+// get area, plain memory is the get area itself; compressed input is read
+// into an input block (or taken from memory as it is) and decoded into an
+// output block that serves as the get area. Reads of at least one block
+// bypass the get area: plain data is read, compressed data decoded,
+// straight into the caller's memory.
 //
 // Damaged data is never delivered as if it were whole: the buffer records
 // the reason and throws std::ios_base::failure from underflow or xsgetn, and
 // std::istream turns that into badbit (or passes it on when the caller asked
-// for exceptions on badbit). Bytes decoded before the damage are delivered
-// first when the get area is used.
+// for exceptions on badbit). Nothing decoded by the call that met the damage
+// is handed out. When decoded bytes fill their destination, one byte more is
+// decoded and held back for the next call: so the call that hands out the
+// last byte of the data has also met the end of the data, and so checked
+// what the decoder checks there (check values, what follows the end).
 class BRIM_ZIFSTREAM::BUFFER : public std::streambuf {
 public:
     BUFFER(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary, int block_log2);
+    BUFFER(const void* data, std::size_t size, const char* name);
     ~BUFFER() override;
     BUFFER(const BUFFER&) = delete;
     BUFFER& operator=(const BUFFER&) = delete;
@@ -58,6 +63,10 @@ public:
     bool is_open() const { return m_open; }
     const char* format() const { return m_decoder != nullptr ? m_decoder->name() : "plain"; }
     const std::string& error() const { return m_error; }
+    const std::string& damage() const { return m_damage; }
+    bool finish();
+    std::uint64_t input_position() const;
+    std::uint64_t input_size() const { return m_source_size; }
 
 protected:
     int_type underflow() override;
@@ -66,30 +75,48 @@ protected:
 
 private:
     bool open(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary);
+    bool start(const unsigned char* head, std::size_t n);
     std::size_t read_file(char* dst, std::size_t cap);
-    std::size_t produce(char* dst, std::size_t cap);
+    void next_input();
+    std::size_t next_window();
+    std::size_t decode_into(char* dst, std::size_t cap);
+    std::size_t produce(char* dst, std::size_t cap, bool spare);
     std::size_t deliver(char* dst, std::size_t cap);
     std::size_t refill_get_area();
-    void set_error(const std::string& reason);
+    void skip_plain();
+    void decoder_failed();
+    std::string named(const std::string& text) const;
     [[noreturn]] void raise() const;
     void report_progress() const;
 
     std::string m_name;
     int m_fd = -1;
+    const char* m_data = nullptr;  // the input in memory, when it is there
     bool m_open = false;
-    std::uint64_t m_file_size = 0;
-    std::uint64_t m_file_read = 0;  // bytes read from the file so far
-    bool m_file_eof = false;        // read() has returned 0
+    std::uint64_t m_source_size = 0;  // bytes of the input; 0 when unknown
+    std::uint64_t m_source_read = 0;  // bytes taken from the file or memory so far
+    bool m_source_eof = false;        // all of the input has been taken
     std::size_t m_block;
     std::unique_ptr<char[]> m_in;  // file block: the get area of plain data
     const unsigned char* m_in_pos = nullptr;
     const unsigned char* m_in_end = nullptr;
-    std::unique_ptr<char[]> m_out;  // decoded block: the get area of compressed data
+    std::unique_ptr<char[]> m_out;  // decoded block: the get area of compressed data, and a byte
     std::unique_ptr<BRIM_DECODER> m_decoder;
     bool m_ended = false;           // the compressed data ended properly
+    bool m_holding = false;         // m_held is the next decoded byte
+    char m_held = 0;
     std::uint64_t m_delivered = 0;  // bytes handed out or placed in the get area
     std::string m_error;            // why the stream went bad; empty while it is fine
+    std::string m_damage;           // what is wrong with the compressed data
 };
+
+namespace {
+
+// Plain data in memory is handed out in windows no larger than this, so
+// that positions within one always fit the int that gbump takes.
+const std::size_t MAX_WINDOW = std::size_t(1) << 30;
+
+}  // namespace
 
 BRIM_ZIFSTREAM::BUFFER::BUFFER(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary,
                                int block_log2)
@@ -103,15 +130,25 @@ BRIM_ZIFSTREAM::BUFFER::BUFFER(const char* file_name, std::ios::openmode mode, c
     }
 }
 
+BRIM_ZIFSTREAM::BUFFER::BUFFER(const void* data, std::size_t size, const char* name)
+    : m_name(name != nullptr ? name : ""), m_data(static_cast<const char*>(data)), m_source_size(size),
+      m_block(std::size_t(1) << 16)
+{
+    if (data == nullptr && size != 0) {
+        m_error = named("no data");
+        return;
+    }
+    m_open = start(static_cast<const unsigned char*>(data), size);
+}
+
 BRIM_ZIFSTREAM::BUFFER::~BUFFER()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-// Opens the file, reads its first block and picks the decoder from the
-// block's first bytes. False, with the reason in m_error, when the file
-// cannot be read.
+// Opens the file and reads its first block. False, with the reason in
+// m_error, when the file cannot be read.
 bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary)
 {
     if (file_name == nullptr) {
@@ -119,51 +156,60 @@ bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode
         return false;
     }
     if (dictionary != nullptr) {
-        m_error = m_name + ": preset dictionaries are not supported";
+        m_error = named("preset dictionaries are not supported");
         return false;
     }
     if (mode & (std::ios::out | std::ios::app | std::ios::trunc)) {
-        m_error = m_name + ": the stream can only read";
+        m_error = named("the stream can only read");
         return false;
     }
     do
         m_fd = ::open(file_name, O_RDONLY | O_CLOEXEC);
     while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) {
-        m_error = m_name + ": " + std::strerror(errno);
+        m_error = named(std::strerror(errno));
         return false;
     }
     struct stat st;
     if (::fstat(m_fd, &st) != 0) {
-        m_error = m_name + ": " + std::strerror(errno);
+        m_error = named(std::strerror(errno));
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
-        m_error = m_name + ": " + std::strerror(EISDIR);
+        m_error = named(std::strerror(EISDIR));
         return false;
     }
     if (S_ISREG(st.st_mode))
-        m_file_size = static_cast<std::uint64_t>(st.st_size);
+        m_source_size = static_cast<std::uint64_t>(st.st_size);
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     m_in.reset(new char[m_block]);
-    std::size_t n = read_file(m_in.get(), m_block);
-    if (!m_error.empty())
-        return false;
-    const unsigned char* head = reinterpret_cast<const unsigned char*>(m_in.get());
+    next_input();
+    return m_error.empty() && start(m_in_pos, static_cast<std::size_t>(m_in_end - m_in_pos));
+}
+
+// Picks the decoder from the first `n` bytes of the input, at `head` (the
+// first block of a file, all of the memory), and sets up the first get area
+// or the decoder's first input.
+bool BRIM_ZIFSTREAM::BUFFER::start(const unsigned char* head, std::size_t n)
+{
     m_decoder = BRIM_DECODER::for_data(head, n);
     if (m_decoder == nullptr) {
-        setg(m_in.get(), m_in.get(), m_in.get() + n);
-        m_delivered = n;
+        if (m_data != nullptr)
+            next_window();
+        else
+            setg(m_in.get(), m_in.get(), m_in.get() + n);
+        m_in_pos = m_in_end = nullptr;
+        m_delivered = m_source_read;
         return true;
     }
     if (!m_decoder->error().empty()) {
-        m_error = m_name + ": " + m_decoder->error();
+        m_error = named(m_decoder->error());
         return false;
     }
-    m_in_pos = head;
-    m_in_end = head + n;
-    m_out.reset(new char[m_block]);
+    if (m_data != nullptr)
+        next_input();
+    m_out.reset(new char[m_block + 1]);  // room for the byte after a block
     setg(m_out.get(), m_out.get(), m_out.get());
     return true;
 }
@@ -173,72 +219,196 @@ bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode
 std::size_t BRIM_ZIFSTREAM::BUFFER::read_file(char* dst, std::size_t cap)
 {
     std::size_t got = 0;
-    while (got < cap && !m_file_eof) {
+    while (got < cap && !m_source_eof) {
         ssize_t r = ::read(m_fd, dst + got, std::min(cap - got, MAX_READ_CALL));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            set_error(std::string("read error: ") + std::strerror(errno));
+            m_error = named(std::string("read error: ") + std::strerror(errno) + " at byte " +
+                            std::to_string(m_source_read) + " of the file");
             break;
         }
         if (r == 0) {
-            m_file_eof = true;
+            m_source_eof = true;
             break;
         }
         got += static_cast<std::size_t>(r);
-        m_file_read += static_cast<std::uint64_t>(r);
+        m_source_read += static_cast<std::uint64_t>(r);
         report_progress();
     }
     return got;
 }
 
+// Makes the next block of the input the decoder's input: read from the
+// file, or taken as it is from the memory. Either way the decoder gets the
+// same blocks, so it meets damage, and places it, alike.
+void BRIM_ZIFSTREAM::BUFFER::next_input()
+{
+    std::size_t n;
+    if (m_data != nullptr) {
+        n = static_cast<std::size_t>(std::min<std::uint64_t>(m_source_size - m_source_read, m_block));
+        m_in_pos = reinterpret_cast<const unsigned char*>(m_data) + m_source_read;
+        m_source_read += n;
+        m_source_eof = n == 0;
+    } else {
+        n = read_file(m_in.get(), m_block);
+        m_in_pos = reinterpret_cast<const unsigned char*>(m_in.get());
+    }
+    m_in_end = m_in_pos + n;
+}
+
+// Makes the next part of plain data in memory the get area; no copy.
+std::size_t BRIM_ZIFSTREAM::BUFFER::next_window()
+{
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(m_source_size - m_source_read, MAX_WINDOW));
+    // The get area is never written through: const_cast only to fit streambuf.
+    char* window = const_cast<char*>(m_data) + m_source_read;
+    setg(window, window, window + n);
+    m_source_read += n;
+    m_source_eof = m_source_read == m_source_size;
+    return n;
+}
+
 // Decodes up to `cap` bytes into `dst`; fewer only at the end of the data
 // or on damage (recorded in m_error).
-std::size_t BRIM_ZIFSTREAM::BUFFER::produce(char* dst, std::size_t cap)
+std::size_t BRIM_ZIFSTREAM::BUFFER::decode_into(char* dst, std::size_t cap)
 {
     char* out = dst;
     char* const end = dst + cap;
     while (out < end && !m_ended && m_error.empty()) {
-        if (m_in_pos == m_in_end && !m_file_eof) {
-            std::size_t n = read_file(m_in.get(), m_block);
-            m_in_pos = reinterpret_cast<const unsigned char*>(m_in.get());
-            m_in_end = m_in_pos + n;
+        if (m_in_pos == m_in_end && !m_source_eof) {
+            next_input();
             if (!m_error.empty())
                 break;
         }
         const unsigned char* in_before = m_in_pos;
         char* out_before = out;
-        BRIM_DECODER::STATUS status = m_decoder->decode(m_in_pos, m_in_end, out, end, m_file_eof);
-        if (status == BRIM_DECODER::END)
+        BRIM_DECODER::STATUS status = m_decoder->decode(m_in_pos, m_in_end, out, end, m_source_eof);
+        if (status == BRIM_DECODER::END) {
             m_ended = true;
-        else if (status == BRIM_DECODER::FAILED)
-            set_error(m_decoder->error());
-        else if (out == out_before && m_in_pos == in_before && (m_in_pos != m_in_end || m_file_eof))
-            set_error(std::string(m_decoder->name()) + " decoder stalled");  // guards against looping
+        } else if (status == BRIM_DECODER::FAILED) {
+            decoder_failed();
+        } else if (out == out_before && m_in_pos == in_before && (m_in_pos != m_in_end || m_source_eof)) {
+            // Guards against looping on a decoder that neither moves nor fails.
+            m_damage = std::string(format()) + " data damaged at byte " + std::to_string(input_position()) +
+                       " (decoder stalled)";
+            m_error = named(m_damage);
+        }
     }
     return static_cast<std::size_t>(out - dst);
+}
+
+// Decodes up to `cap` bytes into `dst`, the held byte first; fewer only at
+// the end of the data or on damage. When they fill `dst`, the byte after
+// them is decoded and held: in the same call into dst[cap] when `dst` has
+// room for it (`spare`), else by a call of its own. (One call keeps zlib's
+// window in whole blocks, which its copies are fastest with.)
+std::size_t BRIM_ZIFSTREAM::BUFFER::produce(char* dst, std::size_t cap, bool spare)
+{
+    std::size_t n = 0;
+    if (m_holding && cap > 0) {
+        dst[n++] = m_held;
+        m_holding = false;
+    }
+    n += decode_into(dst + n, cap + (spare ? 1 : 0) - n);
+    if (n > cap) {
+        m_held = dst[cap];
+        m_holding = true;
+        return cap;
+    }
+    if (n == cap && cap > 0 && !spare && !m_ended && m_error.empty())
+        m_holding = decode_into(&m_held, 1) == 1;
+    return n;
 }
 
 // Places up to `cap` delivered bytes at `dst`, bypassing the get area.
 std::size_t BRIM_ZIFSTREAM::BUFFER::deliver(char* dst, std::size_t cap)
 {
-    std::size_t n = m_decoder != nullptr ? produce(dst, cap) : read_file(dst, cap);
+    std::size_t n;
+    if (m_decoder != nullptr) {
+        n = produce(dst, cap, false);
+    } else if (m_data != nullptr) {
+        n = static_cast<std::size_t>(std::min<std::uint64_t>(m_source_size - m_source_read, cap));
+        std::memcpy(dst, m_data + m_source_read, n);
+        m_source_read += n;
+    } else {
+        n = read_file(dst, cap);
+    }
     m_delivered += n;
     return n;
 }
 
+// A new get area; empty at the end of the data, and when damage was met.
 std::size_t BRIM_ZIFSTREAM::BUFFER::refill_get_area()
 {
+    if (m_decoder == nullptr && m_data != nullptr) {
+        std::size_t n = next_window();
+        m_delivered += n;
+        return n;
+    }
     char* area = m_decoder != nullptr ? m_out.get() : m_in.get();
-    std::size_t n = deliver(area, m_block);
+    std::size_t n = m_decoder != nullptr ? produce(area, m_block, true) : read_file(area, m_block);
+    if (!m_error.empty())
+        n = 0;
+    m_delivered += n;
     setg(area, area, area + n);
     return n;
 }
 
-void BRIM_ZIFSTREAM::BUFFER::set_error(const std::string& reason)
+bool BRIM_ZIFSTREAM::BUFFER::finish()
 {
-    std::uint64_t at = m_file_read - static_cast<std::uint64_t>(m_in_end - m_in_pos);
-    m_error = m_name + ": " + reason + " at byte " + std::to_string(at) + " of the file";
+    if (!m_open || !m_error.empty())
+        return false;
+    if (m_decoder == nullptr) {
+        skip_plain();
+        return m_error.empty();
+    }
+    m_delivered += m_holding ? 1 : 0;
+    m_holding = false;
+    while (!m_ended && m_error.empty())
+        m_delivered += decode_into(m_out.get(), m_block);
+    setg(m_out.get(), m_out.get(), m_out.get());
+    return m_error.empty();
+}
+
+// Moves past the rest of plain data: in memory, and in a file that can
+// seek, without reading it.
+void BRIM_ZIFSTREAM::BUFFER::skip_plain()
+{
+    setg(egptr(), egptr(), egptr());
+    if (m_data != nullptr) {
+        m_source_read = m_source_size;
+        m_source_eof = true;
+    } else if (!m_source_eof) {
+        off_t end = ::lseek(m_fd, 0, SEEK_END);
+        if (end >= 0 && static_cast<std::uint64_t>(end) >= m_source_read) {
+            m_source_read = static_cast<std::uint64_t>(end);
+            m_source_eof = true;
+            report_progress();
+        }
+        while (!m_source_eof && m_error.empty())
+            read_file(m_in.get(), m_block);
+    }
+    m_delivered = m_source_read;
+}
+
+void BRIM_ZIFSTREAM::BUFFER::decoder_failed()
+{
+    if (m_decoder->data_fault())
+        m_damage = m_decoder->error();
+    m_error = named(m_decoder->error());
+}
+
+std::string BRIM_ZIFSTREAM::BUFFER::named(const std::string& text) const
+{
+    return m_name.empty() ? text : m_name + ": " + text;
+}
+
+std::uint64_t BRIM_ZIFSTREAM::BUFFER::input_position() const
+{
+    if (m_decoder == nullptr)
+        return m_delivered - static_cast<std::uint64_t>(egptr() - gptr());
+    return m_source_read - static_cast<std::uint64_t>(m_in_end - m_in_pos);
 }
 
 void BRIM_ZIFSTREAM::BUFFER::raise() const { throw std::ios_base::failure(m_error); }
@@ -253,7 +423,7 @@ void BRIM_ZIFSTREAM::BUFFER::report_progress() const
         hook = hook_slot();
     }
     if (hook)
-        (*hook)(m_file_read, m_file_size);
+        (*hook)(m_source_read, m_source_size);
 }
 
 BRIM_ZIFSTREAM::BUFFER::int_type BRIM_ZIFSTREAM::BUFFER::underflow()
@@ -275,7 +445,7 @@ std::streamsize BRIM_ZIFSTREAM::BUFFER::xsgetn(char_type* s, std::streamsize n)
         return 0;
     std::size_t wanted = static_cast<std::size_t>(n);
     std::size_t done = 0;
-    while (done < wanted) {
+    while (done < wanted && m_error.empty()) {
         std::size_t avail = static_cast<std::size_t>(egptr() - gptr());
         if (avail > 0) {
             std::size_t k = std::min(avail, wanted - done);
@@ -284,8 +454,6 @@ std::streamsize BRIM_ZIFSTREAM::BUFFER::xsgetn(char_type* s, std::streamsize n)
             done += k;
             continue;
         }
-        if (!m_error.empty())
-            break;
         bool direct = wanted - done >= m_block;
         std::size_t got = direct ? deliver(s + done, wanted - done) : refill_get_area();
         if (got == 0)
@@ -313,6 +481,17 @@ BRIM_ZIFSTREAM::BRIM_ZIFSTREAM(const char* file_name, std::ios::openmode mode, c
                                int block_log2)
     : std::istream(nullptr), m_buffer(new BUFFER(file_name, mode, dictionary, block_log2))
 {
+    start();
+}
+
+BRIM_ZIFSTREAM::BRIM_ZIFSTREAM(const void* data, std::size_t size, const char* name)
+    : std::istream(nullptr), m_buffer(new BUFFER(data, size, name))
+{
+    start();
+}
+
+void BRIM_ZIFSTREAM::start()
+{
     rdbuf(m_buffer.get());  // also clears the bad state of the null buffer
     if (!m_buffer->is_open())
         setstate(std::ios::failbit);
@@ -323,6 +502,21 @@ BRIM_ZIFSTREAM::~BRIM_ZIFSTREAM() = default;
 const char* BRIM_ZIFSTREAM::format() const { return m_buffer->format(); }
 
 const char* BRIM_ZIFSTREAM::error() const { return m_buffer->error().c_str(); }
+
+const char* BRIM_ZIFSTREAM::damage() const { return m_buffer->damage().c_str(); }
+
+bool BRIM_ZIFSTREAM::finish()
+{
+    if (m_buffer->finish())
+        return true;
+    if (m_buffer->is_open())
+        setstate(std::ios::badbit);
+    return false;
+}
+
+std::uint64_t BRIM_ZIFSTREAM::input_position() const { return m_buffer->input_position(); }
+
+std::uint64_t BRIM_ZIFSTREAM::input_size() const { return m_buffer->input_size(); }
 
 void BRIM_ZIFSTREAM::set_progress_hook(BRIM_PROGRESS_HOOK hook)
 {

@@ -1,15 +1,25 @@
-// BRIM_ZIFSTREAM: an input stream over a file that may be compressed.
+// BRIM_ZIFSTREAM: an input stream over a file, or over bytes in memory,
+// that may be compressed.
 //
 // The format is recognised from the first bytes, never from the name:
-// gzip (multi-member too), zstd and xz are decompressed, anything else is
-// delivered as it is (so is a file too short to hold a whole magic number). read/gcount/tellg and the fail and bad bits behave like
-// a file stream's: tellg is the position in the delivered bytes; a missing or
-// unreadable file (a directory too) is failed from the start; a truncated or
-// corrupt compressed file sets badbit where the damage is: the read that
-// meets it extracts nothing (gcount 0), so damaged data is never taken for
-// good data. Only the position query of seekoff is supported (tellg).
+// gzip, zstd and xz are decompressed, anything else is delivered as it is
+// (so is an input too short to hold a whole magic number). Compressed data
+// is accepted as the format's own test command accepts it: several gzip
+// members and zero bytes after the last one; xz stream padding and several
+// xz streams; several zstd frames, skippable ones too. Every check value is
+// verified, and anything else after the end of the data is damage.
+//
+// read/gcount/tellg and the fail and bad bits behave like a file stream's:
+// tellg is the position in the delivered bytes; a missing or unreadable
+// file (a directory too) is failed from the start; a truncated or damaged
+// compressed input sets badbit where the damage is: the read that meets it
+// extracts nothing (gcount 0), so damaged data is never taken for good data.
+// The read that hands out the last byte of the data has checked everything
+// after it; a reader that stops before the end calls finish() to have the
+// rest checked. Only the position query of seekoff is supported (tellg).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <istream>
@@ -26,6 +36,9 @@ public:
     // to 2^block_log2 bytes (16: 64 KiB), clamped to [12, 24].
     BRIM_ZIFSTREAM(const char* file_name, std::ios::openmode mode = std::ios::in,
                    const unsigned char* dictionary = nullptr, int block_log2 = 16);
+    // The `size` bytes at `data`, which are not copied and must outlive the
+    // stream. `name` stands for them in error().
+    BRIM_ZIFSTREAM(const void* data, std::size_t size, const char* name);
     ~BRIM_ZIFSTREAM() override;
 
     // Which decoder the stream chose: "plain", "gzip", "zstd" or "xz".
@@ -34,6 +47,23 @@ public:
     // damaged data the byte of the file where it was found); empty while
     // all is well. A clean end of the data is no error.
     const char* error() const;
+    // What is wrong with damaged, truncated or overlong compressed data,
+    // without the file name, as "gzip data damaged at byte 812345 (invalid
+    // distance)": the byte of the input the decoder had read up to when it
+    // found the damage, and the decoder's reason. Empty while all is well,
+    // and for every other failure (those are in error()).
+    const char* damage() const;
+
+    // Reads what remains of the input to its end, checking it and discarding
+    // the data: true when the whole input is intact (remaining plain bytes
+    // are skipped unread). On damage sets badbit, as a read would. Cheap
+    // once the data has ended.
+    bool finish();
+
+    // Bytes of the input (the compressed bytes of a compressed one) consumed
+    // so far, and its size in bytes (0 when unknown).
+    std::uint64_t input_position() const;
+    std::uint64_t input_size() const;
 
     // A process-wide hook that every stream calls after each block it reads
     // from its file; empty to switch it off.
@@ -42,5 +72,7 @@ public:
     class BUFFER;
 
 private:
+    void start();
+
     std::unique_ptr<BUFFER> m_buffer;
 };

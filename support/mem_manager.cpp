@@ -9,7 +9,8 @@ namespace {
 std::atomic<const MEM_TRACKER*> g_first_tracker{nullptr};
 std::atomic<unsigned long> g_allocations{0};
 std::atomic<unsigned long> g_releases{0};
-std::atomic<unsigned long> g_fail_countdown{0};
+// Per thread, so that one thread's failure sweep never hits another's work.
+thread_local unsigned long t_fail_countdown = 0;
 
 std::mutex& registry_mutex()
 {
@@ -40,14 +41,8 @@ const MEM_TRACKER* MEM_TRACKER::first() { return g_first_tracker.load(); }
 
 void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& tracker, const char* /*source*/)
 {
-    unsigned long countdown = g_fail_countdown.load();
-    while (countdown != 0) {
-        if (g_fail_countdown.compare_exchange_weak(countdown, countdown - 1)) {
-            if (countdown == 1)
-                return nullptr;
-            break;
-        }
-    }
+    if (t_fail_countdown != 0 && --t_fail_countdown == 0)
+        return nullptr;
     void* p = ::operator new(size, std::nothrow);
     if (p != nullptr) {
         tracker.m_count.fetch_add(1, std::memory_order_relaxed);
@@ -65,7 +60,7 @@ void MEM_MANAGER::delete_wrapper(void* pointer, const char* /*tag*/)
     ::operator delete(pointer);
 }
 
-void MEM_MANAGER::fail_allocation_after(unsigned long n) { g_fail_countdown.store(n); }
+void MEM_MANAGER::fail_allocation_after(unsigned long n) { t_fail_countdown = n; }
 unsigned long MEM_MANAGER::allocation_count() { return g_allocations.load(); }
 unsigned long MEM_MANAGER::release_count() { return g_releases.load(); }
 

@@ -42,8 +42,9 @@ public:
     // Releases storage from new_wrapper or from the global allocator; null is ignored.
     static void delete_wrapper(void* pointer, const char* tag);
 
-    // Test hook: the n-th allocation from now (1 = the next one) fails and
-    // returns null; 0 switches failures off.
+    // Test hook: the n-th allocation that this thread makes from now (1 =
+    // the next one) fails and returns null; 0 switches failures off. Other
+    // threads' allocations neither fail nor count.
     static void fail_allocation_after(unsigned long n);
 
     // Totals over the whole process, for tests and diagnostics.

@@ -1,5 +1,6 @@
 #include "msg.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -14,7 +15,7 @@ void default_sink(const char* tag, const char* text)
 
 struct SINK_STATE {
     MSG_SINK sink;
-    bool enabled = true;
+    std::atomic<bool> enabled{true};
 };
 
 SINK_STATE& state()
@@ -23,8 +24,14 @@ SINK_STATE& state()
     return s;
 }
 
+thread_local const MSG_SINK* t_thread_sink = nullptr;
+
 void deliver(const char* tag, const char* text)
 {
+    if (t_thread_sink != nullptr) {
+        (*t_thread_sink)(tag, text);
+        return;
+    }
     SINK_STATE& s = state();
     if (s.sink)
         s.sink(tag, text);
@@ -35,12 +42,13 @@ void deliver(const char* tag, const char* text)
 }  // namespace
 
 void msg_set_sink(MSG_SINK sink) { state().sink = std::move(sink); }
+void msg_set_thread_sink(const MSG_SINK* sink) { t_thread_sink = sink; }
 void msg_set_enabled(bool enabled) { state().enabled = enabled; }
 bool msg_is_enabled() { return state().enabled; }
 
 bool msg_local_vdebug(const char* tag, const char* format, va_list args)
 {
-    if (!state().enabled)
+    if (!state().enabled && t_thread_sink == nullptr)
         return true;
     char small[512];
     va_list copy;

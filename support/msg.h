@@ -10,6 +10,11 @@ using MSG_SINK = std::function<void(const char* tag, const char* text)>;
 
 // Installs the sink; an empty MSG_SINK restores the default stderr sink.
 void msg_set_sink(MSG_SINK sink);
+// Routes this thread's messages to `sink` (not copied: it must outlive its
+// use) instead of the process-wide sink, whether output is enabled or not;
+// null routes them back. A parse uses it so that its lines reach its own
+// caller and no other thread's.
+void msg_set_thread_sink(const MSG_SINK* sink);
 // Switches all output off (no formatting is done) or back on.
 void msg_set_enabled(bool enabled);
 bool msg_is_enabled();

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 
 #include <rapidjson/stringbuffer.h>
@@ -70,9 +72,10 @@ std::string unreadable_reason(const std::string& file)
 
 }  // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv, RDBXML_OPTIONS& opt, std::string& current)
 {
-    RDBXML_OPTIONS opt;
     int status = rdbxml_read_options(argc, argv, opt);
     if (status >= 0)
         return status;
@@ -102,6 +105,7 @@ int main(int argc, char** argv)
     RDBXML_PROGRESS_LINE progress(isatty(STDERR_FILENO) == 1);
     status = RDBXML_EXIT_ALL_READ;
     for (const std::string& file : opt.files) {
+        current = file;
         progress.begin(file);
         std::unique_ptr<RDB_REPORT> report(
             rdb_xml_parse(file.c_str(), hierarchy ? hierarchy->action_point() : nullptr, opt.stream_flag,
@@ -126,4 +130,22 @@ int main(int argc, char** argv)
         std::cout.flush();
     }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    RDBXML_OPTIONS opt;
+    // The file being read or written when memory ran out, for the message.
+    std::string current;
+    try {
+        return run(argc, argv, opt, current);
+    } catch (const std::bad_alloc&) {
+        // Whatever was printed for that file is not the whole of it.
+        std::cout.flush();
+        std::fprintf(stderr, "rdbxml: out of memory%s%s\n", current.empty() ? "" : " while handling ",
+                     current.c_str());
+        return RDBXML_EXIT_SOME_FAILED;
+    }
 }

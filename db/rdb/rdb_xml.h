@@ -1,10 +1,20 @@
 // rdb_xml_parse: reads a report description file (XML, plain or compressed)
 // into an in-memory RDB_REPORT.
 //
-// One parse at a time per process: the parse state is process-wide.
+// Parses on different threads are independent and may run at the same time;
+// one parse per thread at a time (calling the parser from inside one of its
+// own callbacks is not supported).
 #pragma once
 
-class RDB_REPORT;
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rdb_report.h"
+
 class HDB_ACTION_PT_INSTANCE;
 
 #if defined(__GNUC__)
@@ -24,8 +34,75 @@ class HDB_ACTION_PT_INSTANCE;
 //   use_namespaces     namespace processing
 //   use_static_buffers transcode attribute values into inline storage
 //   dead_parser        read and check the document but build no content
+// Never throws; memory running out during the parse gives null.
 extern "C" RDB_XML_EXPORT RDB_REPORT* rdb_xml_parse(const char* file_name,
                                                     HDB_ACTION_PT_INSTANCE* action_point,
                                                     bool stream_flag, bool use_schema,
                                                     bool use_namespaces, bool use_static_buffers,
                                                     bool dead_parser);
+
+// ---------------------------------------------------------------------------
+// The entry point for hosts that want more than a report or null: named
+// options, input from memory, their own message sink and progress, and every
+// warning and error of that parse as data.
+
+// Where the report comes from: a file, or bytes in memory (plain or
+// compressed alike). The memory is not copied: it must outlive the parse.
+struct RDB_XML_EXPORT RDB_XML_INPUT {
+    static RDB_XML_INPUT file(std::string path);
+    // `name` stands for the input in messages and diagnostics.
+    static RDB_XML_INPUT memory(const void* data, std::size_t size, std::string name = "<memory>");
+
+    std::string m_name;  // the path, or the name given with the memory
+    const void* m_data = nullptr;
+    std::size_t m_size = 0;
+    bool m_in_memory = false;
+};
+
+// One line of the parse's messages, as the debug channel carries it.
+using RDB_XML_MESSAGE_SINK = std::function<void(const char* tag, const char* text)>;
+// Called on the parsing thread as input is read: bytes of the file (or
+// memory) consumed so far and its whole size (0 when unknown). Returning
+// false cancels the parse, which then ends like any failed one.
+using RDB_XML_PROGRESS = std::function<bool(std::uint64_t bytes_read, std::uint64_t total_bytes)>;
+
+struct RDB_XML_OPTIONS {
+    HDB_ACTION_PT_INSTANCE* m_action_point = nullptr;  // resolves instance-name cells; may be null
+    bool m_stream_flag = false;
+    bool m_use_schema = false;  // validation; forces namespaces on
+    bool m_use_namespaces = true;
+    bool m_use_static_buffers = true;
+    bool m_dead_parser = false;
+    // Receives this parse's "RDB_XML" lines, and only those; empty: the
+    // process-wide sink of msg.h (stderr by default).
+    RDB_XML_MESSAGE_SINK m_message_sink;
+    RDB_XML_PROGRESS m_progress;  // empty: no progress calls
+};
+
+struct RDB_XML_DIAGNOSTIC {
+    enum SEVERITY { WARNING, ERROR, FATAL_ERROR };
+
+    SEVERITY m_severity = ERROR;
+    std::string m_file;          // the input's name
+    std::uint64_t m_line = 0;    // where it was detected; 0 when unknown
+    std::uint64_t m_column = 0;  // 0 when unknown
+    std::string m_message;
+};
+
+struct RDB_XML_RESULT {
+    std::unique_ptr<RDB_REPORT> m_report;  // null when the parse failed
+    // Every warning and error of this parse, in the order found. Content
+    // the reader passes over (a cell before any row, an object whose folder
+    // was never declared, a folder declared but never placed) is a warning
+    // here and nowhere else.
+    std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
+    int m_errors = 0;    // the totals the "Parsing resulted in" line gives
+    int m_warnings = 0;
+    bool m_cancelled = false;      // the progress callback asked to stop
+    bool m_out_of_memory = false;  // memory ran out: no report
+};
+
+// Parses `input` as rdb_xml_parse does, with the same messages. Never
+// throws: when memory is so short that even the result cannot be filled,
+// it has no report and m_out_of_memory set.
+RDB_XML_EXPORT RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options);

@@ -2,6 +2,7 @@
 
 #include "mem_manager.h"
 #include "rdb_xml_content_handler.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"
 
@@ -26,9 +27,9 @@ RDB_XML_CHAR_BUFFER& RDB_XML_CHAR_BUFFER::assign(const XMLCh* value)
     std::size_t length = rdb_xml_wide_length(value);
     std::size_t bytes = rdb_xml_utf8_length(value, length);
     void* p = MEM_MANAGER::new_wrapper(bytes + 1, MEM_SITE_TRACKER(char, RDB_XML_TAG), RDB_XML_SOURCE);
-    if (p != nullptr) {
-        m_heap = static_cast<char*>(p);
-        rdb_xml_utf8_encode(value, length, m_heap);
-    }
+    if (p == nullptr)
+        rdb_xml_out_of_memory("an attribute value");
+    m_heap = static_cast<char*>(p);
+    rdb_xml_utf8_encode(value, length, m_heap);
     return *this;
 }

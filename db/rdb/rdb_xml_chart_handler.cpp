@@ -1,6 +1,7 @@
 #include "rdb_xml_chart_handler.h"
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"
 
@@ -19,7 +20,8 @@ void RDB_XML_CHART_HANDLER::handle_start_element(const XMLCh* localname, const x
     } else if (rdb_xml_name_is(localname, u"data")) {
         if (m_chart == nullptr)
             return;
-        m_chart->add_row(name, 0);
+        if (!m_chart->add_row(name, 0))
+            rdb_xml_out_of_memory("a chart data point");
         ++m_row_count;
     }
 }
@@ -52,9 +54,11 @@ void RDB_XML_CHART_HANDLER::start_chart(const STL_STRING& name, const xercesc::A
     RDB_XML_CHAR_BUFFER size;
     m_chart = RDB_XML_NEW(RDB_CHART_TABLE_OBJECT, name, rdb_xml_read_int(rdb_xml_get_attribute(attrs, u"size", size)));
     if (m_chart == nullptr)
-        return;
+        rdb_xml_out_of_memory("a chart");
+    RDB_XML_UNATTACHED guard(m_chart);
     // Row 0 is always there, two empty texts; data row k is table row k.
-    m_chart->add_string_row("", "", RDB_ROW_END);
+    if (!m_chart->add_string_row("", "", RDB_ROW_END))
+        rdb_xml_out_of_memory("a chart");
     m_row_count = 0;
     rdb_xml_set_common_attributes(m_chart, attrs);
     rdb_xml_add_to_parent_folder(m_chart, attrs);

@@ -9,6 +9,7 @@
 #include "mem_manager.h"
 #include "msg.h"
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"
 
@@ -17,13 +18,9 @@ using xercesc::XMLString;
 
 namespace {
 
-// Narrow text of the current character chunk. The parse runs on one thread
-// and a chunk's text is only valid during its call, so one buffer serves.
-std::vector<char>& chunk_buffer()
-{
-    static std::vector<char> buffer(4096);
-    return buffer;
-}
+// Narrow text of the current character chunk. A chunk's text is only valid
+// during its call, so one buffer per thread serves its parse.
+thread_local std::vector<char> t_chunk;
 
 // Xerces-C gives an empty local name for every element when namespace
 // processing is off; the qualified name is the element's name then.
@@ -40,7 +37,7 @@ void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize
 {
     // At most three bytes of UTF-8 per UTF-16 unit (a surrogate pair takes
     // four for two), so one pass writes the text without counting first.
-    std::vector<char>& buffer = chunk_buffer();
+    std::vector<char>& buffer = t_chunk;
     if (buffer.size() < 3 * length + 1)
         buffer.resize(3 * length + 1);
     rdb_xml_utf8_encode(chars, length, buffer.data());
@@ -71,19 +68,43 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_set_common_attributes(RDB_OBJECT* object, 
     object->set_enable(rdb_xml_is_true(enabled.text()));
 }
 
+void RDB_XML_CONTENT_HANDLER::rdb_xml_attach(RDB_OBJECT* object, const Attributes& attrs)
+{
+    RDB_XML_UNATTACHED guard(object);
+    rdb_xml_set_common_attributes(object, attrs);
+    rdb_xml_add_to_parent_folder(object, attrs);
+}
+
 void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, const Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER parent;
-    RDB_FOLDER_OBJECT* folder = rdb_xml_folder_index.find_or_insert(rdb_xml_get_attribute(attrs, u"parent", parent));
+    const char* parent_name = rdb_xml_get_attribute(attrs, u"parent", parent);
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(parent_name);
+    if (rdb_xml_folder_index.is_overflow(entry))
+        rdb_xml_out_of_memory("the folder index");
     if (object == nullptr)
         return;
-    if (folder != nullptr)
-        folder->add_object_to_list(object);
-    // An object that found no folder to hold it (no such folder, or a
-    // placement that would make a cycle) stays with the report, so that it
-    // is released with it.
-    if (object->get_owner() == nullptr && rdb_xml_report != nullptr)
-        rdb_xml_report->adopt_unplaced(object);
+    RDB_FOLDER_OBJECT* folder = entry;
+    if (folder == nullptr) {
+        rdb_xml_passed_over("%s \"%s\" names the folder \"%s\", which was never declared: it is not placed",
+                            object->get_kind(), object->get_name().c_str(), parent_name);
+    } else if (folder->add_object_to_list(object)) {
+        return;
+    } else if (object->get_owner() != nullptr) {
+        // A folder placed a second time stays where it was first placed.
+        rdb_xml_passed_over("%s \"%s\" is already placed: not placed again into \"%s\"", object->get_kind(),
+                            object->get_name().c_str(), parent_name);
+        return;
+    } else if (folder->would_make_cycle(object)) {
+        rdb_xml_semantic_error("Folder \"%s\" cannot be placed into \"%s\", which it holds",
+                               object->get_name().c_str(), parent_name);
+    } else {
+        rdb_xml_out_of_memory("a folder's list of objects");
+    }
+    // An object that found no folder to hold it stays with the report, so
+    // that it is released with it.
+    if (!rdb_xml_report->adopt_unplaced(object))
+        rdb_xml_out_of_memory("a folder's list of objects");
 }
 
 void RDB_XML_CONTENT_HANDLER::rdb_xml_hand_back()
@@ -102,6 +123,15 @@ void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, XMLSize_t)
 const char* rdb_xml_get_attribute(const Attributes& attrs, const XMLCh* name, RDB_XML_CHAR_BUFFER& buffer)
 {
     return buffer.assign(attrs.getValue(name)).text();
+}
+
+RDB_XML_UNATTACHED::~RDB_XML_UNATTACHED()
+{
+    // A declared folder is released with the others when the parse is
+    // given up; any other object is its maker's alone.
+    if (m_object != nullptr && m_object->get_owner() == nullptr &&
+        m_object->dynamic_cast_to_RDB_FOLDER_OBJECT() == nullptr)
+        delete m_object;
 }
 
 bool rdb_xml_debug(const char* format, ...)

@@ -37,8 +37,13 @@ public:
 protected:
     // "creator" and "enabled" of a report object.
     void rdb_xml_set_common_attributes(RDB_OBJECT* object, const xercesc::Attributes& attrs);
-    // Places the object into the folder its "parent" attribute names.
+    // Places the object into the folder its "parent" attribute names. An
+    // object no folder takes (its folder was never declared, or it would
+    // hold itself) stays with the report; memory running out ends the parse.
     void rdb_xml_add_to_parent_folder(RDB_OBJECT* object, const xercesc::Attributes& attrs);
+    // Both of the above, in that order, for a new object: released if the
+    // parse ends before it is placed.
+    void rdb_xml_attach(RDB_OBJECT* object, const xercesc::Attributes& attrs);
     // Makes the parent the reader's content handler again and destroys this
     // handler: the last thing an element handler does.
     void rdb_xml_hand_back();
@@ -65,6 +70,21 @@ protected:
 // attribute gives the empty text. Never null.
 const char* rdb_xml_get_attribute(const xercesc::Attributes& attrs, const XMLCh* name,
                                   RDB_XML_CHAR_BUFFER& buffer);
+
+// A report object that a handler made and no container has taken yet: if
+// the parse ends before one does (memory ran out on the way), it is
+// released here, so that nothing leaks. Declared folders are left to the
+// driver, which releases them with the rest.
+class RDB_XML_UNATTACHED {
+public:
+    explicit RDB_XML_UNATTACHED(RDB_OBJECT* object) : m_object(object) {}
+    ~RDB_XML_UNATTACHED();
+    RDB_XML_UNATTACHED(const RDB_XML_UNATTACHED&) = delete;
+    RDB_XML_UNATTACHED& operator=(const RDB_XML_UNATTACHED&) = delete;
+
+private:
+    RDB_OBJECT* m_object;
+};
 
 // Every message of the parser, tagged "RDB_XML".
 bool rdb_xml_debug(const char* format, ...) __attribute__((format(printf, 1, 2)));

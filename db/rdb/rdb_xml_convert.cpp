@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "rdb_xml_content_handler.h"
-#include "rdb_xml_globals.h"
+#include "rdb_xml_context.h"
 
 namespace {
 
@@ -62,8 +62,4 @@ unsigned int rdb_xml_read_unsigned(const char* text)
     return value;
 }
 
-void rdb_xml_unknown_enumeration(const char* text)
-{
-    ++rdb_xml_error_count;
-    rdb_xml_debug("Unrecognized enumeration type: %s", text);
-}
+void rdb_xml_unknown_enumeration(const char* text) { rdb_xml_semantic_error("Unrecognized enumeration type: %s", text); }

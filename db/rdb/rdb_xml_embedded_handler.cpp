@@ -3,6 +3,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"
 
@@ -66,9 +67,8 @@ void RDB_XML_EMBEDDED_HANDLER::start_embedded(const char* name, const xercesc::A
     m_object = RDB_XML_NEW(RDB_EMBEDDED_OBJECT, STL_STRING(name),
                            static_cast<RDB_EMBEDDED_OBJECT_EMBEDDED_TYPE_ENUM>(type));
     if (m_object == nullptr)
-        return;
-    rdb_xml_set_common_attributes(m_object, attrs);
-    rdb_xml_add_to_parent_folder(m_object, attrs);
+        rdb_xml_out_of_memory("an embedded object");
+    rdb_xml_attach(m_object, attrs);
 }
 
 void RDB_XML_EMBEDDED_HANDLER::start_waveform(const char* name, const xercesc::Attributes& attrs)
@@ -78,7 +78,6 @@ void RDB_XML_EMBEDDED_HANDLER::start_waveform(const char* name, const xercesc::A
     m_waveform = RDB_XML_NEW(RDB_WAVEFORM_OBJECT, STL_STRING(name), STL_STRING(), STL_STRING(), false);
     m_object = m_waveform;
     if (m_object == nullptr)
-        return;
-    rdb_xml_set_common_attributes(m_object, attrs);
-    rdb_xml_add_to_parent_folder(m_object, attrs);
+        rdb_xml_out_of_memory("a waveform");
+    rdb_xml_attach(m_object, attrs);
 }

@@ -2,6 +2,7 @@
 
 #include "msg.h"
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_factories.h"
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_folder_ref_handler, RDB_XML_FOLDER_REF_HANDLER)
@@ -13,9 +14,14 @@ void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(const XMLCh* localname, co
         return;
     // Any other element is taken as a folder reference in its own right.
     RDB_XML_CHAR_BUFFER name;
-    m_folder = rdb_xml_folder_index.find_or_insert(rdb_xml_get_attribute(attrs, u"name", name));
+    const char* folder_name = rdb_xml_get_attribute(attrs, u"name", name);
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(folder_name);
+    if (rdb_xml_folder_index.is_overflow(entry))
+        rdb_xml_out_of_memory("the folder index");
+    m_folder = entry;
     if (m_folder == nullptr) {
         MSG_INTERNAL_ERROR::report("m_folder != 0", RDB_XML_TAG, "rdb_xml_parser", 1470);
+        rdb_xml_passed_over("folder_ref names the folder \"%s\", which was never declared", folder_name);
         return;
     }
     rdb_xml_set_common_attributes(m_folder, attrs);

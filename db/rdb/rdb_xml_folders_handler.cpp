@@ -1,6 +1,7 @@
 #include "rdb_xml_folders_handler.h"
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_factories.h"
 #include "rdb_xml_unplaced.h"
 
@@ -13,23 +14,28 @@ void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const
 
     RDB_FOLDER_OBJECT* folder;
     if (rdb_xml_name_is(localname, u"root")) {
-        RDB_FOLDER_OBJECT* main_folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
-        if (main_folder == nullptr)
-            return;
-        rdb_xml_report->add_main_folder(main_folder);
-        rdb_xml_report->set_current_folder(rdb_xml_report->get_main_folder());
-        folder = rdb_xml_report->get_main_folder();
+        folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
+        if (folder == nullptr)
+            rdb_xml_out_of_memory("the main folder");
+        if (!rdb_xml_report->add_main_folder(folder)) {
+            delete folder;
+            rdb_xml_out_of_memory("the main folder");
+        }
+        rdb_xml_report->set_current_folder(folder);
     } else if (rdb_xml_name_is(localname, u"folder")) {
         folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
         if (folder == nullptr)
-            return;
+            rdb_xml_out_of_memory("a folder");
         // Placed later by a "folder_ref", or kept by the report if never.
         rdb_xml_remember_folder(folder);
     } else {
         return;
     }
     // A later declaration of the same name takes the name over.
-    rdb_xml_folder_index.find_or_insert(name.text()) = folder;
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(name.text());
+    if (rdb_xml_folder_index.is_overflow(entry))
+        rdb_xml_out_of_memory("the folder index");
+    entry = folder;
 }
 
 void RDB_XML_FOLDERS_HANDLER::handle_end_element(const XMLCh* localname)

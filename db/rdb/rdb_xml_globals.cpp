@@ -2,16 +2,16 @@
 
 #include "mem_manager.h"
 
-xercesc::SAX2XMLReader* rdb_xml_reader = nullptr;
-RDB_REPORT* rdb_xml_report = nullptr;
-HDB_ACTION_PT_INSTANCE* rdb_xml_action_point = nullptr;
-int rdb_xml_error_count = 0;
-bool rdb_xml_use_static_buffers = true;
-RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler = nullptr;
+thread_local xercesc::SAX2XMLReader* rdb_xml_reader = nullptr;
+thread_local RDB_REPORT* rdb_xml_report = nullptr;
+thread_local HDB_ACTION_PT_INSTANCE* rdb_xml_action_point = nullptr;
+thread_local int rdb_xml_error_count = 0;
+thread_local bool rdb_xml_use_static_buffers = true;
+thread_local RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler = nullptr;
 
-// Constructed at load in this order (the index, then the registration) and
-// destroyed at unload in reverse.
-GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+// Each thread's index is made at its first parse and released when the
+// thread ends; the registration lives while the library is loaded.
+thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
 static MEM_INITIALIZER rdb_xml_mem_initializer(RDB_XML_TAG);
 
 void rdb_xml_set_report(RDB_REPORT* report)

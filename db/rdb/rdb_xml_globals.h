@@ -1,5 +1,6 @@
-// The parse-context globals: one set per process, shared by all handlers of
-// the parse that is running. One parse may run at a time.
+// The parse-context globals: one set per thread, shared by all handlers of
+// the parse that runs on that thread. Parses on different threads never see
+// each other's state; one parse per thread at a time.
 #pragma once
 
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -11,17 +12,17 @@ class RDB_FOLDER_OBJECT;
 class HDB_ACTION_PT_INSTANCE;
 class RDB_XML_CONTENT_HANDLER;
 
-extern xercesc::SAX2XMLReader* rdb_xml_reader;
-extern RDB_REPORT* rdb_xml_report;
-extern GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
-extern HDB_ACTION_PT_INSTANCE* rdb_xml_action_point;
-extern int rdb_xml_error_count;
-extern bool rdb_xml_use_static_buffers;
+extern thread_local xercesc::SAX2XMLReader* rdb_xml_reader;
+extern thread_local RDB_REPORT* rdb_xml_report;
+extern thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+extern thread_local HDB_ACTION_PT_INSTANCE* rdb_xml_action_point;
+extern thread_local int rdb_xml_error_count;
+extern thread_local bool rdb_xml_use_static_buffers;
 
 // The element handler that the root handler installed and that has not yet
 // handed the reader back; the driver destroys it if the document ends
 // inside its element.
-extern RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler;
+extern thread_local RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler;
 
 // Assigns the report and empties the folder index: always both together.
 void rdb_xml_set_report(RDB_REPORT* report);

@@ -1,36 +1,43 @@
 #include "rdb_xml_input_source.h"
 
+#include <new>
+
 #include "mem_manager.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 
-RDB_XML_INPUT_SOURCE::RDB_XML_INPUT_SOURCE(const char* file_name, bool stream_flag)
-    : m_file_name(file_name), m_stream_flag(stream_flag)
+RDB_XML_INPUT_SOURCE::RDB_XML_INPUT_SOURCE(const RDB_XML_INPUT& input, bool stream_flag)
+    : m_input(input), m_stream_flag(stream_flag)
 {
 }
+
+RDB_XML_INPUT_SOURCE::~RDB_XML_INPUT_SOURCE() = default;
 
 xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
 {
-    try {
-        return new RDB_XML_INPUT_STREAM(m_file_name, m_stream_flag);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
+    // The flag changes nothing in how the input is read.
+    if (m_stream == nullptr) {
+        if (m_input.m_in_memory)
+            m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_data, m_input.m_size, m_input.m_name.c_str()));
+        else
+            m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_name.c_str(), std::ios::in, nullptr, 16));
     }
+    return new RDB_XML_INPUT_STREAM(*m_stream);
 }
 
-RDB_XML_INPUT_STREAM::RDB_XML_INPUT_STREAM(const char* file_name, bool)
-    : m_stream(file_name, std::ios::in, nullptr, 16)
+bool RDB_XML_INPUT_SOURCE::finish() { return m_stream == nullptr || m_stream->finish(); }
+
+const char* RDB_XML_INPUT_SOURCE::damage() const
 {
+    if (m_stream == nullptr)
+        return "";
+    // Not damage in the data but a failing read of the file itself.
+    return m_stream->damage()[0] != 0 ? m_stream->damage() : m_stream->error();
 }
 
-void* RDB_XML_INPUT_STREAM::operator new(std::size_t size)
-{
-    return ::operator new(size);
-}
+void* RDB_XML_INPUT_STREAM::operator new(std::size_t size) { return ::operator new(size); }
 
-void RDB_XML_INPUT_STREAM::operator delete(void* pointer)
-{
-    MEM_MANAGER::delete_wrapper(pointer, RDB_XML_TAG);
-}
+void RDB_XML_INPUT_STREAM::operator delete(void* pointer) { MEM_MANAGER::delete_wrapper(pointer, RDB_XML_TAG); }
 
 XMLFilePos RDB_XML_INPUT_STREAM::curPos() const
 {
@@ -43,5 +50,15 @@ XMLSize_t RDB_XML_INPUT_STREAM::readBytes(XMLByte* const to_fill, const XMLSize_
     if (m_stream.rdstate() & (std::ios::failbit | std::ios::badbit))
         return 0;
     m_stream.read(reinterpret_cast<char*>(to_fill), static_cast<std::streamsize>(max_to_read));
-    return static_cast<XMLSize_t>(m_stream.gcount());
+    XMLSize_t count = static_cast<XMLSize_t>(m_stream.gcount());
+    // Damaged compressed data ends the parse with the stream's own reason,
+    // not with whatever the parser would make of a document cut short.
+    if (m_stream.bad() && m_stream.damage()[0] != 0)
+        throw RDB_XML_STOP{RDB_XML_STOP::STREAM_DAMAGED, m_stream.damage()};
+    if (RDB_XML_PARSE_CONTEXT* context = rdb_xml_context) {
+        context->m_input_bytes += count;
+        if (context->m_progress && !context->m_progress(m_stream.input_position(), m_stream.input_size()))
+            throw RDB_XML_STOP{RDB_XML_STOP::CANCELLED, "cancelled"};
+    }
+    return count;
 }

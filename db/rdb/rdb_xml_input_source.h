@@ -1,30 +1,46 @@
-// The parser never opens the report file itself: it reads it through this
-// input source, whose stream sits on the compressed file stream, so a
-// compressed report is read like a plain one.
+// The parser never opens the report itself: it reads it through this input
+// source, whose stream sits on the compressed file stream, so a compressed
+// report is read like a plain one, from a file or from memory.
+//
+// The source holds the compressed stream for the whole parse, so that the
+// driver can check the rest of the input once the document has ended: every
+// byte of a compressed file is verified to its end.
 #pragma once
+
+#include <memory>
 
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/BinInputStream.hpp>
 
 #include "brim_zifstream.h"
+#include "rdb_xml.h"
 
 class RDB_XML_INPUT_SOURCE : public xercesc::InputSource {
 public:
-    // Keeps the pointer, not a copy: it must outlive the source.
-    RDB_XML_INPUT_SOURCE(const char* file_name, bool stream_flag);
-    ~RDB_XML_INPUT_SOURCE() override = default;
+    // Keeps a reference to `input`, not a copy: it must outlive the source.
+    RDB_XML_INPUT_SOURCE(const RDB_XML_INPUT& input, bool stream_flag);
+    ~RDB_XML_INPUT_SOURCE() override;
 
     xercesc::BinInputStream* makeStream() const override;
 
+    // Reads what the parser left of the input to its end and verifies it.
+    // Returns false when the input is damaged; the stream's reason is then
+    // in damage().
+    bool finish();
+    const char* damage() const;
+
 private:
-    const char* m_file_name;
+    const RDB_XML_INPUT& m_input;
     bool m_stream_flag;
+    mutable std::unique_ptr<BRIM_ZIFSTREAM> m_stream;
 };
 
+// What the parser reads from: the source's compressed stream. It counts the
+// document bytes it hands over, reports progress, and ends the parse at once
+// when the stream finds damage or the host cancels.
 class RDB_XML_INPUT_STREAM : public xercesc::BinInputStream {
 public:
-    // The flag changes nothing in how the file is read.
-    RDB_XML_INPUT_STREAM(const char* file_name, bool stream_flag);
+    explicit RDB_XML_INPUT_STREAM(BRIM_ZIFSTREAM& stream) : m_stream(stream) {}
     ~RDB_XML_INPUT_STREAM() override = default;
 
     XMLFilePos curPos() const override;
@@ -37,5 +53,5 @@ public:
     static void operator delete(void* pointer);
 
 private:
-    mutable BRIM_ZIFSTREAM m_stream;
+    BRIM_ZIFSTREAM& m_stream;
 };

@@ -1,11 +1,14 @@
-// The driver: one call of rdb_xml_parse is one complete parse of one report
-// file, from the parser set-up to the totals and the clean-up.
+// The driver: one call is one complete parse of one report, from the parser
+// set-up to the totals and the clean-up. Both entry points come here.
 #include "rdb_xml.h"
 
-#include <vector>
+#include <cstdio>
+#include <mutex>
+#include <new>
 
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -15,7 +18,8 @@
 #include "gen_stopwatch.h"
 #include "gen_util.h"
 #include "mem_manager.h"
-#include "rdb_report.h"
+#include "msg.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_error_handler.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_input_source.h"
@@ -23,6 +27,7 @@
 #include "rdb_xml_root_handler.h"
 #include "rdb_xml_transcode.h"
 #include "rdb_xml_unplaced.h"
+#include "rdb_xml_xerces_memory.h"
 
 using namespace xercesc;
 
@@ -31,15 +36,71 @@ namespace {
 const char* yes_no(bool value) { return value ? "true" : "false"; }
 const char* plural(int count) { return count == 1 ? "" : "s"; }
 
-void print_exception(const XMLCh* message)
+// The XML platform is set up once per process, by the first parse of any
+// thread; the others wait for it. It is never terminated.
+void initialize_platform()
 {
-    RDB_XML_NARROW_TEXT text(message);
-    rdb_xml_debug("Xerces Exception: %s", text.text());
+    static std::once_flag once;
+    std::call_once(once, [] { XMLPlatformUtils::Initialize(); });
 }
 
-// What one call owns. The destructor releases it in the clean-up order,
-// also when an exception that is not caught here passes through.
+// Prints a message that ends the parse and keeps it as a fatal error. Runs
+// while a parse is being given up, so nothing may escape it, not even from a
+// host's message sink.
+void report_stop(const char* format, const char* text, std::uint64_t line = 0, std::uint64_t column = 0)
+{
+    try {
+        rdb_xml_debug(format, text);
+    } catch (...) {
+    }
+    char message[1024];
+    std::snprintf(message, sizeof message, format, text);
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::FATAL_ERROR, message, line, column);
+}
+
+void report_xerces_exception(const XMLCh* message, std::uint64_t line = 0, std::uint64_t column = 0)
+{
+    try {
+        RDB_XML_NARROW_TEXT text(message);
+        report_stop("Xerces Exception: %s", text.text(), line, column);
+    } catch (...) {
+        // No memory left to transcode the reader's message.
+        report_stop("Xerces Exception: %s", "(no memory left for its text)", line, column);
+    }
+}
+
+// The parse's own message sink and context on this thread, for the time of
+// one call; whatever was there before comes back afterwards.
+class RDB_XML_THREAD_SCOPE {
+public:
+    RDB_XML_THREAD_SCOPE(RDB_XML_PARSE_CONTEXT& context, const RDB_XML_MESSAGE_SINK& sink)
+        : m_previous_context(rdb_xml_context)
+    {
+        rdb_xml_context = &context;
+        if (sink)
+            msg_set_thread_sink(&sink);
+    }
+    ~RDB_XML_THREAD_SCOPE()
+    {
+        msg_set_thread_sink(nullptr);
+        rdb_xml_context = m_previous_context;
+    }
+    RDB_XML_THREAD_SCOPE(const RDB_XML_THREAD_SCOPE&) = delete;
+    RDB_XML_THREAD_SCOPE& operator=(const RDB_XML_THREAD_SCOPE&) = delete;
+
+private:
+    RDB_XML_PARSE_CONTEXT* m_previous_context;
+};
+
+// What one call owns. The destructor releases it in the clean-up order, also
+// when the parse ends early by an exception.
 struct RDB_XML_PARSE_CALL {
+    explicit RDB_XML_PARSE_CALL(const std::uint64_t* input_bytes) : m_xerces_memory(input_bytes) {}
+    RDB_XML_PARSE_CALL(const RDB_XML_PARSE_CALL&) = delete;
+    RDB_XML_PARSE_CALL& operator=(const RDB_XML_PARSE_CALL&) = delete;
+
+    // Everything the reader allocates; it outlives the reader.
+    RDB_XML_XERCES_MEMORY m_xerces_memory;
     FIO_PATH* m_schema_path = nullptr;
     XMLCh* m_schema_location = nullptr;
     SAX2XMLReader* m_reader = nullptr;
@@ -56,75 +117,117 @@ struct RDB_XML_PARSE_CALL {
             mem_delete(rdb_xml_active_handler, RDB_XML_TAG);
             rdb_xml_active_handler = nullptr;
         }
-        if (m_report != nullptr) {  // only when an exception passes through
-            rdb_xml_keep_unplaced_folders(m_report);
-            delete m_report;
-        }
-        rdb_xml_forget_folders();
+        rdb_xml_release_unplaced_folders();
+        delete m_report;
         rdb_xml_set_report(nullptr);
         rdb_xml_set_reader(nullptr);
         rdb_xml_set_action_point(nullptr);
         delete m_reader;
         mem_delete(m_root_handler, RDB_XML_TAG);
         mem_delete(m_error_handler, RDB_XML_TAG);
-        XMLString::release(&m_schema_location);
+        if (m_schema_location != nullptr)
+            XMLString::release(&m_schema_location);
         mem_delete(m_schema_path, RDB_XML_TAG);
     }
 };
 
-}  // namespace
-
-extern "C" RDB_REPORT* rdb_xml_parse(const char* file_name, HDB_ACTION_PT_INSTANCE* action_point,
-                                     bool stream_flag, bool use_schema, bool use_namespaces,
-                                     bool use_static_buffers, bool dead_parser)
+// Runs the reader over the input. False when the parse ended early, its
+// message printed and kept.
+bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_RESULT& result)
 {
-    if (use_schema)
-        use_namespaces = true;
+    // The reader's place is gone with its state once the parse has ended,
+    // by an exception too.
+    struct FORGET_PLACE {
+        ~FORGET_PLACE() { rdb_xml_context->m_locator = nullptr; }
+    };
+    try {
+        FORGET_PLACE forget;
+        call.m_reader->parse(source);
+        return true;
+    } catch (const SAXParseException& exc) {
+        report_xerces_exception(exc.getMessage(), exc.getLineNumber(), exc.getColumnNumber());
+    } catch (const XMLException& exc) {
+        report_xerces_exception(exc.getMessage());
+    } catch (const RDB_XML_STOP& stop) {
+        switch (stop.m_kind) {
+        case RDB_XML_STOP::OUT_OF_MEMORY:
+            result.m_out_of_memory = true;
+            report_stop("Out of memory while reading %s", stop.m_what);
+            break;
+        case RDB_XML_STOP::STREAM_DAMAGED:
+            report_stop("Input stream error: %s", stop.m_what);
+            break;
+        case RDB_XML_STOP::CANCELLED:
+            result.m_cancelled = true;
+            report_stop("Parsing %s", stop.m_what);
+            break;
+        }
+    } catch (const OutOfMemoryException&) {
+        // Either a block the reader may not have for the input read so far
+        // (an entity expansion out of all proportion), or no memory left.
+        if (call.m_xerces_memory.refusal()[0] != 0) {
+            report_stop("Xerces Exception: %s", call.m_xerces_memory.refusal());
+        } else {
+            result.m_out_of_memory = true;
+            report_stop("Out of memory while reading %s", "the document");
+        }
+    } catch (const std::bad_alloc&) {
+        result.m_out_of_memory = true;
+        report_stop("Out of memory while reading %s", "the document");
+    }
+    return false;
+}
+
+// One whole parse; fills `result`. Memory running out outside the reader
+// (setting it up, the totals) throws, and the caller reports it.
+void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_RESULT& result)
+{
+    bool use_namespaces = options.m_use_schema || options.m_use_namespaces;
     rdb_xml_debug("Parser configuration: Schema (%s), Namespaces (%s), Static Buffers (%s), Dead Parser (%s)",
-                  yes_no(use_schema), yes_no(use_namespaces), yes_no(use_static_buffers), yes_no(dead_parser));
+                  yes_no(options.m_use_schema), yes_no(use_namespaces), yes_no(options.m_use_static_buffers),
+                  yes_no(options.m_dead_parser));
 
     GEN_STOPWATCH stopwatch;
     stopwatch.start();
-    XMLPlatformUtils::Initialize();
+    initialize_platform();
     rdb_xml_debug("Xerces initialized in %s", stopwatch.lap().c_str());
     stopwatch.stop();
     stopwatch.reset();
     stopwatch.start();
 
-    RDB_XML_PARSE_CALL call;
+    RDB_XML_PARSE_CALL call(&rdb_xml_context->m_input_bytes);
     call.m_schema_path = RDB_XML_NEW(FIO_PATH, gen_get_module_path());
     if (call.m_schema_path == nullptr)
-        return nullptr;
+        rdb_xml_out_of_memory("the schema path");
     call.m_schema_path->filename("rdb_schema");
     call.m_schema_path->extension("xsd", "");
     call.m_schema_location = XMLString::transcode(call.m_schema_path->fullpath());
 
-    rdb_xml_debug("Processing file: %s", file_name);
+    rdb_xml_debug("Processing file: %s", input.m_name.c_str());
 
-    call.m_reader = XMLReaderFactory::createXMLReader();
-    call.m_reader->setFeature(XMLUni::fgSAX2CoreValidation, use_schema);
+    call.m_reader = XMLReaderFactory::createXMLReader(&call.m_xerces_memory);
+    call.m_reader->setFeature(XMLUni::fgSAX2CoreValidation, options.m_use_schema);
     call.m_reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, use_namespaces);
-    call.m_reader->setFeature(XMLUni::fgXercesSchema, use_schema);
-    call.m_reader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
-                               call.m_schema_location);
-    call.m_guard.protect(call.m_reader, call.m_schema_location);
+    call.m_reader->setFeature(XMLUni::fgXercesSchema, options.m_use_schema);
+    call.m_reader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation, call.m_schema_location);
+    call.m_guard.protect(call.m_reader, call.m_schema_location, &rdb_xml_context->m_input_bytes);
 
-    rdb_xml_set_use_static_buffers(use_static_buffers);
+    rdb_xml_set_use_static_buffers(options.m_use_static_buffers);
 
     call.m_error_handler = RDB_XML_NEW(RDB_XML_ERROR_HANDLER);
     call.m_root_handler = RDB_XML_NEW(RDB_XML_ROOT_HANDLER);
     if (call.m_error_handler == nullptr || call.m_root_handler == nullptr)
-        return nullptr;
-    if (!dead_parser)
+        rdb_xml_out_of_memory("the parser's handlers");
+    if (!options.m_dead_parser)
         call.m_reader->setContentHandler(call.m_root_handler);
     call.m_reader->setErrorHandler(call.m_error_handler);
 
     call.m_report = RDB_XML_NEW(RDB_REPORT);
     if (call.m_report == nullptr)
-        return nullptr;
+        rdb_xml_out_of_memory("the report");
     rdb_xml_set_report(call.m_report);
     rdb_xml_set_reader(call.m_reader);
-    rdb_xml_set_action_point(action_point);
+    rdb_xml_set_action_point(options.m_action_point);
 
     rdb_xml_debug("Parser constructed in %s", stopwatch.lap().c_str());
     stopwatch.stop();
@@ -133,35 +236,107 @@ extern "C" RDB_REPORT* rdb_xml_parse(const char* file_name, HDB_ACTION_PT_INSTAN
 
     rdb_xml_error_count = 0;
 
-    bool aborted = false;
-    try {
-        RDB_XML_INPUT_SOURCE source(file_name, stream_flag);
-        call.m_reader->parse(source);
-    } catch (const SAXParseException& exc) {
-        print_exception(exc.getMessage());
-        aborted = true;
-    } catch (const XMLException& exc) {
-        print_exception(exc.getMessage());
-        aborted = true;
+    RDB_XML_INPUT_SOURCE source(input, options.m_stream_flag);
+    bool completed = run_reader(call, source, result);
+    int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
+    // A document that ended well has its input checked to the very end:
+    // bytes after it, or a damaged check value, are not a whole report.
+    if (completed && errors == 0 && !source.finish()) {
+        report_stop("Input stream error: %s", source.damage());
+        completed = false;
     }
 
     rdb_xml_debug("Parsing completed in %s", stopwatch.lap().c_str());
+    if (!completed)
+        return;
 
-    RDB_REPORT* report = call.m_report;
-    call.m_report = nullptr;
     // Folders that were declared but never placed stay with the report.
-    rdb_xml_keep_unplaced_folders(report);
-    if (aborted) {
-        delete report;
-        return nullptr;
-    }
-    int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
+    rdb_xml_keep_unplaced_folders(call.m_report);
+    if (rdb_xml_context->m_diagnostics_lost)
+        rdb_xml_out_of_memory("the diagnostics");
     int warnings = call.m_error_handler->m_warnings;
     rdb_xml_debug("Parsing resulted in %d error%s, %d warning%s", errors, plural(errors), warnings,
                   plural(warnings));
-    if (errors != 0) {
-        delete report;
+    result.m_errors = errors;
+    result.m_warnings = warnings;
+    if (errors == 0) {
+        result.m_report.reset(call.m_report);
+        call.m_report = nullptr;
+    }
+}
+
+// Memory ran out where no other message could say so.
+void report_out_of_memory(RDB_XML_RESULT& result, const char* what)
+{
+    result.m_out_of_memory = true;
+    report_stop("Out of memory while reading %s", what);
+}
+
+}  // namespace
+
+RDB_XML_INPUT RDB_XML_INPUT::file(std::string path)
+{
+    RDB_XML_INPUT input;
+    input.m_name = std::move(path);
+    return input;
+}
+
+RDB_XML_INPUT RDB_XML_INPUT::memory(const void* data, std::size_t size, std::string name)
+{
+    RDB_XML_INPUT input;
+    input.m_name = std::move(name);
+    input.m_data = data;
+    input.m_size = size;
+    input.m_in_memory = true;
+    return input;
+}
+
+RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options)
+{
+    RDB_XML_RESULT result;
+    RDB_XML_PARSE_CONTEXT context(input.m_name, options.m_progress);
+    RDB_XML_THREAD_SCOPE scope(context, options.m_message_sink);
+    try {
+        parse(input, options, result);
+    } catch (const RDB_XML_STOP& stop) {
+        report_out_of_memory(result, stop.m_what);
+    } catch (const std::bad_alloc&) {
+        report_out_of_memory(result, "the document");
+    } catch (const OutOfMemoryException&) {
+        report_out_of_memory(result, "the document");
+    } catch (const XMLException& exc) {
+        report_xerces_exception(exc.getMessage());
+    } catch (...) {
+        // A host's sink or progress callback may throw anything; whatever it
+        // is, the parse ends here without a report.
+        report_stop("Parsing stopped by an exception of %s", "the caller");
+    }
+    if (result.m_out_of_memory || result.m_cancelled)
+        result.m_report.reset();
+    result.m_diagnostics.swap(context.m_diagnostics);
+    return result;
+}
+
+extern "C" RDB_REPORT* rdb_xml_parse(const char* file_name, HDB_ACTION_PT_INSTANCE* action_point,
+                                     bool stream_flag, bool use_schema, bool use_namespaces,
+                                     bool use_static_buffers, bool dead_parser)
+{
+    try {
+        RDB_XML_OPTIONS options;
+        options.m_action_point = action_point;
+        options.m_stream_flag = stream_flag;
+        options.m_use_schema = use_schema;
+        options.m_use_namespaces = use_namespaces;
+        options.m_use_static_buffers = use_static_buffers;
+        options.m_dead_parser = dead_parser;
+        return rdb_xml_parse_input(RDB_XML_INPUT::file(file_name != nullptr ? file_name : ""), options)
+            .m_report.release();
+    } catch (...) {
+        // Not even the input's name could be copied.
+        try {
+            rdb_xml_debug("Out of memory while reading %s", file_name != nullptr ? file_name : "");
+        } catch (...) {
+        }
         return nullptr;
     }
-    return report;
 }

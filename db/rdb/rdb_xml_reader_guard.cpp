@@ -4,7 +4,8 @@
 
 using namespace xercesc;
 
-void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_location)
+void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_location,
+                                   const std::uint64_t* input_bytes)
 {
     m_resolver.allow_schema(schema_location);
     reader->setEntityResolver(&m_resolver);
@@ -16,6 +17,7 @@ void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_lo
     // message instead of a report read without the declarations it expects.
     reader->setFeature(XMLUni::fgXercesSkipDTDValidation, true);
     reader->setProperty(XMLUni::fgXercesSecurityManager, &m_security);
+    m_limits.set_input_bytes(input_bytes);
     reader->installAdvDocHandler(&m_limits);
     reader->setDeclarationHandler(&m_limits);
 }

@@ -1,5 +1,6 @@
 #include "rdb_xml_root_handler.h"
 
+#include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 
 void RDB_XML_ROOT_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
@@ -9,7 +10,7 @@ void RDB_XML_ROOT_HANDLER::handle_start_element(const XMLCh* localname, const xe
             continue;
         RDB_XML_CONTENT_HANDLER* handler = row->m_factory(this);
         if (handler == nullptr)
-            return;
+            rdb_xml_out_of_memory("a report element");
         // The new handler reads its own start before it is installed, and
         // is remembered so that the driver can release it should the
         // document end inside its element.
@@ -19,4 +20,11 @@ void RDB_XML_ROOT_HANDLER::handle_start_element(const XMLCh* localname, const xe
             rdb_xml_reader->setContentHandler(handler);
         return;
     }
+}
+
+void RDB_XML_ROOT_HANDLER::setDocumentLocator(const xercesc::Locator* const locator)
+{
+    // Handlers' diagnostics say where in the document they arose.
+    if (rdb_xml_context != nullptr)
+        rdb_xml_context->m_locator = locator;
 }

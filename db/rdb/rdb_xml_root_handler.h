@@ -22,5 +22,6 @@ public:
     void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
     void handle_end_element(const XMLCh*) override {}
     void handle_characters(const char*, XMLSize_t) override {}
+    void setDocumentLocator(const xercesc::Locator* const locator) override;
 };
 

@@ -1,6 +1,7 @@
 #include "rdb_xml_summary_handler.h"
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"
 
@@ -51,9 +52,8 @@ void RDB_XML_SUMMARY_HANDLER::start_summary(const char* name, const xercesc::Att
 {
     m_summary = RDB_XML_NEW(RDB_SUMMARY_TABLE_OBJECT, STL_STRING(name));
     if (m_summary == nullptr)
-        return;
-    rdb_xml_set_common_attributes(m_summary, attrs);
-    rdb_xml_add_to_parent_folder(m_summary, attrs);
+        rdb_xml_out_of_memory("a summary");
+    rdb_xml_attach(m_summary, attrs);
 }
 
 void RDB_XML_SUMMARY_HANDLER::start_element(const char* name)
@@ -62,7 +62,8 @@ void RDB_XML_SUMMARY_HANDLER::start_element(const char* name)
         return;
     // The row about to be appended has the index of the current row count.
     unsigned row = m_summary->get_number_of_rows();
-    m_summary->add_string_row(name, "", RDB_ROW_END);
+    if (!m_summary->add_string_row(name, "", RDB_ROW_END))
+        rdb_xml_out_of_memory("a summary row");
     m_value_cell = m_summary->get_element(row, 1, false);
 }
 
@@ -72,18 +73,20 @@ void RDB_XML_SUMMARY_HANDLER::start_gauges()
         return;
     m_gauges = RDB_XML_NEW(RDB_GAUGES_OBJECT, STL_STRING(GAUGES_NAME), GAUGES_SIZE);
     if (m_gauges == nullptr)
-        return;
+        rdb_xml_out_of_memory("a summary's gauges");
     // The table releases its previous gauges object, and the gauges in it,
-    // when it takes this one: the current gauge is gone with them.
+    // when it takes this one: the current gauge is gone with them. A new
+    // object belongs to nobody, so the table cannot refuse it.
     m_summary->set_gauges(m_gauges);
     m_gauge = nullptr;
 }
 
 void RDB_XML_SUMMARY_HANDLER::start_gauge(const char* name, const xercesc::Attributes& attrs)
 {
-    // A gauge outside any gauges object has nowhere to go: skipped.
-    if (m_gauges == nullptr)
+    if (m_gauges == nullptr) {
+        rdb_xml_passed_over("gauge \"%s\" before any gauges element: passed over", name);
         return;
+    }
     RDB_XML_CHAR_BUFFER percent;
     RDB_XML_CHAR_BUFFER enabled;
     rdb_xml_get_attribute(attrs, u"percent", percent);
@@ -92,21 +95,39 @@ void RDB_XML_SUMMARY_HANDLER::start_gauge(const char* name, const xercesc::Attri
     m_gauge = RDB_XML_NEW(RDB_GAUGES_DATA_ELEMENT, name, rdb_xml_is_true(percent.text()), 0, 0, 0,
                           !rdb_xml_is_true(enabled.text()));
     if (m_gauge == nullptr)
-        return;
+        rdb_xml_out_of_memory("a gauge");
     // Gauges are numbered across the whole summary, also across a second
     // gauges object.
     unsigned slot = m_gauge_count++;
-    m_gauges->set_data_at(slot, m_gauge);
+    if (m_gauges->set_data_at(slot, m_gauge))
+        return;
+    // Refused, the gauge is still ours.
+    delete m_gauge;
+    m_gauge = nullptr;
+    if (slot < RDB_GAUGES_OBJECT::get_slot_limit())
+        rdb_xml_out_of_memory("a gauge");
+    rdb_xml_semantic_error("Summary \"%s\" holds more than %u gauges: gauge \"%s\" cannot be kept",
+                           m_summary->get_name().c_str(), RDB_GAUGES_OBJECT::get_slot_limit(), name);
 }
 
 int* RDB_XML_SUMMARY_HANDLER::gauge_field(const XMLCh* localname) const
 {
-    // A field before any gauge has no gauge to go to: skipped.
-    if (rdb_xml_name_is(localname, u"min"))
-        return m_gauge != nullptr ? &m_gauge->m_min : nullptr;
-    if (rdb_xml_name_is(localname, u"max"))
-        return m_gauge != nullptr ? &m_gauge->m_max : nullptr;
-    if (rdb_xml_name_is(localname, u"value"))
-        return m_gauge != nullptr ? &m_gauge->m_value : nullptr;
-    return nullptr;
+    const char* name;
+    int* field;
+    if (rdb_xml_name_is(localname, u"min")) {
+        name = "min";
+        field = m_gauge != nullptr ? &m_gauge->m_min : nullptr;
+    } else if (rdb_xml_name_is(localname, u"max")) {
+        name = "max";
+        field = m_gauge != nullptr ? &m_gauge->m_max : nullptr;
+    } else if (rdb_xml_name_is(localname, u"value")) {
+        name = "value";
+        field = m_gauge != nullptr ? &m_gauge->m_value : nullptr;
+    } else {
+        return nullptr;
+    }
+    // A field before any gauge has no gauge to go to.
+    if (field == nullptr)
+        rdb_xml_passed_over("%s before any gauge: passed over", name);
+    return field;
 }

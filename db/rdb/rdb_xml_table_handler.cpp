@@ -1,8 +1,10 @@
 #include "rdb_xml_table_handler.h"
 
 #include <new>
+#include <utility>
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"
 #include "rdb_xml_table_cells.h"
@@ -28,17 +30,13 @@ void RDB_XML_TABLE_HANDLER::handle_start_element(const XMLCh* localname, const x
     } else if (rdb_xml_name_is(localname, u"row")) {
         start_row();
     } else if (rdb_xml_name_is(localname, u"string_cell")) {
-        // A cell with no row to go into is not made; its kind then has no
-        // current cell, so its end changes nothing.
-        m_string_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_STRING_ELEMENT), attrs) : nullptr;
+        m_string_cell = start_cell<RDB_TABLE_STRING_ELEMENT>("string_cell", attrs);
     } else if (rdb_xml_name_is(localname, u"int_cell")) {
-        m_int_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_INT_ELEMENT), attrs) : nullptr;
+        m_int_cell = start_cell<RDB_TABLE_INT_ELEMENT>("int_cell", attrs);
     } else if (rdb_xml_name_is(localname, u"iname_cell")) {
-        m_iname_cell = m_row != nullptr ? append_cell(RDB_XML_NEW(RDB_TABLE_INAME_ELEMENT), attrs) : nullptr;
+        m_iname_cell = start_cell<RDB_TABLE_INAME_ELEMENT>("iname_cell", attrs);
     } else if (rdb_xml_name_is(localname, u"delay_cell")) {
-        m_delay_cell = m_row != nullptr
-                           ? append_cell(RDB_XML_NEW(RDB_TABLE_DELAY_ELEMENT, 0L, RDB_DELAY_DISPLAY_NS), attrs)
-                           : nullptr;
+        m_delay_cell = start_cell<RDB_TABLE_DELAY_ELEMENT>("delay_cell", attrs, 0L, RDB_DELAY_DISPLAY_NS);
     } else if (rdb_xml_name_is(localname, u"column")) {
         start_column(attrs);
     }
@@ -63,6 +61,8 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(const XMLCh* localname)
     } else if (rdb_xml_name_is(localname, u"delay")) {
         if (m_delay_cell != nullptr)
             m_delay_cell->set_delay(rdb_xml_read_long(m_characters.c_str()));
+        else
+            rdb_xml_passed_over("delay before any delay_cell: passed over");
     } else if (rdb_xml_name_is(localname, u"display_option")) {
         end_display_option();
     } else if (rdb_xml_name_is(localname, u"restricted_to")) {
@@ -77,7 +77,8 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(const XMLCh* localname)
 void RDB_XML_TABLE_HANDLER::attach_table(const xercesc::Attributes& attrs)
 {
     if (m_table == nullptr)
-        return;
+        rdb_xml_out_of_memory("a table");
+    RDB_XML_UNATTACHED guard(m_table);
     RDB_XML_CHAR_BUFFER enable_fled;
     rdb_xml_get_attribute(attrs, u"enable_fled", enable_fled);
     m_table->set_last_cmp_flp_location_available(rdb_xml_is_true(enable_fled.text()));
@@ -94,17 +95,16 @@ void RDB_XML_TABLE_HANDLER::start_row()
     // at once spares the new row its step-by-step growth.
     std::size_t cells = m_row != nullptr ? m_row->size() : 0;
     // The table keeps this very vector: cells appended later are in it.
-    m_row = RDB_XML_NEW(RDB_TABLE_ROW);
-    if (m_row == nullptr)
-        return;
-    unsigned rows = m_table->get_number_of_rows();
-    m_table->add_row(m_row);
-    if (m_table->get_number_of_rows() == rows) {
-        // The table had no memory to take the row: it stays ours, and no
-        // cell goes anywhere until the next row.
-        rdb_release_row(m_row);
-        m_row = nullptr;
-    } else if (cells != 0) {
+    RDB_TABLE_ROW* row = RDB_XML_NEW(RDB_TABLE_ROW);
+    if (row == nullptr)
+        rdb_xml_out_of_memory("a table row");
+    if (!m_table->add_row(row)) {
+        // Refused, the row is still ours.
+        rdb_release_row(row);
+        rdb_xml_out_of_memory("a table row");
+    }
+    m_row = row;
+    if (cells != 0) {
         try {
             m_row->reserve(cells);
         } catch (const std::bad_alloc&) {
@@ -113,20 +113,34 @@ void RDB_XML_TABLE_HANDLER::start_row()
     }
 }
 
-template <class CELL>
-CELL* RDB_XML_TABLE_HANDLER::append_cell(CELL* cell, const xercesc::Attributes& attrs)
+template <class CELL, class... ARGS>
+CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const xercesc::Attributes& attrs, ARGS&&... args)
 {
-    if (cell == nullptr)
+    // A cell with no row to go into is not made; its kind then has no
+    // current cell, so its end changes nothing.
+    if (m_row == nullptr) {
+        rdb_xml_passed_over("%s before any row: passed over", kind);
         return nullptr;
-    m_row->push_back(cell);
+    }
+    CELL* cell = RDB_XML_NEW(CELL, std::forward<ARGS>(args)...);
+    if (cell == nullptr)
+        rdb_xml_out_of_memory("a table cell");
+    try {
+        m_row->push_back(cell);
+    } catch (const std::bad_alloc&) {
+        delete cell;
+        rdb_xml_out_of_memory("a table cell");
+    }
     rdb_xml_set_cell_colors(cell, attrs);
     return cell;
 }
 
 void RDB_XML_TABLE_HANDLER::end_display_option()
 {
-    if (m_delay_cell == nullptr)
+    if (m_delay_cell == nullptr) {
+        rdb_xml_passed_over("display_option before any delay_cell: passed over");
         return;
+    }
     RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option =
         rdb_get_rdb_table_delay_element_display_option_enum_by_string(m_characters.c_str());
     // An unknown name leaves the cell's option as it was.

@@ -30,10 +30,10 @@ private:
     void start_spd_table(const char* name, const xercesc::Attributes& attrs);
     void start_slack_table(const char* name, const xercesc::Attributes& attrs);
     void start_row();
-    // Appends a new cell to the current row and gives it its colours;
-    // returns the cell (null stays null).
-    template <class CELL>
-    CELL* append_cell(CELL* cell, const xercesc::Attributes& attrs);
+    // A new cell of `kind` appended to the current row, with its colours;
+    // null (passed over) when there is no row yet.
+    template <class CELL, class... ARGS>
+    CELL* start_cell(const char* kind, const xercesc::Attributes& attrs, ARGS&&... args);
     void end_display_option();
     // The slack table under construction, reached through the model's
     // virtual casts; null for the other tables.

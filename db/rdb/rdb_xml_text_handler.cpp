@@ -1,6 +1,7 @@
 #include "rdb_xml_text_handler.h"
 
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_factories.h"
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_text_handler, RDB_XML_TEXT_HANDLER)
@@ -20,9 +21,8 @@ void RDB_XML_TEXT_HANDLER::handle_start_element(const XMLCh* localname, const xe
         else
             m_object = RDB_XML_NEW(RDB_LEGAL_OBJECT, object_name);
         if (m_object == nullptr)
-            return;
-        rdb_xml_set_common_attributes(m_object, attrs);
-        rdb_xml_add_to_parent_folder(m_object, attrs);
+            rdb_xml_out_of_memory("a text");
+        rdb_xml_attach(m_object, attrs);
     } else if (rdb_xml_name_is(localname, u"ascii_text")) {
         if (m_object == nullptr)
             return;
@@ -32,8 +32,12 @@ void RDB_XML_TEXT_HANDLER::handle_start_element(const XMLCh* localname, const xe
             m_text->erase(m_text->begin(), m_text->end());
         } else {
             m_text = RDB_XML_NEW(STL_STRING);
-            if (m_text != nullptr)
-                m_object->add_text(m_text);
+            if (m_text == nullptr)
+                rdb_xml_out_of_memory("a text");
+            if (!m_object->add_text(m_text)) {
+                mem_delete(m_text, RDB_XML_TAG);
+                rdb_xml_out_of_memory("a text");
+            }
         }
     }
 }

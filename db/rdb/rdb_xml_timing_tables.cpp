@@ -5,6 +5,7 @@
 
 #include "mem_alloc_sys.h"
 #include "rdb_report.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_table_handler.h"
@@ -27,8 +28,7 @@ void RDB_XML_TABLE_HANDLER::start_slack_table(const char* name, const xercesc::A
     try {
         columns.emplace();
     } catch (const std::bad_alloc&) {
-        m_table = nullptr;  // no memory for the list: no table either
-        return;
+        rdb_xml_out_of_memory("a table");
     }
     RDB_XML_CHAR_BUFFER analysis_type;
     int analysis = rdb_xml_read_int(rdb_xml_get_attribute(attrs, u"analysis_type", analysis_type));
@@ -51,8 +51,10 @@ void RDB_XML_TABLE_HANDLER::start_column(const xercesc::Attributes& attrs)
     // Columns belong to slack tables; in any other table the element is
     // passed over without a lookup.
     RDB_TAN_SLACK_TABLE_OBJECT* table = slack_table();
-    if (table == nullptr)
+    if (table == nullptr) {
+        rdb_xml_passed_over("column outside a tan_slack_table: passed over");
         return;
+    }
     RDB_XML_CHAR_BUFFER buffer;
     unsigned int id = rdb_xml_read_unsigned(rdb_xml_get_attribute(attrs, u"id", buffer));
     const char* type_name = rdb_xml_get_attribute(attrs, u"type", buffer);
@@ -68,7 +70,9 @@ void RDB_XML_TABLE_HANDLER::start_column(const xercesc::Attributes& attrs)
 void RDB_XML_TABLE_HANDLER::end_restricted_to()
 {
     RDB_TAN_SLACK_TABLE_OBJECT* table = slack_table();
-    if (table == nullptr)
+    if (table == nullptr) {
+        rdb_xml_passed_over("restricted_to outside a tan_slack_table: passed over");
         return;
+    }
     table->set_restricted_to(rdb_xml_read_long(m_characters.c_str()));
 }

@@ -3,8 +3,16 @@
 // hundred.
 #include <malloc.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 #include <tuple>
+
+#include "mem_manager.h"
+#include "rdb_json_writer.h"
+#include "rdb_xml.h"
 
 #include "parse_fixture.h"
 #include "report_generator.h"
@@ -56,7 +64,20 @@ TEST_F(ParseTest, ThousandParsesHoldHeapAndOpenFilesFlat)
          {std::string(), "<report>" + folders + "<text parent=\"m\"><ascii_text>x",
           "<report>" + folders + "<chart parent=\"m\"><type>donut</type></chart></report>",
           std::string("<!DOCTYPE report [<!ENTITY e SYSTEM \"/etc/hostname\">]><report>&e;</report>"),
-          "<!DOCTYPE r [<!ENTITY e \"" + std::string(5000, 'e') + "\">]><report>&e;</report>",
+          [] {
+              // Billion laughs.
+              std::string dtd = "<!ENTITY l0 \"lol\">";
+              for (int i = 1; i < 10; ++i)
+                  dtd += "<!ENTITY l" + std::to_string(i) + " \"" +
+                         [i] {
+                             std::string refs;
+                             for (int k = 0; k < 10; ++k)
+                                 refs += "&l" + std::to_string(i - 1) + ";";
+                             return refs;
+                         }() +
+                         "\">";
+              return "<!DOCTYPE report [" + dtd + "]><report>&l9;</report>";
+          }(),
           deep})
         files.emplace_back(write_file("bad" + std::to_string(files.size()), bad), false, false);
     files.emplace_back(write_file("undeclared-parent", report_with("<table parent=\"nowhere\"><row/></table>")), true,
@@ -80,6 +101,93 @@ TEST_F(ParseTest, ThousandParsesHoldHeapAndOpenFilesFlat)
     // The heap comes back to what it was, but for what the test itself
     // keeps (its message lists) and allocator noise.
     EXPECT_LT(heap_bytes() - heap, 64L << 10) << "heap " << heap << " -> " << heap_bytes() << " bytes";
+}
+
+struct SWEEP_OUTCOME {
+    std::string json;  // empty without a report
+    std::vector<std::string> lines;
+    bool out_of_memory = false;
+};
+
+// Parses `xml` with the n-th allocation through the memory manager failing
+// (0: none), on this thread only.
+SWEEP_OUTCOME parse_failing(const std::string& xml, unsigned long n)
+{
+    SWEEP_OUTCOME outcome;
+    RDB_XML_OPTIONS options;
+    options.m_message_sink = [&outcome](const char*, const char* text) { outcome.lines.emplace_back(text); };
+    MEM_MANAGER::fail_allocation_after(n);
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml"), options);
+    MEM_MANAGER::fail_allocation_after(0);
+    outcome.out_of_memory = result.m_out_of_memory;
+    if (result.m_report != nullptr) {
+        std::ostringstream json;
+        rdb_write_json(result.m_report.get(), json);
+        outcome.json = json.str();
+    }
+    return outcome;
+}
+
+// Every allocation of one parse, failed in turn: the result is the whole
+// report, or no report and the out-of-memory message, after which the parse
+// says nothing but its end.
+void sweep_manager_allocations(const std::string& xml)
+{
+    unsigned long before = MEM_MANAGER::allocation_count();
+    SWEEP_OUTCOME whole = parse_failing(xml, 0);
+    unsigned long allocations = MEM_MANAGER::allocation_count() - before;
+    ASSERT_FALSE(whole.json.empty());
+    ASSERT_GT(allocations, 10u);
+    for (unsigned long n = 1; n <= allocations + 1; ++n) {
+        SWEEP_OUTCOME outcome = parse_failing(xml, n);
+        if (!outcome.json.empty()) {
+            ASSERT_EQ(outcome.json, whole.json) << "allocation " << n;
+            continue;
+        }
+        ASSERT_TRUE(outcome.out_of_memory) << "allocation " << n;
+        auto said = std::find_if(outcome.lines.begin(), outcome.lines.end(), [](const std::string& line) {
+            return line.rfind("Out of memory while reading ", 0) == 0;
+        });
+        ASSERT_NE(said, outcome.lines.end()) << "allocation " << n;
+        // Stopped at the first failure: at most the completion time follows.
+        ASSERT_LE(outcome.lines.end() - said, 2) << "allocation " << n << ": " << outcome.lines.back();
+    }
+}
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ManagerAllocationFailure, EveryAllocationOfTheExampleAndOfGeneratedReports)
+{
+    sweep_manager_allocations(read_text(RDBXML_SOURCE_DIR "/examples/report.xml"));
+    for (unsigned seed : {5u, 11u, 23u}) {
+        GENERATED_REPORT generated;
+        generate_report(seed, generated);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        sweep_manager_allocations(generated.xml);
+    }
+}
+
+TEST(ManagerAllocationFailure, OneThreadsFailuresLeaveAnotherThreadsParseWhole)
+{
+    std::string example = read_text(RDBXML_SOURCE_DIR "/examples/report.xml");
+    std::string whole = parse_failing(example, 0).json;
+    std::atomic<bool> done{false};
+    std::atomic<int> parses{0}, wrong{0};
+    std::thread other([&] {
+        while (!done || parses == 0) {
+            if (parse_failing(example, 0).json != whole)
+                ++wrong;
+            ++parses;
+        }
+    });
+    sweep_manager_allocations(example);
+    done = true;
+    other.join();
+    EXPECT_EQ(wrong, 0) << "of " << parses << " parses";
 }
 
 }  // namespace

@@ -28,9 +28,10 @@ TEST_F(ParseTest, FolderTreeIsBuiltFromDeclarationsAndReferences)
 TEST_F(ParseTest, FoldersAndObjectsThatFindNoPlaceAreNotOwnedTwice)
 {
     // An object naming no folder stays out of the tree (and is released with
-    // the report); a folder placed twice, into itself, below itself or into
-    // a folder it holds keeps its first place; a later declaration of a name
-    // wins.
+    // the report); a folder placed twice, into itself or below itself keeps
+    // its first place; a later declaration of a name wins. A folder placed
+    // into a folder it holds, both out of the tree, could never be shown:
+    // the report is refused.
     ASSERT_NE(parse_text(R"(<report>
   <folders><root name="main"/><folder name="a"/><folder name="b"/><folder name="never_placed"/>
     <folder name="x"/><folder name="x"/><folder name="c"/><folder name="d"/></folders>
@@ -42,11 +43,14 @@ TEST_F(ParseTest, FoldersAndObjectsThatFindNoPlaceAreNotOwnedTwice)
   <folder_ref name="b" parent="b"/>
   <folder_ref name="main" parent="b"/>
   <folder_ref name="x" parent="main"/>
-  <folder_ref name="c" parent="d"/>
-  <folder_ref name="d" parent="c"/>
 </report>)"),
               nullptr);
     EXPECT_TRUE(objects_hold(R"([{"name":"a","objects":[{"name":"b","objects":[]}]},{"name":"x"}])"));
+    EXPECT_EQ(parse_text("<report><folders><root name=\"main\"/><folder name=\"c\"/><folder name=\"d\"/></folders>"
+                         "<folder_ref name=\"c\" parent=\"d\"/><folder_ref name=\"d\" parent=\"c\"/></report>"),
+              nullptr);
+    EXPECT_TRUE(has_message("RDB_XML: Folder \"d\" cannot be placed into \"c\", which it holds")) << dump();
+    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 1 error, 0 warnings"));
 }
 
 TEST_F(ParseTest, UndeclaredFolderReferenceIsAnInternalErrorAndNothingOutlivesItsParse)

@@ -1,12 +1,16 @@
-// The compressed input stream on real files: plain, gzip, zstd and xz data,
-// block boundaries, damaged data and positions. Its progress hook drives
-// the tool's progress line, checked with the tool.
+// The compressed input stream on real files and on memory: plain, gzip,
+// zstd and xz data, block boundaries, what may and may not follow the end
+// of compressed data, damage and where it is reported, and positions. Its
+// progress hook drives the tool's progress line, checked with the tool.
 #include <gtest/gtest.h>
 #include <lzma.h>
 #include <zlib.h>
 #include <zstd.h>
 
+#include <cstdlib>
+#include <memory>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -26,7 +30,8 @@ std::string sample_text(std::size_t size, unsigned seed)
     return text.substr(0, size);
 }
 
-// A complete gzip member, zstd frame or xz stream of `data`.
+// A complete gzip member, zstd frame (with its checksum) or xz stream of
+// `data`.
 std::string encode(const std::string& format, const std::string& data)
 {
     std::string out(data.size() + 1024, '\0');
@@ -41,7 +46,11 @@ std::string encode(const std::string& format, const std::string& data)
         size = z.total_out;
         deflateEnd(&z);
     } else if (format == "zstd") {
-        size = ZSTD_compress(&out[0], out.size(), data.data(), data.size(), 3);
+        ZSTD_CCtx* context = ZSTD_createCCtx();
+        ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+        size = ZSTD_compress2(context, &out[0], out.size(), data.data(), data.size());
+        ZSTD_freeCCtx(context);
+        EXPECT_FALSE(ZSTD_isError(size));
     } else if (format == "xz") {
         lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
                                 data.size(), reinterpret_cast<uint8_t*>(&out[0]), &size, out.size());
@@ -49,6 +58,41 @@ std::string encode(const std::string& format, const std::string& data)
         return data;
     }
     return out.substr(0, size);
+}
+
+// A zstd skippable frame holding `content`.
+std::string skippable_frame(const std::string& content)
+{
+    std::string frame = "\x5A\x2A\x4D\x18";
+    for (int shift = 0; shift < 32; shift += 8)
+        frame += static_cast<char>((content.size() >> shift) & 0xFF);
+    return frame + content;
+}
+
+// Where the check value of the data in `whole` (one member, frame or
+// stream of encode()) starts. xz's follows the block, before the index,
+// whose size the stream footer gives in fours less one.
+std::size_t check_value_at(const std::string& format, const std::string& whole)
+{
+    std::size_t n = whole.size();
+    if (format == "gzip")
+        return n - 8;
+    if (format == "zstd")
+        return n - 4;
+    std::size_t backward = 0;
+    for (int i = 3; i >= 0; --i)
+        backward = backward << 8 | static_cast<unsigned char>(whole[n - 8 + i]);
+    return n - 12 - (backward + 1) * 4 - 8;  // footer, index, CRC64
+}
+
+// The stream over `bytes`: the file at `path` holding them, or `bytes`
+// themselves in memory under the same name.
+std::unique_ptr<BRIM_ZIFSTREAM> open_stream(const std::string& bytes, const std::string& path, bool memory,
+                                            int block_log2 = 16)
+{
+    if (memory)
+        return std::make_unique<BRIM_ZIFSTREAM>(bytes.data(), bytes.size(), path.c_str());
+    return std::make_unique<BRIM_ZIFSTREAM>(path.c_str(), std::ios::in, nullptr, block_log2);
 }
 
 // Reads the stream to its end in pieces of `chunk` bytes, as the parser
@@ -66,6 +110,109 @@ std::string read_all(BRIM_ZIFSTREAM& in, std::size_t chunk, std::vector<std::str
     return data;
 }
 
+// One input for the stream and how it must take it: accepted, giving
+// `data`, or refused with a damage() text matching `damage`, whose one
+// group is the byte where the damage was found, in [at_least, at_most].
+struct INPUT {
+    std::string what;
+    std::string bytes;
+    std::string data;
+    std::string damage;
+    std::size_t at_least = 0, at_most = 0;
+};
+
+INPUT accepted(const std::string& what, const std::string& bytes, const std::string& data)
+{
+    return {what, bytes, data, "", 0, 0};
+}
+
+INPUT refused(const std::string& what, const std::string& bytes, const std::string& data, const std::string& damage,
+              std::size_t at_least, std::size_t at_most)
+{
+    return {what, bytes, data, damage, at_least, at_most};
+}
+
+void expect_damage(const INPUT& input, const std::string& damage, const std::string& context)
+{
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(damage, match, std::regex(input.damage))) << context << ": " << damage;
+    std::size_t at = std::stoul(match[1]);
+    EXPECT_TRUE(at >= input.at_least && at <= input.at_most) << context << ": " << damage;
+}
+
+// What the format's own test command says of the file at `path`: 1 it
+// accepts it, 0 it does not, -1 the command is not installed.
+int test_command_verdict(const std::string& format, const std::string& path)
+{
+    const std::string tool = format == "gzip" ? "gzip" : format;
+    if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0)
+        return -1;
+    return std::system((tool + " -t -q '" + path + "' >/dev/null 2>&1").c_str()) == 0 ? 1 : 0;
+}
+
+// The inputs of one compressed format. After the end of payloads whose
+// sizes are whole numbers of 4 KiB blocks, of 64 KiB blocks and neither:
+// what the format allows and other bytes. Cuts and flipped bytes, in the
+// data and in its check value.
+std::vector<INPUT> inputs_of(const std::string& format)
+{
+    const std::string f = format;
+    const std::string after_end = "unexpected data after the end of the " + f + " data at byte (\\d+)";
+    const std::string more = sample_text(30000, 7), more_encoded = encode(f, more);
+    std::vector<INPUT> inputs;
+    for (std::size_t size : {std::size_t(5 * 4096), std::size_t(2 * 65536), std::size_t(200000)}) {
+        const std::string data = sample_text(size, static_cast<unsigned>(size)), whole = encode(f, data);
+        const std::string zeros(1000, '\0'), n = std::to_string(size);
+        inputs.push_back(accepted(n + " alone", whole, data));
+        if (f == "gzip") {
+            inputs.push_back(accepted(n + " zero padding", whole + zeros, data));
+            inputs.push_back(accepted(n + " one zero", whole + '\0', data));
+            inputs.push_back(accepted(n + " members", whole + encode(f, "") + more_encoded, data + more));
+        } else if (f == "zstd") {
+            inputs.push_back(accepted(n + " skippable frames",
+                                      skippable_frame("x") + whole + skippable_frame(more) + more_encoded +
+                                          skippable_frame(""),
+                                      data + more));
+        } else {
+            inputs.push_back(accepted(n + " stream padding", whole + zeros.substr(0, 8), data));
+            inputs.push_back(accepted(n + " padded streams", whole + zeros.substr(0, 4) + more_encoded, data + more));
+        }
+        std::vector<std::string> tails = {"x", "garbage!", sample_text(3000, 8)};
+        if (f == "gzip")
+            tails.insert(tails.end(), {std::string("\0\0x", 3), zeros.substr(0, 4) + whole});
+        else if (f == "zstd")
+            tails.push_back(zeros.substr(0, 4));
+        else
+            tails.insert(tails.end(), {zeros.substr(0, 3), zeros.substr(0, 4) + "x", zeros.substr(0, 4) + "\xFD\x37x"});
+        for (const std::string& tail : tails)
+            inputs.push_back(refused(n + " then " + std::to_string(tail.size()) + " bytes", whole + tail, data,
+                                     after_end, whole.size(), whole.size()));
+    }
+
+    const std::string data = sample_text(200000, 4), whole = encode(f, data);
+    // The first byte of a further member, and no more.
+    if (f != "zstd") {
+        const std::string start = f == "gzip" ? "\x1F" : std::string(4, '\0') + "\xFD";
+        inputs.push_back(refused("start of a member", whole + start, data,
+                                 f + " data ends early at byte (\\d+) \\(truncated\\)", whole.size() + start.size(),
+                                 whole.size() + start.size()));
+    }
+    for (std::size_t cut : {std::size_t(6), std::size_t(7), std::size_t(12), whole.size() / 2, whole.size() - 5,
+                            whole.size() - 1})
+        inputs.push_back(refused("cut at " + std::to_string(cut), whole.substr(0, cut), data,
+                                 f + " data ends early at byte (\\d+) \\(truncated\\)", cut, cut));
+    // A flipped data byte may also read as a longer stream that is cut short.
+    const std::size_t check = check_value_at(f, whole);
+    for (std::size_t at : {std::size_t(12), whole.size() / 3, check, whole.size() - 1}) {
+        std::string bytes = whole;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
+        const char* kinds = at == check ? "damaged" : "(?:damaged|ends early)";
+        inputs.push_back(refused("flip at " + std::to_string(at), bytes, data,
+                                 f + " data " + kinds + " at byte (\\d+) \\(.+\\)", at + 1, whole.size()));
+    }
+    return inputs;
+}
+
 class StreamFormats : public ::testing::TestWithParam<const char*> {};
 class CompressedFormats : public ::testing::TestWithParam<const char*> {};
 
@@ -77,8 +224,8 @@ TEST_P(StreamFormats, DeliversTheOriginalBytesAndCountsThem)
     // leave decoded bytes in the decoder after all input of a block is used.
     const std::string a = sample_text(200000, 1), b = sample_text(100000, 2), data = a + b;
     const std::string runs = std::string(3 << 20, '\0') + sample_text(1000, 15) + std::string(1 << 20, 'x');
-    const std::string path = support_temp_file("whole", encode(GetParam(), a) + encode(GetParam(), "") +
-                                                            encode(GetParam(), b));
+    const std::string bytes = encode(GetParam(), a) + encode(GetParam(), "") + encode(GetParam(), b);
+    const std::string path = support_temp_file("whole", bytes);
     const std::string runs_path = support_temp_file("runs", encode(GetParam(), runs));
     for (std::size_t chunk : {std::size_t(1), std::size_t(777), std::size_t(65537), std::size_t(1) << 22}) {
         BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, chunk == 1 ? 12 : 16);
@@ -86,49 +233,87 @@ TEST_P(StreamFormats, DeliversTheOriginalBytesAndCountsThem)
         EXPECT_TRUE(read_all(in, chunk) == data && in.eof() && !in.bad() && *in.error() == '\0') << chunk;
         BRIM_ZIFSTREAM runs_in(runs_path.c_str(), std::ios::in, nullptr, 12);
         EXPECT_TRUE(chunk == 1 || read_all(runs_in, chunk) == runs) << chunk;
+        // Memory holding the same bytes gives the same.
+        BRIM_ZIFSTREAM memory(bytes.data(), bytes.size(), "memory");
+        EXPECT_STREQ(memory.format(), GetParam());
+        EXPECT_TRUE(read_all(memory, chunk) == data && memory.eof() && !memory.bad()) << chunk;
     }
     // tellg counts delivered bytes, across reads larger than a block; no
-    // other seek works.
-    BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-    std::vector<char> buffer(100000);
-    in.read(buffer.data(), 1000);
-    EXPECT_EQ(in.get(), static_cast<unsigned char>(data[1000]));
-    in.read(buffer.data(), 100000);
-    in.read(buffer.data(), 5);
-    EXPECT_EQ(in.tellg(), std::streampos(101006));
-    EXPECT_EQ(std::string(buffer.data(), 5), data.substr(101001, 5));
-    in.seekg(0);
-    EXPECT_TRUE(in.fail());
+    // other seek works. The input position counts the bytes of the input
+    // consumed, up to all of them at the end; finish() gets there at once.
+    for (bool memory : {false, true}) {
+        std::unique_ptr<BRIM_ZIFSTREAM> in = open_stream(bytes, path, memory);
+        EXPECT_EQ(in->input_size(), bytes.size());
+        std::vector<char> buffer(100000);
+        in->read(buffer.data(), 1000);
+        EXPECT_EQ(in->get(), static_cast<unsigned char>(data[1000]));
+        in->read(buffer.data(), 100000);
+        in->read(buffer.data(), 5);
+        EXPECT_EQ(in->tellg(), std::streampos(101006));
+        EXPECT_EQ(std::string(buffer.data(), 5), data.substr(101001, 5));
+        EXPECT_GT(in->input_position(), 0u);
+        EXPECT_LT(in->input_position(), bytes.size());
+        EXPECT_TRUE(in->finish() && in->good() && in->input_position() == bytes.size());
+        EXPECT_TRUE(in->finish());
+        EXPECT_EQ(in->tellg(), std::streampos(data.size()));
+        EXPECT_EQ(in->get(), EOF);
+        in->clear();
+        in->seekg(0);
+        EXPECT_TRUE(in->fail());
+    }
 }
 
-TEST_P(CompressedFormats, DamageEndsBadWithOnlyGoodBytes)
+TEST_P(CompressedFormats, TakesWhatTheFormatAllowsAndRefusesAllElse)
 {
-    const std::string data = sample_text(200000, 4), whole = encode(GetParam(), data);
-    // Cuts anywhere past the magic number, bytes after the end, and (where a
-    // checksum tells) a flipped byte, which may come out before the damage
-    // shows.
-    std::vector<std::pair<std::string, bool>> damaged = {{whole + "garbage!", true}};
-    for (std::size_t cut = 6; cut < whole.size(); cut += cut < 12 ? 1 : whole.size() / 13)
-        damaged.emplace_back(whole.substr(0, cut), true);
-    for (std::size_t cut : {whole.size() - 1, whole.size() - 4})
-        damaged.emplace_back(whole.substr(0, cut), true);
-    for (std::size_t at : {std::size_t(12), whole.size() / 3, whole.size() / 2, whole.size() - 6, whole.size() - 2}) {
-        damaged.emplace_back(whole, false);
-        damaged.back().first[at] = static_cast<char>(whole[at] ^ 0x55);
-        if (std::string(GetParam()) == "zstd")  // a frame without a checksum
-            damaged.pop_back();
-    }
-    for (const auto& bytes : damaged) {
-        const std::string path = support_temp_file("damaged", bytes.first);
-        for (std::size_t chunk : {std::size_t(4096), std::size_t(1) << 20}) {
-            BRIM_ZIFSTREAM in(path.c_str(), std::ios::in, nullptr, 16);
-            std::string read = read_all(in, chunk);
-            EXPECT_TRUE(in.bad()) << bytes.first.size();
-            EXPECT_NE(std::string(in.error()).find(path + ": "), std::string::npos) << in.error();
-            if (bytes.second) {
-                EXPECT_EQ(data.compare(0, read.size(), read), 0);
-                EXPECT_LT(read.size(), data.size() + (bytes.first.size() > whole.size() ? 1 : 0));
+    // Each input read in pieces smaller than a block, of a block and larger,
+    // from a file and from memory (which must give the same), and read in
+    // part and then finished. A refused input never delivers all its data as
+    // good: the read that would hand out its last byte fails.
+    for (const INPUT& input : inputs_of(GetParam())) {
+        const std::string path = support_temp_file(std::string("input.") + GetParam(), input.bytes);
+        for (std::size_t chunk : {std::size_t(4096), std::size_t(65536), std::size_t(1) << 20}) {
+            const std::string context = input.what + ", reads of " + std::to_string(chunk);
+            std::unique_ptr<BRIM_ZIFSTREAM> file = open_stream(input.bytes, path, false);
+            std::unique_ptr<BRIM_ZIFSTREAM> memory = open_stream(input.bytes, path, true);
+            const std::string read = read_all(*file, chunk);
+            EXPECT_EQ(read_all(*memory, chunk), read) << context;
+            EXPECT_EQ(std::string(memory->error()), file->error()) << context;
+            EXPECT_EQ(std::string(memory->damage()), file->damage()) << context;
+            if (input.damage.empty()) {
+                EXPECT_TRUE(read == input.data && file->eof() && !file->bad()) << context << ": " << file->error();
+                EXPECT_TRUE(*file->damage() == '\0' && *file->error() == '\0' && file->finish()) << context;
+                continue;
             }
+            EXPECT_TRUE(file->bad()) << context;
+            EXPECT_LT(read.size(), input.data.size()) << context;
+            if (input.what.find("flip") == std::string::npos) {  // so far it was whole
+                EXPECT_EQ(input.data.compare(0, read.size(), read), 0) << context;
+            }
+            expect_damage(input, file->damage(), context);
+            EXPECT_EQ(file->error(), path + ": " + file->damage()) << context;
+            EXPECT_FALSE(file->finish()) << context;
+        }
+        // Nor does it when read a byte at a time.
+        std::unique_ptr<BRIM_ZIFSTREAM> in = open_stream(input.bytes, path, false);
+        std::size_t got = 0;
+        while (in->get() != EOF)
+            ++got;
+        EXPECT_EQ(got < input.data.size(), !input.damage.empty()) << input.what;
+        // A reader that stops early: finish() checks the rest.
+        for (bool memory : {false, true}) {
+            std::unique_ptr<BRIM_ZIFSTREAM> in = open_stream(input.bytes, path, memory, 12);
+            char buffer[1000];
+            in->read(buffer, sizeof buffer);
+            bool intact = in->finish();
+            EXPECT_EQ(intact, input.damage.empty()) << input.what;
+            EXPECT_EQ(in->bad(), !intact) << input.what;
+            if (!intact)
+                expect_damage(input, in->damage(), input.what + ", finished");
+        }
+        // The format's own test command, where it is installed, agrees.
+        int verdict = test_command_verdict(GetParam(), path);
+        if (verdict >= 0) {
+            EXPECT_EQ(verdict == 1, input.damage.empty()) << input.what;
         }
     }
 }
@@ -160,17 +345,28 @@ TEST(Stream, WhatCannotBeReadFailsAtOnceAndShortFilesArePlain)
     const std::string missing = support_temp_path("missing.xml");
     BRIM_ZIFSTREAM streams[] = {{missing.c_str(), std::ios::in, nullptr, 16},
                                 {"/", std::ios::in, nullptr, 16},  // a directory
-                                {nullptr, std::ios::in, nullptr, 16}};
-    for (BRIM_ZIFSTREAM& in : streams)
-        EXPECT_TRUE(in.fail() && !in.bad() && read_all(in, 16).empty());
+                                {nullptr, std::ios::in, nullptr, 16},
+                                {nullptr, 1, "memory"}};
+    for (BRIM_ZIFSTREAM& in : streams) {
+        EXPECT_TRUE(in.fail() && !in.bad() && read_all(in, 16).empty() && *in.damage() == '\0');
+        EXPECT_TRUE(!in.finish() && !in.bad());
+    }
     EXPECT_NE(std::string(streams[0].error()).find(missing), std::string::npos);
 
-    // A file is compressed only when its first bytes say so; the two magic
-    // bytes of gzip alone start a stream that then breaks off.
+    // An input is compressed only when its first bytes say so; the two magic
+    // bytes of gzip alone start a stream that then breaks off. Plain input
+    // ends where its bytes end, and is skipped by finish().
     for (const std::string& text : {std::string(), std::string("\x1f"), std::string("plain text in a .gz file")}) {
-        BRIM_ZIFSTREAM in(support_temp_file("short.gz", text).c_str(), std::ios::in, nullptr, 16);
-        EXPECT_TRUE(read_all(in, 16) == text && in.eof() && !in.bad()) << text;
+        const std::string path = support_temp_file("short.gz", text);
+        for (bool memory : {false, true}) {
+            std::unique_ptr<BRIM_ZIFSTREAM> in = open_stream(text, path, memory);
+            EXPECT_TRUE(read_all(*in, 16) == text && in->eof() && !in->bad()) << text;
+            std::unique_ptr<BRIM_ZIFSTREAM> skipped = open_stream(text, path, memory);
+            EXPECT_TRUE(skipped->get() == (text.empty() ? EOF : text[0]) && skipped->finish()) << text;
+            EXPECT_TRUE(skipped->input_position() == text.size() && skipped->get() == EOF) << text;
+        }
     }
     BRIM_ZIFSTREAM magic(support_temp_file("magic", "\x1f\x8b").c_str(), std::ios::in, nullptr, 16);
     EXPECT_TRUE(read_all(magic, 16).empty() && magic.bad());
+    EXPECT_STREQ(magic.damage(), "gzip data ends early at byte 2 (truncated)");
 }

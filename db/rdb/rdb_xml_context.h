@@ -1,0 +1,57 @@
+// What one parse owns beyond the parse-context globals: the input's name,
+// the host's progress callback and diagnostics, the count of document bytes
+// read, and the ways a parse ends early. Reached through rdb_xml_context,
+// which, like the globals, belongs to the thread that runs the parse.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <xercesc/sax/Locator.hpp>
+
+#include "rdb_xml.h"
+
+class RDB_XML_PARSE_CONTEXT {
+public:
+    RDB_XML_PARSE_CONTEXT(const std::string& file_name, const RDB_XML_PROGRESS& progress)
+        : m_file_name(file_name), m_progress(progress)
+    {
+    }
+
+    const std::string& m_file_name;
+    const RDB_XML_PROGRESS& m_progress;
+    // Where the reader is, for handlers' diagnostics; null in a dead parse.
+    const xercesc::Locator* m_locator = nullptr;
+    // Document bytes (decompressed) the reader has taken from the input.
+    std::uint64_t m_input_bytes = 0;
+    std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
+    // A diagnostic could not be kept for want of memory.
+    bool m_diagnostics_lost = false;
+};
+
+extern thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context;
+
+// Keeps a diagnostic of the running parse for the host (no message is
+// printed); line and column 0 take the reader's current place.
+void rdb_xml_note(RDB_XML_DIAGNOSTIC::SEVERITY severity, const char* message, std::uint64_t line = 0,
+                  std::uint64_t column = 0);
+
+// A semantic error of the report: one more in rdb_xml_error_count, the
+// message printed, and kept as an error diagnostic at the reader's place.
+void rdb_xml_semantic_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Content the reader passes over: a warning diagnostic only (no message,
+// nothing counted).
+void rdb_xml_passed_over(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The ways a parse ends at once. Each is thrown from wherever the parse is,
+// passes through the reader (they are none of its exception kinds) and is
+// caught by the driver, which prints its message and releases everything.
+struct RDB_XML_STOP {
+    enum KIND { OUT_OF_MEMORY, STREAM_DAMAGED, CANCELLED };
+    KIND m_kind;
+    const char* m_what;  // what was being read, or why the stream failed
+};
+
+// Memory could not be obtained while reading `what` ("a table row").
+[[noreturn]] void rdb_xml_out_of_memory(const char* what);

@@ -1,0 +1,42 @@
+// Global operator new of the model test program, failing on demand. The
+// containers inside the model (the vectors of folders, tables and gauges)
+// grow through it, not through the memory manager, so this is the only way
+// to make their growth run out of memory. The manager's own blocks come
+// from it as well, so one countdown covers every allocation of a call.
+#pragma once
+
+#include <gtest/gtest.h>
+
+// The n-th allocation that this thread makes through global operator new
+// from now (1 = the next one) fails: std::bad_alloc, or null from the
+// nothrow forms. 0 switches failures off. Other threads neither fail nor
+// count, so a sweep cannot hit gtest's or another test's work.
+void test_fail_new_after(unsigned long n);
+
+// Whether an allocation failed since the last test_fail_new_after.
+bool test_new_failed();
+
+// Allocations this thread made through global operator new so far.
+unsigned long test_new_count();
+
+// Calls `call` (which returns whether its object was taken) with the
+// first, the second, ... allocation failing, until a run in which none
+// failed. A run in which one failed must refuse, and `after_refusal` then
+// checks that nothing changed; the last run must take the object. Returns
+// the number of refused runs.
+template <class CALL, class CHECK>
+unsigned long test_each_allocation_failing(CALL call, CHECK after_refusal)
+{
+    for (unsigned long n = 1;; ++n) {
+        test_fail_new_after(n);
+        bool taken = call();
+        bool failed = test_new_failed();
+        test_fail_new_after(0);
+        if (!failed) {
+            EXPECT_TRUE(taken) << "refused with no allocation failing";
+            return n - 1;
+        }
+        EXPECT_FALSE(taken) << "taken although allocation " << n << " failed";
+        after_refusal();
+    }
+}

@@ -1,0 +1,114 @@
+// Memory running out at any allocation of a parse, the XML parser's own
+// included, gives either no report, with a message, or the whole report:
+// never a crash, an exception out of the parser, or a report with parts
+// missing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "failing_new.h"
+#include "rdb_json_writer.h"
+#include "rdb_xml.h"
+#include "report_generator.h"
+
+namespace {
+
+struct OUTCOME {
+    bool parsed = false;
+    std::string json;
+    std::string messages;
+    bool out_of_memory = false;
+    bool threw = false;
+};
+
+// Parses `xml` from memory with the n-th allocation of the parse failing
+// (0: none). Only the parse runs under the failure, not the test's own work
+// around it.
+OUTCOME parse_failing(const std::string& xml, unsigned long n)
+{
+    OUTCOME outcome;
+    RDB_XML_OPTIONS options;
+    std::string messages;
+    messages.reserve(1 << 16);
+    options.m_message_sink = [&messages](const char*, const char* text) {
+        // Appends within the reserved room: the sink itself never allocates.
+        std::size_t length = std::strlen(text);
+        if (messages.size() + length + 1 < messages.capacity()) {
+            messages.append(text, length);
+            messages.push_back('\n');
+        }
+    };
+    RDB_XML_INPUT input = RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml");
+    RDB_XML_RESULT result;
+    failing_new_reset_count();
+    failing_new_fail_after(n);
+    try {
+        result = rdb_xml_parse_input(input, options);
+    } catch (...) {
+        outcome.threw = true;
+    }
+    failing_new_fail_after(0);
+    outcome.parsed = result.m_report != nullptr;
+    outcome.out_of_memory = result.m_out_of_memory;
+    if (outcome.parsed) {
+        std::ostringstream json;
+        rdb_write_json(result.m_report.get(), json);
+        outcome.json = json.str();
+    }
+    outcome.messages = messages;
+    return outcome;
+}
+
+// Fails allocation 1, 1 + step, 1 + 2 step, ... up to the count one parse
+// makes; every outcome is whole or nothing.
+void sweep(const std::string& xml, unsigned long step)
+{
+    OUTCOME whole = parse_failing(xml, 0);
+    ASSERT_TRUE(whole.parsed) << whole.messages;
+    unsigned long allocations = failing_new_count();
+    ASSERT_GT(allocations, 100u);
+    int refused = 0;
+    for (unsigned long n = 1; n <= allocations; n += step) {
+        OUTCOME outcome = parse_failing(xml, n);
+        ASSERT_FALSE(outcome.threw) << "allocation " << n;
+        if (outcome.parsed) {
+            ASSERT_EQ(outcome.json, whole.json) << "allocation " << n << " gave a different report";
+        } else {
+            ++refused;
+            // Said, and said as running out of memory.
+            ASSERT_NE(outcome.messages.find("Out of memory while reading"), std::string::npos)
+                << "allocation " << n << ":\n" << outcome.messages;
+            ASSERT_TRUE(outcome.out_of_memory) << "allocation " << n;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+std::string read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(FailingNew, EveryAllocationOfTheExample)
+{
+    sweep(read(RDBXML_SOURCE_DIR "/examples/report.xml"), 1);
+}
+
+TEST(FailingNew, AllocationsThroughGeneratedReports)
+{
+    for (unsigned seed : {3u, 17u}) {
+        GENERATED_REPORT generated;
+        generate_report(seed, generated);
+        if (generated.use_schema)
+            continue;
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        sweep(generated.xml, 7);
+    }
+}
+
+}  // namespace

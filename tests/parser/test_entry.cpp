@@ -1,0 +1,157 @@
+// The entry point for hosts: input from memory, a message sink and progress
+// of the parse's own, cancelling, and every warning and error as data.
+#include <cstring>
+#include <fstream>
+
+#include "msg.h"
+#include "parse_fixture.h"
+#include "rdb_summary.h"
+#include "rdb_xml.h"
+
+namespace {
+
+std::string read_bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The parse's own lines.
+struct LINES {
+    std::vector<std::string> lines;
+    RDB_XML_OPTIONS options()
+    {
+        RDB_XML_OPTIONS o;
+        o.m_message_sink = [this](const char*, const char* text) { lines.emplace_back(text); };
+        return o;
+    }
+    bool has(const std::string& text) const { return std::find(lines.begin(), lines.end(), text) != lines.end(); }
+};
+
+std::string diagnostic_text(const RDB_XML_DIAGNOSTIC& d)
+{
+    const char* severity[] = {"warning", "error", "fatal error"};
+    return d.m_file + ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column) + ": " +
+           severity[d.m_severity] + ": " + d.m_message;
+}
+
+}  // namespace
+
+TEST_F(ParseTest, MemoryInputReadsLikeTheFileAndOnlyTheOwnSinkHearsIt)
+{
+    std::string path = example_file("report.xml");
+    std::string bytes = read_bytes(path);
+    std::string packed = gzip_bytes(bytes);
+    REPORT_PTR from_file = parse_file(path);
+    ASSERT_NE(from_file, nullptr);
+    m_messages.clear();
+    for (const std::string* data : {&bytes, &packed}) {
+        LINES own;
+        RDB_XML_RESULT result =
+            rdb_xml_parse_input(RDB_XML_INPUT::memory(data->data(), data->size(), "in-memory"), own.options());
+        ASSERT_NE(result.m_report, nullptr);
+        EXPECT_EQ(json_of(result.m_report.get()), json_of(from_file.get()));
+        EXPECT_TRUE(own.has("Processing file: in-memory"));
+        EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
+        EXPECT_EQ(result.m_errors, 0);
+    }
+    // Nothing reached the process-wide sink.
+    EXPECT_TRUE(m_messages.empty()) << dump();
+}
+
+TEST_F(ParseTest, ProgressCountsTheInputAndCancelsOnRequest)
+{
+    std::string big = report_with("<table name=\"t\" parent=\"main\">" +
+                                  [] {
+                                      std::string rows;
+                                      for (int i = 0; i < 20000; ++i)
+                                          rows += "<row><int_cell>" + std::to_string(i) + "</int_cell></row>";
+                                      return rows;
+                                  }() +
+                                  "</table>");
+    std::string path = write_file("big.xml", big);
+    std::vector<std::uint64_t> seen;
+    LINES own;
+    RDB_XML_OPTIONS options = own.options();
+    options.m_progress = [&seen, &big](std::uint64_t read, std::uint64_t total) {
+        EXPECT_EQ(total, big.size());
+        seen.push_back(read);
+        return true;
+    };
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(path), options);
+    ASSERT_NE(result.m_report, nullptr);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), big.size());
+
+    // The first call that says no ends the parse.
+    int calls = 0;
+    options.m_progress = [&calls](std::uint64_t, std::uint64_t) { return ++calls < 2; };
+    own.lines.clear();
+    result = rdb_xml_parse_input(RDB_XML_INPUT::file(path), options);
+    EXPECT_EQ(result.m_report, nullptr);
+    EXPECT_TRUE(result.m_cancelled);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(own.has("Parsing cancelled"));
+    EXPECT_FALSE(own.has("Parsing resulted in 0 errors, 0 warnings"));
+}
+
+TEST_F(ParseTest, DiagnosticsNameFileLineAndColumn)
+{
+    LINES own;
+    std::string xml = report_with(
+        "<chart name=\"c\" parent=\"main\">\n  <type>donut</type></chart>\n<text parent=\"main\">\n<b></c></text>");
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "r.xml"), own.options());
+    EXPECT_EQ(result.m_report, nullptr);
+    ASSERT_EQ(result.m_diagnostics.size(), 2u);
+    // Each where the reader was when it was found: a semantic error just
+    // after the end tag that completed it.
+    EXPECT_EQ(diagnostic_text(result.m_diagnostics[0]), "r.xml:3:21: error: Unrecognized enumeration type: donut");
+    const RDB_XML_DIAGNOSTIC& fatal = result.m_diagnostics[1];
+    EXPECT_EQ(fatal.m_severity, RDB_XML_DIAGNOSTIC::FATAL_ERROR);
+    EXPECT_EQ(fatal.m_line, 5u);
+    EXPECT_GT(fatal.m_column, 0u);
+    EXPECT_EQ(result.m_errors, 2);
+}
+
+TEST_F(ParseTest, PassedOverContentIsAWarningOnlyInTheDiagnostics)
+{
+    LINES own;
+    std::string xml =
+        "<report><folders><root name=\"main\"/><folder name=\"lost\"/></folders>\n"
+        "<table name=\"t\" parent=\"main\"><string_cell>early</string_cell><row/></table>\n"
+        "<text name=\"x\" parent=\"nowhere\"/>\n"
+        "<summary name=\"s\" parent=\"main\"><gauge name=\"g\"/><gauges/><min>1</min></summary></report>";
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "w.xml"), own.options());
+    ASSERT_NE(result.m_report, nullptr);
+    EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
+    EXPECT_EQ(result.m_warnings, 0);
+    std::vector<std::string> texts;
+    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics) {
+        EXPECT_EQ(d.m_severity, RDB_XML_DIAGNOSTIC::WARNING);
+        texts.push_back(diagnostic_text(d));
+    }
+    ASSERT_EQ(texts.size(), 5u) << ::testing::PrintToString(texts);
+    EXPECT_EQ(texts[0], "w.xml:2:44: warning: string_cell before any row: passed over");
+    EXPECT_EQ(texts[1], "w.xml:3:34: warning: text \"x\" names the folder \"nowhere\", which was never declared: "
+                        "it is not placed");
+    EXPECT_EQ(texts[2], "w.xml:4:50: warning: gauge \"g\" before any gauges element: passed over");
+    EXPECT_EQ(texts[3], "w.xml:4:71: warning: min before any gauge: passed over");
+    EXPECT_EQ(texts[4], "w.xml:1:58: warning: Folder \"lost\" is declared but never placed");
+    // None of them is a line of the debug channel.
+    for (const std::string& line : own.lines)
+        EXPECT_EQ(line.find("passed over"), std::string::npos) << line;
+}
+
+TEST_F(ParseTest, ASummaryPastTheGaugeLimitIsRefusedWithAMessage)
+{
+    RDB_GAUGES_OBJECT::set_slot_limit(3);
+    std::string gauges;
+    for (int i = 0; i < 4; ++i)
+        gauges += "<gauge name=\"g" + std::to_string(i) + "\"><min>0</min><max>9</max><value>5</value></gauge>";
+    REPORT_PTR report = parse_text(report_with("<summary name=\"s\" parent=\"main\"><gauges>" + gauges + "</gauges></summary>"));
+    RDB_GAUGES_OBJECT::set_slot_limit(0);
+    EXPECT_EQ(report, nullptr);
+    EXPECT_TRUE(has_message("RDB_XML: Summary \"s\" holds more than 3 gauges: gauge \"g3\" cannot be kept")) << dump();
+    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 1 error, 0 warnings"));
+}
