@@ -14,10 +14,10 @@ BRIM_DECODER::STATUS BRIM_DECODER::decode(const unsigned char*& in, const unsign
 {
     m_call_in = in;
     STATUS status = step(in, in_end, out, out_end, last);
-    if (status == FAILED)
-        describe_failure();
     m_consumed += std::uint64_t(in - m_call_in);
     m_call_in = nullptr;
+    if (status == FAILED)
+        describe_failure();
     return status;
 }
 

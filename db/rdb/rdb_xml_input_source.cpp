@@ -35,6 +35,8 @@ const char* RDB_XML_INPUT_SOURCE::damage() const
     return m_stream->damage()[0] != 0 ? m_stream->damage() : m_stream->error();
 }
 
+bool RDB_XML_INPUT_SOURCE::damaged() const { return m_stream != nullptr && m_stream->damage()[0] != 0; }
+
 void* RDB_XML_INPUT_STREAM::operator new(std::size_t size) { return ::operator new(size); }
 
 void RDB_XML_INPUT_STREAM::operator delete(void* pointer) { MEM_MANAGER::delete_wrapper(pointer, RDB_XML_TAG); }

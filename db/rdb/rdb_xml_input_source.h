@@ -27,7 +27,11 @@ public:
     // Returns false when the input is damaged; the stream's reason is then
     // in damage().
     bool finish();
+    // Why the input failed: the stream's damage, else its read error.
     const char* damage() const;
+    // Whether the data itself was found damaged, cut short or followed by
+    // anything else (not a file that could not be opened or read).
+    bool damaged() const;
 
 private:
     const RDB_XML_INPUT& m_input;

@@ -239,9 +239,11 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_R
     RDB_XML_INPUT_SOURCE source(input, options.m_stream_flag);
     bool completed = run_reader(call, source, result);
     int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
-    // A document that ended well has its input checked to the very end:
-    // bytes after it, or a damaged check value, are not a whole report.
-    if (completed && errors == 0 && !source.finish()) {
+    // The input is checked to its very end: bytes after the document, or a
+    // damaged check value, are not a whole report. A document the reader
+    // found broken may be broken because its stream is: then the stream's
+    // reason is what a person needs to see.
+    if (completed && !source.finish() && (errors == 0 || source.damaged())) {
         report_stop("Input stream error: %s", source.damage());
         completed = false;
     }

@@ -30,14 +30,29 @@ std::string sample_text(std::size_t size, unsigned seed)
     return text.substr(0, size);
 }
 
-// A complete gzip member, zstd frame (with its checksum) or xz stream of
-// `data`.
-std::string encode(const std::string& format, const std::string& data)
+// Bytes that do not compress.
+std::string random_bytes(std::size_t size, unsigned seed)
 {
-    std::string out(data.size() + 1024, '\0');
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
+}
+
+// A complete gzip member (whose header names `gzip_name`, if any), zstd
+// frame (with its checksum) or xz stream (with `xz_check`) of `data`.
+std::string encode(const std::string& format, const std::string& data, const std::string& gzip_name = "",
+                   lzma_check xz_check = LZMA_CHECK_CRC64)
+{
+    std::string out(data.size() + gzip_name.size() + 1024, '\0');
     std::size_t size = 0;
     z_stream z{};
+    gz_header header{};
+    header.name = reinterpret_cast<Bytef*>(const_cast<char*>(gzip_name.c_str()));
     if (format == "gzip" && deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK) {
+        if (!gzip_name.empty())
+            deflateSetHeader(&z, &header);
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
         z.avail_in = static_cast<uInt>(data.size());
         z.next_out = reinterpret_cast<Bytef*>(&out[0]);
@@ -52,7 +67,7 @@ std::string encode(const std::string& format, const std::string& data)
         ZSTD_freeCCtx(context);
         EXPECT_FALSE(ZSTD_isError(size));
     } else if (format == "xz") {
-        lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
+        lzma_easy_buffer_encode(6, xz_check, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
                                 data.size(), reinterpret_cast<uint8_t*>(&out[0]), &size, out.size());
     } else {
         return data;
@@ -67,6 +82,32 @@ std::string skippable_frame(const std::string& content)
     for (int shift = 0; shift < 32; shift += 8)
         frame += static_cast<char>((content.size() >> shift) & 0xFF);
     return frame + content;
+}
+
+// A gzip member of `data` whose name makes its trailer start on a 64 KiB
+// boundary of the file: the data ends in one block of input and its check
+// value comes in the next.
+std::string gzip_with_trailer_on_block(const std::string& data)
+{
+    std::size_t trailer = encode("gzip", data, "n").size() - 8;
+    std::string whole = encode("gzip", data, std::string(1 + (65536 - trailer % 65536) % 65536, 'n'));
+    EXPECT_EQ((whole.size() - 8) % 65536, 0u);
+    return whole;
+}
+
+// An xz stream of `data` that claims check 2, which no decoder computes:
+// its stream flags changed in header and footer, their CRC32s made anew.
+std::string xz_with_unknown_check(const std::string& data)
+{
+    std::string xz = encode("xz", data, "", LZMA_CHECK_CRC32);  // a check of the same size
+    for (std::size_t flags : {std::size_t(6), xz.size() - 4}) {
+        xz[flags + 1] = 2;
+        std::size_t from = flags == 6 ? 6 : xz.size() - 8, crc_at = flags == 6 ? 8 : xz.size() - 12;
+        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(&xz[from]), static_cast<uInt>(flags + 2 - from));
+        for (int i = 0; i < 4; ++i)
+            xz[crc_at + i] = static_cast<char>(crc >> (8 * i));
+    }
+    return xz;
 }
 
 // Where the check value of the data in `whole` (one member, frame or
@@ -166,6 +207,17 @@ std::vector<INPUT> inputs_of(const std::string& format)
         inputs.push_back(accepted(n + " alone", whole, data));
         if (f == "gzip") {
             inputs.push_back(accepted(n + " zero padding", whole + zeros, data));
+            if (size % 65536 == 0) {
+                const std::string named = gzip_with_trailer_on_block(data);
+                std::string flipped = named;
+                flipped[named.size() - 8] ^= 1;
+                inputs.push_back(accepted(n + " trailer on a block", named, data));
+                inputs.push_back(refused(n + " trailer on a block then 1 byte", named + "x", data, after_end,
+                                         named.size(), named.size()));
+                inputs.push_back(refused(n + " trailer on a block flipped", flipped, data,
+                                         "gzip data damaged at byte (\\d+) \\(incorrect data check\\)",
+                                         named.size() - 7, named.size()));
+            }
             inputs.push_back(accepted(n + " one zero", whole + '\0', data));
             inputs.push_back(accepted(n + " members", whole + encode(f, "") + more_encoded, data + more));
         } else if (f == "zstd") {
@@ -189,7 +241,12 @@ std::vector<INPUT> inputs_of(const std::string& format)
                                      after_end, whole.size(), whole.size()));
     }
 
-    const std::string data = sample_text(200000, 4), whole = encode(f, data);
+    // Large enough to need several blocks of input.
+    const std::string data = sample_text(150000, 4) + random_bytes(100000, 5), whole = encode(f, data);
+    if (f == "xz")
+        inputs.push_back(refused("unknown check", xz_with_unknown_check(data), data,
+                                 "xz data damaged at byte (\\d+) \\(unsupported integrity check\\)", 12,
+                                 whole.size()));
     // The first byte of a further member, and no more.
     if (f != "zstd") {
         const std::string start = f == "gzip" ? "\x1F" : std::string(4, '\0') + "\xFD";
@@ -243,7 +300,7 @@ TEST_P(StreamFormats, DeliversTheOriginalBytesAndCountsThem)
     // consumed, up to all of them at the end; finish() gets there at once.
     for (bool memory : {false, true}) {
         std::unique_ptr<BRIM_ZIFSTREAM> in = open_stream(bytes, path, memory);
-        EXPECT_EQ(in->input_size(), bytes.size());
+        EXPECT_TRUE(in->input_size() == bytes.size() && in->input_position() == 0);
         std::vector<char> buffer(100000);
         in->read(buffer.data(), 1000);
         EXPECT_EQ(in->get(), static_cast<unsigned char>(data[1000]));
