@@ -246,10 +246,16 @@ void GEN_STRING_HASH<T>::enlarge(std::int32_t new_size)
 template <class T>
 void GEN_STRING_HASH<T>::clear()
 {
-    if (m_buckets != nullptr)
-        for (std::int32_t i = 0; i < m_size; ++i)
-            if (m_buckets[i] != nullptr)
-                m_buckets[i]->release_all();
+    // Through the insertion-order list, which holds every node: the cost is
+    // that of the entries, not of the buckets, which stay as large as the
+    // largest table ever was (a thread that once read a report of a million
+    // folders clears every later, small index at the small index's cost).
+    for (NODE* node = m_first; node != nullptr;) {
+        NODE* next = node->m_next;
+        node->m_tree->forget_all();
+        TREE::release_node(node);
+        node = next;
+    }
     m_count = 0;
     m_first = nullptr;
     m_last = nullptr;

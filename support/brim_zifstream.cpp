@@ -39,8 +39,8 @@ const std::size_t MAX_READ_CALL = std::size_t(1) << 24;
 
 // The stream buffer. Plain files are read block by block straight into the
 // get area, plain memory is the get area itself; compressed input is read
-// into an input block (or taken from memory as it is) and decoded into an
-// output block that serves as the get area. Reads of at least one block
+// into an input block (memory is taken in blocks of the same size, where it
+// lies) and decoded into an output block that serves as the get area. Reads of at least one block
 // bypass the get area: plain data is read, compressed data decoded,
 // straight into the caller's memory.
 //
@@ -100,7 +100,7 @@ private:
     std::unique_ptr<char[]> m_in;  // file block: the get area of plain data
     const unsigned char* m_in_pos = nullptr;
     const unsigned char* m_in_end = nullptr;
-    std::unique_ptr<char[]> m_out;  // decoded block: the get area of compressed data, and a byte
+    std::unique_ptr<char[]> m_out;  // decoded block, the get area of compressed data, and one byte more
     std::unique_ptr<BRIM_DECODER> m_decoder;
     bool m_ended = false;           // the compressed data ended properly
     bool m_holding = false;         // m_held is the next decoded byte

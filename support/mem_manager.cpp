@@ -10,7 +10,7 @@ std::atomic<const MEM_TRACKER*> g_first_tracker{nullptr};
 std::atomic<unsigned long> g_allocations{0};
 std::atomic<unsigned long> g_releases{0};
 // Per thread, so that one thread's failure sweep never hits another's work.
-thread_local unsigned long t_fail_countdown = 0;
+thread_local unsigned long t_fail_countdown __attribute__((tls_model("initial-exec"))) = 0;
 
 std::mutex& registry_mutex()
 {

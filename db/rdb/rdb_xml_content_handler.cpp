@@ -20,7 +20,7 @@ namespace {
 
 // Narrow text of the current character chunk. A chunk's text is only valid
 // during its call, so one buffer per thread serves its parse.
-thread_local std::vector<char> t_chunk;
+thread_local std::vector<char> t_chunk RDB_XML_HOT_TLS;
 
 // Xerces-C gives an empty local name for every element when namespace
 // processing is off; the qualified name is the element's name then.

@@ -6,7 +6,7 @@ thread_local xercesc::SAX2XMLReader* rdb_xml_reader = nullptr;
 thread_local RDB_REPORT* rdb_xml_report = nullptr;
 thread_local HDB_ACTION_PT_INSTANCE* rdb_xml_action_point = nullptr;
 thread_local int rdb_xml_error_count = 0;
-thread_local bool rdb_xml_use_static_buffers = true;
+thread_local bool rdb_xml_use_static_buffers RDB_XML_HOT_TLS = true;
 thread_local RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler = nullptr;
 
 // Each thread's index is made at its first parse and released when the

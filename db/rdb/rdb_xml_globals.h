@@ -17,7 +17,11 @@ extern thread_local RDB_REPORT* rdb_xml_report;
 extern thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
 extern thread_local HDB_ACTION_PT_INSTANCE* rdb_xml_action_point;
 extern thread_local int rdb_xml_error_count;
-extern thread_local bool rdb_xml_use_static_buffers;
+// Read at every attribute: kept in the static TLS block (a handful of
+// bytes, well within what a library loaded at run time may use), so that
+// reading it costs no call.
+#define RDB_XML_HOT_TLS __attribute__((tls_model("initial-exec")))
+extern thread_local bool rdb_xml_use_static_buffers RDB_XML_HOT_TLS;
 
 // The element handler that the root handler installed and that has not yet
 // handed the reader back; the driver destroys it if the document ends
