@@ -16,8 +16,14 @@ bool RDB_CHART_TABLE_OBJECT::add_row(const STL_STRING& name, int value)
     RDB_TABLE_ROW* row = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_ROW);
     if (row == nullptr)
         return false;
-    RDB_TABLE_STRING_ELEMENT* label = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_STRING_ELEMENT, name);
-    RDB_TABLE_INT_ELEMENT* data = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_INT_ELEMENT, value);
+    RDB_TABLE_STRING_ELEMENT* label = nullptr;
+    RDB_TABLE_INT_ELEMENT* data = nullptr;
+    // The label copies the name: that copy may run out of memory too.
+    try {
+        label = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_STRING_ELEMENT, name);
+        data = MEM_NEW(RDB_MODEL_TAG, "model/rdb_chart", RDB_TABLE_INT_ELEMENT, value);
+    } catch (const std::bad_alloc&) {
+    }
     bool complete = label != nullptr && data != nullptr;
     if (complete) {
         try {

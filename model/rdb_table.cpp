@@ -64,7 +64,12 @@ bool RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
     va_list texts;
     va_start(texts, first);
     for (const char* text = first; text != RDB_ROW_END; text = va_arg(texts, const char*)) {
-        RDB_TABLE_STRING_ELEMENT* cell = MEM_NEW(RDB_MODEL_TAG, "model/rdb_table", RDB_TABLE_STRING_ELEMENT, text);
+        // The cell copies its text: that copy may run out of memory too.
+        RDB_TABLE_STRING_ELEMENT* cell = nullptr;
+        try {
+            cell = MEM_NEW(RDB_MODEL_TAG, "model/rdb_table", RDB_TABLE_STRING_ELEMENT, text);
+        } catch (const std::bad_alloc&) {
+        }
         if (cell == nullptr) {
             complete = false;
             break;

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -58,12 +59,10 @@ namespace {
 // The canonical form of `path`, or `path` itself when it cannot be resolved.
 STL_STRING resolved_path(const char* path)
 {
-    char* resolved = realpath(path, nullptr);
+    std::unique_ptr<char, void (*)(void*)> resolved(realpath(path, nullptr), std::free);
     if (resolved == nullptr)
         return STL_STRING(path);
-    STL_STRING result(resolved);
-    std::free(resolved);
-    return result;
+    return STL_STRING(resolved.get());
 }
 
 // The running program's own file, as the kernel knows it.

@@ -11,7 +11,7 @@ RDB_XML_INPUT_SOURCE::RDB_XML_INPUT_SOURCE(const RDB_XML_INPUT& input, bool stre
 {
 }
 
-RDB_XML_INPUT_SOURCE::~RDB_XML_INPUT_SOURCE() = default;
+RDB_XML_INPUT_SOURCE::~RDB_XML_INPUT_SOURCE() { delete m_made; }
 
 xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
 {
@@ -22,7 +22,8 @@ xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
         else
             m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_name.c_str(), std::ios::in, nullptr, 16));
     }
-    return new RDB_XML_INPUT_STREAM(*m_stream);
+    m_made = new RDB_XML_INPUT_STREAM(*this, *m_stream);
+    return m_made;
 }
 
 bool RDB_XML_INPUT_SOURCE::finish() { return m_stream == nullptr || m_stream->finish(); }
@@ -40,6 +41,12 @@ bool RDB_XML_INPUT_SOURCE::damaged() const { return m_stream != nullptr && m_str
 void* RDB_XML_INPUT_STREAM::operator new(std::size_t size) { return ::operator new(size); }
 
 void RDB_XML_INPUT_STREAM::operator delete(void* pointer) { MEM_MANAGER::delete_wrapper(pointer, RDB_XML_TAG); }
+
+RDB_XML_INPUT_STREAM::~RDB_XML_INPUT_STREAM()
+{
+    if (m_source.m_made == this)
+        m_source.m_made = nullptr;
+}
 
 XMLFilePos RDB_XML_INPUT_STREAM::curPos() const
 {

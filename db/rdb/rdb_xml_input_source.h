@@ -15,10 +15,15 @@
 #include "brim_zifstream.h"
 #include "rdb_xml.h"
 
+class RDB_XML_INPUT_STREAM;
+
 class RDB_XML_INPUT_SOURCE : public xercesc::InputSource {
 public:
     // Keeps a reference to `input`, not a copy: it must outlive the source.
+    // The source must outlive the reader that reads from it.
     RDB_XML_INPUT_SOURCE(const RDB_XML_INPUT& input, bool stream_flag);
+    // Releases a stream the reader made and then lost (the reader does not
+    // always release what it made when its own memory runs out).
     ~RDB_XML_INPUT_SOURCE() override;
 
     xercesc::BinInputStream* makeStream() const override;
@@ -35,8 +40,12 @@ public:
 
 private:
     const RDB_XML_INPUT& m_input;
+    friend class RDB_XML_INPUT_STREAM;
+
     bool m_stream_flag;
     mutable std::unique_ptr<BRIM_ZIFSTREAM> m_stream;
+    // The stream the reader holds, until it releases it.
+    mutable RDB_XML_INPUT_STREAM* m_made = nullptr;
 };
 
 // What the parser reads from: the source's compressed stream. It counts the
@@ -44,8 +53,11 @@ private:
 // when the stream finds damage or the host cancels.
 class RDB_XML_INPUT_STREAM : public xercesc::BinInputStream {
 public:
-    explicit RDB_XML_INPUT_STREAM(BRIM_ZIFSTREAM& stream) : m_stream(stream) {}
-    ~RDB_XML_INPUT_STREAM() override = default;
+    RDB_XML_INPUT_STREAM(const RDB_XML_INPUT_SOURCE& source, BRIM_ZIFSTREAM& stream)
+        : m_source(source), m_stream(stream)
+    {
+    }
+    ~RDB_XML_INPUT_STREAM() override;
 
     XMLFilePos curPos() const override;
     XMLSize_t readBytes(XMLByte* const to_fill, const XMLSize_t max_to_read) override;
@@ -57,5 +69,6 @@ public:
     static void operator delete(void* pointer);
 
 private:
+    const RDB_XML_INPUT_SOURCE& m_source;
     BRIM_ZIFSTREAM& m_stream;
 };

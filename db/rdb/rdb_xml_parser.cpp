@@ -195,6 +195,8 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_R
     stopwatch.reset();
     stopwatch.start();
 
+    // Declared first, so that it outlives the reader, which reads from it.
+    RDB_XML_INPUT_SOURCE source(input, options.m_stream_flag);
     RDB_XML_PARSE_CALL call(&rdb_xml_context->m_input_bytes);
     call.m_schema_path = RDB_XML_NEW(FIO_PATH, gen_get_module_path());
     if (call.m_schema_path == nullptr)
@@ -236,7 +238,6 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_R
 
     rdb_xml_error_count = 0;
 
-    RDB_XML_INPUT_SOURCE source(input, options.m_stream_flag);
     bool completed = run_reader(call, source, result);
     int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
     // The input is checked to its very end: bytes after the document, or a

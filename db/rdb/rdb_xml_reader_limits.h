@@ -66,6 +66,9 @@ public:
     std::uint64_t input_bytes() const { return m_input_bytes != nullptr ? *m_input_bytes : 0; }
     // How many characters entities may make after the bytes read so far.
     std::uint64_t expansion_allowed() const;
+    // Adds a start tag's attribute values to the text entities made.
+    void count_attribute_values(const xercesc::XMLElementDecl& elemDecl,
+                                const xercesc::RefVectorOf<xercesc::XMLAttr>& attrList, XMLSize_t attrCount);
 
     // Element depth and attribute values (XMLDocumentHandler, as an
     // advanced document handler).

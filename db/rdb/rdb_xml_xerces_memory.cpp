@@ -26,10 +26,16 @@ void* RDB_XML_XERCES_MEMORY::allocate(XMLSize_t size)
 {
     std::uint64_t allowed = allocation_allowed();
     if (size > allowed) {
-        if (m_refusal.empty())
-            m_refusal = "Entity expansion would need " + std::to_string(size) + " bytes at once, more than the " +
-                        std::to_string(allowed) + " allowed from " +
-                        std::to_string(m_input_bytes != nullptr ? *m_input_bytes : 0) + " bytes read";
+        // The reader expects nothing but OutOfMemoryException from here: with
+        // no memory left for the reason, the refusal reads as out of memory.
+        try {
+            if (m_refusal.empty())
+                m_refusal = "Entity expansion would need " + std::to_string(size) + " bytes at once, more than the " +
+                            std::to_string(allowed) + " allowed from " +
+                            std::to_string(m_input_bytes != nullptr ? *m_input_bytes : 0) + " bytes read";
+        } catch (const std::bad_alloc&) {
+            m_refusal.clear();
+        }
         throw xercesc::OutOfMemoryException();
     }
     try {

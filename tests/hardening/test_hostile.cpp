@@ -1,6 +1,6 @@
 // Hostile report files: each one ends without a crash, a hang or a leak,
-// with a clear message, and reads nothing but the report file itself. Every
-// test runs with and without validation.
+// with a clear message, and reads nothing but the report file itself. The
+// tests run with and without validation, but for one it cannot change.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -267,15 +267,26 @@ TEST_P(HostileTest, QuadraticBlowUpStopsAtTheFirstReferenceTooMany)
     EXPECT_EQ(count_messages_with("bytes at once, more than the 67108864 allowed from "), 1) << dump();
 }
 
-TEST_P(HostileTest, EntityReferencesAreCountedToAMillion)
+// Validation changes nothing in how references are counted, so this runs
+// once.
+TEST_F(ParseTest, EntityReferencesAreCountedToAMillion)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // Every entity the reader opens maps and unmaps a buffer of its own under
+    // the sanitizer: a million take a minute. The plain build counts them.
+    GTEST_SKIP();
+#endif
     // References to an empty entity in an attribute value make nothing to
     // weigh at the start tag: 34 references to "k" open over a million.
-    expect_stopped(text_report("<!DOCTYPE report [<!ENTITY e \"\"><!ENTITY k \"" + repeated("&e;", 30000) + "\">]>",
-                               repeated("&k;", 34), true),
-                   "more than '" + std::to_string(RDB_XML_READER_GUARD::ENTITY_EXPANSION_LIMIT) +
-                       "' entity expansions");
-    EXPECT_GE(count_messages_with("RDB_XML: Fatal Error: "), 1) << dump();
+    EXPECT_EQ(parse_text(text_report("<!DOCTYPE report [<!ENTITY e \"\"><!ENTITY k \"" + repeated("&e;", 30000) +
+                                         "\">]>",
+                                     repeated("&k;", 34), true))
+                  .get(),
+              nullptr);
+    EXPECT_EQ(count_messages_with("RDB_XML: Fatal Error: parser has encountered more than '" +
+                                  std::to_string(RDB_XML_READER_GUARD::ENTITY_EXPANSION_LIMIT) + "' entity expansions"),
+              1)
+        << dump();
 }
 
 TEST_P(HostileTest, LongEntitiesEndTheParse)

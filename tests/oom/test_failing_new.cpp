@@ -15,6 +15,12 @@
 #include "rdb_xml.h"
 #include "report_generator.h"
 
+// When its memory runs out the XML parser does not release everything it
+// allocated for itself. Only blocks it took through the memory manager each
+// parse gives it are let go by the leak checker, so that a leak of ours, or
+// of a block the parser took from us, still shows.
+extern "C" const char* __lsan_default_suppressions() { return "leak:RDB_XML_XERCES_MEMORY::allocate\n"; }
+
 namespace {
 
 struct OUTCOME {
@@ -104,8 +110,6 @@ TEST(FailingNew, AllocationsThroughGeneratedReports)
     for (unsigned seed : {3u, 17u}) {
         GENERATED_REPORT generated;
         generate_report(seed, generated);
-        if (generated.use_schema)
-            continue;
         SCOPED_TRACE("seed " + std::to_string(seed));
         sweep(generated.xml, 7);
     }
