@@ -3,6 +3,8 @@
 // the messages that one thread alone gives.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -52,9 +54,14 @@ class ThreadTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // A directory of this process's own: the tests of this program may
+        // run as several processes at once.
         const char* base = std::getenv("RDBXML_TEST_TMP");
-        s_dir = std::string(base != nullptr ? base : "/tmp") + "/threads";
-        std::filesystem::create_directories(s_dir);
+        std::string root = base != nullptr ? base : "/tmp";
+        std::filesystem::create_directories(root);
+        std::string name = root + "/threads-XXXXXX";
+        ASSERT_NE(mkdtemp(&name[0]), nullptr);
+        s_dir = name;
         add_file("example.xml", read(RDBXML_SOURCE_DIR "/examples/report.xml"));
         for (unsigned seed = 1; seed <= 12; ++seed) {
             GENERATED_REPORT generated;
@@ -70,6 +77,8 @@ protected:
         for (std::size_t i = 0; i < s_files.size(); ++i)
             s_expected.push_back(parse(s_files[i], i % 2 == 1));
     }
+
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
 
     static std::string read(const std::string& path)
     {
