@@ -33,65 +33,55 @@ std::string repeat(std::size_t count, const std::function<std::string(std::size_
     return text;
 }
 
-std::vector<SCALE_CASE> cases()
+// A report of the main folder alone, with `count` items between `open` and
+// `close` after the folders.
+std::function<std::string(std::size_t)> body_of(std::string open, std::function<std::string(std::size_t)> item,
+                                                std::string close)
 {
-    return {
-        {"gauges in one summary",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders><summary name=\"s\" parent=\"main\"><gauges>" +
-                    repeat(n, [](std::size_t) { return "<gauge name=\"g\"><min>0</min><max>9</max><value>4</value></gauge>"; }) +
-                    "</gauges></summary></report>";
-         }},
-        {"folders declared and placed",
-         [](std::size_t n) {
-             return std::string(HEAD) +
-                    repeat(n, [](std::size_t i) { return "<folder name=\"f" + std::to_string(i) + "\"/>"; }) +
-                    "</folders>" +
-                    repeat(n, [](std::size_t i) {
-                        return "<folder_ref name=\"f" + std::to_string(i) + "\" parent=\"main\"/>";
-                    }) +
-                    "</report>";
-         }},
-        {"folder references, a chain",
-         [](std::size_t n) {
-             return std::string(HEAD) +
-                    repeat(n, [](std::size_t i) { return "<folder name=\"f" + std::to_string(i) + "\"/>"; }) +
-                    "</folders>" + repeat(n, [](std::size_t i) {
-                        return "<folder_ref name=\"f" + std::to_string(i) + "\" parent=\"" +
-                               (i == 0 ? std::string("main") : "f" + std::to_string(i - 1)) + "\"/>";
-                    }) +
-                    "</report>";
-         }},
-        {"objects in one folder",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders>" +
-                    repeat(n, [](std::size_t) { return "<text name=\"t\" parent=\"main\"/>"; }) + "</report>";
-         }},
-        {"rows in one table",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders><table name=\"t\" parent=\"main\">" +
-                    repeat(n, [](std::size_t) { return "<row><int_cell>7</int_cell></row>"; }) + "</table></report>";
-         }},
-        {"cells in one row",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders><table name=\"t\" parent=\"main\"><row>" +
-                    repeat(n, [](std::size_t) { return "<int_cell>7</int_cell>"; }) + "</row></table></report>";
-         }},
-        {"chart points",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders><chart name=\"c\" parent=\"main\">" +
-                    repeat(n, [](std::size_t) { return "<data name=\"d\">3</data>"; }) + "</chart></report>";
-         }},
-        {"slack columns",
-         [](std::size_t n) {
-             return std::string(HEAD) + "</folders><tan_slack_table name=\"t\" parent=\"main\">" +
-                    repeat(n, [](std::size_t i) {
-                        return "<column id=\"" + std::to_string(i) + "\" type=\"slack\"/>";
-                    }) +
-                    "</tan_slack_table></report>";
-         }},
+    return [=](std::size_t count) {
+        return std::string(HEAD) + "</folders>" + open + repeat(count, item) + close + "</report>";
     };
 }
+
+// `count` folders declared, each placed by `place(i)`.
+std::function<std::string(std::size_t)> folders_placed(std::function<std::string(std::size_t)> parent_of)
+{
+    return [=](std::size_t count) {
+        return std::string(HEAD) +
+               repeat(count, [](std::size_t i) { return "<folder name=\"f" + std::to_string(i) + "\"/>"; }) +
+               "</folders>" + repeat(count, [&](std::size_t i) {
+                   return "<folder_ref name=\"f" + std::to_string(i) + "\" parent=\"" + parent_of(i) + "\"/>";
+               }) +
+               "</report>";
+    };
+}
+
+std::vector<SCALE_CASE> cases()
+{
+    auto fixed = [](const char* text) { return [text](std::size_t) { return std::string(text); }; };
+    return {
+        {"gauges in one summary",
+         body_of("<summary name=\"s\" parent=\"main\"><gauges>",
+                 fixed("<gauge name=\"g\"><min>0</min><max>9</max><value>4</value></gauge>"), "</gauges></summary>")},
+        {"folders declared and placed", folders_placed([](std::size_t) { return std::string("main"); })},
+        {"folder references, a chain",
+         folders_placed([](std::size_t i) { return i == 0 ? std::string("main") : "f" + std::to_string(i - 1); })},
+        {"objects in one folder", body_of("", fixed("<text name=\"t\" parent=\"main\"/>"), "")},
+        {"rows in one table",
+         body_of("<table name=\"t\" parent=\"main\">", fixed("<row><int_cell>7</int_cell></row>"), "</table>")},
+        {"cells in one row",
+         body_of("<table name=\"t\" parent=\"main\"><row>", fixed("<int_cell>7</int_cell>"), "</row></table>")},
+        {"chart points", body_of("<chart name=\"c\" parent=\"main\">", fixed("<data name=\"d\">3</data>"), "</chart>")},
+        {"slack columns",
+         body_of("<tan_slack_table name=\"t\" parent=\"main\">",
+                 [](std::size_t i) { return "<column id=\"" + std::to_string(i) + "\" type=\"slack\"/>"; },
+                 "</tan_slack_table>")},
+    };
+}
+
+}  // namespace
+
+namespace {
 
 double parse_seconds(const std::string& xml, bool& ok)
 {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "helper_failing_new.h"
+#include "failing_new.h"
 #include "mem_manager.h"
 #include "rdb_report.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "helper_failing_new.h"
+#include "failing_new.h"
 #include "mem_manager.h"
 #include "rdb_report.h"
 

@@ -29,6 +29,7 @@ struct OUTCOME {
     std::string messages;
     bool out_of_memory = false;
     bool threw = false;
+    unsigned long allocations = 0;  // made by the parse
 };
 
 // Parses `xml` from memory with the n-th allocation of the parse failing
@@ -50,14 +51,15 @@ OUTCOME parse_failing(const std::string& xml, unsigned long n)
     };
     RDB_XML_INPUT input = RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml");
     RDB_XML_RESULT result;
-    failing_new_reset_count();
-    failing_new_fail_after(n);
+    unsigned long before = test_new_count();
+    test_fail_new_after(n);
     try {
         result = rdb_xml_parse_input(input, options);
     } catch (...) {
         outcome.threw = true;
     }
-    failing_new_fail_after(0);
+    test_fail_new_after(0);
+    outcome.allocations = test_new_count() - before;
     outcome.parsed = result.m_report != nullptr;
     outcome.out_of_memory = result.m_out_of_memory;
     if (outcome.parsed) {
@@ -75,7 +77,7 @@ void sweep(const std::string& xml, unsigned long step)
 {
     OUTCOME whole = parse_failing(xml, 0);
     ASSERT_TRUE(whole.parsed) << whole.messages;
-    unsigned long allocations = failing_new_count();
+    unsigned long allocations = whole.allocations;
     ASSERT_GT(allocations, 100u);
     int refused = 0;
     for (unsigned long n = 1; n <= allocations; n += step) {

@@ -1,8 +1,9 @@
-// Global operator new of the model test program, failing on demand. The
-// containers inside the model (the vectors of folders, tables and gauges)
-// grow through it, not through the memory manager, so this is the only way
-// to make their growth run out of memory. The manager's own blocks come
-// from it as well, so one countdown covers every allocation of a call.
+// A global operator new that fails on demand, for the test programs that
+// link it in (the model's, and the out-of-memory sweep of whole parses). It
+// stands in for the process running out of memory and reaches every C++
+// allocation: the model's containers (which grow through it, not through
+// the memory manager), the manager's own blocks, the standard library's and
+// the XML parser's. One countdown covers every allocation of a call.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The replacement forms of global operator new and delete, over malloc and
 // free. Every form that can pair with another is replaced, so that blocks
 // never cross between this allocator and the sanitizer's.
-#include "helper_failing_new.h"
+#include "failing_new.h"
 
 #include <cstdlib>
 #include <new>
