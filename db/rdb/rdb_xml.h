@@ -96,7 +96,9 @@ struct RDB_XML_RESULT {
     // was never declared, a folder declared but never placed) is a warning
     // here and nowhere else.
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
-    int m_errors = 0;    // the totals the "Parsing resulted in" line gives
+    // The totals the "Parsing resulted in" line gives; both 0 when the
+    // parse ended before its totals (the diagnostics say why).
+    int m_errors = 0;
     int m_warnings = 0;
     bool m_cancelled = false;      // the progress callback asked to stop
     bool m_out_of_memory = false;  // memory ran out: no report

@@ -24,8 +24,8 @@
 //     parse before it expands: many references to a large entity stop at
 //     the first one too many;
 //   - attribute values are expanded before any handler hears of a
-//     reference in them, so each start tag adds its attribute values
-//     whole (text written in the file too: at most a character a byte,
+//     reference in them, so in a document that declares general entities
+//     each start tag adds its attribute values whole (text written in the file too: at most a character a byte,
 //     a hundredth of the bound). Within one start tag the reader's memory
 //     manager (RDB_XML_XERCES_MEMORY) keeps a value from growing far past
 //     the bound first, and the reader's count of references
@@ -66,9 +66,6 @@ public:
     std::uint64_t input_bytes() const { return m_input_bytes != nullptr ? *m_input_bytes : 0; }
     // How many characters entities may make after the bytes read so far.
     std::uint64_t expansion_allowed() const;
-    // Adds a start tag's attribute values to the text entities made.
-    void count_attribute_values(const xercesc::XMLElementDecl& elemDecl,
-                                const xercesc::RefVectorOf<xercesc::XMLAttr>& attrList, XMLSize_t attrCount);
 
     // Element depth and attribute values (XMLDocumentHandler, as an
     // advanced document handler).
@@ -115,6 +112,9 @@ private:
     };
 
     std::size_t entity(const std::u16string& name);
+    // Adds a start tag's attribute values to the text entities made.
+    void count_attribute_values(const xercesc::XMLElementDecl& elemDecl,
+                                const xercesc::RefVectorOf<xercesc::XMLAttr>& attrList, XMLSize_t attrCount);
     // Marks `index` complete, and every entity waiting for it whose last
     // missing cost that was; one that would be too much ends the parse.
     void complete(std::size_t index);
