@@ -1,6 +1,7 @@
 #include "rdb_json_writer.h"
 
 #include <cstdio>
+#include <new>
 #include <ostream>
 #include <string>
 
@@ -43,7 +44,28 @@ private:
     char m_buffer[1 << 14];
 };
 
-typedef rapidjson::Writer<JSON_OUTPUT> JSON_WRITER;
+// The writer's own stack grows through this allocator. RapidJSON's default
+// one gives null when memory runs out, and the writer then writes through
+// it; this one throws, as every other allocation of the program does.
+class JSON_ALLOCATOR : public rapidjson::CrtAllocator {
+public:
+    void* Malloc(std::size_t size)
+    {
+        void* p = rapidjson::CrtAllocator::Malloc(size);
+        if (p == nullptr && size != 0)
+            throw std::bad_alloc();
+        return p;
+    }
+    void* Realloc(void* original, std::size_t original_size, std::size_t new_size)
+    {
+        void* p = rapidjson::CrtAllocator::Realloc(original, original_size, new_size);
+        if (p == nullptr && new_size != 0)
+            throw std::bad_alloc();
+        return p;
+    }
+};
+
+typedef rapidjson::Writer<JSON_OUTPUT, rapidjson::UTF8<>, rapidjson::UTF8<>, JSON_ALLOCATOR> JSON_WRITER;
 
 void write_string(JSON_WRITER& json, const char* text, std::size_t length)
 {
@@ -387,4 +409,11 @@ void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
     else
         json.Null();
     json.EndObject();
+}
+
+void rdb_write_json_string(const char* text, std::size_t length, std::ostream& out)
+{
+    JSON_OUTPUT output(out);
+    JSON_WRITER json(output);
+    write_string(json, text, length);
 }

@@ -36,9 +36,14 @@
 // folder trees cannot exhaust the call stack.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 
 class RDB_REPORT;
 
 // Writes the report as one JSON document (a null report writes null).
+// Memory running out on the way throws std::bad_alloc, with part of the
+// document written.
 void rdb_write_json(const RDB_REPORT* report, std::ostream& out);
+// Writes `length` bytes of `text` as one JSON string, repaired as above.
+void rdb_write_json_string(const char* text, std::size_t length, std::ostream& out);

@@ -1,35 +1,32 @@
 // rdbxml: reads report description files and shows what they hold.
 //
-// Each file on the command line is parsed on its own and its report (or
-// its failure) printed; one failing file does not stop the others. Reports
-// go to stdout (or, with --html, to page files); the parser's messages, the
+// Each input (a file, every report file below a directory, or standard
+// input) is parsed on its own and its report, or its failure, printed; one
+// failing file does not stop the others. Files are parsed on several
+// threads at once, and printed in the order given. Reports go to stdout
+// (or, with --html, to page files); each file's warnings and errors, the
 // progress line and the tool's own errors to stderr.
-#include <sys/stat.h>
+#include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <new>
 #include <string>
-
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
+#include <thread>
 
 #include "fio_path.h"
 #include "gen_util.h"
 #include "hdb_instance.h"
 #include "msg.h"
-#include "rdb_json_writer.h"
-#include "rdb_report.h"
-#include "rdb_text_writer.h"
-#include "rdb_xml.h"
 #include "rdbxml_html.h"
+#include "rdbxml_inputs.h"
 #include "rdbxml_options.h"
+#include "rdbxml_output.h"
 #include "rdbxml_progress.h"
+#include "rdbxml_runner.h"
 
 namespace {
 
@@ -45,43 +42,17 @@ std::string default_example()
     return RDBXML_SOURCE_EXAMPLES_DIR "/report.xml";
 }
 
-// One line: {"file": <path as given>, "report": <report or null>}.
-void print_json(const std::string& file, const RDB_REPORT* report)
+int run(int argc, char** argv, std::string& current)
 {
-    rapidjson::StringBuffer name;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(name);
-    writer.String(file.c_str(), static_cast<rapidjson::SizeType>(file.size()));
-    std::cout << "{\"file\":" << name.GetString() << ",\"report\":";
-    rdb_write_json(report, std::cout);
-    std::cout << "}\n";
-}
-
-// Why `file` cannot be read, or empty when it can. The parser sees only an
-// empty document in a file it cannot open and says no more than that.
-std::string unreadable_reason(const std::string& file)
-{
-    struct stat status;
-    if (stat(file.c_str(), &status) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(status.st_mode))
-        return std::strerror(EISDIR);
-    if (access(file.c_str(), R_OK) != 0)
-        return std::strerror(errno);
-    return std::string();
-}
-
-}  // namespace
-
-namespace {
-
-int run(int argc, char** argv, RDBXML_OPTIONS& opt, std::string& current)
-{
+    RDBXML_OPTIONS opt;
     int status = rdbxml_read_options(argc, argv, opt);
     if (status >= 0)
         return status;
-
-    if (opt.quiet)
-        msg_set_enabled(false);
+    // Nothing the parser says reaches stderr but through each file's result.
+    msg_set_enabled(false);
+    RDBXML_JOB_SETTINGS settings;
+    settings.options = &opt;
+    settings.verbosity = opt.quiet ? RDBXML_QUIET : opt.verbose ? RDBXML_VERBOSE : RDBXML_NORMAL;
 
     std::unique_ptr<HDB_HIERARCHY> hierarchy;
     if (!opt.hierarchy.empty()) {
@@ -91,59 +62,59 @@ int run(int argc, char** argv, RDBXML_OPTIONS& opt, std::string& current)
             std::cerr << "rdbxml: " << error.c_str() << "\n";
             return RDBXML_EXIT_USAGE;
         }
+        settings.action_point = hierarchy->action_point();
     }
     if (opt.files.empty())
         opt.files.push_back(default_example());
+    std::vector<RDBXML_INPUT_FILE> inputs = rdbxml_expand_inputs(opt.files);
 
-    RDBXML_HTML_PAGES pages(opt.html, opt.files.size() > 1);
-    std::string error;
+    std::string stdin_bytes, error;
+    for (const RDBXML_INPUT_FILE& input : inputs) {
+        if (input.from_stdin) {
+            if (!rdbxml_read_stdin(stdin_bytes, error)) {
+                std::cerr << "rdbxml: " << error << "\n";
+                return RDBXML_EXIT_USAGE;
+            }
+            settings.stdin_bytes = &stdin_bytes;
+            break;
+        }
+    }
+
+    RDBXML_HTML_PAGES pages(opt.html, inputs.size());
     if (!opt.html.empty() && !pages.prepare(error)) {
         std::cerr << "rdbxml: " << error << "\n";
         return RDBXML_EXIT_USAGE;
     }
+    std::vector<RDBXML_JOB> jobs;
+    for (const RDBXML_INPUT_FILE& input : inputs)
+        jobs.push_back(RDBXML_JOB{input, opt.html.empty() ? std::string() : pages.page_path(input.name)});
+    current = inputs.size() == 1 ? inputs[0].name : std::string();
 
-    RDBXML_PROGRESS_LINE progress(isatty(STDERR_FILENO) == 1);
-    status = RDBXML_EXIT_ALL_READ;
-    for (const std::string& file : opt.files) {
-        current = file;
-        progress.begin(file);
-        std::unique_ptr<RDB_REPORT> report(
-            rdb_xml_parse(file.c_str(), hierarchy ? hierarchy->action_point() : nullptr, opt.stream_flag,
-                          opt.schema, !opt.no_namespaces, !opt.dynamic_buffers, opt.dead_parser));
-        progress.end();
-        if (!report) {
-            status = RDBXML_EXIT_SOME_FAILED;
-            std::string reason = unreadable_reason(file);
-            if (!reason.empty())
-                std::cerr << "rdbxml: cannot read " << file << ": " << reason << "\n";
-        }
-        if (!opt.html.empty()) {
-            if (report && !pages.write(file, *report, error)) {
-                std::cerr << "rdbxml: " << error << "\n";
-                status = RDBXML_EXIT_SOME_FAILED;
-            }
-        } else if (opt.json) {
-            print_json(file, report.get());
-        } else if (!opt.noout && report) {
-            rdb_write_text(report.get(), std::cout);
-        }
-        std::cout.flush();
+    unsigned threads = opt.jobs != 0 ? opt.jobs : std::max(1u, std::thread::hardware_concurrency());
+    RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
+    RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
+    RDBXML_RUN result;
+    {
+        RDBXML_PROGRESS_LINE progress(!opt.quiet && isatty(STDERR_FILENO) == 1);
+        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress);
     }
-    return status;
+    if (out.failed()) {
+        if (!opt.quiet)
+            std::fprintf(stderr, "rdbxml: %s\n", out.error().c_str());
+        return RDBXML_EXIT_SOME_FAILED;
+    }
+    return result.all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    RDBXML_OPTIONS opt;
-    // The file being read or written when memory ran out, for the message.
+    // The file being read when memory ran out, for the message.
     std::string current;
     try {
-        return run(argc, argv, opt, current);
+        return run(argc, argv, current);
     } catch (const std::bad_alloc&) {
-        // Whatever was printed for that file is not the whole of it.
-        std::cout.flush();
         std::fprintf(stderr, "rdbxml: out of memory%s%s\n", current.empty() ? "" : " while handling ",
                      current.c_str());
         return RDBXML_EXIT_SOME_FAILED;

@@ -1,12 +1,12 @@
 #include "rdbxml_html.h"
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "rdb_html_writer.h"
+#include "rdbxml_replace_file.h"
 
 namespace fs = std::filesystem;
 
@@ -26,22 +26,31 @@ std::string page_stem(const std::string& file)
 
 }  // namespace
 
+RDBXML_HTML_PAGES::RDBXML_HTML_PAGES(std::string target, std::size_t inputs)
+    : m_target(std::move(target)), m_directory(inputs > 1 || (!m_target.empty() && m_target.back() == '/'))
+{
+}
+
 bool RDBXML_HTML_PAGES::prepare(std::string& error) const
 {
-    if (!m_several)
-        return true;
+    std::string directory = m_directory ? m_target : fs::path(m_target).parent_path().string();
+    if (directory.empty())
+        directory = ".";
     std::error_code code;
-    fs::create_directories(m_target, code);
-    if (code || !fs::is_directory(m_target)) {
-        error = "cannot make the directory " + m_target + (code ? ": " + code.message() : "");
+    if (m_directory)
+        fs::create_directories(m_target, code);
+    if (code || !fs::is_directory(directory)) {
+        error = m_directory ? "cannot make the directory " + m_target + (code ? ": " + code.message() : "")
+                            : "cannot write " + m_target + ": no directory " + directory;
         return false;
     }
+    rdbxml_remove_stale_temporaries(directory);
     return true;
 }
 
 std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
 {
-    if (!m_several)
+    if (!m_directory)
         return m_target;
     std::string stem = page_stem(file);
     std::string name = stem + ".html";
@@ -50,22 +59,18 @@ std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
     return (fs::path(m_target) / name).string();
 }
 
-bool RDBXML_HTML_PAGES::write(const std::string& file, const RDB_REPORT& report, std::string& error)
+bool RDBXML_HTML_PAGES::write(const std::string& path, const std::string& file, const RDB_REPORT& report,
+                              std::string& error)
 {
-    std::string path = page_path(file);
     std::error_code code;
     if (fs::equivalent(path, file, code)) {
         error = "not writing " + path + ": it is the report file itself";
         return false;
     }
-    std::ofstream page(path, std::ios::binary | std::ios::trunc);
-    if (page)
-        rdb_write_html(&report, page, fs::path(file).filename().string());
-    if (page)
-        page.close();
-    if (!page) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    // Whole in memory first: the file on disk is replaced only by a whole page.
+    std::ostringstream page;
+    // Memory running out throws, rather than leaving a page cut short.
+    page.exceptions(std::ios::badbit);
+    rdb_write_html(&report, page, fs::path(file).filename().string());
+    return rdbxml_replace_file(path, page.str(), error);
 }

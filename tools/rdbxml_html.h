@@ -1,7 +1,8 @@
-// Where the tool's HTML pages go. With one input file the --html path is
-// the page itself; with several it is a directory (made when missing) that
-// gets one page per file, named after it: run.xml.gz gives run.html, and a
+// Where the tool's HTML pages go. The --html path is the page itself for
+// one input file, and a directory (made when missing) of one page per file
+// for several, or whenever it ends in '/': run.xml.gz gives run.html, and a
 // second input of the same name gives run-2.html rather than overwriting.
+// Every page replaces the earlier one atomically.
 #pragma once
 
 #include <set>
@@ -11,19 +12,21 @@ class RDB_REPORT;
 
 class RDBXML_HTML_PAGES {
 public:
-    RDBXML_HTML_PAGES(std::string target, bool several) : m_target(std::move(target)), m_several(several) {}
+    RDBXML_HTML_PAGES(std::string target, std::size_t inputs);
 
-    // Makes the directory for several pages; false with `error` set when
-    // that is not possible.
+    // Makes the directory for the pages and clears it of temporary files
+    // that killed runs left; false with `error` set when that fails.
     bool prepare(std::string& error) const;
-    // Writes the page of `report`, read from `file`; false with `error` set
-    // when the page cannot be written.
-    bool write(const std::string& file, const RDB_REPORT& report, std::string& error);
+    // The page of each input, asked for once per input in the order of the
+    // inputs.
+    std::string page_path(const std::string& file);
+    // Writes the page of `report`, read from `file`, to `path`; false with
+    // `error` set when the page cannot be written. Safe on several threads.
+    static bool write(const std::string& path, const std::string& file, const RDB_REPORT& report,
+                      std::string& error);
 
 private:
-    std::string page_path(const std::string& file);
-
     std::string m_target;
-    bool m_several;
+    bool m_directory;
     std::set<std::string> m_used;
 };

@@ -8,12 +8,16 @@ namespace {
 
 const char* const DESCRIPTION =
     "rdbxml reads report description files (XML; plain, gzip, zstd or xz) and\n"
-    "prints the report each one holds. With no FILE it reads the bundled example.";
+    "prints the report each one holds. A directory stands for the report files\n"
+    "below it (*.xml, *.xml.gz, *.xml.zst, *.xml.xz), - for standard input. With\n"
+    "no FILE it reads the bundled example.";
 
 const char* const FOOTER =
-    "Reports go to stdout. Messages go to stderr, one \"RDB_XML: ...\" line each,\n"
-    "and so does a progress line while a file of 8 MB or more is read and stderr\n"
-    "is a terminal.\n"
+    "Reports go to stdout, in the order of the files, however many threads read\n"
+    "them. Each warning and error goes to stderr as FILE:LINE:COL: error: MESSAGE\n"
+    "(-v adds the parser's own \"RDB_XML: ...\" lines, -q prints nothing there),\n"
+    "and so does a progress line while 8 MB or more are read and stderr is a\n"
+    "terminal. A failed write says so and exits 1.\n"
     "\n"
     "A --hierarchy file holds one '/'-separated instance path per line, all from\n"
     "the same top instance ('#' lines are comments); instance-name cells resolve\n"
@@ -21,16 +25,17 @@ const char* const FOOTER =
     "\n"
     "Exit status:\n"
     "  0  every FILE gave a report\n"
-    "  1  some FILE gave no report (the others are still read and reported)\n"
+    "  1  some FILE gave no report (the others are still read and reported), or\n"
+    "     an output could not be written\n"
     "  2  usage error (unknown option, bad --hierarchy file, ...): nothing read\n"
     "\n"
     "Examples:\n"
-    "  rdbxml -q run.xml.gz                    print a report as an indented tree\n"
-    "  rdbxml -q --json --hierarchy design.txt a.xml b.xml > reports.jsonl\n"
+    "  rdbxml run.xml.gz                       print a report as an indented tree\n"
+    "  rdbxml --json --hierarchy design.txt a.xml b.xml > reports.jsonl\n"
     "                                          one JSON line per file\n"
-    "  rdbxml --noout --schema *.xml           check files against the schema\n"
-    "  rdbxml -q --html run.html run.xml       one self-contained page to open in a browser\n"
-    "  rdbxml -q --html pages/ a.xml b.xml     pages/a.html and pages/b.html\n";
+    "  rdbxml --noout --schema runs/           check every report below runs/\n"
+    "  rdbxml --html run.html run.xml          one self-contained page to open in a browser\n"
+    "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
@@ -68,7 +73,12 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--stream-flag", options.stream_flag, "set the input stream's flag")->group(parsing);
 
     const char* const other = "Other";
-    app.add_flag("-q,--quiet", options.quiet, "silence the RDB_XML messages")->group(other);
+    app.add_option("-j,--jobs", options.jobs, "read N files at once (default: one per core)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u).description(""))
+        ->group(other);
+    app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines")->group(other);
+    app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr")->group(other);
     app.set_help_flag("-h,--help", "print this help and exit")->group(other);
     app.set_version_flag("--version", std::string("rdbxml ") + RDBXML_VERSION, "print the version and exit")
         ->group(other);
@@ -85,5 +95,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     }
     if (options.text + options.json + options.noout + !options.html.empty() > 1)
         return usage_error("--text, --json, --noout and --html exclude each other");
+    if (options.verbose && options.quiet)
+        return usage_error("-v and -q exclude each other");
     return -1;
 }

@@ -18,8 +18,10 @@ struct RDBXML_OPTIONS {
     bool dead_parser = false;
     bool stream_flag = false;
     bool quiet = false;
+    bool verbose = false;
+    unsigned jobs = 0;  // threads; 0: one per core
     std::string hierarchy;
-    std::string html;  // page (one file) or directory of pages (several)
+    std::string html;  // page (one file) or directory of pages (several, or ending in '/')
 };
 
 // Reads the command line into `options`. Returns -1 when the tool should go

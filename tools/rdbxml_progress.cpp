@@ -5,8 +5,6 @@
 
 #include <cstdio>
 
-#include "brim_zifstream.h"
-#include "msg.h"
 
 namespace {
 
@@ -58,39 +56,6 @@ void put(const std::string& bytes)
 
 }  // namespace
 
-RDBXML_PROGRESS_LINE::RDBXML_PROGRESS_LINE(bool on_terminal) : m_on_terminal(on_terminal)
-{
-    if (!m_on_terminal)
-        return;
-    BRIM_ZIFSTREAM::set_progress_hook(
-        [this](std::uint64_t read, std::uint64_t total) { update(read, total); });
-    msg_set_sink([this](const char* tag, const char* text) {
-        erase();
-        std::fprintf(stderr, "%s: %s\n", tag, text);
-    });
-}
-
-RDBXML_PROGRESS_LINE::~RDBXML_PROGRESS_LINE()
-{
-    if (!m_on_terminal)
-        return;
-    erase();
-    BRIM_ZIFSTREAM::set_progress_hook(BRIM_PROGRESS_HOOK());
-    msg_set_sink(MSG_SINK());
-}
-
-void RDBXML_PROGRESS_LINE::begin(const std::string& file)
-{
-    m_file = file;
-    m_in_parse = true;
-}
-
-void RDBXML_PROGRESS_LINE::end()
-{
-    m_in_parse = false;
-    erase();
-}
-
 std::string RDBXML_PROGRESS_LINE::format(const std::string& file, std::uint64_t read, std::uint64_t total,
                                          std::size_t width)
 {
@@ -108,22 +73,33 @@ std::string RDBXML_PROGRESS_LINE::format(const std::string& file, std::uint64_t 
     return prefix + name + sizes;
 }
 
-// Called by the input stream after each block it reads. Streams opened
-// outside a parse of the tool (none today) and small files draw nothing;
-// the line is redrawn only when its text changes.
-void RDBXML_PROGRESS_LINE::update(std::uint64_t read, std::uint64_t total)
+void RDBXML_PROGRESS_LINE::show_file(const std::string& file, std::uint64_t read, std::uint64_t total)
 {
-    if (!m_in_parse || total < MIN_FILE_SIZE)
-        return;
-    std::string text = format(m_file, read, total, terminal_width());
-    if (text != m_shown)
-        draw(text);
+    if (m_on_terminal && total >= MIN_FILE_SIZE)
+        draw(format(file, read, total, terminal_width()));
+}
+
+std::string RDBXML_PROGRESS_LINE::format_files(std::size_t done, std::size_t files, std::uint64_t read,
+                                               std::uint64_t total)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "reading: %zu of %zu files, %.1f MB of %.1f MB", done, files, read / 1e6,
+                  total / 1e6);
+    return text;
+}
+
+void RDBXML_PROGRESS_LINE::show_files(std::size_t done, std::size_t files, std::uint64_t read, std::uint64_t total)
+{
+    if (m_on_terminal && total >= MIN_FILE_SIZE)
+        draw(format_files(done, files, read, total).substr(0, terminal_width() - 1));
 }
 
 // Overwrites the line from its start; blanks cover what a shorter text
 // leaves of the longer one before it.
 void RDBXML_PROGRESS_LINE::draw(const std::string& text)
 {
+    if (text == m_shown)
+        return;
     std::string line = "\r" + text;
     std::size_t shown = columns(m_shown), now = columns(text);
     if (shown > now)

@@ -1,10 +1,10 @@
-// The progress line of the rdbxml tool: while a large file is read and
-// stderr is a terminal, one line on stderr says how far the reading is
-// ("reading FILE: 12.3 MB of 456.7 MB"), redrawn in place as the input
-// stream reads its blocks.
+// The progress line of the rdbxml tool: while large input is read and
+// stderr is a terminal, one line on stderr says how far the reading is,
+// redrawn in place: "reading FILE: 12.3 MB of 456.7 MB" while one file is
+// read, "reading: 3 of 30 files, 12.3 MB of 456.7 MB" while several are.
 //
-// The line is erased when the parse ends, and before every message, since
-// the parser's messages (and progress) share stderr: a message always
+// Only the thread that prints draws it, and it erases the line before
+// anything else goes to stderr or to the terminal, so that every message
 // starts on a clean line and never carries remains of the progress line.
 #pragma once
 
@@ -14,35 +14,31 @@
 
 class RDBXML_PROGRESS_LINE {
 public:
-    // Files smaller than this get no progress line.
+    // Input smaller than this in all gets no progress line.
     static constexpr std::uint64_t MIN_FILE_SIZE = 8'000'000;
 
-    // With `on_terminal` false nothing is ever drawn and the process-wide
-    // progress hook and message sink are left alone; otherwise both are
-    // installed, for as long as the object lives.
-    explicit RDBXML_PROGRESS_LINE(bool on_terminal);
-    ~RDBXML_PROGRESS_LINE();
+    // With `on_terminal` false nothing is ever drawn.
+    explicit RDBXML_PROGRESS_LINE(bool on_terminal) : m_on_terminal(on_terminal) {}
+    ~RDBXML_PROGRESS_LINE() { erase(); }
     RDBXML_PROGRESS_LINE(const RDBXML_PROGRESS_LINE&) = delete;
     RDBXML_PROGRESS_LINE& operator=(const RDBXML_PROGRESS_LINE&) = delete;
 
-    // Brackets the parse of one file: progress reported in between names
-    // `file`; end() erases the line.
-    void begin(const std::string& file);
-    void end();
-
-    // The text of the line for `read` of `total` bytes of `file`, shortened
-    // at the start of the file name to fit `width` columns (less one, so
-    // that the terminal never wraps it).
-    static std::string format(const std::string& file, std::uint64_t read, std::uint64_t total,
-                              std::size_t width);
-
-private:
-    void update(std::uint64_t read, std::uint64_t total);
-    void draw(const std::string& text);
+    // Draws the line for `read` of `total` bytes of the one file being read.
+    void show_file(const std::string& file, std::uint64_t read, std::uint64_t total);
+    // Draws the line for `done` of `files` files and `read` of `total` bytes.
+    void show_files(std::size_t done, std::size_t files, std::uint64_t read, std::uint64_t total);
+    // Blanks the line, if one is drawn.
     void erase();
 
+    // The text of each line, shortened (at the start of the file name) to
+    // fit `width` columns less one, so that the terminal never wraps it.
+    static std::string format(const std::string& file, std::uint64_t read, std::uint64_t total,
+                              std::size_t width);
+    static std::string format_files(std::size_t done, std::size_t files, std::uint64_t read, std::uint64_t total);
+
+private:
+    void draw(const std::string& text);
+
     bool m_on_terminal;
-    bool m_in_parse = false;
-    std::string m_file;
     std::string m_shown;  // the text on the terminal now; empty when none
 };

@@ -18,9 +18,6 @@ using xercesc::XMLString;
 
 namespace {
 
-// Narrow text of the current character chunk. A chunk's text is only valid
-// during its call, so one buffer per thread serves its parse.
-thread_local std::vector<char> t_chunk RDB_XML_HOT_TLS;
 
 // Xerces-C gives an empty local name for every element when namespace
 // processing is off; the qualified name is the element's name then.
@@ -37,7 +34,8 @@ void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize
 {
     // At most three bytes of UTF-8 per UTF-16 unit (a surrogate pair takes
     // four for two), so one pass writes the text without counting first.
-    std::vector<char>& buffer = t_chunk;
+    // A chunk's text is only valid during its call: one buffer serves the parse.
+    std::vector<char>& buffer = rdb_xml_context->m_chunk;
     if (buffer.size() < 3 * length + 1)
         buffer.resize(3 * length + 1);
     rdb_xml_utf8_encode(chars, length, buffer.data());
@@ -79,8 +77,8 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, c
 {
     RDB_XML_CHAR_BUFFER parent;
     const char* parent_name = rdb_xml_get_attribute(attrs, u"parent", parent);
-    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(parent_name);
-    if (rdb_xml_folder_index.is_overflow(entry))
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index->find_or_insert(parent_name);
+    if (rdb_xml_folder_index->is_overflow(entry))
         rdb_xml_out_of_memory("the folder index");
     if (object == nullptr)
         return;

@@ -8,7 +8,7 @@
 #include "rdb_xml_content_handler.h"
 #include "rdb_xml_globals.h"
 
-thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context = nullptr;
+thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context RDB_XML_HOT_TLS = nullptr;
 
 namespace {
 

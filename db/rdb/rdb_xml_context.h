@@ -10,7 +10,18 @@
 
 #include <xercesc/sax/Locator.hpp>
 
+#include "gen_string_hash_sys.h"
 #include "rdb_xml.h"
+#include "rdb_xml_globals.h"
+
+class RDB_FOLDER_OBJECT;
+
+// A folder the "folders" element declared, and where.
+struct RDB_XML_DECLARED_FOLDER {
+    RDB_FOLDER_OBJECT* m_folder;
+    std::uint64_t m_line;
+    std::uint64_t m_column;
+};
 
 class RDB_XML_PARSE_CONTEXT {
 public:
@@ -28,9 +39,17 @@ public:
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
     // A diagnostic could not be kept for want of memory.
     bool m_diagnostics_lost = false;
+    // The folder name index (rdb_xml_folder_index points here).
+    GEN_STRING_HASH<RDB_FOLDER_OBJECT*> m_folder_index;
+    // Every folder declared, placed or not (rdb_xml_unplaced.h).
+    std::vector<RDB_XML_DECLARED_FOLDER> m_declared_folders;
+    // The narrow text of the current character chunk.
+    std::vector<char> m_chunk;
 };
 
-extern thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context;
+// Read at every character chunk: kept in the static TLS block (see
+// rdb_xml_globals.h).
+extern thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context RDB_XML_HOT_TLS;
 
 // Keeps a diagnostic of the running parse for the host (no message is
 // printed); line and column 0 take the reader's current place.
@@ -48,7 +67,9 @@ void rdb_xml_passed_over(const char* format, ...) __attribute__((format(printf, 
 // passes through the reader (they are none of its exception kinds) and is
 // caught by the driver, which prints its message and releases everything.
 struct RDB_XML_STOP {
-    enum KIND { OUT_OF_MEMORY, STREAM_DAMAGED, CANCELLED };
+    // PANIC: the XML parser met a failure it cannot go on from (no mutex,
+    // no transcoder: the system's resources ran out).
+    enum KIND { OUT_OF_MEMORY, STREAM_DAMAGED, CANCELLED, PANIC };
     KIND m_kind;
     const char* m_what;  // what was being read, or why the stream failed
 };

@@ -15,8 +15,8 @@ void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(const XMLCh* localname, co
     // Any other element is taken as a folder reference in its own right.
     RDB_XML_CHAR_BUFFER name;
     const char* folder_name = rdb_xml_get_attribute(attrs, u"name", name);
-    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(folder_name);
-    if (rdb_xml_folder_index.is_overflow(entry))
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index->find_or_insert(folder_name);
+    if (rdb_xml_folder_index->is_overflow(entry))
         rdb_xml_out_of_memory("the folder index");
     m_folder = entry;
     if (m_folder == nullptr) {

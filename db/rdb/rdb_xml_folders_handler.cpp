@@ -32,8 +32,8 @@ void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const
         return;
     }
     // A later declaration of the same name takes the name over.
-    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index.find_or_insert(name.text());
-    if (rdb_xml_folder_index.is_overflow(entry))
+    RDB_FOLDER_OBJECT*& entry = rdb_xml_folder_index->find_or_insert(name.text());
+    if (rdb_xml_folder_index->is_overflow(entry))
         rdb_xml_out_of_memory("the folder index");
     entry = folder;
 }

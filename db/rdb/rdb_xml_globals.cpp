@@ -9,15 +9,15 @@ thread_local int rdb_xml_error_count = 0;
 thread_local bool rdb_xml_use_static_buffers RDB_XML_HOT_TLS = true;
 thread_local RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler = nullptr;
 
-// Each thread's index is made at its first parse and released when the
-// thread ends; the registration lives while the library is loaded.
-thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*>* rdb_xml_folder_index = nullptr;
+// The registration lives while the library is loaded.
 static MEM_INITIALIZER rdb_xml_mem_initializer(RDB_XML_TAG);
 
 void rdb_xml_set_report(RDB_REPORT* report)
 {
     rdb_xml_report = report;
-    rdb_xml_folder_index.clear();
+    if (rdb_xml_folder_index != nullptr)
+        rdb_xml_folder_index->clear();
 }
 
 void rdb_xml_set_reader(xercesc::SAX2XMLReader* reader) { rdb_xml_reader = reader; }

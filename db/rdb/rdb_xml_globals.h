@@ -1,6 +1,11 @@
 // The parse-context globals: one set per thread, shared by all handlers of
 // the parse that runs on that thread. Parses on different threads never see
 // each other's state; one parse per thread at a time.
+//
+// Every one of them is a plain value or pointer: a per-thread object with a
+// destructor would have the C library allocate when a thread first touches
+// it, and end the process when that fails. What needs building (the folder
+// index, the buffers) belongs to the parse (rdb_xml_context.h).
 #pragma once
 
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -14,7 +19,8 @@ class RDB_XML_CONTENT_HANDLER;
 
 extern thread_local xercesc::SAX2XMLReader* rdb_xml_reader;
 extern thread_local RDB_REPORT* rdb_xml_report;
-extern thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*> rdb_xml_folder_index;
+// The running parse's folder name index; null between parses.
+extern thread_local GEN_STRING_HASH<RDB_FOLDER_OBJECT*>* rdb_xml_folder_index;
 extern thread_local HDB_ACTION_PT_INSTANCE* rdb_xml_action_point;
 extern thread_local int rdb_xml_error_count;
 // Read at every attribute: kept in the static TLS block (a handful of
@@ -28,7 +34,8 @@ extern thread_local bool rdb_xml_use_static_buffers RDB_XML_HOT_TLS;
 // inside its element.
 extern thread_local RDB_XML_CONTENT_HANDLER* rdb_xml_active_handler;
 
-// Assigns the report and empties the folder index: always both together.
+// Assigns the report and empties the folder index (if there is one): always
+// both together.
 void rdb_xml_set_report(RDB_REPORT* report);
 void rdb_xml_set_reader(xercesc::SAX2XMLReader* reader);
 void rdb_xml_set_action_point(HDB_ACTION_PT_INSTANCE* action_point);

@@ -9,6 +9,7 @@
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PanicHandler.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -36,12 +37,42 @@ namespace {
 const char* yes_no(bool value) { return value ? "true" : "false"; }
 const char* plural(int count) { return count == 1 ? "" : "s"; }
 
+// The XML parser's way out of a failure it cannot go on from is to end the
+// process. Ours ends the parse instead: the exception passes out of the
+// parser like any other that ends a parse.
+class RDB_XML_PANIC_HANDLER : public PanicHandler {
+public:
+    void panic(const PanicHandler::PanicReasons reason) override
+    {
+        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, PanicHandler::getPanicReasonString(reason)};
+    }
+};
+
 // The XML platform is set up once per process, by the first parse of any
-// thread; the others wait for it. It is never terminated.
+// thread; the others wait for it. It is never terminated. A set-up that
+// failed is not tried again (the platform would take a second call for a
+// finished one): every later parse ends with the same message.
 void initialize_platform()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { XMLPlatformUtils::Initialize(); });
+    static RDB_XML_PANIC_HANDLER panic_handler;
+    static std::mutex mutex;
+    static bool initialized = false;
+    static const char* failure = nullptr;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (failure != nullptr)
+        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, failure};
+    if (initialized)
+        return;
+    try {
+        XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale, nullptr, &panic_handler);
+    } catch (const RDB_XML_STOP& stop) {
+        failure = stop.m_what;
+        throw;
+    } catch (...) {
+        failure = "the XML platform could not be set up";
+        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, failure};
+    }
+    initialized = true;
 }
 
 // Prints a message that ends the parse and keeps it as a fatal error. Runs
@@ -77,12 +108,14 @@ public:
         : m_previous_context(rdb_xml_context)
     {
         rdb_xml_context = &context;
+        rdb_xml_folder_index = &context.m_folder_index;
         if (sink)
             msg_set_thread_sink(&sink);
     }
     ~RDB_XML_THREAD_SCOPE()
     {
         msg_set_thread_sink(nullptr);
+        rdb_xml_folder_index = nullptr;
         rdb_xml_context = m_previous_context;
     }
     RDB_XML_THREAD_SCOPE(const RDB_XML_THREAD_SCOPE&) = delete;
@@ -160,6 +193,9 @@ bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_
         case RDB_XML_STOP::CANCELLED:
             result.m_cancelled = true;
             report_stop("Parsing %s", stop.m_what);
+            break;
+        case RDB_XML_STOP::PANIC:
+            report_stop("Xerces Exception: %s", stop.m_what);
             break;
         }
     } catch (const OutOfMemoryException&) {
@@ -302,7 +338,10 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     try {
         parse(input, options, result);
     } catch (const RDB_XML_STOP& stop) {
-        report_out_of_memory(result, stop.m_what);
+        if (stop.m_kind == RDB_XML_STOP::PANIC)
+            report_stop("Xerces Exception: %s", stop.m_what);
+        else
+            report_out_of_memory(result, stop.m_what);
     } catch (const std::bad_alloc&) {
         report_out_of_memory(result, "the document");
     } catch (const OutOfMemoryException&) {

@@ -1,6 +1,6 @@
 // Folders declared during a parse. A folder that no "folder_ref" placed
 // belongs to nobody in the report tree; the report keeps it so that it is
-// released with it. The list belongs to the thread's parse.
+// released with it. The list belongs to the parse (rdb_xml_context.h).
 #pragma once
 
 class RDB_FOLDER_OBJECT;

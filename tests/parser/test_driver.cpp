@@ -61,7 +61,7 @@ TEST_F(ParseTest, EveryEndOfAParseClearsTheGlobalsAndNoExceptionLeavesIt)
         EXPECT_EQ(rdb_xml_report, nullptr);
         EXPECT_EQ(rdb_xml_action_point, nullptr);
         EXPECT_EQ(rdb_xml_active_handler, nullptr);
-        EXPECT_EQ(rdb_xml_folder_index.count(), 0);
+        EXPECT_EQ(rdb_xml_folder_index, nullptr);
     };
     parse_text(report_with("<folder_ref name=\"main\" parent=\"main\"/>"));
     expect_cleared();

@@ -59,7 +59,7 @@ TEST_F(ParseTest, UndeclaredFolderReferenceIsAnInternalErrorAndNothingOutlivesIt
     // error. The end of "header" handed control back; the rest of the
     // element went to the root handler, which dispatched the "text" in it.
     parse_text("<report><folders><root name=\"main\"/><folder name=\"first\"/></folders></report>");
-    EXPECT_EQ(rdb_xml_folder_index.count(), 0);
+    EXPECT_EQ(rdb_xml_folder_index, nullptr);
     ASSERT_NE(parse_text(report_with("<folder_ref name=\"first\" parent=\"main\"><header>h</header>"
                                      "<text name=\"inside\" parent=\"main\"/></folder_ref>"
                                      "<text name=\"after\" parent=\"main\"/>")),

@@ -1,0 +1,41 @@
+// One input file's part of a run of the tool: it is parsed, and what the
+// tool prints for it is made, into memory: its report for standard output
+// (or its page, written), and its messages for standard error. Jobs run on
+// several threads at once; the runner prints their results in the order of
+// the inputs.
+#pragma once
+
+#include <string>
+
+#include "rdb_xml.h"
+#include "rdbxml_inputs.h"
+#include "rdbxml_options.h"
+
+class HDB_ACTION_PT_INSTANCE;
+
+// What goes to standard error for a file: nothing; each warning and error
+// in the compiler's form ("FILE:LINE:COL: error: MESSAGE"); or the parser's
+// own "RDB_XML: ..." lines before those.
+enum RDBXML_VERBOSITY { RDBXML_QUIET, RDBXML_NORMAL, RDBXML_VERBOSE };
+
+struct RDBXML_JOB {
+    RDBXML_INPUT_FILE input;
+    std::string page;  // the page to write, with --html
+};
+
+struct RDBXML_JOB_SETTINGS {
+    const RDBXML_OPTIONS* options = nullptr;
+    HDB_ACTION_PT_INSTANCE* action_point = nullptr;
+    const std::string* stdin_bytes = nullptr;  // all of standard input, when "-" is an input
+    RDBXML_VERBOSITY verbosity = RDBXML_NORMAL;
+};
+
+struct RDBXML_JOB_RESULT {
+    std::string out;  // for standard output
+    std::string err;  // for standard error
+    bool ok = false;  // the file gave a report (and its page was written)
+};
+
+// `progress` is handed to the parse (it may be empty).
+RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTINGS& settings,
+                                 const RDB_XML_PROGRESS& progress);

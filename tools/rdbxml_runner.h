@@ -1,0 +1,23 @@
+// Runs the tool's jobs on several threads and prints their results in the
+// order of the inputs, each file's standard output and standard error
+// together, byte for byte what one thread would print. A job starts only
+// while fewer than `threads` jobs are running or waiting to be printed, so
+// at most about that many reports are alive at once. Threads that cannot be
+// started leave the work to those that could, down to the calling thread
+// alone.
+#pragma once
+
+#include <vector>
+
+#include "rdbxml_job.h"
+#include "rdbxml_output.h"
+#include "rdbxml_progress.h"
+
+struct RDBXML_RUN {
+    bool all_ok = true;  // every job gave its report (and its page)
+};
+
+// Prints to `out` and `err` until a write fails; the failure is then in
+// their error().
+RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
+                           unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress);
