@@ -49,6 +49,21 @@ TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns, bool s
     return run;
 }
 
+TOOL_RUN tool_shell(const std::string& script)
+{
+    TOOL_SCRATCH scratch;
+    const std::string out = scratch.dir() + "/out", err = scratch.dir() + "/err";
+    std::string command = "RDBXML=" + tool_shell_quoted(RDBXML_OUTPUT_DIR "/rdbxml") + " sh -c " +
+                          tool_shell_quoted(script) + " </dev/null >" + tool_shell_quoted(out) + " 2>" +
+                          tool_shell_quoted(err);
+    int status = std::system(command.c_str());
+    TOOL_RUN run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = read_file(out);
+    run.err = read_file(err);
+    return run;
+}
+
 TOOL_SCRATCH::TOOL_SCRATCH()
 {
     const char* base = std::getenv("RDBXML_TEST_TMP");
@@ -68,6 +83,7 @@ TOOL_SCRATCH::~TOOL_SCRATCH()
 std::string TOOL_SCRATCH::write(const std::string& name, const std::string& content) const
 {
     std::string path = m_dir + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }

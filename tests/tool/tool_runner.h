@@ -16,6 +16,11 @@ struct TOOL_RUN {
 // person running the tool, and `out` stays empty.
 TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns = 0, bool stdout_too = false);
 
+// A shell script run with `sh -c`, in which "$RDBXML" is the built tool:
+// stdout and stderr of the whole script are collected unless it sends them
+// elsewhere itself. The status is the script's, 128 + N for signal N.
+TOOL_RUN tool_shell(const std::string& script);
+
 // A directory of its own, removed with everything in it when the object goes.
 class TOOL_SCRATCH {
 public:
@@ -24,7 +29,8 @@ public:
     TOOL_SCRATCH(const TOOL_SCRATCH&) = delete;
     TOOL_SCRATCH& operator=(const TOOL_SCRATCH&) = delete;
     const std::string& dir() const { return m_dir; }
-    // Writes `content` to the file `name` in the directory; returns its path.
+    // Writes `content` to the file `name` in the directory (making the
+    // directories it names); returns its path.
     std::string write(const std::string& name, const std::string& content) const;
 
 private:
