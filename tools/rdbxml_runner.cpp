@@ -165,7 +165,11 @@ private:
 RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
                            unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress)
 {
-    RDBXML_RUNNER runner(jobs, settings, threads == 0 ? 1 : threads);
+    // Twice as many jobs as threads may be started before their results are
+    // printed: a thread that finished a short file goes on while a long one
+    // before it is still read. Reports live only while their job runs; what
+    // waits is the text to print.
+    RDBXML_RUNNER runner(jobs, settings, 2 * std::max(threads, 1u));
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads && t < jobs.size(); ++t) {
         try {

@@ -1,8 +1,8 @@
 // Runs the tool's jobs on several threads and prints their results in the
 // order of the inputs, each file's standard output and standard error
-// together, byte for byte what one thread would print. A job starts only
-// while fewer than `threads` jobs are running or waiting to be printed, so
-// at most about that many reports are alive at once. Threads that cannot be
+// together, byte for byte what one thread would print. At most `threads`
+// reports are alive at once (one per running job), and a job starts only
+// while fewer than twice that many are running or waiting to be printed. Threads that cannot be
 // started leave the work to those that could, down to the calling thread
 // alone.
 #pragma once
