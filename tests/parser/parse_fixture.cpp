@@ -1,7 +1,6 @@
 #include "parse_fixture.h"
 
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -139,19 +138,4 @@ std::string ParseTest::dump() const
     for (const std::string& m : m_messages)
         all += m.substr(0, 300) + "\n";
     return all;
-}
-
-std::string gzip_bytes(const std::string& data)
-{
-    z_stream z{};
-    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "gzip_bytes.h"
 #include "rdb_report.h"
 
 class HDB_ACTION_PT_INSTANCE;
@@ -75,5 +76,4 @@ protected:
 std::string json_difference(const rapidjson::Value& value, const rapidjson::Value& pattern, bool whole,
                             const std::string& path = std::string());
 
-// gzip of `data`, as a whole file image.
-std::string gzip_bytes(const std::string& data);
+

@@ -3,8 +3,6 @@
 // line and column, and the same output from one thread as from many.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "gzip_bytes.h"
 #include "tool_runner.h"
 
 namespace fs = std::filesystem;
@@ -33,21 +32,6 @@ std::string report_of(int rows, const std::string& word)
         xml += "<row><string_cell>" + word + " " + std::to_string(r) + "</string_cell><int_cell>" +
                std::to_string(r) + "</int_cell></row>";
     return xml + "</table></report>";
-}
-
-std::string gzip_of(const std::string& data)
-{
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 // A page with its script nonce, fresh in every page, blanked out.
@@ -165,7 +149,7 @@ TEST(ToolDiagnostics, EachNamesFileLineAndColumn)
     std::string malformed = scratch.write("malformed.xml", "<report>\n  <a>\n</report>\n");
     std::string enumeration = scratch.write(
         "enum.xml", "<report><folders><root name=\"m\"/></folders>\n<chart parent=\"m\"><type>donut</type></chart></report>");
-    std::string packed = gzip_of(report_of(2000, "cell"));
+    std::string packed = gzip_bytes(report_of(2000, "cell"));
     packed[packed.size() / 2] = static_cast<char>(packed[packed.size() / 2] ^ 0x40);
     std::string damaged = scratch.write("damaged.xml.gz", packed);
     std::string invalid = RDBXML_TEST_DATA_DIR "/schema_two_errors.xml";
@@ -194,7 +178,7 @@ TEST(ToolFilesAtOnce, AnyNumberOfThreadsPrintsWhatOneDoes)
         std::string dir = "tree/" + std::string(i % 3 == 0 ? "" : "sub" + std::to_string(i % 4) + "/");
         std::string xml = i % 5 == 4 ? "<report><broken>" : report_of(50 + 37 * i, "cell" + std::to_string(i));
         scratch.write(dir + "r" + std::to_string(100 + i) + (i % 6 == 1 ? ".xml.gz" : ".xml"),
-                      i % 6 == 1 ? gzip_of(xml) : xml);
+                      i % 6 == 1 ? gzip_bytes(xml) : xml);
     }
     scratch.write("tree/notes.txt", "not a report");
     std::string stdin_file = scratch.write("stdin.xml", report_of(5, "stdin"));
