@@ -81,7 +81,7 @@ step "running the installed tool"
 loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.0" { print $3 }')
 [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
   fail "the installed tool does not load the installed parser library (it loads '$loaded')"
-"$prefix/bin/rdbxml" > "$work/tool.out" 2> "$work/tool.err" || fail "the installed tool failed"
+"$prefix/bin/rdbxml" -v > "$work/tool.out" 2> "$work/tool.err" || fail "the installed tool failed"
 grep -q "Processing file: $prefix/.*/report.xml" "$work/tool.err" ||
   fail "the installed tool did not read the installed example"
 grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no main folder"
@@ -89,7 +89,7 @@ grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no
 
 step "moving the prefix"
 mv "$prefix" "$work/moved"
-"$work/moved/bin/rdbxml" --json > "$work/moved.out" 2> "$work/moved.err" || fail "the moved tool failed"
+"$work/moved/bin/rdbxml" -v --json > "$work/moved.out" 2> "$work/moved.err" || fail "the moved tool failed"
 grep -q "Processing file: $work/moved/" "$work/moved.err" || fail "the moved tool did not find its example"
 grep -q '"main_folder":{' "$work/moved.out" || fail "the moved tool gave no report"
 step "all checks passed"
