@@ -5,7 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 
 #include "rdb_json_writer.h"
 #include "rdb_text_writer.h"
@@ -41,10 +42,30 @@ std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
     return line + d.m_message + "\n";
 }
 
-// A stream into memory that throws when memory runs out, rather than
-// setting its bad bit and leaving a report cut short to be printed.
-struct RDBXML_TEXT : std::ostringstream {
-    RDBXML_TEXT() { exceptions(std::ios::badbit); }
+// An output stream into a string, which the text is then moved out of (no
+// copy of a report's whole text). Memory running out throws, rather than
+// setting the bad bit and leaving a report cut short to be printed.
+class RDBXML_TEXT : public std::ostream {
+public:
+    RDBXML_TEXT() : std::ostream(&m_buffer) { exceptions(std::ios::badbit); }
+    std::string take() { return std::move(m_buffer.m_text); }
+
+private:
+    struct BUFFER : std::streambuf {
+        int_type overflow(int_type c) override
+        {
+            if (c != traits_type::eof())
+                m_text.push_back(static_cast<char>(c));
+            return traits_type::not_eof(c);
+        }
+        std::streamsize xsputn(const char* s, std::streamsize n) override
+        {
+            m_text.append(s, static_cast<std::size_t>(n));
+            return n;
+        }
+        std::string m_text;
+    };
+    BUFFER m_buffer;
 };
 
 // {"file": <name as given>, "report": <report or null>}, one line.
@@ -56,7 +77,7 @@ std::string json_line(const std::string& file, const RDB_REPORT* report)
     line << ",\"report\":";
     rdb_write_json(report, line);
     line << "}\n";
-    return line.str();
+    return line.take();
 }
 
 }  // namespace
@@ -113,7 +134,7 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
     } else if (!opt.noout && report) {
         RDBXML_TEXT text;
         rdb_write_text(report.get(), text);
-        result.out = text.str();
+        result.out = text.take();
     }
     return result;
 }
