@@ -158,25 +158,21 @@ struct RDB_XML_PARSE_CALL {
         delete m_reader;
         mem_delete(m_root_handler, RDB_XML_TAG);
         mem_delete(m_error_handler, RDB_XML_TAG);
-        if (m_schema_location != nullptr)
-            XMLString::release(&m_schema_location);
+        XMLString::release(&m_schema_location);
         mem_delete(m_schema_path, RDB_XML_TAG);
     }
 };
 
-// Runs the reader over the input. False when the parse ended early, its
-// message printed and kept.
-bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_RESULT& result)
+// Says why the parse ended early, for the exception being handled: one
+// message, kept as a fatal error. `memory` is the reader's memory manager
+// (null once the reader is gone), which knows whether a block it refused was
+// out of all proportion to the input or simply not to be had. False for an
+// exception that is not one of the parse's own ends (a host's sink or
+// progress callback threw): nothing is said then.
+bool report_end(RDB_XML_RESULT& result, const RDB_XML_XERCES_MEMORY* memory)
 {
-    // The reader's place is gone with its state once the parse has ended,
-    // by an exception too.
-    struct FORGET_PLACE {
-        ~FORGET_PLACE() { rdb_xml_context->m_locator = nullptr; }
-    };
     try {
-        FORGET_PLACE forget;
-        call.m_reader->parse(source);
-        return true;
+        throw;
     } catch (const SAXParseException& exc) {
         report_xerces_exception(exc.getMessage(), exc.getLineNumber(), exc.getColumnNumber());
     } catch (const XMLException& exc) {
@@ -199,10 +195,8 @@ bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_
             break;
         }
     } catch (const OutOfMemoryException&) {
-        // Either a block the reader may not have for the input read so far
-        // (an entity expansion out of all proportion), or no memory left.
-        if (call.m_xerces_memory.refusal()[0] != 0) {
-            report_stop("Xerces Exception: %s", call.m_xerces_memory.refusal());
+        if (memory != nullptr && memory->refusal()[0] != 0) {
+            report_stop("Xerces Exception: %s", memory->refusal());
         } else {
             result.m_out_of_memory = true;
             report_stop("Out of memory while reading %s", "the document");
@@ -210,6 +204,28 @@ bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_
     } catch (const std::bad_alloc&) {
         result.m_out_of_memory = true;
         report_stop("Out of memory while reading %s", "the document");
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+// Runs the reader over the input. False when the parse ended early, its
+// message printed and kept; an exception of the host's passes on.
+bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_RESULT& result)
+{
+    // The reader's place is gone with its state once the parse has ended,
+    // by an exception too.
+    struct FORGET_PLACE {
+        ~FORGET_PLACE() { rdb_xml_context->m_locator = nullptr; }
+    };
+    try {
+        FORGET_PLACE forget;
+        call.m_reader->parse(source);
+        return true;
+    } catch (...) {
+        if (!report_end(result, &call.m_xerces_memory))
+            throw;
     }
     return false;
 }
@@ -304,13 +320,6 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_R
     }
 }
 
-// Memory ran out where no other message could say so.
-void report_out_of_memory(RDB_XML_RESULT& result, const char* what)
-{
-    result.m_out_of_memory = true;
-    report_stop("Out of memory while reading %s", what);
-}
-
 }  // namespace
 
 RDB_XML_INPUT RDB_XML_INPUT::file(std::string path)
@@ -337,21 +346,12 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     RDB_XML_THREAD_SCOPE scope(context, options.m_message_sink);
     try {
         parse(input, options, result);
-    } catch (const RDB_XML_STOP& stop) {
-        if (stop.m_kind == RDB_XML_STOP::PANIC)
-            report_stop("Xerces Exception: %s", stop.m_what);
-        else
-            report_out_of_memory(result, stop.m_what);
-    } catch (const std::bad_alloc&) {
-        report_out_of_memory(result, "the document");
-    } catch (const OutOfMemoryException&) {
-        report_out_of_memory(result, "the document");
-    } catch (const XMLException& exc) {
-        report_xerces_exception(exc.getMessage());
     } catch (...) {
-        // A host's sink or progress callback may throw anything; whatever it
-        // is, the parse ends here without a report.
-        report_stop("Parsing stopped by an exception of %s", "the caller");
+        // Ended while the reader was set up or the totals made, or by a
+        // host's exception: whatever it is, the parse ends here without a
+        // report.
+        if (!report_end(result, nullptr))
+            report_stop("Parsing stopped by an exception of %s", "the caller");
     }
     if (result.m_out_of_memory || result.m_cancelled)
         result.m_report.reset();
