@@ -2,11 +2,11 @@
 
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "rdb_html_writer.h"
 #include "rdbxml_replace_file.h"
+#include "rdbxml_text.h"
 
 namespace fs = std::filesystem;
 
@@ -68,9 +68,7 @@ bool RDBXML_HTML_PAGES::write(const std::string& path, const std::string& file, 
         return false;
     }
     // Whole in memory first: the file on disk is replaced only by a whole page.
-    std::ostringstream page;
-    // Memory running out throws, rather than leaving a page cut short.
-    page.exceptions(std::ios::badbit);
+    RDBXML_TEXT page;
     rdb_write_html(&report, page, fs::path(file).filename().string());
-    return rdbxml_replace_file(path, page.str(), error);
+    return rdbxml_replace_file(path, page.take(), error);
 }

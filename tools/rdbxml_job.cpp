@@ -5,12 +5,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ostream>
-#include <streambuf>
 
 #include "rdb_json_writer.h"
 #include "rdb_text_writer.h"
 #include "rdbxml_html.h"
+#include "rdbxml_text.h"
 
 namespace {
 
@@ -41,32 +40,6 @@ std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
     line += d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? ": warning: " : ": error: ";
     return line + d.m_message + "\n";
 }
-
-// An output stream into a string, which the text is then moved out of (no
-// copy of a report's whole text). Memory running out throws, rather than
-// setting the bad bit and leaving a report cut short to be printed.
-class RDBXML_TEXT : public std::ostream {
-public:
-    RDBXML_TEXT() : std::ostream(&m_buffer) { exceptions(std::ios::badbit); }
-    std::string take() { return std::move(m_buffer.m_text); }
-
-private:
-    struct BUFFER : std::streambuf {
-        int_type overflow(int_type c) override
-        {
-            if (c != traits_type::eof())
-                m_text.push_back(static_cast<char>(c));
-            return traits_type::not_eof(c);
-        }
-        std::streamsize xsputn(const char* s, std::streamsize n) override
-        {
-            m_text.append(s, static_cast<std::size_t>(n));
-            return n;
-        }
-        std::string m_text;
-    };
-    BUFFER m_buffer;
-};
 
 // {"file": <name as given>, "report": <report or null>}, one line.
 std::string json_line(const std::string& file, const RDB_REPORT* report)
