@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(g++ make cmake pkg-config libxerces-c-dev rapidjson-dev libcli11-dev
           zlib1g-dev libzstd-dev liblzma-dev libgtest-dev libgmock-dev
-          libpugixml-dev chromium bsdutils
+          libpugixml-dev chromium bsdutils gzip xz-utils zstd
           clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
