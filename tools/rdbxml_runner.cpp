@@ -117,6 +117,9 @@ private:
             show_progress(progress);
             m_done.wait_for(lock, std::chrono::milliseconds(100));
         }
+        // The file's last progress may come with its result: the line shows
+        // it whole before it goes.
+        show_progress(progress);
         RDBXML_JOB_RESULT result = std::move(*m_results[i]);
         m_results[i].reset();
         return result;
