@@ -27,15 +27,15 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# The concurrency tests (tests/threads, and the tool reading many files on
-# several threads) once more, in a ThreadSanitizer build of their own: any
-# data race fails.
+# The concurrency tests (tests/threads, the tool reading many files on
+# several threads, and the read-ahead thread of compressed input) once more,
+# in a ThreadSanitizer build of their own: any data race fails.
 TSAN_BUILD ?= build-tsan
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRDBXML_SANITIZE_THREAD=ON -DRDBXML_BUILD_BENCH=OFF
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests tool_tests rdbxml
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests tool_tests support_tests rdbxml
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	  ctest --output-on-failure -j $(JOBS) -R '^(ThreadTest|ToolFilesAtOnce)\.'
+	  ctest --output-on-failure -j $(JOBS) -R '^(ThreadTest|ToolFilesAtOnce|PrefetchTest|PrefetchParseTest)\.'
 
 # The fuzz targets (fuzz/run.sh): a clang build of their own, each target
 # run for FUZZ_SECONDS; any crash, leak or timeout fails.

@@ -66,7 +66,8 @@ public:
     std::uint64_t input_size() const;
 
     // A process-wide hook that every stream calls after each block it reads
-    // from its file; empty to switch it off.
+    // from its file, on the thread that reads the stream (for a stream read
+    // ahead, BRIM_PREFETCH's own); empty to switch it off.
     static void set_progress_hook(BRIM_PROGRESS_HOOK hook);
 
     class BUFFER;

@@ -1,5 +1,6 @@
 #include "rdb_xml_input_source.h"
 
+#include <cstring>
 #include <new>
 
 #include "mem_manager.h"
@@ -21,22 +22,41 @@ xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
             m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_data, m_input.m_size, m_input.m_name.c_str()));
         else
             m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_name.c_str(), std::ios::in, nullptr, 16));
+        // Null when no thread or no memory for it can be had: then the
+        // stream is read directly.
+        if (!m_stream->fail() && std::strcmp(m_stream->format(), "plain") != 0)
+            m_prefetch = BRIM_PREFETCH::start(*m_stream, 256 * 1024, 4, 64 * 1024);
     }
-    m_made = new RDB_XML_INPUT_STREAM(*this, *m_stream);
+    m_made = new RDB_XML_INPUT_STREAM(*this, *m_stream, m_prefetch.get());
     return m_made;
 }
 
-bool RDB_XML_INPUT_SOURCE::finish() { return m_stream == nullptr || m_stream->finish(); }
+bool RDB_XML_INPUT_SOURCE::finish()
+{
+    if (m_stream == nullptr)
+        return true;
+    // The stream goes on from where the thread left it.
+    if (m_prefetch != nullptr)
+        m_prefetch->stop();
+    return m_stream->finish();
+}
 
 const char* RDB_XML_INPUT_SOURCE::damage() const
 {
     if (m_stream == nullptr)
         return "";
+    if (m_prefetch != nullptr)
+        m_prefetch->stop();
     // Not damage in the data but a failing read of the file itself.
     return m_stream->damage()[0] != 0 ? m_stream->damage() : m_stream->error();
 }
 
-bool RDB_XML_INPUT_SOURCE::damaged() const { return m_stream != nullptr && m_stream->damage()[0] != 0; }
+bool RDB_XML_INPUT_SOURCE::damaged() const
+{
+    if (m_prefetch != nullptr)
+        m_prefetch->stop();
+    return m_stream != nullptr && m_stream->damage()[0] != 0;
+}
 
 void* RDB_XML_INPUT_STREAM::operator new(std::size_t size) { return ::operator new(size); }
 
@@ -50,11 +70,26 @@ RDB_XML_INPUT_STREAM::~RDB_XML_INPUT_STREAM()
 
 XMLFilePos RDB_XML_INPUT_STREAM::curPos() const
 {
+    if (m_prefetch != nullptr)
+        return static_cast<XMLFilePos>(m_prefetch->position());
     std::streampos pos = m_stream.tellg();
     return pos < 0 ? 0 : static_cast<XMLFilePos>(pos);
 }
 
 XMLSize_t RDB_XML_INPUT_STREAM::readBytes(XMLByte* const to_fill, const XMLSize_t max_to_read)
+{
+    XMLSize_t count = m_prefetch != nullptr ? read_ahead(to_fill, max_to_read) : read_directly(to_fill, max_to_read);
+    if (RDB_XML_PARSE_CONTEXT* context = rdb_xml_context) {
+        context->m_input_bytes += count;
+        std::uint64_t position = m_prefetch != nullptr ? m_prefetch->input_position() : m_stream.input_position();
+        std::uint64_t size = m_prefetch != nullptr ? m_prefetch->input_size() : m_stream.input_size();
+        if (context->m_progress && !context->m_progress(position, size))
+            throw RDB_XML_STOP{RDB_XML_STOP::CANCELLED, "cancelled"};
+    }
+    return count;
+}
+
+XMLSize_t RDB_XML_INPUT_STREAM::read_directly(XMLByte* const to_fill, const XMLSize_t max_to_read)
 {
     if (m_stream.rdstate() & (std::ios::failbit | std::ios::badbit))
         return 0;
@@ -64,10 +99,15 @@ XMLSize_t RDB_XML_INPUT_STREAM::readBytes(XMLByte* const to_fill, const XMLSize_
     // not with whatever the parser would make of a document cut short.
     if (m_stream.bad() && m_stream.damage()[0] != 0)
         throw RDB_XML_STOP{RDB_XML_STOP::STREAM_DAMAGED, m_stream.damage()};
-    if (RDB_XML_PARSE_CONTEXT* context = rdb_xml_context) {
-        context->m_input_bytes += count;
-        if (context->m_progress && !context->m_progress(m_stream.input_position(), m_stream.input_size()))
-            throw RDB_XML_STOP{RDB_XML_STOP::CANCELLED, "cancelled"};
-    }
+    return count;
+}
+
+XMLSize_t RDB_XML_INPUT_STREAM::read_ahead(XMLByte* const to_fill, const XMLSize_t max_to_read)
+{
+    XMLSize_t count = m_prefetch->read(reinterpret_cast<char*>(to_fill), max_to_read);
+    // Damage ends the parse once every byte before it was read, with the
+    // stream's own reason; the thread has left the stream by then.
+    if (count == 0 && m_prefetch->failed() && m_stream.damage()[0] != 0)
+        throw RDB_XML_STOP{RDB_XML_STOP::STREAM_DAMAGED, m_stream.damage()};
     return count;
 }

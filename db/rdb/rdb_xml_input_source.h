@@ -5,6 +5,12 @@
 // The source holds the compressed stream for the whole parse, so that the
 // driver can check the rest of the input once the document has ended: every
 // byte of a compressed file is verified to its end.
+//
+// Compressed input is decompressed ahead on a thread of its own while the
+// parser works (plain input gains nothing from it and is read directly);
+// when no thread can be had, the parser's thread decompresses as it reads.
+// Only the stream is touched on that thread: handlers, messages and the
+// progress callback stay on the parser's.
 #pragma once
 
 #include <memory>
@@ -12,6 +18,7 @@
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/BinInputStream.hpp>
 
+#include "brim_prefetch.h"
 #include "brim_zifstream.h"
 #include "rdb_xml.h"
 
@@ -33,6 +40,7 @@ public:
     // in damage().
     bool finish();
     // Why the input failed: the stream's damage, else its read error.
+    // Both end the reading ahead first.
     const char* damage() const;
     // Whether the data itself was found damaged, cut short or followed by
     // anything else (not a file that could not be opened or read).
@@ -44,17 +52,21 @@ private:
 
     bool m_stream_flag;
     mutable std::unique_ptr<BRIM_ZIFSTREAM> m_stream;
+    // Reads m_stream ahead, for compressed input; ended before the stream
+    // is used directly again, and destroyed before it.
+    mutable std::unique_ptr<BRIM_PREFETCH> m_prefetch;
     // The stream the reader holds, until it releases it.
     mutable RDB_XML_INPUT_STREAM* m_made = nullptr;
 };
 
-// What the parser reads from: the source's compressed stream. It counts the
-// document bytes it hands over, reports progress, and ends the parse at once
-// when the stream finds damage or the host cancels.
+// What the parser reads from: the source's compressed stream, or what reads
+// it ahead. It counts the document bytes it hands over, reports progress,
+// and ends the parse at once when the stream finds damage (after every byte
+// before it) or the host cancels.
 class RDB_XML_INPUT_STREAM : public xercesc::BinInputStream {
 public:
-    RDB_XML_INPUT_STREAM(const RDB_XML_INPUT_SOURCE& source, BRIM_ZIFSTREAM& stream)
-        : m_source(source), m_stream(stream)
+    RDB_XML_INPUT_STREAM(const RDB_XML_INPUT_SOURCE& source, BRIM_ZIFSTREAM& stream, BRIM_PREFETCH* prefetch)
+        : m_source(source), m_stream(stream), m_prefetch(prefetch)
     {
     }
     ~RDB_XML_INPUT_STREAM() override;
@@ -69,6 +81,10 @@ public:
     static void operator delete(void* pointer);
 
 private:
+    XMLSize_t read_directly(XMLByte* const to_fill, const XMLSize_t max_to_read);
+    XMLSize_t read_ahead(XMLByte* const to_fill, const XMLSize_t max_to_read);
+
     const RDB_XML_INPUT_SOURCE& m_source;
     BRIM_ZIFSTREAM& m_stream;
+    BRIM_PREFETCH* m_prefetch;  // null: the stream is read directly
 };

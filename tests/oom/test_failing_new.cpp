@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "compress_bytes.h"
 #include "failing_new.h"
 #include "rdb_json_writer.h"
 #include "rdb_xml.h"
@@ -105,6 +106,16 @@ std::string read(const std::string& path)
 TEST(FailingNew, EveryAllocationOfTheExample)
 {
     sweep(read(RDBXML_SOURCE_DIR "/examples/report.xml"), 1);
+}
+
+TEST(FailingNew, EveryAllocationOfTheExampleCompressed)
+{
+    // Read ahead on a thread of its own, whose set-up may fail too.
+    std::string xml = read(RDBXML_SOURCE_DIR "/examples/report.xml");
+    for (const char* format : COMPRESSED_FORMATS) {
+        SCOPED_TRACE(format);
+        sweep(compress_bytes(format, xml), 1);
+    }
 }
 
 TEST(FailingNew, AllocationsThroughGeneratedReports)

@@ -1,0 +1,61 @@
+#include "compress_bytes.h"
+
+#include <lzma.h>
+#include <zlib.h>
+#include <zstd.h>
+
+const char* const COMPRESSED_FORMATS[3] = {"gzip", "zstd", "xz"};
+
+namespace {
+
+std::string gzip(const std::string& data)
+{
+    z_stream z{};
+    if (deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return std::string();
+    std::string out(deflateBound(&z, data.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    bool ok = deflate(&z, Z_FINISH) == Z_STREAM_END;
+    out.resize(ok ? z.total_out : 0);
+    deflateEnd(&z);
+    return out;
+}
+
+std::string zstd(const std::string& data)
+{
+    ZSTD_CCtx* context = ZSTD_createCCtx();
+    if (context == nullptr)
+        return std::string();
+    ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+    std::string out(ZSTD_compressBound(data.size()), '\0');
+    std::size_t n = ZSTD_compress2(context, &out[0], out.size(), data.data(), data.size());
+    ZSTD_freeCCtx(context);
+    out.resize(ZSTD_isError(n) ? 0 : n);
+    return out;
+}
+
+std::string xz(const std::string& data)
+{
+    std::string out(lzma_stream_buffer_bound(data.size()), '\0');
+    std::size_t n = 0;
+    lzma_ret rc = lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
+                                          data.size(), reinterpret_cast<uint8_t*>(&out[0]), &n, out.size());
+    out.resize(rc == LZMA_OK ? n : 0);
+    return out;
+}
+
+}  // namespace
+
+std::string compress_bytes(const std::string& format, const std::string& data)
+{
+    if (format == "gzip")
+        return gzip(data);
+    if (format == "zstd")
+        return zstd(data);
+    if (format == "xz")
+        return xz(data);
+    return data;
+}
