@@ -1,10 +1,13 @@
 #include "rdb_types.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "gen_util.h"
 
 namespace {
+
+inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 const char* const CHART_TYPE_NAMES[] = {"bar", "line", "pie", "scatter", "histogram"};
 const char* const EMBEDDED_TYPE_NAMES[] = {"generic", "image", "html", "text"};
@@ -26,8 +29,11 @@ int index_of_name(const char* const (&names)[N], const char* name)
 {
     if (name == nullptr)
         return -1;
+    // The names are lower-case ASCII: a first character that differs
+    // (ignoring case) rules a name out without the full comparison.
+    const char first = ascii_lower(name[0]);
     for (std::size_t i = 0; i < N; ++i)
-        if (gen_stricmp(names[i], name) == 0)
+        if (names[i][0] == first && gen_stricmp(names[i], name) == 0)
             return static_cast<int>(i);
     return -1;
 }
@@ -37,19 +43,6 @@ const char* name_of_index(const char* const (&names)[N], int value)
 {
     return value >= 0 && static_cast<std::size_t>(value) < N ? names[value] : nullptr;
 }
-
-struct NAMED_COLOR {
-    const char* m_name;
-    RDB_RGB_COLOR m_rgb;
-};
-
-const NAMED_COLOR NAMED_COLORS[] = {
-    {"black", 0x000000},  {"white", 0xffffff},  {"red", 0xff0000},    {"green", 0x008000},
-    {"blue", 0x0000ff},   {"yellow", 0xffff00}, {"cyan", 0x00ffff},   {"magenta", 0xff00ff},
-    {"gray", 0x808080},   {"grey", 0x808080},   {"orange", 0xffa500}, {"purple", 0x800080},
-    {"navy", 0x000080},   {"teal", 0x008080},   {"maroon", 0x800000}, {"olive", 0x808000},
-    {"silver", 0xc0c0c0}, {"lime", 0x00ff00},
-};
 
 int hex_digit(char c)
 {
@@ -87,6 +80,18 @@ RDB_RGB_COLOR parse_hex_color(const char* digits)
     }
     return RDB_NO_COLOR;
 }
+
+// "magenta".
+constexpr std::size_t LONGEST_COLOR_NAME = 7;
+
+// Whether the folded text of `length` characters is `name`.
+template <std::size_t N>
+inline bool is(const char* folded, std::size_t length, const char (&name)[N])
+{
+    return length == N - 1 && std::memcmp(folded, name, N - 1) == 0;
+}
+
+inline RDB_RGB_COLOR color_if(bool same, RDB_RGB_COLOR rgb) { return same ? rgb : RDB_NO_COLOR; }
 
 }  // namespace
 
@@ -140,11 +145,42 @@ RDB_RGB_COLOR rdb_get_rgb_color(const char* text)
         return RDB_NO_COLOR;
     if (text[0] == '#')
         return parse_hex_color(text + 1);
-    // The names are lower-case ASCII: a first letter that differs (ignoring
-    // case) rules a name out without the full comparison.
-    const char first = (text[0] >= 'A' && text[0] <= 'Z') ? static_cast<char>(text[0] + 32) : text[0];
-    for (const NAMED_COLOR& color : NAMED_COLORS)
-        if (color.m_name[0] == first && gen_stricmp(color.m_name, text) == 0)
-            return color.m_rgb;
-    return RDB_NO_COLOR;
+    // A name is 3 to 7 letters: its first letter and its length leave at
+    // most two candidates, which the folded text must then equal.
+    char f[LONGEST_COLOR_NAME];
+    std::size_t n = 0;
+    for (; text[n] != 0; ++n) {
+        if (n == LONGEST_COLOR_NAME)
+            return RDB_NO_COLOR;
+        f[n] = ascii_lower(text[n]);
+    }
+    switch (ascii_lower(text[0])) {
+    case 'b':
+        if (n == 5)
+            return color_if(is(f, n, "black"), 0x000000);
+        return color_if(is(f, n, "blue"), 0x0000ff);
+    case 'c': return color_if(is(f, n, "cyan"), 0x00ffff);
+    case 'g':
+        if (n == 5)
+            return color_if(is(f, n, "green"), 0x008000);
+        // "gray" and "grey" are the same colour.
+        return color_if(is(f, n, "gray") || is(f, n, "grey"), 0x808080);
+    case 'l': return color_if(is(f, n, "lime"), 0x00ff00);
+    case 'm':
+        if (n == 7)
+            return color_if(is(f, n, "magenta"), 0xff00ff);
+        return color_if(is(f, n, "maroon"), 0x800000);
+    case 'n': return color_if(is(f, n, "navy"), 0x000080);
+    case 'o':
+        if (n == 6)
+            return color_if(is(f, n, "orange"), 0xffa500);
+        return color_if(is(f, n, "olive"), 0x808000);
+    case 'p': return color_if(is(f, n, "purple"), 0x800080);
+    case 'r': return color_if(is(f, n, "red"), 0xff0000);
+    case 's': return color_if(is(f, n, "silver"), 0xc0c0c0);
+    case 't': return color_if(is(f, n, "teal"), 0x008080);
+    case 'w': return color_if(is(f, n, "white"), 0xffffff);
+    case 'y': return color_if(is(f, n, "yellow"), 0xffff00);
+    default: return RDB_NO_COLOR;
+    }
 }

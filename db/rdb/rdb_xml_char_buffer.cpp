@@ -14,7 +14,7 @@ void RDB_XML_CHAR_BUFFER::release()
     }
 }
 
-RDB_XML_CHAR_BUFFER& RDB_XML_CHAR_BUFFER::assign(const XMLCh* value)
+RDB_XML_CHAR_BUFFER& RDB_XML_CHAR_BUFFER::assign_text(const XMLCh* value)
 {
     m_inline[0] = 0;
     release();

@@ -6,20 +6,36 @@
 
 #include <xercesc/util/XercesDefs.hpp>
 
+#include "rdb_xml_globals.h"
+
 class RDB_XML_CHAR_BUFFER {
 public:
     enum { INLINE_SIZE = 512 };
 
     RDB_XML_CHAR_BUFFER() { m_inline[0] = 0; }
-    ~RDB_XML_CHAR_BUFFER() { release(); }
+    ~RDB_XML_CHAR_BUFFER()
+    {
+        if (m_heap != nullptr)
+            release();
+    }
     RDB_XML_CHAR_BUFFER(const RDB_XML_CHAR_BUFFER&) = delete;
     RDB_XML_CHAR_BUFFER& operator=(const RDB_XML_CHAR_BUFFER&) = delete;
 
-    RDB_XML_CHAR_BUFFER& assign(const XMLCh* value);
+    RDB_XML_CHAR_BUFFER& assign(const XMLCh* value)
+    {
+        // Most attributes looked up are absent: with static buffers that is
+        // the empty text, without a call.
+        if (value == nullptr && m_heap == nullptr && rdb_xml_use_static_buffers) {
+            m_inline[0] = 0;
+            return *this;
+        }
+        return assign_text(value);
+    }
     const char* text() const { return m_heap != nullptr ? m_heap : m_inline; }
     bool on_heap() const { return m_heap != nullptr; }
 
 private:
+    RDB_XML_CHAR_BUFFER& assign_text(const XMLCh* value);
     void release();
 
     char m_inline[INLINE_SIZE + 1];

@@ -7,45 +7,47 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_chart_handler, RDB_XML_CHART_HANDLER)
 
-void RDB_XML_CHART_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_CHART_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER buffer;
     STL_STRING name(rdb_xml_get_attribute(attrs, u"name", buffer));
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
-        return;
 
-    if (rdb_xml_name_is(localname, u"chart")) {
-        start_chart(name, attrs);
-    } else if (rdb_xml_name_is(localname, u"data")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_CHART: start_chart(name, attrs); break;
+    case RDB_XML_ELEMENT_DATA:
         if (m_chart == nullptr)
             return;
         if (!m_chart->add_row(name, 0))
             rdb_xml_out_of_memory("a chart data point");
         ++m_row_count;
+        break;
+    default: break;  // header, footer and anything else: only its text is kept
     }
 }
 
-void RDB_XML_CHART_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_CHART_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_chart, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_chart, element, m_characters))
         return;
 
-    if (rdb_xml_name_is(localname, u"type")) {
-        end_type();
-    } else if (rdb_xml_name_is(localname, u"x_label")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_TYPE: end_type(); break;
+    case RDB_XML_ELEMENT_X_LABEL:
         if (m_chart != nullptr)
             m_chart->set_x_axis(m_characters);
-    } else if (rdb_xml_name_is(localname, u"y_label")) {
+        break;
+    case RDB_XML_ELEMENT_Y_LABEL:
         if (m_chart != nullptr)
             m_chart->set_y_axis(m_characters);
-    } else if (rdb_xml_name_is(localname, u"show_labels")) {
+        break;
+    case RDB_XML_ELEMENT_SHOW_LABELS:
         if (m_chart != nullptr)
             m_chart->display_labels(rdb_xml_is_true(m_characters.c_str()));
-    } else if (rdb_xml_name_is(localname, u"data")) {
-        end_data();
-    } else if (rdb_xml_name_is(localname, u"chart")) {
-        rdb_xml_hand_back();
+        break;
+    case RDB_XML_ELEMENT_DATA: end_data(); break;
+    case RDB_XML_ELEMENT_CHART: rdb_xml_hand_back(); break;
+    default: break;
     }
 }
 

@@ -3,8 +3,6 @@
 #include <cstdarg>
 #include <vector>
 
-#include <xercesc/util/XMLString.hpp>
-
 #include "gen_util.h"
 #include "mem_manager.h"
 #include "msg.h"
@@ -14,10 +12,8 @@
 #include "rdb_xml_transcode.h"
 
 using xercesc::Attributes;
-using xercesc::XMLString;
 
 namespace {
-
 
 // Xerces-C gives an empty local name for every element when namespace
 // processing is off; the qualified name is the element's name then.
@@ -25,8 +21,6 @@ inline const XMLCh* element_name(const XMLCh* localname, const XMLCh* qname)
 {
     return (localname == nullptr || localname[0] == 0) ? qname : localname;
 }
-
-inline XMLCh ascii_lower(XMLCh c) { return (c >= u'A' && c <= u'Z') ? static_cast<XMLCh>(c + 32) : c; }
 
 }  // namespace
 
@@ -38,20 +32,20 @@ void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize
     std::vector<char>& buffer = rdb_xml_context->m_chunk;
     if (buffer.size() < 3 * length + 1)
         buffer.resize(3 * length + 1);
-    rdb_xml_utf8_encode(chars, length, buffer.data());
-    handle_characters(buffer.data(), length);
+    std::size_t bytes = rdb_xml_utf8_encode(chars, length, buffer.data());
+    handle_characters(buffer.data(), bytes);
 }
 
 void RDB_XML_CONTENT_HANDLER::startElement(const XMLCh* const, const XMLCh* const localname,
                                            const XMLCh* const qname, const Attributes& attrs)
 {
-    handle_start_element(element_name(localname, qname), attrs);
+    handle_start_element(rdb_xml_element_kind(element_name(localname, qname)), attrs);
 }
 
 void RDB_XML_CONTENT_HANDLER::endElement(const XMLCh* const, const XMLCh* const localname,
                                          const XMLCh* const qname)
 {
-    handle_end_element(element_name(localname, qname));
+    handle_end_element(rdb_xml_element_kind(element_name(localname, qname)));
 }
 
 void RDB_XML_CONTENT_HANDLER::rdb_xml_set_common_attributes(RDB_OBJECT* object, const Attributes& attrs)
@@ -113,14 +107,9 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_hand_back()
     mem_delete(this, RDB_XML_TAG);
 }
 
-void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, XMLSize_t)
+void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, std::size_t length)
 {
-    m_characters += text;
-}
-
-const char* rdb_xml_get_attribute(const Attributes& attrs, const XMLCh* name, RDB_XML_CHAR_BUFFER& buffer)
-{
-    return buffer.assign(attrs.getValue(name)).text();
+    m_characters.append(text, length);
 }
 
 RDB_XML_UNATTACHED::~RDB_XML_UNATTACHED()
@@ -141,45 +130,20 @@ bool rdb_xml_debug(const char* format, ...)
     return result;
 }
 
-bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name)
-{
-    // Names made of ASCII letters, digits and punctuation fold to lower case
-    // the same way under every case folding, so they are compared here; at
-    // the first character beyond ASCII the parser's own comparison decides,
-    // with its full case folding (it treats a KELVIN SIGN like a 'k').
-    if (localname != nullptr && name != nullptr) {
-        for (std::size_t i = 0;; ++i) {
-            XMLCh a = localname[i];
-            XMLCh b = name[i];
-            if (a >= 0x80 || b >= 0x80)
-                break;
-            if (a != b && ascii_lower(a) != ascii_lower(b))
-                return false;
-            if (a == 0)
-                return true;
-        }
-    }
-    return XMLString::compareIString(localname, name) == 0;
-}
-
 bool rdb_xml_is_true(const char* text) { return gen_stricmp(text, "true") == 0; }
 
-bool rdb_xml_is_header_or_footer(const XMLCh* localname)
-{
-    return rdb_xml_name_is(localname, u"header") || rdb_xml_name_is(localname, u"footer");
-}
-
-bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, const XMLCh* localname, const STL_STRING& text)
+bool rdb_xml_set_header_or_footer_of(RDB_OBJECT* object, RDB_XML_ELEMENT_KIND element, const STL_STRING& text)
 {
     if (object == nullptr)
         return false;
-    if (rdb_xml_name_is(localname, u"header")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_HEADER:
         object->set_header(text);
         return true;
-    }
-    if (rdb_xml_name_is(localname, u"footer")) {
+    case RDB_XML_ELEMENT_FOOTER:
         object->set_footer(text);
         return true;
+    default:
+        return false;
     }
-    return false;
 }

@@ -1,13 +1,16 @@
 // RDB_XML_CONTENT_HANDLER: the base of every content handler. It adapts the
 // SAX2 ContentHandler callbacks to three operations of its own: element
-// start, element end and character data already transcoded to narrow text.
+// start and end, each with the element's kind (rdb_xml_element.h) found once
+// from its name, and character data already transcoded to narrow text.
 // Beside it live the small operations every handler shares.
 #pragma once
 
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/ContentHandler.hpp>
 
+#include "rdb_xml_attributes.h"
 #include "rdb_xml_char_buffer.h"
+#include "rdb_xml_element.h"
 #include "stl_string.h"
 
 class RDB_OBJECT;
@@ -30,9 +33,10 @@ public:
     void endPrefixMapping(const XMLCh* const) override {}
     void skippedEntity(const XMLCh* const) override {}
 
-    virtual void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) = 0;
-    virtual void handle_end_element(const XMLCh* localname) = 0;
-    virtual void handle_characters(const char* text, XMLSize_t length) = 0;
+    virtual void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) = 0;
+    virtual void handle_end_element(RDB_XML_ELEMENT_KIND element) = 0;
+    // `text` holds `length` bytes and a terminating zero.
+    virtual void handle_characters(const char* text, std::size_t length) = 0;
 
 protected:
     // "creator" and "enabled" of a report object.
@@ -58,18 +62,13 @@ class RDB_XML_COLLECTING_HANDLER : public RDB_XML_CONTENT_HANDLER {
 public:
     using RDB_XML_CONTENT_HANDLER::RDB_XML_CONTENT_HANDLER;
 
-    void handle_characters(const char* text, XMLSize_t length) override;
+    void handle_characters(const char* text, std::size_t length) override;
 
 protected:
-    void clear_characters() { m_characters.erase(m_characters.begin(), m_characters.end()); }
+    void clear_characters() { m_characters.clear(); }
 
     STL_STRING m_characters;
 };
-
-// The value of attribute `name` as narrow text in `buffer`; an absent
-// attribute gives the empty text. Never null.
-const char* rdb_xml_get_attribute(const xercesc::Attributes& attrs, const XMLCh* name,
-                                  RDB_XML_CHAR_BUFFER& buffer);
 
 // A report object that a handler made and no container has taken yet: if
 // the parse ends before one does (memory ran out on the way), it is
@@ -89,25 +88,17 @@ private:
 // Every message of the parser, tagged "RDB_XML".
 bool rdb_xml_debug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-bool rdb_xml_is_header_or_footer(const XMLCh* localname);
-bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, const XMLCh* localname, const STL_STRING& text);
-
-// Element-name comparison of every handler: ignoring case, exactly as
-// XMLString::compareIString does.
-bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name);
-
-// The same, with the common case inline: handlers try many names in turn,
-// and most differ from the element's name in their first character.
-inline bool rdb_xml_name_is(const XMLCh* localname, const XMLCh* name)
+inline bool rdb_xml_is_header_or_footer(RDB_XML_ELEMENT_KIND element)
 {
-    if (localname != nullptr && name != nullptr) {
-        XMLCh a = localname[0];
-        XMLCh b = name[0];
-        // Two ASCII characters equal ignoring case differ at most in 0x20.
-        if (a < 0x80 && b < 0x80 && (a | 0x20) != (b | 0x20))
-            return false;
-    }
-    return rdb_xml_names_match(localname, name);
+    return element == RDB_XML_ELEMENT_HEADER || element == RDB_XML_ELEMENT_FOOTER;
+}
+// Sets the object's header or footer to `text` when the element is one of
+// them; false (nothing set) for any other element and for a null object.
+bool rdb_xml_set_header_or_footer_of(RDB_OBJECT* object, RDB_XML_ELEMENT_KIND element, const STL_STRING& text);
+inline bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, RDB_XML_ELEMENT_KIND element, const STL_STRING& text)
+{
+    // Most ends are of neither.
+    return rdb_xml_is_header_or_footer(element) && rdb_xml_set_header_or_footer_of(object, element, text);
 }
 
 // A flag attribute or text: true exactly for "true" in any case.

@@ -9,41 +9,44 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_embedded_handler, RDB_XML_EMBEDDED_HANDLER)
 
-void RDB_XML_EMBEDDED_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_EMBEDDED_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER name;
     rdb_xml_get_attribute(attrs, u"name", name);
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
-        return;
 
-    if (rdb_xml_name_is(localname, u"embedded"))
+    if (element == RDB_XML_ELEMENT_EMBEDDED)
         start_embedded(name.text(), attrs);
-    else if (rdb_xml_name_is(localname, u"waveform"))
+    else if (element == RDB_XML_ELEMENT_WAVEFORM)
         start_waveform(name.text(), attrs);
 }
 
-void RDB_XML_EMBEDDED_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_EMBEDDED_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_object, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_object, element, m_characters))
         return;
 
-    if (rdb_xml_name_is(localname, u"info")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_INFO:
         if (m_object != nullptr)
             m_object->set_info_str(m_characters);
-    } else if (rdb_xml_name_is(localname, u"source_vector")) {
+        break;
+    case RDB_XML_ELEMENT_SOURCE_VECTOR:
         if (m_waveform != nullptr)
             m_waveform->set_source_vector_file_name(m_characters);
-    } else if (rdb_xml_name_is(localname, u"result_vector")) {
+        break;
+    case RDB_XML_ELEMENT_RESULT_VECTOR:
         if (m_waveform != nullptr)
             m_waveform->set_result_vector_file_name(m_characters);
-    } else if (rdb_xml_name_is(localname, u"compare")) {
+        break;
+    case RDB_XML_ELEMENT_COMPARE:
         if (m_waveform != nullptr)
             m_waveform->set_compare_mode(rdb_xml_is_true(m_characters.c_str()));
-    } else if (rdb_xml_name_is(localname, u"embedded") || rdb_xml_name_is(localname, u"waveform")) {
-        rdb_xml_hand_back();
+        break;
+    case RDB_XML_ELEMENT_EMBEDDED:
+    case RDB_XML_ELEMENT_WAVEFORM: rdb_xml_hand_back(); break;
+    default: break;  // any other end leaves the handler in charge
     }
-    // Any other end leaves the handler in charge.
 }
 
 void RDB_XML_EMBEDDED_HANDLER::start_embedded(const char* name, const xercesc::Attributes& attrs)

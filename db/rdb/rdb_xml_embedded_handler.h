@@ -13,8 +13,8 @@ class RDB_XML_EMBEDDED_HANDLER : public RDB_XML_COLLECTING_HANDLER {
 public:
     using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
 
-    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
-    void handle_end_element(const XMLCh* localname) override;
+    void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
+    void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
 private:
     void start_embedded(const char* name, const xercesc::Attributes& attrs);

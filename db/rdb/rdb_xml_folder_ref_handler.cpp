@@ -7,10 +7,10 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_folder_ref_handler, RDB_XML_FOLDER_REF_HANDLER)
 
-void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
+    if (rdb_xml_is_header_or_footer(element))
         return;
     // Any other element is taken as a folder reference in its own right.
     RDB_XML_CHAR_BUFFER name;
@@ -28,9 +28,9 @@ void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(const XMLCh* localname, co
     rdb_xml_add_to_parent_folder(m_folder, attrs);
 }
 
-void RDB_XML_FOLDER_REF_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_FOLDER_REF_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_folder, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_folder, element, m_characters))
         return;
     rdb_xml_hand_back();
 }

@@ -11,8 +11,8 @@ class RDB_XML_FOLDER_REF_HANDLER : public RDB_XML_COLLECTING_HANDLER {
 public:
     using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
 
-    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
-    void handle_end_element(const XMLCh* localname) override;
+    void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
+    void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
 private:
     RDB_FOLDER_OBJECT* m_folder = nullptr;

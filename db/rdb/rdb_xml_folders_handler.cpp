@@ -7,13 +7,13 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_folders_handler, RDB_XML_FOLDERS_HANDLER)
 
-void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_FOLDERS_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER name;
     rdb_xml_get_attribute(attrs, u"name", name);
 
     RDB_FOLDER_OBJECT* folder;
-    if (rdb_xml_name_is(localname, u"root")) {
+    if (element == RDB_XML_ELEMENT_ROOT) {
         folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
         if (folder == nullptr)
             rdb_xml_out_of_memory("the main folder");
@@ -22,7 +22,7 @@ void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const
             rdb_xml_out_of_memory("the main folder");
         }
         rdb_xml_report->set_current_folder(folder);
-    } else if (rdb_xml_name_is(localname, u"folder")) {
+    } else if (element == RDB_XML_ELEMENT_FOLDER) {
         folder = RDB_XML_NEW(RDB_FOLDER_OBJECT, STL_STRING(name.text()));
         if (folder == nullptr)
             rdb_xml_out_of_memory("a folder");
@@ -38,8 +38,8 @@ void RDB_XML_FOLDERS_HANDLER::handle_start_element(const XMLCh* localname, const
     entry = folder;
 }
 
-void RDB_XML_FOLDERS_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_FOLDERS_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_name_is(localname, u"folders"))
+    if (element == RDB_XML_ELEMENT_FOLDERS)
         rdb_xml_hand_back();
 }

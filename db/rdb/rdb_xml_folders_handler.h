@@ -8,9 +8,9 @@ class RDB_XML_FOLDERS_HANDLER : public RDB_XML_CONTENT_HANDLER {
 public:
     using RDB_XML_CONTENT_HANDLER::RDB_XML_CONTENT_HANDLER;
 
-    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
-    void handle_end_element(const XMLCh* localname) override;
-    void handle_characters(const char*, XMLSize_t) override {}
+    void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
+    void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
+    void handle_characters(const char*, std::size_t) override {}
 };
 
 RDB_XML_CONTENT_HANDLER* rdb_xml_create_folders_handler(RDB_XML_CONTENT_HANDLER* parent);

@@ -7,18 +7,21 @@
 #include "rdb_xml_table_handler.h"
 #include "rdb_xml_text_handler.h"
 
-// The report elements and the handler each one gets, in search order.
-const RDB_XML_HANDLER_TABLE_ROW rdb_xml_handler_table[] = {
-    {u"folders", rdb_xml_create_folders_handler},
-    {u"text", rdb_xml_create_text_handler},
-    {u"folder_ref", rdb_xml_create_folder_ref_handler},
-    {u"legal", rdb_xml_create_text_handler},
-    {u"summary", rdb_xml_create_summary_handler},
-    {u"embedded", rdb_xml_create_embedded_handler},
-    {u"waveform", rdb_xml_create_embedded_handler},
-    {u"chart", rdb_xml_create_chart_handler},
-    {u"table", rdb_xml_create_table_handler},
-    {u"tan_spd_table", rdb_xml_create_table_handler},
-    {u"tan_slack_table", rdb_xml_create_table_handler},
-    {nullptr, nullptr},
-};
+// The report elements and the handler each one gets.
+RDB_XML_HANDLER_FACTORY rdb_xml_handler_factory(RDB_XML_ELEMENT_KIND element)
+{
+    switch (element) {
+    case RDB_XML_ELEMENT_FOLDERS: return rdb_xml_create_folders_handler;
+    case RDB_XML_ELEMENT_TEXT:
+    case RDB_XML_ELEMENT_LEGAL: return rdb_xml_create_text_handler;
+    case RDB_XML_ELEMENT_FOLDER_REF: return rdb_xml_create_folder_ref_handler;
+    case RDB_XML_ELEMENT_SUMMARY: return rdb_xml_create_summary_handler;
+    case RDB_XML_ELEMENT_EMBEDDED:
+    case RDB_XML_ELEMENT_WAVEFORM: return rdb_xml_create_embedded_handler;
+    case RDB_XML_ELEMENT_CHART: return rdb_xml_create_chart_handler;
+    case RDB_XML_ELEMENT_TABLE:
+    case RDB_XML_ELEMENT_TAN_SPD_TABLE:
+    case RDB_XML_ELEMENT_TAN_SLACK_TABLE: return rdb_xml_create_table_handler;
+    default: return nullptr;
+    }
+}

@@ -3,23 +3,21 @@
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 
-void RDB_XML_ROOT_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_ROOT_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
-    for (const RDB_XML_HANDLER_TABLE_ROW* row = rdb_xml_handler_table; row->m_name != nullptr; ++row) {
-        if (!rdb_xml_name_is(localname, row->m_name))
-            continue;
-        RDB_XML_CONTENT_HANDLER* handler = row->m_factory(this);
-        if (handler == nullptr)
-            rdb_xml_out_of_memory("a report element");
-        // The new handler reads its own start before it is installed, and
-        // is remembered so that the driver can release it should the
-        // document end inside its element.
-        rdb_xml_active_handler = handler;
-        handler->handle_start_element(localname, attrs);
-        if (rdb_xml_active_handler == handler)
-            rdb_xml_reader->setContentHandler(handler);
+    RDB_XML_HANDLER_FACTORY factory = rdb_xml_handler_factory(element);
+    if (factory == nullptr)
         return;
-    }
+    RDB_XML_CONTENT_HANDLER* handler = factory(this);
+    if (handler == nullptr)
+        rdb_xml_out_of_memory("a report element");
+    // The new handler reads its own start before it is installed, and is
+    // remembered so that the driver can release it should the document end
+    // inside its element.
+    rdb_xml_active_handler = handler;
+    handler->handle_start_element(element, attrs);
+    if (rdb_xml_active_handler == handler)
+        rdb_xml_reader->setContentHandler(handler);
 }
 
 void RDB_XML_ROOT_HANDLER::setDocumentLocator(const xercesc::Locator* const locator)

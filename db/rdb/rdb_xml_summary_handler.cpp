@@ -15,36 +15,39 @@ const int GAUGES_SIZE = 20;
 
 }  // namespace
 
-void RDB_XML_SUMMARY_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_SUMMARY_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER name;
     rdb_xml_get_attribute(attrs, u"name", name);
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
-        return;
 
-    if (rdb_xml_name_is(localname, u"summary"))
-        start_summary(name.text(), attrs);
-    else if (rdb_xml_name_is(localname, u"element"))
-        start_element(name.text());
-    else if (rdb_xml_name_is(localname, u"gauges"))
-        start_gauges();
-    else if (rdb_xml_name_is(localname, u"gauge"))
-        start_gauge(name.text(), attrs);
+    switch (element) {
+    case RDB_XML_ELEMENT_SUMMARY: start_summary(name.text(), attrs); break;
+    case RDB_XML_ELEMENT_ELEMENT: start_element(name.text()); break;
+    case RDB_XML_ELEMENT_GAUGES: start_gauges(); break;
+    case RDB_XML_ELEMENT_GAUGE: start_gauge(name.text(), attrs); break;
+    default: break;  // header, footer and anything else: only its text is kept
+    }
 }
 
-void RDB_XML_SUMMARY_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_SUMMARY_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_summary, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_summary, element, m_characters))
         return;
 
-    if (rdb_xml_name_is(localname, u"element")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_ELEMENT:
         if (m_value_cell != nullptr)
             m_value_cell->set_string(m_characters);
-    } else if (int* field = gauge_field(localname)) {
-        *field = rdb_xml_read_int(m_characters.c_str());
-    } else if (rdb_xml_name_is(localname, u"summary")) {
-        rdb_xml_hand_back();
+        break;
+    case RDB_XML_ELEMENT_MIN:
+    case RDB_XML_ELEMENT_MAX:
+    case RDB_XML_ELEMENT_VALUE:
+        if (int* field = gauge_field(element))
+            *field = rdb_xml_read_int(m_characters.c_str());
+        break;
+    case RDB_XML_ELEMENT_SUMMARY: rdb_xml_hand_back(); break;
+    default: break;
     }
 }
 
@@ -110,20 +113,24 @@ void RDB_XML_SUMMARY_HANDLER::start_gauge(const char* name, const xercesc::Attri
                            m_summary->get_name().c_str(), RDB_GAUGES_OBJECT::get_slot_limit(), name);
 }
 
-int* RDB_XML_SUMMARY_HANDLER::gauge_field(const XMLCh* localname) const
+int* RDB_XML_SUMMARY_HANDLER::gauge_field(RDB_XML_ELEMENT_KIND element) const
 {
     const char* name;
     int* field;
-    if (rdb_xml_name_is(localname, u"min")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_MIN:
         name = "min";
         field = m_gauge != nullptr ? &m_gauge->m_min : nullptr;
-    } else if (rdb_xml_name_is(localname, u"max")) {
+        break;
+    case RDB_XML_ELEMENT_MAX:
         name = "max";
         field = m_gauge != nullptr ? &m_gauge->m_max : nullptr;
-    } else if (rdb_xml_name_is(localname, u"value")) {
+        break;
+    case RDB_XML_ELEMENT_VALUE:
         name = "value";
         field = m_gauge != nullptr ? &m_gauge->m_value : nullptr;
-    } else {
+        break;
+    default:
         return nullptr;
     }
     // A field before any gauge has no gauge to go to.

@@ -15,8 +15,8 @@ class RDB_XML_SUMMARY_HANDLER : public RDB_XML_COLLECTING_HANDLER {
 public:
     using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
 
-    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
-    void handle_end_element(const XMLCh* localname) override;
+    void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
+    void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
 private:
     void start_summary(const char* name, const xercesc::Attributes& attrs);
@@ -25,7 +25,7 @@ private:
     void start_gauge(const char* name, const xercesc::Attributes& attrs);
     // "min", "max" or "value": the field of the current gauge it sets, or
     // null when the element is none of them or there is no gauge yet.
-    int* gauge_field(const XMLCh* localname) const;
+    int* gauge_field(RDB_XML_ELEMENT_KIND element) const;
 
     // Plain references into objects the report owns.
     RDB_TABLE_ELEMENT* m_value_cell = nullptr;  // column 1 of the latest "element" row

@@ -2,15 +2,16 @@
 // from the cell's attributes, and the instance an instance-name cell names.
 #pragma once
 
-#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/util/XercesDefs.hpp>
 
 class HDB_INSTANCE_NAME;
 class RDB_TABLE_ELEMENT;
 class STL_STRING;
 
-// "foreground" and "background" of a cell element, in this order; an
-// absent or empty attribute leaves that colour as the cell has it.
-void rdb_xml_set_cell_colors(RDB_TABLE_ELEMENT* cell, const xercesc::Attributes& attrs);
+// The raw values of a cell element's "foreground" and "background", read in
+// this order (null for an absent attribute); an absent or empty value leaves
+// that colour as the cell has it.
+void rdb_xml_set_cell_colors(RDB_TABLE_ELEMENT* cell, const XMLCh* foreground, const XMLCh* background);
 
 // The instance named by `name` below the action point's root, or null when
 // the name is empty, there is no action point or root, or nothing matches.

@@ -11,66 +11,80 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_table_handler, RDB_XML_TABLE_HANDLER)
 
-void RDB_XML_TABLE_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_TABLE_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
-    // Read at every start; only the table elements use it.
+    // Every start reads the name, which only the table elements use, and a
+    // cell's colours too: all three are found in one pass.
+    static const XMLCh* const NAMES[] = {u"name", u"foreground", u"background"};
+    const XMLCh* values[3];
+    rdb_xml_find_attributes(attrs, NAMES, values);
     RDB_XML_CHAR_BUFFER name;
-    rdb_xml_get_attribute(attrs, u"name", name);
+    name.assign(values[0]);
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
-        return;
+    const XMLCh* foreground = values[1];
+    const XMLCh* background = values[2];
 
-    if (rdb_xml_name_is(localname, u"table")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_TABLE:
         m_table = RDB_XML_NEW(RDB_TABLE_OBJECT, STL_STRING(name.text()), RDB_OBJECT_TYPE_TABLE);
         attach_table(attrs);
-    } else if (rdb_xml_name_is(localname, u"tan_spd_table")) {
-        start_spd_table(name.text(), attrs);
-    } else if (rdb_xml_name_is(localname, u"tan_slack_table")) {
-        start_slack_table(name.text(), attrs);
-    } else if (rdb_xml_name_is(localname, u"row")) {
-        start_row();
-    } else if (rdb_xml_name_is(localname, u"string_cell")) {
-        m_string_cell = start_cell<RDB_TABLE_STRING_ELEMENT>("string_cell", attrs);
-    } else if (rdb_xml_name_is(localname, u"int_cell")) {
-        m_int_cell = start_cell<RDB_TABLE_INT_ELEMENT>("int_cell", attrs);
-    } else if (rdb_xml_name_is(localname, u"iname_cell")) {
-        m_iname_cell = start_cell<RDB_TABLE_INAME_ELEMENT>("iname_cell", attrs);
-    } else if (rdb_xml_name_is(localname, u"delay_cell")) {
-        m_delay_cell = start_cell<RDB_TABLE_DELAY_ELEMENT>("delay_cell", attrs, 0L, RDB_DELAY_DISPLAY_NS);
-    } else if (rdb_xml_name_is(localname, u"column")) {
-        start_column(attrs);
+        break;
+    case RDB_XML_ELEMENT_TAN_SPD_TABLE: start_spd_table(name.text(), attrs); break;
+    case RDB_XML_ELEMENT_TAN_SLACK_TABLE: start_slack_table(name.text(), attrs); break;
+    case RDB_XML_ELEMENT_ROW: start_row(); break;
+    case RDB_XML_ELEMENT_STRING_CELL:
+        m_string_cell = start_cell<RDB_TABLE_STRING_ELEMENT>("string_cell", foreground, background);
+        break;
+    case RDB_XML_ELEMENT_INT_CELL:
+        m_int_cell = start_cell<RDB_TABLE_INT_ELEMENT>("int_cell", foreground, background);
+        break;
+    case RDB_XML_ELEMENT_INAME_CELL:
+        m_iname_cell = start_cell<RDB_TABLE_INAME_ELEMENT>("iname_cell", foreground, background);
+        break;
+    case RDB_XML_ELEMENT_DELAY_CELL:
+        m_delay_cell =
+            start_cell<RDB_TABLE_DELAY_ELEMENT>("delay_cell", foreground, background, 0L, RDB_DELAY_DISPLAY_NS);
+        break;
+    case RDB_XML_ELEMENT_COLUMN: start_column(attrs); break;
+    default: break;  // header, footer and anything else: only its text is kept
     }
 }
 
-void RDB_XML_TABLE_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_TABLE_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_table, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_table, element, m_characters))
         return;
 
     // A cell, "delay" or "display_option" without a current object of its
     // kind (before the first row or delay cell) is passed over.
-    if (rdb_xml_name_is(localname, u"string_cell")) {
+    switch (element) {
+    case RDB_XML_ELEMENT_STRING_CELL:
         if (m_string_cell != nullptr)
             m_string_cell->set_string(m_characters);
-    } else if (rdb_xml_name_is(localname, u"int_cell")) {
+        break;
+    case RDB_XML_ELEMENT_INT_CELL:
         if (m_int_cell != nullptr)
             m_int_cell->set_data(rdb_xml_read_int(m_characters.c_str()));
-    } else if (rdb_xml_name_is(localname, u"iname_cell")) {
+        break;
+    case RDB_XML_ELEMENT_INAME_CELL:
         if (m_iname_cell != nullptr)
             m_iname_cell->set_iname(rdb_xml_find_instance(m_characters));
-    } else if (rdb_xml_name_is(localname, u"delay")) {
+        break;
+    case RDB_XML_ELEMENT_DELAY:
         if (m_delay_cell != nullptr)
             m_delay_cell->set_delay(rdb_xml_read_long(m_characters.c_str()));
         else
             rdb_xml_passed_over("delay before any delay_cell: passed over");
-    } else if (rdb_xml_name_is(localname, u"display_option")) {
-        end_display_option();
-    } else if (rdb_xml_name_is(localname, u"restricted_to")) {
-        end_restricted_to();
-    } else if (rdb_xml_name_is(localname, u"table") || rdb_xml_name_is(localname, u"tan_spd_table") ||
-               rdb_xml_name_is(localname, u"tan_slack_table")) {
+        break;
+    case RDB_XML_ELEMENT_DISPLAY_OPTION: end_display_option(); break;
+    case RDB_XML_ELEMENT_RESTRICTED_TO: end_restricted_to(); break;
+    case RDB_XML_ELEMENT_TABLE:
+    case RDB_XML_ELEMENT_TAN_SPD_TABLE:
+    case RDB_XML_ELEMENT_TAN_SLACK_TABLE:
         // The end of any table element ends the handler, whichever began it.
         rdb_xml_hand_back();
+        break;
+    default: break;
     }
 }
 
@@ -114,7 +128,8 @@ void RDB_XML_TABLE_HANDLER::start_row()
 }
 
 template <class CELL, class... ARGS>
-CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const xercesc::Attributes& attrs, ARGS&&... args)
+CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const XMLCh* foreground, const XMLCh* background,
+                                        ARGS&&... args)
 {
     // A cell with no row to go into is not made; its kind then has no
     // current cell, so its end changes nothing.
@@ -131,7 +146,7 @@ CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const xercesc::Attribu
         delete cell;
         rdb_xml_out_of_memory("a table cell");
     }
-    rdb_xml_set_cell_colors(cell, attrs);
+    rdb_xml_set_cell_colors(cell, foreground, background);
     return cell;
 }
 

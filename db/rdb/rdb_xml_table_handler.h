@@ -20,8 +20,8 @@ class RDB_XML_TABLE_HANDLER : public RDB_XML_COLLECTING_HANDLER {
 public:
     using RDB_XML_COLLECTING_HANDLER::RDB_XML_COLLECTING_HANDLER;
 
-    void handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs) override;
-    void handle_end_element(const XMLCh* localname) override;
+    void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
+    void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
 private:
     // The settings every table gets after its construction, attaching last.
@@ -30,10 +30,11 @@ private:
     void start_spd_table(const char* name, const xercesc::Attributes& attrs);
     void start_slack_table(const char* name, const xercesc::Attributes& attrs);
     void start_row();
-    // A new cell of `kind` appended to the current row, with its colours;
-    // null (passed over) when there is no row yet.
+    // A new cell of `kind` appended to the current row, with the colours of
+    // its raw "foreground" and "background" values (null when absent); null
+    // (passed over) when there is no row yet.
     template <class CELL, class... ARGS>
-    CELL* start_cell(const char* kind, const xercesc::Attributes& attrs, ARGS&&... args);
+    CELL* start_cell(const char* kind, const XMLCh* foreground, const XMLCh* background, ARGS&&... args);
     void end_display_option();
     // The slack table under construction, reached through the model's
     // virtual casts; null for the other tables.

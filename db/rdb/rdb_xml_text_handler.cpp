@@ -6,30 +6,28 @@
 
 RDB_XML_DEFINE_FACTORY(rdb_xml_create_text_handler, RDB_XML_TEXT_HANDLER)
 
-void RDB_XML_TEXT_HANDLER::handle_start_element(const XMLCh* localname, const xercesc::Attributes& attrs)
+void RDB_XML_TEXT_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
     RDB_XML_CHAR_BUFFER name;
     rdb_xml_get_attribute(attrs, u"name", name);
     clear_characters();
-    if (rdb_xml_is_header_or_footer(localname))
-        return;
 
-    if (rdb_xml_name_is(localname, u"text") || rdb_xml_name_is(localname, u"legal")) {
+    if (element == RDB_XML_ELEMENT_TEXT || element == RDB_XML_ELEMENT_LEGAL) {
         STL_STRING object_name(name.text());
-        if (rdb_xml_name_is(localname, u"text"))
+        if (element == RDB_XML_ELEMENT_TEXT)
             m_object = RDB_XML_NEW(RDB_TEXT_OBJECT, object_name);
         else
             m_object = RDB_XML_NEW(RDB_LEGAL_OBJECT, object_name);
         if (m_object == nullptr)
             rdb_xml_out_of_memory("a text");
         rdb_xml_attach(m_object, attrs);
-    } else if (rdb_xml_name_is(localname, u"ascii_text")) {
+    } else if (element == RDB_XML_ELEMENT_ASCII_TEXT) {
         if (m_object == nullptr)
             return;
         // The object keeps one body text: a second "ascii_text" refills it.
         m_text = m_object->get_text();
         if (m_text != nullptr) {
-            m_text->erase(m_text->begin(), m_text->end());
+            m_text->clear();
         } else {
             m_text = RDB_XML_NEW(STL_STRING);
             if (m_text == nullptr)
@@ -42,11 +40,11 @@ void RDB_XML_TEXT_HANDLER::handle_start_element(const XMLCh* localname, const xe
     }
 }
 
-void RDB_XML_TEXT_HANDLER::handle_end_element(const XMLCh* localname)
+void RDB_XML_TEXT_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 {
-    if (rdb_xml_set_header_or_footer(m_object, localname, m_characters))
+    if (rdb_xml_set_header_or_footer(m_object, element, m_characters))
         return;
-    if (rdb_xml_name_is(localname, u"ascii_text")) {
+    if (element == RDB_XML_ELEMENT_ASCII_TEXT) {
         if (m_text != nullptr)
             m_text->append(m_characters);
         m_text = nullptr;

@@ -1,44 +1,60 @@
 // The parser's own fast paths give exactly what the library calls they stand
-// in for give: element names against XMLString::compareIString, numbers
+// in for give: element kinds against XMLString::compareIString, numbers
 // against sscanf.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLString.hpp>
 
-#include "rdb_xml_content_handler.h"
 #include "rdb_xml_convert.h"
+#include "rdb_xml_element.h"
 
-TEST(FastPaths, NameCompareMatchesTheLibrary)
+TEST(FastPaths, ElementKindMatchesTheLibraryComparison)
 {
     xercesc::XMLPlatformUtils::Initialize();
-    // Names near the real ones: characters flipped in case, replaced by a
-    // neighbour (those next to the letters, '@', '[', '`', '{', too) or by
-    // characters beyond ASCII that fold onto ASCII letters (KELVIN SIGN,
-    // LONG S) or do not; names cut short or made longer.
-    const char16_t* const names[] = {u"row", u"string_cell", u"tan_slack_table", u"k", u""};
-    const char16_t others[] = {u'\u212A', u'\u017F', u'\u00e9', u'\u0159', u'@', u'['};
+    // Every name the handlers know, and names near them: characters flipped
+    // in case, replaced by a neighbour (so '@', '[', '`', '{' and, beside
+    // '_', '^' and DEL) or by characters beyond ASCII that fold onto ASCII
+    // letters (KELVIN SIGN, LONG S) or do not; names cut short or made
+    // longer. A name is of a kind exactly when the library's comparison
+    // finds it equal to that kind's name, and unknown when it equals none.
+    std::vector<std::u16string> names;
+    for (int kind = 0; kind < RDB_XML_ELEMENT_UNKNOWN; ++kind)
+        names.push_back(rdb_xml_element_name(static_cast<RDB_XML_ELEMENT_KIND>(kind)));
+    ASSERT_EQ(rdb_xml_element_name(RDB_XML_ELEMENT_UNKNOWN), nullptr);
+    const std::u16string extra[] = {u"", u"k", u"rows", u"tan_slack_tables", u"display_option_"};
+    const char16_t others[] = {u'\u212A', u'\u017F', u'\u00e9', u'\u0159', u'@', u'[', u'\x7F', u'^'};
     std::mt19937 random(7);
-    for (int round = 0; round < 5000; ++round) {
-        std::u16string name = names[random() % 5], local = name;
+    for (int round = 0; round < 40000; ++round) {
+        std::u16string local = round < 4 * static_cast<int>(names.size())
+                                   ? names[static_cast<std::size_t>(round) % names.size()]
+                                   : (random() % 8 == 0 ? extra[random() % 5] : names[random() % names.size()]);
         for (char16_t& c : local) {
-            switch (random() % 8) {
+            switch (round < static_cast<int>(names.size()) ? 7 : random() % 10) {
             case 0: c = static_cast<char16_t>(c ^ 0x20); break;
             case 1: c = static_cast<char16_t>(c + 1 - 2 * static_cast<int>(random() % 2)); break;
-            case 2: c = others[random() % 6]; break;
+            case 2: c = others[random() % 8]; break;
+            case 3: if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32); break;
             default: break;
             }
         }
-        if (random() % 8 == 0)
+        if (random() % 10 == 0)
             local = random() % 2 == 0 ? local + u"x" : local.substr(0, local.size() / 2);
-        EXPECT_EQ(rdb_xml_name_is(local.c_str(), name.c_str()),
-                  xercesc::XMLString::compareIString(local.c_str(), name.c_str()) == 0)
-            << std::string(local.begin(), local.end()) << " / " << std::string(name.begin(), name.end());
+        RDB_XML_ELEMENT_KIND expected = RDB_XML_ELEMENT_UNKNOWN;
+        for (int kind = 0; kind < RDB_XML_ELEMENT_UNKNOWN; ++kind) {
+            if (xercesc::XMLString::compareIString(local.c_str(), names[static_cast<std::size_t>(kind)].c_str()) == 0) {
+                ASSERT_EQ(expected, RDB_XML_ELEMENT_UNKNOWN) << "two names match";
+                expected = static_cast<RDB_XML_ELEMENT_KIND>(kind);
+            }
+        }
+        EXPECT_EQ(rdb_xml_element_kind(local.c_str()), expected) << std::string(local.begin(), local.end());
     }
+    EXPECT_EQ(rdb_xml_element_kind(nullptr), RDB_XML_ELEMENT_UNKNOWN);
 }
 
 TEST(FastPaths, ReadNumberMatchesScanf)

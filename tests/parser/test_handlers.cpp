@@ -21,6 +21,62 @@ TEST_F(ParseTest, ReportElementsAreFoundAtAnyDepthInAnyCaseButOnlyOutsideAnActiv
         {"kind":"embedded","info":"kept"},{"kind":"text","enabled":false}])"));
 }
 
+TEST_F(ParseTest, NamesBeyondAsciiAreTheElementsTheParserFoldsThemTo)
+{
+    // A KELVIN SIGN (U+212A) folds to 'k' and a LONG S (U+017F) to 's', so
+    // these are a slack table, a string cell and a summary, each ended by
+    // its own spelling; an e with acute folds to nothing ASCII, so that
+    // "cell" and that "row" are no elements of a table.
+    const std::string kelvin = "\xE2\x84\xAA", long_s = "\xC5\xBF", e_acute = "\xC3\xA9";
+    const std::string slack = "tan_slac" + kelvin + "_table", cell = long_s + "tring_cell";
+    ASSERT_NE(parse_text(report_with("<" + slack + " parent=\"main\"><ROW><" + cell + " background=\"RED\">s</" + cell +
+                                     "><Int_Cell>7</Int_Cell><string_cell" + e_acute + ">x</string_cell" + e_acute +
+                                     "><row" + e_acute + "/><DELAY_CELL><Delay>5</Delay></DELAY_CELL></ROW></" +
+                                     slack + "><" + long_s + "ummary name=\"s\" parent=\"main\"><element name=\"e\">v" +
+                                     "</element></" + long_s + "ummary><text name=\"after\" parent=\"main\"/>")),
+              nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"kind":"tan_slack_table","rows":[[{"value":"s","background":"#ff0000"},
+        {"value":7},{"delay":5}]]},{"kind":"summary","rows":[[{"value":"e"},{"value":"v"}]]},
+        {"kind":"text","name":"after"}])"));
+    EXPECT_EQ(m_messages.size(), 6u) << dump();
+}
+
+TEST_F(ParseTest, ElementsNoHandlerKnowsChangeNothingAndSayNothing)
+{
+    // Near misses of the names, between report elements and right after the
+    // start of each element whose handler passes over what it does not know
+    // (a start empties the text gathered so far, so none is put between a
+    // text and its end): the report and the messages are those without them.
+    const std::string odd = "<rows/><tables/><delay_cel/><header_/><textx>t</textx><x_labe>l</x_labe><gaugex/>"
+                            "<summar/><row_/><info2>i</info2><Folder_Refs/><ascii-text>a</ascii-text><ROW\xC3\xA9/>";
+    const std::string body = R"(%<folders>%<folder name="f"/>%</folders>%<folder_ref name="f" parent="main"/>
+<table parent="f">%<row>%<int_cell>%1</int_cell><delay_cell>%<delay>%2</delay></delay_cell></row></table>%
+<summary name="s" parent="f">%<gauges>%<gauge name="g">%<min>%3</min></gauge></gauges></summary>
+<chart name="c" parent="f">%<data name="d">%4</data><x_label>%x</x_label></chart>%
+<waveform name="w" parent="f">%<info>%i</info><compare>%true</compare></waveform>%)";
+    std::string with_odd, without_odd;
+    for (char c : body) {
+        with_odd += c == '%' ? odd : std::string(1, c);
+        if (c != '%')
+            without_odd += c;
+    }
+    ASSERT_NE(parse_text(report_with(without_odd)), nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"objects":[{"rows":[[{"value":1},{"delay":2}]]},
+        {"gauges":{"slots":[{"name":"g","min":3}]}},{"x_axis":"x","rows":[[{"value":""},{"value":""}],[{"value":"d"},{"value":4}]]},
+        {"info":"i","compare_mode":true}]}])"));
+    const std::string expected = m_totals_json;
+    const std::vector<std::string> messages = m_messages;
+    ASSERT_NE(parse_text(report_with(with_odd)), nullptr);
+    EXPECT_EQ(m_totals_json, expected);
+    ASSERT_EQ(m_messages.size(), messages.size()) << dump();
+    // The same messages but for the timings.
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (messages[i].find(" ms") == std::string::npos) {
+            EXPECT_EQ(m_messages[i], messages[i]);
+        }
+    }
+}
+
 TEST_F(ParseTest, TextBrokenByChildrenAndPartsOutOfPlace)
 {
     // The end of <b> ends the text handler: the rest of the element reaches
@@ -113,4 +169,27 @@ TEST_F(ParseTest, AttributeValuesUseTheHeapOnlyPastTheInlineLimitOrWhenAsked)
     o.use_static_buffers = false;
     ASSERT_NE(parse_text(report_with("<table parent=\"main\"><row><int_cell>1</int_cell></row></table>"), o), nullptr);
     EXPECT_EQ(count_messages_with(DYNAMIC), 2 + 5 + 1 + 3);
+    // Colours are read only for a cell that is made, each in its own
+    // buffer: here "name" for the cell before any row and for the row (a
+    // row has no colours), and for the cell in the row its name and both
+    // colours.
+    ASSERT_NE(parse_text(report_with("<table parent=\"main\"><int_cell foreground=\"red\">0</int_cell>"
+                                     "<row foreground=\"red\" background=\"red\">"
+                                     "<int_cell background=\"blue\">1</int_cell></row></table>"),
+                         o),
+              nullptr);
+    EXPECT_EQ(count_messages_with(DYNAMIC), 2 + 5 + 1 + 1 + 3);
+    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"background":"#0000ff","foreground":null}]]}])"));
+    // With static buffers only the values past the inline limit take the
+    // heap: the long colour of the cell before any row is never read, the
+    // row's long name and the cell's long colours are.
+    const std::string long_value(600, 'r');
+    ASSERT_NE(parse_text(report_with("<table parent=\"main\"><int_cell foreground=\"" + long_value + "\">0</int_cell>"
+                                     "<row name=\"" + long_value + "\"><int_cell foreground=\"" + long_value +
+                                     "\" background=\"" + long_value + "\">1</int_cell><int_cell background=\"red\" "
+                                     "foreground=\"" + long_value + "\">2</int_cell></row></table>")),
+              nullptr);
+    EXPECT_EQ(count_messages_with(DYNAMIC), 1 + 2 + 1);
+    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"foreground":null,"background":null},
+        {"value":2,"foreground":null,"background":"#ff0000"}]]}])"));
 }

@@ -39,6 +39,39 @@ TEST_F(ParseTest, TablePartsOutsideTheirPlaceAreSkipped)
     EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":"in row"}]]},{"rows":[[]]}])"));
 }
 
+TEST_F(ParseTest, CellColoursAreTheSameWithAndWithoutStaticBuffers)
+{
+    // Names and hex in any case, near misses, texts beyond ASCII, empty
+    // values and values past the inline limit, each as foreground and as
+    // background, alone and beside the other colour; with its colour as
+    // JSON, or null.
+    const std::pair<std::string, const char*> values[] = {
+        {"red", "\"#ff0000\""},    {"RED", "\"#ff0000\""},     {"Magenta", "\"#ff00ff\""}, {" red", "null"},
+        {"red ", "null"},          {"#fff", "\"#ffffff\""},    {"#ABCDEF", "\"#abcdef\""}, {"#abcd", "null"},
+        {"#1234567", "null"},      {"#ggg", "null"},           {"r\xC3\xA9" "d", "null"},  {"\xE2\x84\xAA", "null"},
+        {"\xC5\xB2" "ed", "null"},  // U+0172, whose low byte is an 'r'
+        {"", "null"},              {"magentas", "null"},       {"grey", "\"#808080\""},
+        {std::string(170, 'a'), "null"}, {std::string(600, '#'), "null"}};
+    std::string row, cells;
+    for (const auto& [value, color] : values) {
+        const std::string c = color;
+        row += "<int_cell foreground=\"" + value + "\">1</int_cell><int_cell background=\"" + value + "\">2</int_cell>";
+        row += "<int_cell foreground=\"" + value + "\" background=\"navy\">3</int_cell>";
+        row += "<int_cell background=\"" + value + "\" foreground=\"#0f0\">4</int_cell>";
+        cells += (cells.empty() ? "" : ",") + std::string("{\"foreground\":") + c + ",\"background\":null},";
+        cells += "{\"foreground\":null,\"background\":" + c + "},{\"foreground\":" + c + ",\"background\":\"#000080\"},";
+        cells += "{\"foreground\":\"#00ff00\",\"background\":" + c + "}";
+    }
+    const std::string xml = report_with("<table parent=\"main\"><row>" + row + "</row></table>");
+    ASSERT_NE(parse_text(xml), nullptr);
+    EXPECT_TRUE(objects_hold("[{\"rows\":[[" + cells + "]]}]"));
+    const std::string with_static_buffers = m_totals_json;
+    PARSE_OPTIONS dynamic;
+    dynamic.use_static_buffers = false;
+    ASSERT_NE(parse_text(xml, dynamic), nullptr);
+    EXPECT_EQ(m_totals_json, with_static_buffers);
+}
+
 TEST_F(ParseTest, InstanceNamesResolveOnlyThroughARootedActionPoint)
 {
     // A bare name may stand at any depth: the first in file order wins; a
