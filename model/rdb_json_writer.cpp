@@ -20,8 +20,11 @@ class JSON_OUTPUT {
 public:
     typedef char Ch;
 
+    // The writer flushes when its value is complete. Nothing is flushed on
+    // destruction: a document cut short by an exception (no memory, a
+    // stream that refuses) is not continued, and the stream's own error
+    // cannot escape a destructor while that exception passes.
     explicit JSON_OUTPUT(std::ostream& out) : m_out(out) {}
-    ~JSON_OUTPUT() { Flush(); }
     JSON_OUTPUT(const JSON_OUTPUT&) = delete;
     JSON_OUTPUT& operator=(const JSON_OUTPUT&) = delete;
 

@@ -64,3 +64,61 @@ TEST(JsonWriter, TextReadsBackExactlyAndIllFormedUtf8AsReplacementCharacters)
     for (const auto& c : cases)
         EXPECT_EQ(name_read_back(c.first), c.second);
 }
+
+namespace {
+
+// Takes `room` bytes, then runs out of memory, as a string stream does when
+// its string cannot grow. Its stream reports the bad bit by throwing, as the
+// tool's text stream does.
+class FULL_BUFFER : public std::streambuf {
+public:
+    explicit FULL_BUFFER(std::size_t room) : m_room(room) {}
+    std::string m_text;
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        take(1);
+        m_text.push_back(static_cast<char>(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        take(static_cast<std::size_t>(n));
+        m_text.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+
+private:
+    void take(std::size_t n)
+    {
+        if (n > m_room)
+            throw std::bad_alloc();
+        m_room -= n;
+    }
+    std::size_t m_room;
+};
+
+}  // namespace
+
+TEST(JsonWriter, MemoryRunningOutOnTheStreamEndsTheDocumentWithBadAlloc)
+{
+    RDB_REPORT report;
+    RDB_FOLDER_OBJECT* main = new RDB_FOLDER_OBJECT(STL_STRING("main"));
+    ASSERT_TRUE(report.add_main_folder(main));
+    RDB_TABLE_OBJECT* table = new RDB_TABLE_OBJECT(STL_STRING("t"), RDB_OBJECT_TYPE_TABLE);
+    ASSERT_TRUE(main->add_object_to_list(table));
+    for (int r = 0; r < 3000; ++r)
+        ASSERT_TRUE(table->add_string_row("a cell of some length", "and another one", RDB_ROW_END));
+    const std::string whole = json_of(&report);
+
+    // Out of memory before the first block, in the middle, and at the last.
+    for (std::size_t room : {std::size_t(0), whole.size() / 2, whole.size() - 1}) {
+        FULL_BUFFER buffer(room);
+        std::ostream out(&buffer);
+        out.exceptions(std::ios::badbit);
+        EXPECT_THROW(rdb_write_json(&report, out), std::bad_alloc) << "room " << room;
+        EXPECT_EQ(buffer.m_text, whole.substr(0, buffer.m_text.size()));
+        EXPECT_LT(buffer.m_text.size(), whole.size());
+    }
+}
