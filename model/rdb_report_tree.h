@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "mem_pool.h"
 #include "rdb_folder.h"
 
 // The report's holder of the objects it owns directly. It is the owner that
@@ -54,7 +55,13 @@ class RDB_REPORT {
     std::size_t get_number_of_unplaced() const { return m_store.get_number_of_objects(); }
     RDB_OBJECT* get_unplaced(std::size_t index) const { return m_store.get_object(index); }
 
+    // Holds `pool` (the storage its objects were read into) until the report
+    // and everything in it is released. The report itself must not be in it.
+    void hold_storage(MEM_POOL* pool) { m_storage.share(pool); }
+
 private:
+    // Declared first: released last, after every object in it.
+    MEM_POOL_HOLDER m_storage;
     RDB_REPORT_STORE m_store;
     RDB_FOLDER_OBJECT* m_main_folder = nullptr;
     RDB_FOLDER_OBJECT* m_current_folder = nullptr;

@@ -1,5 +1,7 @@
 #include "mem_manager.h"
 
+#include "mem_pool.h"
+
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -11,6 +13,8 @@ std::atomic<unsigned long> g_allocations{0};
 std::atomic<unsigned long> g_releases{0};
 // Per thread, so that one thread's failure sweep never hits another's work.
 thread_local unsigned long t_fail_countdown __attribute__((tls_model("initial-exec"))) = 0;
+// The pool this thread allocates from, if any.
+thread_local MEM_POOL* t_pool __attribute__((tls_model("initial-exec"))) = nullptr;
 
 std::mutex& registry_mutex()
 {
@@ -43,6 +47,8 @@ void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& tracker, const cha
 {
     if (t_fail_countdown != 0 && --t_fail_countdown == 0)
         return nullptr;
+    if (t_pool != nullptr && size != 0 && size <= MEM_POOL::MAX_BLOCK)
+        return t_pool->allocate(size);
     void* p = ::operator new(size, std::nothrow);
     if (p != nullptr) {
         tracker.m_count.fetch_add(1, std::memory_order_relaxed);
@@ -54,10 +60,23 @@ void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& tracker, const cha
 
 void MEM_MANAGER::delete_wrapper(void* pointer, const char* /*tag*/)
 {
-    if (pointer == nullptr)
+    if (pointer == nullptr || MEM_POOL::release_block(pointer))
         return;
     g_releases.fetch_add(1, std::memory_order_relaxed);
     ::operator delete(pointer);
+}
+
+MEM_POOL* MEM_MANAGER::use_pool(MEM_POOL* pool)
+{
+    MEM_POOL* previous = t_pool;
+    t_pool = pool;
+    return previous;
+}
+
+void MEM_MANAGER::add_to_totals(unsigned long allocations, unsigned long releases)
+{
+    g_allocations.fetch_add(allocations, std::memory_order_relaxed);
+    g_releases.fetch_add(releases, std::memory_order_relaxed);
 }
 
 void MEM_MANAGER::fail_allocation_after(unsigned long n) { t_fail_countdown = n; }

@@ -1,9 +1,11 @@
 // The memory manager: every allocation of the parser and the report model
-// goes through it, tagged with its module and counted per allocation site.
+// goes through it, tagged with its module.
 //
-// Blocks are plain global-allocator blocks (no hidden header), so
-// delete_wrapper also releases memory that came from ::operator new, such as
-// the strings Xerces-C returns from its transcoding.
+// While a thread has a pool in use (MEM_POOL_SCOPE, mem_pool.h), small
+// blocks come from that pool; every other block is a plain global-allocator
+// block (no hidden header). delete_wrapper tells the two apart by address,
+// so it also releases memory that came from ::operator new, such as the
+// strings Xerces-C returns from its transcoding.
 #pragma once
 
 #include <atomic>
@@ -23,8 +25,10 @@ public:
     std::size_t m_size;
     int m_line;
     const char* m_tag;
-    std::atomic<unsigned long> m_count{0};  // allocations made at this site
-    std::atomic<unsigned long> m_bytes{0};  // bytes requested at this site
+    // Allocations made at this site from the global allocator, and their
+    // bytes (a pool counts its blocks itself, see allocation_count()).
+    std::atomic<unsigned long> m_count{0};
+    std::atomic<unsigned long> m_bytes{0};
 
     // All trackers ever constructed, newest first.
     static const MEM_TRACKER* first();
@@ -33,6 +37,8 @@ public:
 private:
     const MEM_TRACKER* m_next = nullptr;
 };
+
+class MEM_POOL;
 
 class MEM_MANAGER {
 public:
@@ -47,9 +53,18 @@ public:
     // threads' allocations neither fail nor count.
     static void fail_allocation_after(unsigned long n);
 
-    // Totals over the whole process, for tests and diagnostics.
+    // Totals over the whole process, for tests and diagnostics. A pool's
+    // blocks are added when the scope that used it ends and when it is let
+    // go.
     static unsigned long allocation_count();
     static unsigned long release_count();
+
+private:
+    friend class MEM_POOL;
+    friend class MEM_POOL_SCOPE;
+    // Makes `pool` the current thread's (null: none); returns the one before.
+    static MEM_POOL* use_pool(MEM_POOL* pool);
+    static void add_to_totals(unsigned long allocations, unsigned long releases);
 };
 
 // A module's registration with the memory manager, alive while the module is loaded.

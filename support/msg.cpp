@@ -1,5 +1,7 @@
 #include "msg.h"
 
+#include "mem_pool.h"
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -28,6 +30,9 @@ thread_local const MSG_SINK* t_thread_sink = nullptr;
 
 void deliver(const char* tag, const char* text)
 {
+    // A sink is the host's code: what it allocates is its own, never in
+    // the storage of a report being read.
+    MEM_POOL_SCOPE outside(nullptr);
     if (t_thread_sink != nullptr) {
         (*t_thread_sink)(tag, text);
         return;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "mem_allocator.h"
+
 class STL_STRING {
 public:
     typedef char* iterator;
@@ -48,5 +50,6 @@ public:
     friend bool operator!=(const STL_STRING& a, const STL_STRING& b) { return !(a == b); }
 
 private:
-    std::string m_text;
+    // Storage from the memory manager: while a report is read, from its pool.
+    std::basic_string<char, std::char_traits<char>, MEM_ALLOCATOR<char>> m_text;
 };

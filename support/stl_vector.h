@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "mem_allocator.h"
+
 class STL_VECTOR_OF_VOID_PTRS {
 public:
     STL_VECTOR_OF_VOID_PTRS() = default;
@@ -18,7 +20,7 @@ public:
     void reserve(std::size_t n) { m_items.reserve(n); }
 
 private:
-    std::vector<void*> m_items;
+    std::vector<void*, MEM_ALLOCATOR<void*>> m_items;
 };
 
 // T is a pointer type, for example RDB_TABLE_ELEMENT*.

@@ -19,6 +19,7 @@
 #include "gen_stopwatch.h"
 #include "gen_util.h"
 #include "mem_manager.h"
+#include "mem_pool.h"
 #include "msg.h"
 #include "rdb_xml_context.h"
 #include "rdb_xml_error_handler.h"
@@ -232,7 +233,7 @@ bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_
 
 // One whole parse; fills `result`. Memory running out outside the reader
 // (setting it up, the totals) throws, and the caller reports it.
-void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_RESULT& result)
+void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL* storage, RDB_XML_RESULT& result)
 {
     bool use_namespaces = options.m_use_schema || options.m_use_namespaces;
     rdb_xml_debug("Parser configuration: Schema (%s), Namespaces (%s), Static Buffers (%s), Dead Parser (%s)",
@@ -276,9 +277,14 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, RDB_XML_R
         call.m_reader->setContentHandler(call.m_root_handler);
     call.m_reader->setErrorHandler(call.m_error_handler);
 
-    call.m_report = RDB_XML_NEW(RDB_REPORT);
+    {
+        // The report itself is not in its storage, which it releases last.
+        MEM_POOL_SCOPE outside(nullptr);
+        call.m_report = RDB_XML_NEW(RDB_REPORT);
+    }
     if (call.m_report == nullptr)
         rdb_xml_out_of_memory("the report");
+    call.m_report->hold_storage(storage);
     rdb_xml_set_report(call.m_report);
     rdb_xml_set_reader(call.m_reader);
     rdb_xml_set_action_point(options.m_action_point);
@@ -342,10 +348,16 @@ RDB_XML_INPUT RDB_XML_INPUT::memory(const void* data, std::size_t size, std::str
 RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options)
 {
     RDB_XML_RESULT result;
+    // The report's storage. Everything the parse makes comes from it, also
+    // what lives only for the parse, which is released before the storage
+    // is let go here; the report holds it for as long as it lives. Without
+    // memory for it, the parse allocates as any other code does.
+    MEM_POOL_HOLDER storage(MEM_POOL::create());
+    MEM_POOL_SCOPE use_storage(storage.get());
     RDB_XML_PARSE_CONTEXT context(input.m_name, options.m_progress);
     RDB_XML_THREAD_SCOPE scope(context, options.m_message_sink);
     try {
-        parse(input, options, result);
+        parse(input, options, storage.get(), result);
     } catch (...) {
         // Ended while the reader was set up or the totals made, or by a
         // host's exception: whatever it is, the parse ends here without a

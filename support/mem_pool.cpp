@@ -1,0 +1,208 @@
+#include "mem_pool.h"
+
+#include <sys/mman.h>
+
+#include <new>
+
+#include "mem_manager.h"
+#include "mem_pagemap.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MEM_POOL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MEM_POOL_ASAN 1
+#endif
+#endif
+
+#ifdef MEM_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#define MEM_POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define MEM_POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define MEM_POOL_POISON(p, n) ((void)(p), (void)(n))
+#define MEM_POOL_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+// A run is the part of a chunk that one size class carves its blocks from.
+constexpr std::size_t RUN = 8192;
+constexpr std::size_t FIRST_CHUNK = MEM_PAGEMAP_STEP;
+constexpr std::size_t LARGEST_CHUNK = 32 * MEM_PAGEMAP_STEP;
+
+#ifdef MEM_POOL_ASAN
+// Every block is followed by this many poisoned bytes.
+constexpr std::size_t REDZONE = 16;
+#else
+constexpr std::size_t REDZONE = 0;
+#endif
+
+static_assert(REDZONE <= 16, "the pool has classes for 16 bytes of tail at most");
+
+unsigned class_of(std::size_t size) { return static_cast<unsigned>((size + REDZONE + 7) >> 3); }
+std::size_t bytes_of(unsigned size_class) { return std::size_t(size_class) << 3; }
+
+}  // namespace
+
+// A chunk starts with this header, in runs of its own: the pool, the chunk
+// before it, and the size class of every run.
+struct MEM_POOL::CHUNK {
+    MEM_POOL* m_pool;
+    CHUNK* m_previous;
+    std::size_t m_size;
+    unsigned char m_class[1];  // one per run; 0 for the header's runs
+
+    static std::size_t header_runs(std::size_t size)
+    {
+        return (offsetof(CHUNK, m_class) + size / RUN + RUN - 1) / RUN;
+    }
+    char* base() { return reinterpret_cast<char*>(this); }
+};
+
+MEM_POOL* MEM_POOL::create() { return new (std::nothrow) MEM_POOL(); }
+
+MEM_POOL::~MEM_POOL()
+{
+    while (m_chunk != nullptr) {
+        CHUNK* chunk = m_chunk;
+        m_chunk = chunk->m_previous;
+        std::size_t size = chunk->m_size;
+        mem_pagemap_set(chunk, size, nullptr);
+        MEM_POOL_UNPOISON(chunk, size);
+        ::operator delete(chunk, std::align_val_t(MEM_PAGEMAP_STEP));
+    }
+}
+
+void MEM_POOL::release()
+{
+    if (m_holders.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    unsigned long allocations, releases;
+    take_counts(allocations, releases);
+    MEM_MANAGER::add_to_totals(allocations, releases);
+    delete this;
+}
+
+void MEM_POOL::take_counts(unsigned long& allocations, unsigned long& releases)
+{
+    allocations = m_allocations;
+    releases = m_releases;
+    m_allocations = 0;
+    m_releases = 0;
+}
+
+void* MEM_POOL::allocate(std::size_t size)
+{
+    unsigned size_class = class_of(size);
+    std::size_t bytes = bytes_of(size_class);
+    char* block;
+    if (FREE_BLOCK* free_block = m_free[size_class]) {
+        MEM_POOL_UNPOISON(free_block, sizeof(FREE_BLOCK));
+        m_free[size_class] = free_block->m_next;
+        block = reinterpret_cast<char*>(free_block);
+    } else if (static_cast<std::size_t>(m_end[size_class] - m_next[size_class]) >= bytes) {
+        block = m_next[size_class];
+        m_next[size_class] += bytes;
+    } else {
+        block = static_cast<char*>(allocate_slow(size_class));
+        if (block == nullptr)
+            return nullptr;
+    }
+    MEM_POOL_UNPOISON(block, size);
+    ++m_allocations;
+    return block;
+}
+
+void* MEM_POOL::allocate_slow(unsigned size_class)
+{
+    if (static_cast<std::size_t>(m_chunk_end - m_run) < RUN && !add_chunk())
+        return nullptr;
+    m_chunk->m_class[static_cast<std::size_t>(m_run - m_chunk->base()) / RUN] = static_cast<unsigned char>(size_class);
+    char* block = m_run;
+    m_next[size_class] = m_run + bytes_of(size_class);
+    m_end[size_class] = m_run + RUN;
+    m_run += RUN;
+    return block;
+}
+
+bool MEM_POOL::add_chunk()
+{
+    // Each chunk is as large as all before it together, within bounds, and
+    // from the second on the report is large enough for huge pages.
+    std::size_t size = m_reserved < FIRST_CHUNK ? FIRST_CHUNK : m_reserved;
+    if (size > LARGEST_CHUNK)
+        size = LARGEST_CHUNK;
+    void* storage = ::operator new(size, std::align_val_t(MEM_PAGEMAP_STEP), std::nothrow);
+    if (storage == nullptr && size > FIRST_CHUNK) {
+        size = FIRST_CHUNK;
+        storage = ::operator new(size, std::align_val_t(MEM_PAGEMAP_STEP), std::nothrow);
+    }
+    if (storage == nullptr)
+        return false;
+    if (!mem_pagemap_set(storage, size, storage)) {
+        ::operator delete(storage, std::align_val_t(MEM_PAGEMAP_STEP));
+        return false;
+    }
+    if (m_reserved != 0)
+        ::madvise(storage, size, MADV_HUGEPAGE);  // advice only: without it, ordinary pages
+    CHUNK* chunk = static_cast<CHUNK*>(storage);
+    std::size_t header = CHUNK::header_runs(size) * RUN;
+    chunk->m_pool = this;
+    chunk->m_previous = m_chunk;
+    chunk->m_size = size;
+    MEM_POOL_POISON(chunk->base() + header, size - header);
+    m_chunk = chunk;
+    m_run = chunk->base() + header;
+    m_chunk_end = chunk->base() + size;
+    m_reserved += size;
+    return true;
+}
+
+bool MEM_POOL::release_block(void* block)
+{
+    CHUNK* chunk = static_cast<CHUNK*>(mem_pagemap_find(block));
+    if (chunk == nullptr)
+        return false;
+    std::size_t run = static_cast<std::size_t>(static_cast<char*>(block) - chunk->base()) / RUN;
+    chunk->m_pool->free(block, chunk->m_class[run]);
+    return true;
+}
+
+void MEM_POOL::free(void* block, unsigned size_class)
+{
+    MEM_POOL_POISON(block, bytes_of(size_class));
+    MEM_POOL_UNPOISON(block, sizeof(FREE_BLOCK));
+    FREE_BLOCK* free_block = static_cast<FREE_BLOCK*>(block);
+    free_block->m_next = m_free[size_class];
+    MEM_POOL_POISON(block, sizeof(FREE_BLOCK));
+    m_free[size_class] = free_block;
+    ++m_releases;
+}
+
+MEM_POOL_SCOPE::MEM_POOL_SCOPE(MEM_POOL* pool) : m_pool(pool), m_previous(MEM_MANAGER::use_pool(pool)) {}
+
+MEM_POOL_SCOPE::~MEM_POOL_SCOPE()
+{
+    MEM_MANAGER::use_pool(m_previous);
+    if (m_pool != nullptr) {
+        unsigned long allocations, releases;
+        m_pool->take_counts(allocations, releases);
+        MEM_MANAGER::add_to_totals(allocations, releases);
+    }
+}
+
+void MEM_POOL_HOLDER::share(MEM_POOL* pool)
+{
+    if (pool != nullptr)
+        pool->retain();
+    reset(pool);
+}
+
+void MEM_POOL_HOLDER::reset(MEM_POOL* pool)
+{
+    MEM_POOL* previous = m_pool;
+    m_pool = pool;
+    if (previous != nullptr)
+        previous->release();
+}
