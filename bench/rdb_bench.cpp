@@ -1,15 +1,19 @@
 // rdb_bench: measures the parser side by side on the same generated files.
 //
-//   rdb_bench [--dir DIR] [--reps N] [--small MB] [--large MB] [--seed S]
+//   rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB]
+//             [--seed S] [--before RDB_BENCH]
 //
-// Generates (with rdb_bench_gen beside this program) a small and a large
-// report file, plain and gzip, in DIR, then runs every case N times, the
+// Generates (with rdb_bench_gen beside this program) a small, a medium and a
+// large report file, plain and gzip, and zstd and xz copies of the large one
+// (with the formats' own programs) in DIR, then runs every case N times, the
 // cases taking turns so that the machine's noise spreads over all of them.
 // Each run is a separate process (this program again, in child mode), so
 // that its peak resident memory, taken from wait4, is its own. The table
 // gives medians: MB/s of uncompressed bytes, the time against the dead
-// parser on the same file, and the peak memory against the file's size.
-// Messages are off while measuring.
+// parser on the same file, and the report's memory (the peak above the dead
+// parser's) against the file's size. --before names the runner of an earlier
+// build, whose full parses then run in the same turns. Messages are off
+// while measuring.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef RDB_BENCH_HAVE_PUGIXML
@@ -103,6 +108,21 @@ int run_case(const std::string& mode, const char* file)
         return 3;
 #endif
     }
+    if (mode == "pair") {
+        // Two parses of the file at once, each on a thread of its own.
+        RDB_REPORT* reports[2] = {nullptr, nullptr};
+        auto start = std::chrono::steady_clock::now();
+        std::thread other([&] { reports[1] = rdb_xml_parse(file, nullptr, false, false, false, true, false); });
+        reports[0] = rdb_xml_parse(file, nullptr, false, false, false, true, false);
+        other.join();
+        double elapsed = seconds_since(start);
+        std::printf("%.6f\n", elapsed);
+        std::fflush(stdout);
+        bool ok = reports[0] != nullptr && reports[1] != nullptr;
+        delete reports[0];
+        delete reports[1];
+        return ok ? 0 : 1;
+    }
     bool schema = mode == "schema";
     bool static_buffers = mode != "dynamic";
     bool dead = mode == "dead";
@@ -136,8 +156,7 @@ std::string self_path()
 
 // Runs `program args...` as a child; its stdout is read back when `output`
 // is not null.
-bool spawn(const std::vector<std::string>& args, std::string* output, struct rusage* usage,
-           const std::string& setting = std::string())
+bool spawn(const std::vector<std::string>& args, std::string* output, struct rusage* usage)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -156,8 +175,6 @@ bool spawn(const std::vector<std::string>& args, std::string* output, struct rus
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        if (!setting.empty())
-            ::putenv(const_cast<char*>(setting.c_str()));
         ::execv(argv[0], argv.data());
         std::_Exit(127);
     }
@@ -180,13 +197,12 @@ bool spawn(const std::vector<std::string>& args, std::string* output, struct rus
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-BENCH_RUN measure(const std::string& self, const std::string& mode, const std::string& file,
-                  const std::string& setting)
+BENCH_RUN measure(const std::string& program, const std::string& mode, const std::string& file)
 {
     BENCH_RUN run;
     std::string output;
     struct rusage usage;
-    run.ok = spawn({self, "--child", mode, file}, &output, &usage, setting);
+    run.ok = spawn({program, "--child", mode, file}, &output, &usage);
     run.seconds = std::atof(output.c_str());
     run.peak_mb = static_cast<double>(usage.ru_maxrss) * 1024.0 / 1e6;  // ru_maxrss is in KiB
     return run;
@@ -221,10 +237,10 @@ double median(std::vector<double> values)
 
 struct BENCH_CASE {
     std::string label;
+    std::string program;    // the runner that measures it: this one, or the one given with --before
     std::string mode;
     std::string file;       // the file the case reads
-    std::string setting;    // NAME=value in the child's environment, if any
-    double data_mb = 0;     // uncompressed bytes it stands for
+    double data_mb = 0;     // uncompressed bytes it stands for (both parses of a pair)
     double file_mb = 0;     // uncompressed size, for the memory ratio
     int floor = -1;         // index of the dead-parser case on the same data
     std::vector<double> seconds;
@@ -244,17 +260,25 @@ std::string format(const char* pattern, double value)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: rdb_bench [--dir DIR] [--reps N] [--small MB] [--large MB] [--seed S]\n");
+    std::fprintf(stderr, "usage: rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB] [--seed S]"
+                         " [--before RDB_BENCH]\n");
     return 2;
+}
+
+// Writes FILE.zst and FILE.xz beside FILE with the formats' own programs.
+bool compress_copies(const std::string& file)
+{
+    return spawn({"/usr/bin/zstd", "-q", "-f", "-3", file, "-o", file + ".zst"}, nullptr, nullptr) &&
+           spawn({"/usr/bin/xz", "-k", "-f", "-6", "-T1", file}, nullptr, nullptr);
 }
 
 int run_bench(int argc, char** argv)
 {
     std::string dir = "bench-data";
     int reps = 5;
-    std::string small = "10";
-    std::string large = "100";
+    std::string sizes[3] = {"10", "20", "100"};  // small, medium, large
     std::string seed = "1";
+    std::string before;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         if (i + 1 >= argc)
@@ -265,11 +289,15 @@ int run_bench(int argc, char** argv)
         else if (option == "--reps")
             reps = std::max(1, std::atoi(value.c_str()));
         else if (option == "--small")
-            small = value;
+            sizes[0] = value;
+        else if (option == "--medium")
+            sizes[1] = value;
         else if (option == "--large")
-            large = value;
+            sizes[2] = value;
         else if (option == "--seed")
             seed = value;
+        else if (option == "--before")
+            before = value;
         else
             return usage();
     }
@@ -277,63 +305,69 @@ int run_bench(int argc, char** argv)
     const std::string self = self_path();
     const std::string generator = self.substr(0, self.rfind('/') + 1) + "rdb_bench_gen";
     ::mkdir(dir.c_str(), 0777);
-    const std::string small_xml = dir + "/report_" + small + "mb.xml";
-    const std::string large_xml = dir + "/report_" + large + "mb.xml";
-    const std::string empty_xml = dir + "/report_empty.xml";
-    for (const std::string& file : {small_xml, large_xml}) {
-        std::string size = file == small_xml ? small : large;
-        std::printf("generating %s (and .gz), seed %s\n", file.c_str(), seed.c_str());
+    std::string xml[3];
+    double mb[3];
+    for (int i = 0; i < 3; ++i) {
+        xml[i] = dir + "/report_" + sizes[i] + "mb.xml";
+        std::printf("generating %s (and .gz), seed %s\n", xml[i].c_str(), seed.c_str());
         std::fflush(stdout);
-        if (!spawn({generator, file, size, seed}, nullptr, nullptr)) {
+        if (!spawn({generator, xml[i], sizes[i], seed}, nullptr, nullptr)) {
             std::fprintf(stderr, "rdb_bench: %s failed\n", generator.c_str());
             return 1;
         }
+        mb[i] = file_mb(xml[i]);
     }
-    // The smallest report: what a process costs before any data.
-    if (std::FILE* f = std::fopen(empty_xml.c_str(), "wb")) {
-        std::fputs("<report><folders><root name=\"main\"/></folders></report>\n", f);
-        std::fclose(f);
+    const std::string& large_xml = xml[2];
+    if (!compress_copies(large_xml)) {
+        std::fprintf(stderr, "rdb_bench: zstd or xz failed on %s\n", large_xml.c_str());
+        return 1;
     }
+    const double large_mb = mb[2];
 
-    const double small_mb = file_mb(small_xml);
-    const double large_mb = file_mb(large_xml);
-    const std::string large_gz = large_xml + ".gz";
     std::vector<BENCH_CASE> cases;
-    auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double mb) {
+    auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double data_mb,
+                   const std::string& program = std::string()) {
         BENCH_CASE c;
         c.label = label;
+        c.program = program.empty() ? self : program;
         c.mode = mode;
         c.file = file;
-        c.data_mb = mb;
-        c.file_mb = mb;
+        c.data_mb = data_mb;
+        c.file_mb = data_mb;
         cases.push_back(c);
         return static_cast<int>(cases.size()) - 1;
     };
+    int dead[3], full[3], old_full[3] = {-1, -1, -1};
+    for (int i = 0; i < 3; ++i) {
+        const std::string size = format("%.0f MB", mb[i]);
+        dead[i] = add("dead parser, " + size, "dead", xml[i], mb[i]);
+        full[i] = add("full parse, " + size, "full", xml[i], mb[i]);
+        if (!before.empty() && i != 0)
+            old_full[i] = add("full parse, " + size + ", before", "full", xml[i], mb[i], before);
+    }
     const std::string L = format("%.0f MB", large_mb);
-    const std::string S = format("%.0f MB", small_mb);
-    int dead_large = add("(2) dead parser, " + L, "dead", large_xml, large_mb);
-    add("(2) parser with an empty handler, " + L, "empty", large_xml, large_mb);
-    int full_large = add("(1) full parse, " + L, "full", large_xml, large_mb);
-    add("(3) static buffers off, " + L, "dynamic", large_xml, large_mb);
-    add("(3) schema on, " + L, "schema", large_xml, large_mb);
-    // The host's allocator on transparent huge pages: far fewer page faults
-    // while the report grows (a setting of the host process, not ours).
-    int huge_large = add("(1) full parse, " + L + ", host malloc on huge pages", "full", large_xml,
-                         large_mb);
-    cases[huge_large].setting = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
-    int gzip_large = add("(4) full parse, " + L + " gzip", "full", large_gz, large_mb);
-    int read_large = add("(4) read alone, " + L + " plain", "read", large_xml, large_mb);
-    int unzip_large = add("(4) decompress alone, " + L + " gzip", "read", large_gz, large_mb);
-    int dead_small = add("(2) dead parser, " + S, "dead", small_xml, small_mb);
-    int full_small = add("(5) full parse, " + S, "full", small_xml, small_mb);
+    add("parser with an empty handler, " + L, "empty", large_xml, large_mb);
+    add("static buffers off, " + L, "dynamic", large_xml, large_mb);
+    add("schema on, " + L, "schema", large_xml, large_mb);
+    const char* const formats[] = {".gz", ".zst", ".xz"};
+    int packed[3], old_packed = -1;
+    for (int f = 0; f < 3; ++f)
+        packed[f] = add(std::string("full parse, ") + L + " " + (formats[f] + 1), "full", large_xml + formats[f],
+                        large_mb);
+    if (!before.empty())
+        old_packed = add("full parse, " + L + " gz, before", "full", large_xml + ".gz", large_mb, before);
+    add("decompress alone, " + L + " gz", "read", large_xml + ".gz", large_mb);
+    int pair = add("two parses at once on two threads, " + L, "pair", large_xml, 2 * large_mb);
+    cases[pair].file_mb = large_mb;
 #ifdef RDB_BENCH_HAVE_PUGIXML
-    int pugi_large = add("(6) pugixml load, " + L, "pugixml", large_xml, large_mb);
+    int pugi = add("pugixml load (a DOM, for reference), " + L, "pugixml", large_xml, large_mb);
 #else
-    int pugi_large = -1;
+    int pugi = -1;
 #endif
-    int empty = add("empty report (process baseline)", "full", empty_xml, 0);
     for (BENCH_CASE& c : cases)
-        c.floor = c.file == small_xml ? dead_small : c.data_mb > 0 ? dead_large : -1;
+        for (int i = 0; i < 3; ++i)
+            if (c.file.compare(0, xml[i].size(), xml[i]) == 0 && c.file.size() <= xml[i].size() + 4)
+                c.floor = dead[i];
 
     for (const BENCH_CASE& c : cases)
         warm(c.file);
@@ -341,7 +375,7 @@ int run_bench(int argc, char** argv)
         std::printf("repetition %d of %d\n", rep + 1, reps);
         std::fflush(stdout);
         for (BENCH_CASE& c : cases) {
-            BENCH_RUN run = measure(self, c.mode, c.file, c.setting);
+            BENCH_RUN run = measure(c.program, c.mode, c.file);
             if (!run.ok) {
                 c.failed = true;
                 continue;
@@ -351,49 +385,65 @@ int run_bench(int argc, char** argv)
         }
     }
 
-    const double base_mb = cases[empty].peak();
+    // The report's memory: the peak above the dead parser's on the same file.
+    auto report_memory = [&](const BENCH_CASE& c) {
+        return c.floor >= 0 ? (c.peak() - cases[c.floor].peak()) / c.file_mb : 0.0;
+    };
     std::printf("\n%d repetitions, medians; MB = 10^6 bytes of uncompressed XML; peak = peak resident memory of the"
-                " process, baseline %.1f MB\n\n",
-                reps, base_mb);
-    std::printf("| case | s | MB/s | × dead | peak MB | peak / file | (peak − baseline) / file |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+                " process; report = (peak - dead parser's peak) / file\n\n",
+                reps);
+    std::printf("| case | s | MB/s | × dead | peak MB | report / file |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
     for (const BENCH_CASE& c : cases) {
         if (c.failed) {
-            std::printf("| %s | failed | | | | | |\n", c.label.c_str());
+            std::printf("| %s | failed | | | | |\n", c.label.c_str());
             continue;
         }
-        if (c.data_mb <= 0)
-            continue;
         double t = c.time();
         std::string ratio = c.floor >= 0 && cases[c.floor].time() > 0 ? format("%.2f", t / cases[c.floor].time()) : "";
-        std::printf("| %s | %.3f | %.1f | %s | %.1f | %.2f | %.2f |\n", c.label.c_str(), t, c.data_mb / t,
-                    ratio.c_str(), c.peak(), c.peak() / c.file_mb, (c.peak() - base_mb) / c.file_mb);
+        std::printf("| %s | %.3f | %.1f | %s | %.1f | %.2f |\n", c.label.c_str(), t, c.data_mb / t, ratio.c_str(),
+                    c.peak(), report_memory(c));
     }
 
     // The goals, from the same medians.
     auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
-    double full_ratio = cases[full_large].time() / cases[dead_large].time();
     std::printf("\nGoals:\n");
-    std::printf("- full parse / dead parser on %s: %.2f (goal <= 1.5): %s\n", L.c_str(), full_ratio,
-                verdict(full_ratio <= 1.5));
-    double gzip_budget = cases[full_large].time() + cases[unzip_large].time();
-    double gzip_extra = cases[unzip_large].time() - cases[read_large].time();
-    std::printf("- gzip parse %.3f s vs plain parse + decompression alone %.3f s: %s"
-                " (gzip costs %.3f s over plain; decompressing costs %.3f s over reading)\n",
-                cases[gzip_large].time(), gzip_budget, verdict(cases[gzip_large].time() <= gzip_budget),
-                cases[gzip_large].time() - cases[full_large].time(), gzip_extra);
-    double memory = cases[full_large].peak() / large_mb;
-    std::printf("- peak memory of the full parse / file size: %.2f (goal <= 1.5): %s\n", memory,
-                verdict(memory <= 1.5));
-    double size_ratio = large_mb / small_mb;
-    double time_growth = cases[full_large].time() / cases[full_small].time() / size_ratio;
-    double memory_growth = (cases[full_large].peak() - base_mb) / (cases[full_small].peak() - base_mb) / size_ratio;
-    std::printf("- %.0fx input: time x%.2f, memory above baseline x%.2f of proportional (goal 0.9 .. 1.1): %s\n",
-                size_ratio, time_growth, memory_growth,
+    for (int i = 1; i < 3; ++i) {
+        double ratio = cases[full[i]].time() / cases[dead[i]].time();
+        std::printf("- full parse / dead parser, %.0f MB: %.2f (goal <= 1.5): %s\n", mb[i], ratio,
+                    verdict(ratio <= 1.5));
+    }
+    for (int i = 1; i < 3; ++i) {
+        double memory = report_memory(cases[full[i]]);
+        std::printf("- report memory / file, %.0f MB: %.2f (goal <= 1.0): %s\n", mb[i], memory,
+                    verdict(memory <= 1.0));
+    }
+    for (int f = 0; f < 3; ++f) {
+        double ratio = cases[packed[f]].time() / cases[full[2]].time();
+        std::printf("- %s / plain full parse: %.3f (goal <= 1.05): %s\n", formats[f] + 1, ratio,
+                    verdict(ratio <= 1.05));
+    }
+    double size_ratio = mb[2] / mb[0];
+    double time_growth = cases[full[2]].time() / cases[full[0]].time() / size_ratio;
+    double memory_growth = (cases[full[2]].peak() - cases[dead[2]].peak()) /
+                           (cases[full[0]].peak() - cases[dead[0]].peak()) / size_ratio;
+    std::printf("- %.0fx input: time x%.2f, report memory x%.2f of proportional (goal 0.9 .. 1.1): %s\n", size_ratio,
+                time_growth, memory_growth,
                 verdict(time_growth >= 0.9 && time_growth <= 1.1 && memory_growth >= 0.9 && memory_growth <= 1.1));
-    if (pugi_large >= 0 && !cases[pugi_large].failed)
-        std::printf("- pugixml: %.2f x dead parser time, peak %.2f x file\n",
-                    cases[pugi_large].time() / cases[dead_large].time(), cases[pugi_large].peak() / large_mb);
+    double speedup = 2 * cases[full[2]].time() / cases[pair].time();
+    std::printf("- two parses on two threads: %.2fx the throughput of one (goal >= 1.7): %s\n", speedup,
+                verdict(speedup >= 1.7));
+    for (int i = 1; i < 3; ++i)
+        if (old_full[i] >= 0)
+            std::printf("- before -> after, full parse %.0f MB: %.3f s -> %.3f s (x%.2f)\n", mb[i],
+                        cases[old_full[i]].time(), cases[full[i]].time(),
+                        cases[full[i]].time() / cases[old_full[i]].time());
+    if (old_packed >= 0)
+        std::printf("- before -> after, gz %.0f MB: %.3f s -> %.3f s\n", large_mb, cases[old_packed].time(),
+                    cases[packed[0]].time());
+    if (pugi >= 0 && !cases[pugi].failed)
+        std::printf("- pugixml: %.2f x dead parser time, peak %.2f x file\n", cases[pugi].time() / cases[dead[2]].time(),
+                    cases[pugi].peak() / large_mb);
     for (const BENCH_CASE& c : cases)
         if (c.failed)
             return 1;

@@ -68,7 +68,9 @@ set(RDBXML_PUBLIC_HEADERS
   support/gen_stopwatch.h
   support/gen_util.h
   support/hdb_instance.h
+  support/mem_allocator.h
   support/mem_manager.h
+  support/mem_pool.h
   support/msg.h
   support/stl_string.h
   support/stl_vector.h
