@@ -4,6 +4,7 @@
 #include <new>
 
 #include "mem_manager.h"
+#include "mem_pool.h"
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 
@@ -83,8 +84,12 @@ XMLSize_t RDB_XML_INPUT_STREAM::readBytes(XMLByte* const to_fill, const XMLSize_
         context->m_input_bytes += count;
         std::uint64_t position = m_prefetch != nullptr ? m_prefetch->input_position() : m_stream.input_position();
         std::uint64_t size = m_prefetch != nullptr ? m_prefetch->input_size() : m_stream.input_size();
-        if (context->m_progress && !context->m_progress(position, size))
-            throw RDB_XML_STOP{RDB_XML_STOP::CANCELLED, "cancelled"};
+        if (context->m_progress) {
+            // The host's code: what it allocates is not the report's.
+            MEM_POOL_SCOPE outside(nullptr);
+            if (!context->m_progress(position, size))
+                throw RDB_XML_STOP{RDB_XML_STOP::CANCELLED, "cancelled"};
+        }
     }
     return count;
 }

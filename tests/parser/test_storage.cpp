@@ -32,18 +32,26 @@ const RDB_TABLE_STRING_ELEMENT& first_cell(const RDB_REPORT& report)
 TEST_F(ParseTest, AReportIsReadIntoStorageOfItsOwnThatGoesWithIt)
 {
     const std::string xml = table_report();
-    // What the host's sink keeps is the host's, not the report's.
-    std::unique_ptr<STL_STRING> kept;
+    // What the host's sink and progress callback keep is the host's, not
+    // the report's.
+    std::unique_ptr<STL_STRING> kept, kept_by_progress;
     RDB_XML_OPTIONS options;
     options.m_message_sink = [&kept](const char*, const char* text) {
         if (!kept)
             kept.reset(new STL_STRING(std::string(text).append(LONG_TEXT).c_str()));
+    };
+    options.m_progress = [&kept_by_progress](std::uint64_t, std::uint64_t) {
+        if (!kept_by_progress)
+            kept_by_progress.reset(new STL_STRING(LONG_TEXT));
+        return true;
     };
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "t.xml"), options);
     ASSERT_NE(result.m_report, nullptr);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(mem_pagemap_find(kept.get()), nullptr);
     EXPECT_EQ(mem_pagemap_find(kept->c_str()), nullptr);
+    ASSERT_NE(kept_by_progress, nullptr);
+    EXPECT_EQ(mem_pagemap_find(kept_by_progress->c_str()), nullptr);
 
     const RDB_TABLE_STRING_ELEMENT& cell = first_cell(*result.m_report);
     EXPECT_STREQ(cell.get_string().c_str(), LONG_TEXT);
