@@ -35,7 +35,7 @@ test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRDBXML_SANITIZE_THREAD=ON -DRDBXML_BUILD_BENCH=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests tool_tests support_tests rdbxml
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	  ctest --output-on-failure -j $(JOBS) -R '^(ThreadTest|ToolFilesAtOnce|PrefetchTest|PrefetchParseTest)\.'
+	  ctest --output-on-failure -j $(JOBS) -R '^(ThreadTest|ToolFilesAtOnce|PrefetchTest|PrefetchParseTest|PoolPrefault)\.'
 
 # The fuzz targets (fuzz/run.sh): a clang build of their own, each target
 # run for FUZZ_SECONDS; any crash, leak or timeout fails.

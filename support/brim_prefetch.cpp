@@ -1,43 +1,11 @@
 #include "brim_prefetch.h"
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "brim_zifstream.h"
-
-namespace {
-
-// Signals sent to the process are left to the host's threads: the read-ahead
-// thread starts with them blocked. Those a fault raises in the thread itself
-// stay open, so that a fault there is reported like anywhere else.
-class BRIM_SIGNALS_BLOCKED {
-public:
-    BRIM_SIGNALS_BLOCKED()
-    {
-        sigset_t all;
-        sigfillset(&all);
-        for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS})
-            sigdelset(&all, fault);
-        m_changed = pthread_sigmask(SIG_BLOCK, &all, &m_previous) == 0;
-    }
-    ~BRIM_SIGNALS_BLOCKED()
-    {
-        if (m_changed)
-            pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
-    }
-    BRIM_SIGNALS_BLOCKED(const BRIM_SIGNALS_BLOCKED&) = delete;
-    BRIM_SIGNALS_BLOCKED& operator=(const BRIM_SIGNALS_BLOCKED&) = delete;
-
-private:
-    sigset_t m_previous;
-    bool m_changed = false;
-};
-
-}  // namespace
+#include "gen_worker.h"
 
 BRIM_PREFETCH::BRIM_PREFETCH(BRIM_ZIFSTREAM& stream, std::size_t block_size, std::size_t blocks, std::size_t step)
     : m_stream(stream), m_block_size(std::max<std::size_t>(block_size, 1)), m_count(std::max<std::size_t>(blocks, 2)),
@@ -54,14 +22,9 @@ std::unique_ptr<BRIM_PREFETCH> BRIM_PREFETCH::start(BRIM_ZIFSTREAM& stream, std:
     std::unique_ptr<BRIM_PREFETCH> prefetch(new (std::nothrow) BRIM_PREFETCH(stream, block_size, blocks, step));
     if (prefetch == nullptr || !prefetch->allocate())
         return nullptr;
-    try {
-        BRIM_SIGNALS_BLOCKED blocked;
-        prefetch->m_thread = std::thread(&BRIM_PREFETCH::run, prefetch.get());
-    } catch (...) {
-        // No thread to be had (std::system_error), or no memory for its
-        // start (std::bad_alloc).
+    BRIM_PREFETCH* self = prefetch.get();
+    if (!gen_start_worker(prefetch->m_thread, [self] { self->run(); }))
         return nullptr;
-    }
     return prefetch;
 }
 

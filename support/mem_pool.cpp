@@ -2,8 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <thread>
 
+#include "gen_worker.h"
 #include "mem_manager.h"
 #include "mem_pagemap.h"
 
@@ -60,10 +64,92 @@ struct MEM_POOL::CHUNK {
     char* base() { return reinterpret_cast<char*>(this); }
 };
 
+// The thread that faults pages in ahead: it is asked for one range at a
+// time (a newer request replaces an older one) and populates it.
+struct MEM_POOL::PREFAULT {
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    char* m_from = nullptr;
+    char* m_to = nullptr;
+    bool m_stop = false;
+    std::thread m_thread;
+
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || m_from != m_to; });
+            if (m_stop)
+                return;
+            char* from = m_from;
+            std::size_t size = static_cast<std::size_t>(m_to - m_from);
+            m_from = m_to;
+            lock.unlock();
+#ifdef MADV_POPULATE_WRITE
+            // Pages are made present as if written; nothing is written, so
+            // the parse may use them at the same time. A kernel without
+            // this advice refuses it, and the pages fault in on first use.
+            ::madvise(from, size, MADV_POPULATE_WRITE);
+#else
+            (void)from;
+            (void)size;
+#endif
+            lock.lock();
+        }
+    }
+};
+
 MEM_POOL* MEM_POOL::create() { return new (std::nothrow) MEM_POOL(); }
+
+void MEM_POOL::start_prefault()
+{
+    m_prefault_tried = true;
+    PREFAULT* prefault = new (std::nothrow) PREFAULT();
+    if (prefault == nullptr)
+        return;
+    if (!gen_start_worker(prefault->m_thread, [prefault] { prefault->run(); })) {
+        delete prefault;
+        return;
+    }
+    m_prefault = prefault;
+}
+
+void MEM_POOL::stop_prefault()
+{
+    m_prefault_tried = true;
+    if (m_prefault == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_prefault->m_mutex);
+        m_prefault->m_stop = true;
+    }
+    m_prefault->m_wake.notify_one();
+    m_prefault->m_thread.join();
+    delete m_prefault;
+    m_prefault = nullptr;
+}
+
+// Asks for the 2 MiB after the one the current run lies in, once per step.
+void MEM_POOL::ask_prefault()
+{
+    char* step = m_chunk->base() + (static_cast<std::size_t>(m_run - m_chunk->base()) & ~(MEM_PAGEMAP_STEP - 1));
+    if (step == m_prefault_step)
+        return;
+    m_prefault_step = step;
+    char* from = step + MEM_PAGEMAP_STEP;
+    if (from >= m_chunk_end)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_prefault->m_mutex);
+        m_prefault->m_from = from;
+        m_prefault->m_to = from + MEM_PAGEMAP_STEP;
+    }
+    m_prefault->m_wake.notify_one();
+}
 
 MEM_POOL::~MEM_POOL()
 {
+    stop_prefault();
     while (m_chunk != nullptr) {
         CHUNK* chunk = m_chunk;
         m_chunk = chunk->m_previous;
@@ -119,6 +205,8 @@ void* MEM_POOL::allocate_slow(unsigned size_class)
     if (static_cast<std::size_t>(m_chunk_end - m_run) < RUN && !add_chunk())
         return nullptr;
     m_chunk->m_class[static_cast<std::size_t>(m_run - m_chunk->base()) / RUN] = static_cast<unsigned char>(size_class);
+    if (m_prefault != nullptr)
+        ask_prefault();
     char* block = m_run;
     m_next[size_class] = m_run + bytes_of(size_class);
     m_end[size_class] = m_run + RUN;
@@ -144,8 +232,11 @@ bool MEM_POOL::add_chunk()
         ::operator delete(storage, std::align_val_t(MEM_PAGEMAP_STEP));
         return false;
     }
-    if (m_reserved != 0)
+    if (m_reserved != 0) {
         ::madvise(storage, size, MADV_HUGEPAGE);  // advice only: without it, ordinary pages
+        if (!m_prefault_tried)
+            start_prefault();
+    }
     CHUNK* chunk = static_cast<CHUNK*>(storage);
     std::size_t header = CHUNK::header_runs(size) * RUN;
     chunk->m_pool = this;
@@ -186,6 +277,7 @@ MEM_POOL_SCOPE::~MEM_POOL_SCOPE()
 {
     MEM_MANAGER::use_pool(m_previous);
     if (m_pool != nullptr) {
+        m_pool->stop_prefault();
         unsigned long allocations, releases;
         m_pool->take_counts(allocations, releases);
         MEM_MANAGER::add_to_totals(allocations, releases);

@@ -11,7 +11,12 @@
 //
 // Chunks are aligned to 2 MiB and, from the second on, advised as huge
 // pages: a large report then takes one page fault per 2 MiB instead of 512.
-// Chunks grow geometrically, so a report of any size has few of them.
+// Chunks grow geometrically, so a report of any size has few of them. From
+// the second chunk on, a thread of the pool's own faults the next 2 MiB in
+// while the current 2 MiB fill (the kernel clears every new page, which
+// costs as much as a good part of a parse); it stops when the scope that
+// uses the pool ends. Without a thread to be had, pages fault in as they
+// are first used.
 //
 // In an AddressSanitizer build every block carries a poisoned tail and
 // everything not handed out (free blocks, the unused rest of a chunk) is
@@ -50,6 +55,12 @@ public:
     // Bytes of chunks obtained so far.
     std::size_t reserved_bytes() const { return m_reserved; }
 
+    // Ends the thread that faults pages in ahead, if there is one, and waits
+    // for it. Allocating on starts none again.
+    void stop_prefault();
+    // Whether that thread runs (for tests).
+    bool prefaulting() const { return m_prefault != nullptr; }
+
     MEM_POOL(const MEM_POOL&) = delete;
     MEM_POOL& operator=(const MEM_POOL&) = delete;
 
@@ -66,9 +77,13 @@ private:
     };
     struct CHUNK;
 
+    struct PREFAULT;
+
     void* allocate_slow(unsigned size_class);
     bool add_chunk();
     void free(void* block, unsigned size_class);
+    void start_prefault();
+    void ask_prefault();
 
     std::atomic<unsigned> m_holders{1};
     FREE_BLOCK* m_free[CLASSES + 1] = {};
@@ -82,6 +97,9 @@ private:
     std::size_t m_reserved = 0;
     unsigned long m_allocations = 0;
     unsigned long m_releases = 0;
+    PREFAULT* m_prefault = nullptr;
+    bool m_prefault_tried = false;
+    char* m_prefault_step = nullptr;  // the 2 MiB step whose successor was asked for
 };
 
 // Makes `pool` the one the current thread allocates from (null: the global

@@ -153,8 +153,10 @@ OUTCOME PrefetchParseTest::s_plain_outcome;
 
 TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnTheParsingThread)
 {
-    // One thread more while a compressed report is parsed, none for a plain one.
+    // One thread more while a compressed report is parsed than while the
+    // plain one is (which may have the storage's own, for pages ahead).
     const int threads = test_threads_at_rest();
+    int plain_during = 0;
     for (const char* format : {"plain", "gzip", "zstd", "xz"}) {
         const INPUT in = input(std::string("threads.xml.") + format, compress_bytes(format, s_plain));
         int during = 0;
@@ -162,7 +164,12 @@ TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnThePa
             during = std::max(during, test_threads_now());
             return true;
         });
-        EXPECT_EQ(during, threads + (std::string(format) == "plain" ? 0 : 1)) << format;
+        if (std::string(format) == "plain") {
+            plain_during = during;
+            EXPECT_LE(during, threads + 1);
+        } else {
+            EXPECT_EQ(during, plain_during + 1) << format;
+        }
     }
 
     for (const char* format : COMPRESSED_FORMATS) {
