@@ -35,6 +35,16 @@ constexpr std::size_t RUN = 8192;
 constexpr std::size_t FIRST_CHUNK = MEM_PAGEMAP_STEP;
 constexpr std::size_t LARGEST_CHUNK = 32 * MEM_PAGEMAP_STEP;
 
+// Pools that scopes use now, in the whole process: pages are faulted in
+// ahead only when a core is left over for it.
+std::atomic<unsigned> g_pools_in_use{0};
+
+bool core_to_spare()
+{
+    unsigned cores = std::thread::hardware_concurrency();
+    return g_pools_in_use.load(std::memory_order_relaxed) < cores;
+}
+
 #ifdef MEM_POOL_ASAN
 // Every block is followed by this many poisoned bytes.
 constexpr std::size_t REDZONE = 16;
@@ -104,6 +114,8 @@ MEM_POOL* MEM_POOL::create() { return new (std::nothrow) MEM_POOL(); }
 void MEM_POOL::start_prefault()
 {
     m_prefault_tried = true;
+    if (!core_to_spare())
+        return;
     PREFAULT* prefault = new (std::nothrow) PREFAULT();
     if (prefault == nullptr)
         return;
@@ -271,12 +283,17 @@ void MEM_POOL::free(void* block, unsigned size_class)
     ++m_releases;
 }
 
-MEM_POOL_SCOPE::MEM_POOL_SCOPE(MEM_POOL* pool) : m_pool(pool), m_previous(MEM_MANAGER::use_pool(pool)) {}
+MEM_POOL_SCOPE::MEM_POOL_SCOPE(MEM_POOL* pool) : m_pool(pool), m_previous(MEM_MANAGER::use_pool(pool))
+{
+    if (m_pool != nullptr)
+        g_pools_in_use.fetch_add(1, std::memory_order_relaxed);
+}
 
 MEM_POOL_SCOPE::~MEM_POOL_SCOPE()
 {
     MEM_MANAGER::use_pool(m_previous);
     if (m_pool != nullptr) {
+        g_pools_in_use.fetch_sub(1, std::memory_order_relaxed);
         m_pool->stop_prefault();
         unsigned long allocations, releases;
         m_pool->take_counts(allocations, releases);

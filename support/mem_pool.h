@@ -15,8 +15,9 @@
 // the second chunk on, a thread of the pool's own faults the next 2 MiB in
 // while the current 2 MiB fill (the kernel clears every new page, which
 // costs as much as a good part of a parse); it stops when the scope that
-// uses the pool ends. Without a thread to be had, pages fault in as they
-// are first used.
+// uses the pool ends. It is started only while fewer pools are in use in
+// the process than there are cores: parses on every core have no core to
+// spare for it. Without it, pages fault in as they are first used.
 //
 // In an AddressSanitizer build every block carries a poisoned tail and
 // everything not handed out (free blocks, the unused rest of a chunk) is

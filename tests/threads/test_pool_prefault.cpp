@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -77,6 +78,8 @@ bool kernel_populates()
 
 TEST(PoolPrefault, APoolPastItsFirstChunkFaultsAheadUntilItsScopeEnds)
 {
+    if (std::thread::hardware_concurrency() < 2)
+        GTEST_SKIP() << "one core: no core to spare for faulting ahead";
     const int at_rest = test_threads_at_rest();
     MEM_POOL_HOLDER pool(MEM_POOL::create());
     ASSERT_NE(pool.get(), nullptr);
@@ -133,4 +136,24 @@ TEST(PoolPrefault, WithoutAThreadPagesFaultInOnFirstUse)
     for (char* p : blocks)
         ASSERT_EQ(p[63], 0x5A);
     release(blocks);
+}
+
+TEST(PoolPrefault, PoolsInUseOnEveryCoreFaultNothingAhead)
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    std::vector<MEM_POOL_HOLDER> others(cores > 1 ? cores - 1 : 0);
+    std::vector<std::unique_ptr<MEM_POOL_SCOPE>> busy;
+    for (MEM_POOL_HOLDER& other : others) {
+        other.reset(MEM_POOL::create());
+        busy.emplace_back(new MEM_POOL_SCOPE(other.get()));  // a scope elsewhere, as another parse has
+    }
+    MEM_POOL_HOLDER pool(MEM_POOL::create());
+    {
+        MEM_POOL_SCOPE scope(pool.get());
+        std::vector<char*> blocks = fill(5 * MEM_PAGEMAP_STEP);
+        EXPECT_FALSE(pool.get()->prefaulting());
+        release(blocks);
+    }
+    while (!busy.empty())
+        busy.pop_back();  // the newest scope ends first
 }
