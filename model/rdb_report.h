@@ -1,6 +1,10 @@
 // The report model: everything a host needs to build, walk, write and
-// release a report.
+// release a report, with the instance hierarchy its instance-name cells
+// point into and the switch for the library's messages.
 #pragma once
+
+#include "hdb_instance.h"
+#include "msg.h"
 
 #include "rdb_cells.h"
 #include "rdb_chart.h"

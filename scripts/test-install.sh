@@ -33,26 +33,51 @@ includedir=$(realpath "$(pkg-config --variable=includedir rdbxml)")
 [ -f "$libdir/rdb_schema.xsd" ] || fail "rdb_schema.xsd is not beside the libraries"
 for lib in rdb_xml rdbmodel rdbsupport; do
   soname=$(readelf -d "$libdir/lib$lib.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
-  [ "$soname" = "lib$lib.so.0" ] || fail "lib$lib.so has soname '$soname'"
+  [ "$soname" = "lib$lib.so.1" ] || fail "lib$lib.so has soname '$soname'"
   [ -e "$libdir/$soname" ] || fail "$soname is not installed"
 done
 
-step "compiling every installed header on its own"
-for header in "$includedir"/*.h; do
-  echo "#include \"$(basename "$header")\"" |
+step "compiling every installed header on its own, as <rdbxml/...>"
+[ -f "$includedir/rdbxml/rdb_report.h" ] || fail "rdb_report.h is not in include/rdbxml/"
+for header in "$includedir"/rdbxml/*.h; do
+  echo "#include <rdbxml/$(basename "$header")>" |
     c++ -std=c++17 -Wall -Wextra -Werror -fsyntax-only $(pkg-config --cflags rdbxml) -x c++ - ||
     fail "$(basename "$header") does not compile on its own"
 done
+# The installed headers are exactly what rdb_report.h and rdb_xml.h need.
+echo '#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_xml.h>' | c++ -std=c++17 -MM $(pkg-config --cflags rdbxml) -x c++ - |
+  tr ' \\' '\n\n' | grep '/rdbxml/[^/]*\.h$' | xargs -n1 basename | sort -u > "$work/needed.txt"
+(cd "$includedir/rdbxml" && ls) | sort | cmp -s - "$work/needed.txt" ||
+  fail "installed headers that no host needs: $(cd "$includedir/rdbxml" && ls | sort | comm -23 - "$work/needed.txt" | tr '\n' ' ')"
+# No bare internal name reaches a host's include path.
+if echo '#include "msg.h"' | c++ -std=c++17 -fsyntax-only $(pkg-config --cflags rdbxml) -x c++ - 2> /dev/null; then
+  fail "a bare msg.h resolves on the pkg-config include path"
+fi
 
 example=$prefix/share/rdbxml/examples/report.xml
 step "building examples/consumer with find_package(rdbxml)"
 cmake -S "$src/examples/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" > "$work/consumer.log"
-cmake --build "$work/consumer" >> "$work/consumer.log"
+cmake --build "$work/consumer" >> "$work/consumer.log" 2>&1 ||
+  fail "examples/consumer (built as C++14, the targets asking for C++17) does not build: see $work/consumer.log"
 "$work/consumer/consumer" "$example" > "$work/consumer.out" 2> "$work/consumer.err" ||
   fail "the consumer failed: $(cat "$work/consumer.err")"
 grep -q '^folder "main"' "$work/consumer.out" || fail "the consumer's summary lacks the main folder"
 grep -q '^rows: [1-9]' "$work/consumer.out" || fail "the consumer counted no rows"
 cat "$work/consumer.out"
+
+step "checking that the CMake targets put no bare internal name on the path"
+mkdir -p "$work/probe"
+echo '#include "msg.h"
+int main() { return 0; }' > "$work/probe/probe.cpp"
+printf '%s\n' 'cmake_minimum_required(VERSION 3.18)' 'project(probe LANGUAGES CXX)' \
+  'find_package(rdbxml 1.0 REQUIRED)' 'add_executable(probe probe.cpp)' \
+  'target_link_libraries(probe PRIVATE rdbxml::rdb_xml)' > "$work/probe/CMakeLists.txt"
+cmake -S "$work/probe" -B "$work/probe/build" -DCMAKE_PREFIX_PATH="$prefix" > "$work/probe.log" ||
+  fail "the probe project does not configure"
+if cmake --build "$work/probe/build" >> "$work/probe.log" 2>&1; then
+  fail "a bare msg.h resolves for a target linked with rdbxml::rdb_xml"
+fi
 
 step "building examples/consumer with pkg-config"
 c++ -std=c++17 -Wall -Wextra -Werror "$src/examples/consumer/consumer.cpp" -o "$work/consumer-pc" \
@@ -78,9 +103,11 @@ cmp -s "$work/consumer.out" <(readme_output "build-consumer/consumer") ||
   fail "README.md shows another output for examples/consumer than it gives"
 
 step "running the installed tool"
-loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.0" { print $3 }')
+loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.1" { print $3 }')
 [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
   fail "the installed tool does not load the installed parser library (it loads '$loaded')"
+[ "$("$prefix/bin/rdbxml" --version)" = "rdbxml $(pkg-config --modversion rdbxml)" ] ||
+  fail "the installed tool's library is not the version the package names"
 "$prefix/bin/rdbxml" -v > "$work/tool.out" 2> "$work/tool.err" || fail "the installed tool failed"
 grep -q "Processing file: $prefix/.*/report.xml" "$work/tool.err" ||
   fail "the installed tool did not read the installed example"

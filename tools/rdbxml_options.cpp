@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "rdb_xml.h"
+
 namespace {
 
 const char* const DESCRIPTION =
@@ -80,7 +82,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines")->group(other);
     app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr")->group(other);
     app.set_help_flag("-h,--help", "print this help and exit")->group(other);
-    app.set_version_flag("--version", std::string("rdbxml ") + RDBXML_VERSION, "print the version and exit")
+    app.set_version_flag("--version", std::string("rdbxml ") + rdb_xml_version(), "print the version and exit")
         ->group(other);
     app.footer(FOOTER);
 

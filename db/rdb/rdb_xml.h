@@ -41,6 +41,11 @@ extern "C" RDB_XML_EXPORT RDB_REPORT* rdb_xml_parse(const char* file_name,
                                                     bool use_namespaces, bool use_static_buffers,
                                                     bool dead_parser);
 
+// The version of the library, "MAJOR.MINOR.PATCH". Programs built against
+// one major version keep working with every later release of it: the
+// library's file name carries the major version (librdb_xml.so.1).
+extern "C" RDB_XML_EXPORT const char* rdb_xml_version();
+
 // ---------------------------------------------------------------------------
 // The entry point for hosts that want more than a report or null: named
 // options, input from memory, their own message sink and progress, and every

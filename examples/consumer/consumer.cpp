@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "rdb_report.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_xml.h>
 
 // Counts the rows of every kind of table (summaries, charts and timing
 // tables are tables too).
