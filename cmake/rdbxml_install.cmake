@@ -71,6 +71,7 @@ set(RDBXML_PUBLIC_HEADERS
   support/msg.h
   support/stl_string.h
   support/stl_vector.h
+  h/gen_pointer_range.h
   h/mem_alloc_sys.h)
 list(TRANSFORM RDBXML_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/)
 install(FILES ${RDBXML_PUBLIC_HEADERS} DESTINATION ${RDBXML_INSTALL_INCLUDEDIR})

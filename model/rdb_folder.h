@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "gen_pointer_range.h"
 #include "rdb_object.h"
 
 class RDB_FOLDER_OBJECT : public RDB_OBJECT {
@@ -32,10 +33,15 @@ class RDB_FOLDER_OBJECT : public RDB_OBJECT {
 
     std::size_t get_number_of_objects() const { return m_objects.size(); }
     // Null when `index` is out of range.
-    RDB_OBJECT* get_object(std::size_t index) const
+    RDB_OBJECT* get_object(std::size_t index) { return index < m_objects.size() ? m_objects[index] : nullptr; }
+    const RDB_OBJECT* get_object(std::size_t index) const
     {
         return index < m_objects.size() ? m_objects[index] : nullptr;
     }
+
+    // The objects in order: `for (const RDB_OBJECT* object : folder.objects())`.
+    GEN_POINTER_RANGE<const RDB_OBJECT*, RDB_OBJECT*> objects() const { return {m_objects.data(), m_objects.size()}; }
+    GEN_POINTER_RANGE<RDB_OBJECT*, RDB_OBJECT*> objects() { return {m_objects.data(), m_objects.size()}; }
 
     RDB_FOLDER_OBJECT* dynamic_cast_to_RDB_FOLDER_OBJECT() override { return this; }
     const char* get_kind() const override { return "folder"; }

@@ -52,6 +52,14 @@ class RDB_OBJECT : public PDB_VIRTUAL_OBJECT<RDB_OBJECT>, public PDB_VIRTUAL_OBJ
     // The object as that class, or null when it is not of it.
     virtual RDB_TAN_TABLE_OBJECT* dynamic_cast_to_RDB_TAN_TABLE_OBJECT() { return nullptr; }
     virtual RDB_TAN_SLACK_TABLE_OBJECT* dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT() { return nullptr; }
+    const RDB_TAN_TABLE_OBJECT* dynamic_cast_to_RDB_TAN_TABLE_OBJECT() const
+    {
+        return const_cast<RDB_OBJECT*>(this)->dynamic_cast_to_RDB_TAN_TABLE_OBJECT();
+    }
+    const RDB_TAN_SLACK_TABLE_OBJECT* dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT() const
+    {
+        return const_cast<RDB_OBJECT*>(this)->dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT();
+    }
     virtual RDB_FOLDER_OBJECT* dynamic_cast_to_RDB_FOLDER_OBJECT() { return nullptr; }
     const RDB_FOLDER_OBJECT* dynamic_cast_to_RDB_FOLDER_OBJECT() const
     {
@@ -66,7 +74,8 @@ class RDB_OBJECT : public PDB_VIRTUAL_OBJECT<RDB_OBJECT>, public PDB_VIRTUAL_OBJ
     // The folder, summary table or report store that owns the object; null
     // while nobody does. Objects the report holds directly (its main folder
     // and its unplaced objects) name the report's store, of kind "report".
-    RDB_OBJECT* get_owner() const { return m_owner; }
+    RDB_OBJECT* get_owner() { return m_owner; }
+    const RDB_OBJECT* get_owner() const { return m_owner; }
 
     // Calls the visitor's visit for the object's own class.
     virtual void accept(RDB_OBJECT_VISITOR& visitor) const;

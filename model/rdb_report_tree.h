@@ -36,11 +36,13 @@ class RDB_REPORT {
     // that a folder (or another report) already owns, the report's store,
     // and any folder when no memory is left to keep the earlier main folder.
     bool add_main_folder(RDB_FOLDER_OBJECT* folder);
-    RDB_FOLDER_OBJECT* get_main_folder() const { return m_main_folder; }
+    RDB_FOLDER_OBJECT* get_main_folder() { return m_main_folder; }
+    const RDB_FOLDER_OBJECT* get_main_folder() const { return m_main_folder; }
 
     // The current folder is only remembered, not owned.
     void set_current_folder(RDB_FOLDER_OBJECT* folder) { m_current_folder = folder; }
-    RDB_FOLDER_OBJECT* get_current_folder() const { return m_current_folder; }
+    RDB_FOLDER_OBJECT* get_current_folder() { return m_current_folder; }
+    const RDB_FOLDER_OBJECT* get_current_folder() const { return m_current_folder; }
 
     // Keeps an object that never got a place, so that it is released with
     // the report. True: the report owns it from now on.
@@ -53,7 +55,8 @@ class RDB_REPORT {
 
     // The unplaced objects, in the order they were adopted.
     std::size_t get_number_of_unplaced() const { return m_store.get_number_of_objects(); }
-    RDB_OBJECT* get_unplaced(std::size_t index) const { return m_store.get_object(index); }
+    RDB_OBJECT* get_unplaced(std::size_t index) { return m_store.get_object(index); }
+    const RDB_OBJECT* get_unplaced(std::size_t index) const { return m_store.get_object(index); }
 
     // Holds `pool` (the storage its objects were read into) until the report
     // and everything in it is released. The report itself must not be in it.

@@ -91,6 +91,16 @@ bool RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
 
 bool RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row) { return row != nullptr && append_row(row); }
 
+RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column)
+{
+    return get_element(row, column, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));
+}
+
+const RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column) const
+{
+    return get_element(row, column, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));
+}
+
 RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column, bool) const
 {
     return get_element(row, column, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "gen_pointer_range.h"
 #include "rdb_cells.h"
 #include "rdb_object.h"
 #include "rdb_types.h"
@@ -46,10 +47,19 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
     bool add_row(RDB_TABLE_ROW* row);
 
     // Null when `index` is out of range.
-    RDB_TABLE_ROW* get_row(unsigned index) const { return index < m_rows.size() ? m_rows[index] : nullptr; }
+    RDB_TABLE_ROW* get_row(unsigned index) { return index < m_rows.size() ? m_rows[index] : nullptr; }
+    const RDB_TABLE_ROW* get_row(unsigned index) const { return index < m_rows.size() ? m_rows[index] : nullptr; }
 
-    // The cell at (row, column), or null when there is none. The flag has no
-    // effect; it keeps the argument list callers use.
+    // The rows in order: `for (const RDB_TABLE_ROW* row : table.rows())`, and
+    // in each row its cells: `for (const RDB_TABLE_ELEMENT* cell : *row)`.
+    GEN_POINTER_RANGE<const RDB_TABLE_ROW*, RDB_TABLE_ROW*> rows() const { return {m_rows.data(), m_rows.size()}; }
+    GEN_POINTER_RANGE<RDB_TABLE_ROW*, RDB_TABLE_ROW*> rows() { return {m_rows.data(), m_rows.size()}; }
+
+    // The cell at (row, column), or null when there is none.
+    RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column);
+    const RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column) const;
+    // The same; the flag has no effect and keeps the argument list of
+    // earlier callers.
     RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column, bool flag) const;
     // The same; when `state` is not null it tells what was found.
     RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column, STATE_OF_GET_ELEMENT_ENUM* state) const;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <ostream>
 #include <string>
+#include <string_view>
 
 #include "mem_allocator.h"
 
@@ -24,6 +26,10 @@ public:
     ~STL_STRING() = default;
 
     const char* c_str() const { return m_text.c_str(); }
+    // The text as a view (valid while the string is unchanged) or a copy.
+    std::string_view view() const { return std::string_view(m_text.data(), m_text.size()); }
+    operator std::string_view() const { return view(); }
+    std::string str() const { return std::string(m_text.data(), m_text.size()); }
     bool empty() const { return m_text.empty(); }
     std::size_t size() const { return m_text.size(); }
     std::size_t length() const { return m_text.size(); }
@@ -48,6 +54,12 @@ public:
     friend bool operator==(const STL_STRING& a, const STL_STRING& b);
     friend bool operator!=(const STL_STRING& a, const char* b) { return !(a == b); }
     friend bool operator!=(const STL_STRING& a, const STL_STRING& b) { return !(a == b); }
+
+    // Writes the text, all of its bytes.
+    friend std::ostream& operator<<(std::ostream& out, const STL_STRING& text)
+    {
+        return out.write(text.m_text.data(), static_cast<std::streamsize>(text.m_text.size()));
+    }
 
 private:
     // Storage from the memory manager: while a report is read, from its pool.

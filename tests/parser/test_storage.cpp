@@ -23,7 +23,7 @@ std::string table_report()
 
 const RDB_TABLE_STRING_ELEMENT& first_cell(const RDB_REPORT& report)
 {
-    auto* table = static_cast<RDB_TABLE_OBJECT*>(report.get_main_folder()->get_object(0));
+    auto* table = static_cast<const RDB_TABLE_OBJECT*>(report.get_main_folder()->get_object(0));
     return static_cast<const RDB_TABLE_STRING_ELEMENT&>(*table->get_element(0, 0, false));
 }
 

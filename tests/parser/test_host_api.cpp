@@ -1,0 +1,92 @@
+// What a host writes against a parsed report: range-for over folders, rows
+// and cells, const access all the way down, the two-argument cell lookup
+// and STL_STRING as a standard string.
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "parse_fixture.h"
+
+namespace {
+
+// Every object below `folder`, depth first, through the ranges only.
+void collect(const RDB_FOLDER_OBJECT& folder, std::vector<const RDB_OBJECT*>& out)
+{
+    for (const RDB_OBJECT* object : folder.objects()) {
+        out.push_back(object);
+        if (const RDB_FOLDER_OBJECT* sub = object->dynamic_cast_to_RDB_FOLDER_OBJECT())
+            collect(*sub, out);
+    }
+}
+
+// A const walk hands out pointers to const only.
+static_assert(std::is_same<decltype(*std::declval<const RDB_FOLDER_OBJECT&>().objects().begin()),
+                           const RDB_OBJECT*>::value);
+static_assert(std::is_same<decltype(*std::declval<const RDB_TABLE_OBJECT&>().rows().begin()),
+                           const RDB_TABLE_ROW*>::value);
+static_assert(std::is_same<decltype(*std::declval<const RDB_TABLE_ROW&>().begin()), const RDB_TABLE_ELEMENT*>::value);
+static_assert(std::is_same<decltype(std::declval<const RDB_REPORT&>().get_main_folder()),
+                           const RDB_FOLDER_OBJECT*>::value);
+static_assert(std::is_same<decltype(std::declval<const RDB_TABLE_OBJECT&>().get_element(0u, 0u)),
+                           const RDB_TABLE_ELEMENT*>::value);
+static_assert(std::is_same<decltype(std::declval<const RDB_OBJECT&>().dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT()),
+                           const RDB_TAN_SLACK_TABLE_OBJECT*>::value);
+
+}  // namespace
+
+TEST_F(ParseTest, RangesWalkWhatTheIndexedGettersReach)
+{
+    REPORT_PTR parsed = parse_file(example_file("report.xml"));
+    ASSERT_NE(parsed, nullptr);
+    const RDB_REPORT& report = *parsed;
+    std::vector<const RDB_OBJECT*> objects;
+    collect(*report.get_main_folder(), objects);
+
+    int tables = 0, slack_tables = 0;
+    for (const RDB_OBJECT* object : objects) {
+        if (object->dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT() != nullptr)
+            ++slack_tables;
+        const auto* table = dynamic_cast<const RDB_TABLE_OBJECT*>(object);
+        if (table == nullptr)
+            continue;
+        ++tables;
+        unsigned r = 0;
+        for (const RDB_TABLE_ROW* row : table->rows()) {
+            ASSERT_EQ(row, table->get_row(r));
+            unsigned c = 0;
+            for (const RDB_TABLE_ELEMENT* cell : *row) {
+                EXPECT_EQ(cell, table->get_element(r, c)) << table->get_name() << " row " << r << " column " << c;
+                ++c;
+            }
+            EXPECT_EQ(c, row->size());
+            EXPECT_EQ(table->get_element(r, c), nullptr);
+            ++r;
+        }
+        EXPECT_EQ(r, table->get_number_of_rows());
+        EXPECT_TRUE(table->rows().empty() == (r == 0));
+    }
+    // The example holds every kind: the walk must have reached them.
+    EXPECT_GE(tables, 4);
+    EXPECT_EQ(slack_tables, 1);
+    std::size_t direct = 0;
+    for (const RDB_OBJECT* object : report.get_main_folder()->objects()) {
+        EXPECT_EQ(object, report.get_main_folder()->get_object(direct));
+        ++direct;
+    }
+    EXPECT_EQ(direct, report.get_main_folder()->get_number_of_objects());
+}
+
+TEST(StlString, ReadsAsAStandardStringWithEveryByte)
+{
+    const std::string bytes("name\0with nul, caf\xc3\xa9", 20);
+    STL_STRING text(bytes.data(), bytes.size());
+    std::string_view view = text;
+    EXPECT_EQ(view, bytes);
+    EXPECT_EQ(text.view().data(), text.c_str());
+    EXPECT_EQ(text.str(), bytes);
+    std::ostringstream out;
+    out << '[' << text << ']';
+    EXPECT_EQ(out.str(), "[" + bytes + "]");
+    EXPECT_EQ(STL_STRING().view(), std::string_view());
+}
