@@ -83,7 +83,9 @@ private:
 };
 
 // A cell naming an instance of the hierarchy. The hierarchy owns the
-// instance; the cell only points at it.
+// instance; the cell only points at it. The path as the file wrote it is
+// kept too, so that a path no hierarchy resolves (or one read without a
+// hierarchy) is not lost.
 class RDB_TABLE_INAME_ELEMENT : public RDB_TABLE_ELEMENT {
     RDB_MEMORY_MANAGED
 
@@ -92,11 +94,16 @@ class RDB_TABLE_INAME_ELEMENT : public RDB_TABLE_ELEMENT {
     void set_iname(HDB_INSTANCE_NAME* iname) { m_iname = iname; }
     HDB_INSTANCE_NAME* get_iname() const { return m_iname; }
 
+    void set_path(const STL_STRING& path) { m_path = path; }
+    // The path as written; empty when none was.
+    const STL_STRING& get_path() const { return m_path; }
+
     const char* get_type() const override { return "iname"; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
     HDB_INSTANCE_NAME* m_iname = nullptr;
+    STL_STRING m_path;
 };
 
 class RDB_TABLE_DELAY_ELEMENT : public RDB_TABLE_ELEMENT {

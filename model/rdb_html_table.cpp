@@ -53,12 +53,13 @@ private:
     }
     void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
     {
-        if (cell.get_iname() == nullptr) {
-            m_cell.text = "\xE2\x80\x94";  // an em dash: no instance to name
-            m_cell.missing_instance = true;
+        // The instance's path; the path as written, marked, when none resolved.
+        m_cell.missing_instance = cell.get_iname() == nullptr;
+        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path() : cell.get_path();
+        if (path.empty()) {
+            m_cell.text = "\xE2\x80\x94";  // an em dash: no path to show
             return;
         }
-        STL_STRING path = cell.get_iname()->full_path();
         rdb_utf8_append_repaired(m_cell.text, path.c_str(), path.size());
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override

@@ -147,6 +147,8 @@ public:
             write_string(m_json, cell.get_iname()->full_path());
         else
             m_json.Null();
+        m_json.Key("path");  // as written, resolved or not
+        write_string(m_json, cell.get_path());
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
     {

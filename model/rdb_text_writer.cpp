@@ -101,11 +101,12 @@ public:
     }
     void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
     {
-        if (cell.get_iname() == nullptr) {
+        // The instance's path; the path as written when none resolved.
+        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path() : cell.get_path();
+        if (path.empty()) {
             *m_out = "-";
             return;
         }
-        STL_STRING path = cell.get_iname()->full_path();
         append_escaped(*m_out, path.c_str(), path.size(), false);
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override

@@ -67,8 +67,10 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
             m_int_cell->set_data(rdb_xml_read_int(m_characters.c_str()));
         break;
     case RDB_XML_ELEMENT_INAME_CELL:
-        if (m_iname_cell != nullptr)
+        if (m_iname_cell != nullptr) {
+            m_iname_cell->set_path(m_characters);
             m_iname_cell->set_iname(rdb_xml_find_instance(m_characters));
+        }
         break;
     case RDB_XML_ELEMENT_DELAY:
         if (m_delay_cell != nullptr)

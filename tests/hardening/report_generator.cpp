@@ -346,6 +346,7 @@ private:
             const auto& name = one_of(INSTANCE_NAMES);
             leaf("iname_cell", name.first, attrs);
             cell.AddMember("instance", name.second != nullptr ? JSON(name.second, m_alloc) : JSON(), m_alloc);
+            cell.AddMember("path", JSON(name.first, m_alloc), m_alloc);
         } else {
             element("delay_cell", DELAY, cell, attrs, {});
         }

@@ -147,10 +147,11 @@ TEST(Tables, RowsAreTakenOrLeftWithTheCaller)
         EXPECT_EQ(static_cast<RDB_TABLE_INT_ELEMENT*>(chart.get_element(0, 1, false))->get_data(), 7);
     }
     EXPECT_EQ(outstanding_blocks(), before);
-    // Tables are the bulk of a report: a cell is its vtable, two colours and
-    // its value.
-    EXPECT_LE(sizeof(RDB_TABLE_INT_ELEMENT), 24u);
-    EXPECT_LE(sizeof(RDB_TABLE_INAME_ELEMENT), 24u);
-    EXPECT_LE(sizeof(RDB_TABLE_DELAY_ELEMENT), 32u);
-    EXPECT_LE(sizeof(RDB_TABLE_STRING_ELEMENT), 16u + sizeof(STL_STRING));
 }
+
+// Tables are the bulk of a report: a cell is its vtable, two colours and its
+// value (an instance-name cell: the instance and the path as written).
+static_assert(sizeof(RDB_TABLE_INT_ELEMENT) <= 24u);
+static_assert(sizeof(RDB_TABLE_INAME_ELEMENT) <= 24u + sizeof(STL_STRING));
+static_assert(sizeof(RDB_TABLE_DELAY_ELEMENT) <= 32u);
+static_assert(sizeof(RDB_TABLE_STRING_ELEMENT) <= 16u + sizeof(STL_STRING));

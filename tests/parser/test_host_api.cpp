@@ -90,3 +90,26 @@ TEST(StlString, ReadsAsAStandardStringWithEveryByte)
     EXPECT_EQ(out.str(), "[" + bytes + "]");
     EXPECT_EQ(STL_STRING().view(), std::string_view());
 }
+
+TEST_F(ParseTest, InstancePathsShowAsWrittenWhenNoHierarchyResolvesThem)
+{
+    // Read without a hierarchy: no instance resolves.
+    REPORT_PTR report = parse_text(report_with("<table name=\"t\" parent=\"main\"><row>"
+                                               "<iname_cell>cpu/alu/acc_reg</iname_cell><iname_cell></iname_cell>"
+                                               "</row></table>"));
+    ASSERT_NE(report, nullptr);
+    const auto* table = static_cast<const RDB_TABLE_OBJECT*>(report->get_main_folder()->get_object(0));
+    const auto* cell = static_cast<const RDB_TABLE_INAME_ELEMENT*>(table->get_element(0, 0));
+    EXPECT_EQ(cell->get_iname(), nullptr);
+    EXPECT_EQ(cell->get_path().view(), "cpu/alu/acc_reg");
+
+    std::ostringstream text, page;
+    rdb_write_text(report.get(), text);
+    EXPECT_NE(text.str().find("cpu/alu/acc_reg"), std::string::npos) << text.str();
+    rdb_write_html(report.get(), page, "t.xml");
+    EXPECT_NE(page.str().find("cpu/alu/acc_reg"), std::string::npos);
+    const std::string json = json_of(report.get());
+    EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":null,\"path\":\"cpu/alu/acc_reg\"}"), std::string::npos)
+        << json;
+    EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":null,\"path\":\"\"}"), std::string::npos) << json;
+}

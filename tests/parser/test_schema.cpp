@@ -35,7 +35,8 @@ TEST_F(ParseTest, ValidDocumentsValidateAndReadAlikeWithoutTheSchema)
     for (const char* kind : {"folder", "text", "legal", "summary", "chart", "embedded", "waveform", "table",
                              "tan_spd_table", "tan_slack_table"})
         EXPECT_NE(json.find(std::string("\"kind\":\"") + kind + "\""), std::string::npos) << kind;
-    EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":\"top/cpu/alu/acc_reg\",\"background\":\"#ffffcc\"}"),
+    EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":\"top/cpu/alu/acc_reg\",\"path\":\"cpu/alu/acc_reg\","
+                        "\"background\":\"#ffffcc\"}"),
               std::string::npos);
     EXPECT_EQ(json.find("\"instance\":null"), std::string::npos);
 }
