@@ -1,6 +1,7 @@
 #include "rdb_cells.h"
 
 #include <cstdio>
+#include <cstring>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_STRING_ELEMENT)
@@ -20,6 +21,24 @@ bool is_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
 }  // namespace
 
 RDB_TABLE_ELEMENT::~RDB_TABLE_ELEMENT() = default;
+
+RDB_TABLE_INAME_ELEMENT::~RDB_TABLE_INAME_ELEMENT() { rdb_model_release(m_path); }
+
+bool RDB_TABLE_INAME_ELEMENT::set_path(std::string_view path)
+{
+    char* copy = nullptr;
+    if (!path.empty()) {
+        copy = static_cast<char*>(MEM_MANAGER::new_wrapper(path.size() + 1, MEM_SITE_TRACKER(char, RDB_MODEL_TAG),
+                                                           "model/rdb_cells"));
+        if (copy == nullptr)
+            return false;
+        std::memcpy(copy, path.data(), path.size());
+        copy[path.size()] = '\0';
+    }
+    rdb_model_release(m_path);
+    m_path = copy;
+    return true;
+}
 
 void RDB_TABLE_ELEMENT::set_foreground(RDB_RGB_COLOR color)
 {

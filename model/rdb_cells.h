@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "rdb_memory.h"
 #include "rdb_types.h"
@@ -90,20 +91,23 @@ class RDB_TABLE_INAME_ELEMENT : public RDB_TABLE_ELEMENT {
     RDB_MEMORY_MANAGED
 
     RDB_TABLE_INAME_ELEMENT() = default;
+    ~RDB_TABLE_INAME_ELEMENT() override;
 
     void set_iname(HDB_INSTANCE_NAME* iname) { m_iname = iname; }
     HDB_INSTANCE_NAME* get_iname() const { return m_iname; }
 
-    void set_path(const STL_STRING& path) { m_path = path; }
+    // Keeps a copy of `path`; false, with the path as it was, when there is
+    // no memory for it. (Held as bare bytes: a report holds many of these.)
+    bool set_path(std::string_view path);
     // The path as written; empty when none was.
-    const STL_STRING& get_path() const { return m_path; }
+    std::string_view get_path() const { return std::string_view(m_path != nullptr ? m_path : ""); }
 
     const char* get_type() const override { return "iname"; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
     HDB_INSTANCE_NAME* m_iname = nullptr;
-    STL_STRING m_path;
+    char* m_path = nullptr;
 };
 
 class RDB_TABLE_DELAY_ELEMENT : public RDB_TABLE_ELEMENT {

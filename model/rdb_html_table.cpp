@@ -55,7 +55,8 @@ private:
     {
         // The instance's path; the path as written, marked, when none resolved.
         m_cell.missing_instance = cell.get_iname() == nullptr;
-        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path() : cell.get_path();
+        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path()
+                                                      : STL_STRING(cell.get_path().data(), cell.get_path().size());
         if (path.empty()) {
             m_cell.text = "\xE2\x80\x94";  // an em dash: no path to show
             return;

@@ -148,7 +148,7 @@ public:
         else
             m_json.Null();
         m_json.Key("path");  // as written, resolved or not
-        write_string(m_json, cell.get_path());
+        write_string(m_json, cell.get_path().data(), cell.get_path().size());
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
     {

@@ -102,7 +102,8 @@ public:
     void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
     {
         // The instance's path; the path as written when none resolved.
-        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path() : cell.get_path();
+        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path()
+                                                      : STL_STRING(cell.get_path().data(), cell.get_path().size());
         if (path.empty()) {
             *m_out = "-";
             return;

@@ -11,8 +11,8 @@
 //
 // Chunks are aligned to 2 MiB and, from the second on, advised as huge
 // pages: a large report then takes one page fault per 2 MiB instead of 512.
-// Chunks grow geometrically, so a report of any size has few of them. From
-// the second chunk on, a thread of the pool's own faults the next 2 MiB in
+// Chunks grow geometrically, so a report of any size has few of them. Past
+// its first 32 MiB, a thread of the pool's own faults the next 2 MiB in
 // while the current 2 MiB fill (the kernel clears every new page, which
 // costs as much as a good part of a parse); it stops when the scope that
 // uses the pool ends. It is started only while fewer pools are in use in

@@ -68,7 +68,8 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
         break;
     case RDB_XML_ELEMENT_INAME_CELL:
         if (m_iname_cell != nullptr) {
-            m_iname_cell->set_path(m_characters);
+            if (!m_iname_cell->set_path(m_characters.view()))
+                rdb_xml_out_of_memory("a table cell");
             m_iname_cell->set_iname(rdb_xml_find_instance(m_characters));
         }
         break;

@@ -152,6 +152,6 @@ TEST(Tables, RowsAreTakenOrLeftWithTheCaller)
 // Tables are the bulk of a report: a cell is its vtable, two colours and its
 // value (an instance-name cell: the instance and the path as written).
 static_assert(sizeof(RDB_TABLE_INT_ELEMENT) <= 24u);
-static_assert(sizeof(RDB_TABLE_INAME_ELEMENT) <= 24u + sizeof(STL_STRING));
+static_assert(sizeof(RDB_TABLE_INAME_ELEMENT) <= 32u);
 static_assert(sizeof(RDB_TABLE_DELAY_ELEMENT) <= 32u);
 static_assert(sizeof(RDB_TABLE_STRING_ELEMENT) <= 16u + sizeof(STL_STRING));

@@ -101,7 +101,7 @@ TEST_F(ParseTest, InstancePathsShowAsWrittenWhenNoHierarchyResolvesThem)
     const auto* table = static_cast<const RDB_TABLE_OBJECT*>(report->get_main_folder()->get_object(0));
     const auto* cell = static_cast<const RDB_TABLE_INAME_ELEMENT*>(table->get_element(0, 0));
     EXPECT_EQ(cell->get_iname(), nullptr);
-    EXPECT_EQ(cell->get_path().view(), "cpu/alu/acc_reg");
+    EXPECT_EQ(cell->get_path(), "cpu/alu/acc_reg");
 
     std::ostringstream text, page;
     rdb_write_text(report.get(), text);

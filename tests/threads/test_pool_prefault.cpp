@@ -89,10 +89,11 @@ TEST(PoolPrefault, APoolPastItsFirstChunkFaultsAheadUntilItsScopeEnds)
         EXPECT_FALSE(pool.get()->prefaulting()) << "a small report needs no thread";
         EXPECT_EQ(test_threads_now(), at_rest);
 
-        // Just into the third chunk (of 2, 2 and 4 MiB): the 2 MiB after
-        // the current ones become present before they are used.
+        // Just past the first 32 MiB, into a new chunk: the 2 MiB after the
+        // current ones become present before they are used.
         std::vector<char*> large;
-        while (pool.get()->reserved_bytes() < 4 * MEM_PAGEMAP_STEP) {
+        while (pool.get()->reserved_bytes() <= 16 * MEM_PAGEMAP_STEP) {
+            EXPECT_FALSE(pool.get()->prefaulting()) << "faulting ahead for a report of under 32 MiB";
             std::vector<char*> more = fill(64 * 1024);
             ASSERT_FALSE(more.empty());
             large.insert(large.end(), more.begin(), more.end());
@@ -129,10 +130,10 @@ TEST(PoolPrefault, WithoutAThreadPagesFaultInOnFirstUse)
     {
         TEST_NO_THREADS none;
         ASSERT_TRUE(none.set());
-        blocks = fill(5 * MEM_PAGEMAP_STEP);
+        blocks = fill(20 * MEM_PAGEMAP_STEP);
     }
     EXPECT_FALSE(pool.get()->prefaulting());
-    EXPECT_GE(blocks.size() * 64, 5 * MEM_PAGEMAP_STEP);
+    EXPECT_GE(blocks.size() * 64, 20 * MEM_PAGEMAP_STEP);
     for (char* p : blocks)
         ASSERT_EQ(p[63], 0x5A);
     release(blocks);
@@ -150,7 +151,7 @@ TEST(PoolPrefault, PoolsInUseOnEveryCoreFaultNothingAhead)
     MEM_POOL_HOLDER pool(MEM_POOL::create());
     {
         MEM_POOL_SCOPE scope(pool.get());
-        std::vector<char*> blocks = fill(5 * MEM_PAGEMAP_STEP);
+        std::vector<char*> blocks = fill(20 * MEM_PAGEMAP_STEP);
         EXPECT_FALSE(pool.get()->prefaulting());
         release(blocks);
     }
