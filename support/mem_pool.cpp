@@ -67,12 +67,10 @@ struct MEM_POOL::CHUNK {
     MEM_POOL* m_pool;
     CHUNK* m_previous;
     std::size_t m_size;
-    unsigned char m_class[1];  // one per run; 0 for the header's runs
 
-    static std::size_t header_runs(std::size_t size)
-    {
-        return (offsetof(CHUNK, m_class) + size / RUN + RUN - 1) / RUN;
-    }
+    // One byte per run, after the fields above; 0 for the header's runs.
+    unsigned char* classes() { return reinterpret_cast<unsigned char*>(this) + sizeof(CHUNK); }
+    static std::size_t header_runs(std::size_t size) { return (sizeof(CHUNK) + size / RUN + RUN - 1) / RUN; }
     char* base() { return reinterpret_cast<char*>(this); }
 };
 
@@ -218,7 +216,7 @@ void* MEM_POOL::allocate_slow(unsigned size_class)
 {
     if (static_cast<std::size_t>(m_chunk_end - m_run) < RUN && !add_chunk())
         return nullptr;
-    m_chunk->m_class[static_cast<std::size_t>(m_run - m_chunk->base()) / RUN] = static_cast<unsigned char>(size_class);
+    m_chunk->classes()[static_cast<std::size_t>(m_run - m_chunk->base()) / RUN] = static_cast<unsigned char>(size_class);
     if (m_prefault != nullptr)
         ask_prefault();
     char* block = m_run;
@@ -271,7 +269,7 @@ bool MEM_POOL::release_block(void* block)
     if (chunk == nullptr)
         return false;
     std::size_t run = static_cast<std::size_t>(static_cast<char*>(block) - chunk->base()) / RUN;
-    chunk->m_pool->free(block, chunk->m_class[run]);
+    chunk->m_pool->free(block, chunk->classes()[run]);
     return true;
 }
 
