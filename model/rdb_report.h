@@ -1,6 +1,11 @@
 // The report model: everything a host needs to build, walk, write and
 // release a report, with the instance hierarchy its instance-name cells
 // point into and the switch for the library's messages.
+//
+// A report that no thread changes may be read from several threads at once:
+// no const member function of the model changes any state, and the writers
+// only read. Changing a report (adding, deleting) needs it to be the only
+// thread that uses it.
 #pragma once
 
 #include "hdb_instance.h"

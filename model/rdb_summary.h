@@ -22,6 +22,10 @@ class RDB_GAUGES_DATA_ELEMENT {
     // True once a gauges object holds the gauge.
     bool is_owned() const { return m_owned; }
 
+    int get_min() const { return m_min; }
+    int get_max() const { return m_max; }
+    int get_value() const { return m_value; }
+
     // Set directly by the parser as its elements end.
     int m_min;
     int m_max;

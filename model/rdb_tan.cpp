@@ -37,13 +37,9 @@ RDB_TAN_SLACK_TABLE_OBJECT::RDB_TAN_SLACK_TABLE_OBJECT(const STL_STRING& name, i
                                                        RDB_OBJECT_TYPE type)
     : RDB_TAN_TABLE_OBJECT(name, type), m_analysis_type(analysis_type)
 {
-    try {
-        for (const auto& column : column_types)
-            if (is_column_type(column.first))
-                m_column_names.push_back(column);
-    } catch (const std::bad_alloc&) {
-        m_column_names.clear();  // no memory: the table keeps no names
-    }
+    // The list names the columns the file's table declares; the table keeps
+    // their ids (set_column_id), which the writers show.
+    (void)column_types;
 }
 
 void RDB_TAN_SLACK_TABLE_OBJECT::set_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type, unsigned id)
@@ -62,15 +58,6 @@ bool RDB_TAN_SLACK_TABLE_OBJECT::has_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN
 unsigned RDB_TAN_SLACK_TABLE_OBJECT::get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
 {
     return has_column_id(type) ? m_column_ids[type] : 0;
-}
-
-const STL_STRING* RDB_TAN_SLACK_TABLE_OBJECT::get_column_name(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
-{
-    const STL_STRING* name = nullptr;
-    for (const auto& column : m_column_names)
-        if (column.first == type)
-            name = &column.second;
-    return name;
 }
 
 void RDB_TAN_SLACK_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }

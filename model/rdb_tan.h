@@ -60,10 +60,6 @@ class RDB_TAN_SLACK_TABLE_OBJECT : public RDB_TAN_TABLE_OBJECT {
     // The id of the type; 0 when it has none.
     unsigned get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const;
 
-    // The name the constructor's list gave the type (the last one when the
-    // list named it more than once), or null.
-    const STL_STRING* get_column_name(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const;
-
     void set_restricted_to(long restricted_to)
     {
         m_restricted_to = restricted_to;
@@ -77,7 +73,6 @@ class RDB_TAN_SLACK_TABLE_OBJECT : public RDB_TAN_TABLE_OBJECT {
     void accept(RDB_OBJECT_VISITOR& visitor) const override;
 
 private:
-    std::vector<std::pair<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM, STL_STRING>> m_column_names;
     long m_restricted_to = 0;
     unsigned m_column_ids[RDB_SLACK_COLUMN_COUNT] = {};
     unsigned m_column_id_set = 0;  // bit t: type t has an id

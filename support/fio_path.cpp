@@ -44,10 +44,3 @@ FIO_PATH& FIO_PATH::extension(const char* new_ext, const char* old_ext)
     return *this;
 }
 
-STL_STRING FIO_PATH::directory() const
-{
-    std::size_t start = name_start(m_path.c_str());
-    return start == 0 ? STL_STRING() : STL_STRING(m_path.c_str(), start - 1);
-}
-
-STL_STRING FIO_PATH::basename() const { return STL_STRING(m_path.c_str() + name_start(m_path.c_str())); }

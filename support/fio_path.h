@@ -15,8 +15,6 @@ public:
     FIO_PATH& extension(const char* new_ext, const char* old_ext);
 
     const char* fullpath() const { return m_path.c_str(); }
-    STL_STRING directory() const;  // everything before the last '/', or ""
-    STL_STRING basename() const;   // the last component
 
 private:
     STL_STRING m_path;

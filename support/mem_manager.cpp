@@ -2,31 +2,14 @@
 
 #include "mem_pool.h"
 
-#include <cstring>
-#include <mutex>
-#include <vector>
-
 namespace {
 
-std::atomic<const MEM_TRACKER*> g_first_tracker{nullptr};
 std::atomic<unsigned long> g_allocations{0};
 std::atomic<unsigned long> g_releases{0};
 // Per thread, so that one thread's failure sweep never hits another's work.
 thread_local unsigned long t_fail_countdown __attribute__((tls_model("initial-exec"))) = 0;
 // The pool this thread allocates from, if any.
 thread_local MEM_POOL* t_pool __attribute__((tls_model("initial-exec"))) = nullptr;
-
-std::mutex& registry_mutex()
-{
-    static std::mutex m;
-    return m;
-}
-
-std::vector<const char*>& registered_tags()
-{
-    static std::vector<const char*> tags;
-    return tags;
-}
 
 }  // namespace
 
@@ -35,13 +18,7 @@ MEM_TRANSIENT_SEGMENT mem_default_segment("default");
 MEM_TRACKER::MEM_TRACKER(const char* type_name, std::size_t size, int line, const char* tag)
     : m_type_name(type_name), m_size(size), m_line(line), m_tag(tag)
 {
-    const MEM_TRACKER* head = g_first_tracker.load();
-    do {
-        m_next = head;
-    } while (!g_first_tracker.compare_exchange_weak(head, this));
 }
-
-const MEM_TRACKER* MEM_TRACKER::first() { return g_first_tracker.load(); }
 
 void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& tracker, const char* /*source*/)
 {
@@ -83,29 +60,6 @@ void MEM_MANAGER::fail_allocation_after(unsigned long n) { t_fail_countdown = n;
 unsigned long MEM_MANAGER::allocation_count() { return g_allocations.load(); }
 unsigned long MEM_MANAGER::release_count() { return g_releases.load(); }
 
-MEM_INITIALIZER::MEM_INITIALIZER(const char* tag) : m_tag(tag)
-{
-    std::lock_guard<std::mutex> lock(registry_mutex());
-    registered_tags().push_back(tag);
-}
+MEM_INITIALIZER::MEM_INITIALIZER(const char* tag) : m_tag(tag) {}
 
-MEM_INITIALIZER::~MEM_INITIALIZER()
-{
-    std::lock_guard<std::mutex> lock(registry_mutex());
-    auto& tags = registered_tags();
-    for (auto it = tags.begin(); it != tags.end(); ++it) {
-        if (*it == m_tag) {
-            tags.erase(it);
-            break;
-        }
-    }
-}
-
-bool MEM_INITIALIZER::is_registered(const char* tag)
-{
-    std::lock_guard<std::mutex> lock(registry_mutex());
-    for (const char* t : registered_tags())
-        if (std::strcmp(t, tag) == 0)
-            return true;
-    return false;
-}
+MEM_INITIALIZER::~MEM_INITIALIZER() = default;

@@ -29,13 +29,6 @@ public:
     // bytes (a pool counts its blocks itself, see allocation_count()).
     std::atomic<unsigned long> m_count{0};
     std::atomic<unsigned long> m_bytes{0};
-
-    // All trackers ever constructed, newest first.
-    static const MEM_TRACKER* first();
-    const MEM_TRACKER* next() const { return m_next; }
-
-private:
-    const MEM_TRACKER* m_next = nullptr;
 };
 
 class MEM_POOL;
@@ -76,7 +69,6 @@ public:
     MEM_INITIALIZER& operator=(const MEM_INITIALIZER&) = delete;
 
     const char* tag() const { return m_tag; }
-    static bool is_registered(const char* tag);
 
 private:
     const char* m_tag;

@@ -49,7 +49,6 @@ void deliver(const char* tag, const char* text)
 void msg_set_sink(MSG_SINK sink) { state().sink = std::move(sink); }
 void msg_set_thread_sink(const MSG_SINK* sink) { t_thread_sink = sink; }
 void msg_set_enabled(bool enabled) { state().enabled = enabled; }
-bool msg_is_enabled() { return state().enabled; }
 
 bool msg_local_vdebug(const char* tag, const char* format, va_list args)
 {

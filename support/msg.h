@@ -17,7 +17,6 @@ void msg_set_sink(MSG_SINK sink);
 void msg_set_thread_sink(const MSG_SINK* sink);
 // Switches all output off (no formatting is done) or back on.
 void msg_set_enabled(bool enabled);
-bool msg_is_enabled();
 
 // Formats one printf-style message and hands it to the sink.
 bool msg_local_vdebug(const char* tag, const char* format, va_list args);

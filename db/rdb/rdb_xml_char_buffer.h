@@ -32,7 +32,6 @@ public:
         return assign_text(value);
     }
     const char* text() const { return m_heap != nullptr ? m_heap : m_inline; }
-    bool on_heap() const { return m_heap != nullptr; }
 
 private:
     RDB_XML_CHAR_BUFFER& assign_text(const XMLCh* value);

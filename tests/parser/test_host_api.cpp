@@ -113,3 +113,19 @@ TEST_F(ParseTest, InstancePathsShowAsWrittenWhenNoHierarchyResolvesThem)
         << json;
     EXPECT_NE(json.find("{\"type\":\"iname\",\"instance\":null,\"path\":\"\"}"), std::string::npos) << json;
 }
+
+TEST_F(ParseTest, GaugesReadThroughTheirGetters)
+{
+    REPORT_PTR report = parse_text(report_with(
+        "<summary name=\"s\" parent=\"main\"><gauges>"
+        "<gauge name=\"g\" percent=\"false\" enabled=\"true\"><min>-3</min><max>90</max><value>41</value></gauge>"
+        "</gauges></summary>"));
+    ASSERT_NE(report, nullptr);
+    const auto* summary = static_cast<const RDB_SUMMARY_TABLE_OBJECT*>(report->get_main_folder()->get_object(0));
+    ASSERT_NE(summary->get_gauges(), nullptr);
+    const RDB_GAUGES_DATA_ELEMENT* gauge = summary->get_gauges()->get_data_at(0);
+    ASSERT_NE(gauge, nullptr);
+    EXPECT_EQ(gauge->get_min(), -3);
+    EXPECT_EQ(gauge->get_max(), 90);
+    EXPECT_EQ(gauge->get_value(), 41);
+}
