@@ -122,14 +122,21 @@ TEST_F(ParseTest, EveryFailedAllocationOfATableParseIsSurvived)
         "</row></tan_slack_table><tan_spd_table parent=\"main\" show_min=\"true\"><row><int_cell>4</int_cell></row>"
         "</tan_spd_table><table parent=\"main\"><header>h</header><row/></table>");
     unsigned long before = MEM_MANAGER::allocation_count();
-    ASSERT_NE(parse_text(xml), nullptr);
+    REPORT_PTR whole = parse_text(xml);
+    ASSERT_NE(whole, nullptr);
     unsigned long allocations = MEM_MANAGER::allocation_count() - before;
     ASSERT_GT(allocations, 10u);
-    // Whatever allocation fails, the parse ends normally and releases all it
-    // made (the sanitizer build checks the releases).
+    const std::string expected = json_of(whole.get());
+    // Whatever allocation fails, the parse gives the whole report or none,
+    // saying why, and releases all it made (the sanitizer build checks the
+    // releases).
     for (unsigned long failing = 1; failing <= allocations; ++failing) {
         MEM_MANAGER::fail_allocation_after(failing);
-        EXPECT_NO_THROW(parse_text(xml)) << failing;
+        REPORT_PTR report = parse_text(xml);
         MEM_MANAGER::fail_allocation_after(0);
+        if (report != nullptr)
+            EXPECT_EQ(json_of(report.get()), expected) << failing;
+        else
+            EXPECT_EQ(count_messages_with("Out of memory while reading"), 1) << failing << dump();
     }
 }

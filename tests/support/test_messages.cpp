@@ -13,7 +13,7 @@ TEST(Messages, TheSinkReceivesTagAndWholeTextUnlessOutputIsOff)
     std::vector<std::string> lines, expected;
     msg_set_sink([&lines](const char* tag, const char* text) { lines.push_back(std::string(tag) + "|" + text); });
     for (std::size_t n : {510u, 511u, 512u, 513u, 3000u}) {
-        EXPECT_TRUE(msg_local_debug("T", "[%s] %d %.1f", std::string(n, 'y').c_str(), 42, 1.25));
+        msg_local_debug("T", "[%s] %d %.1f", std::string(n, 'y').c_str(), 42, 1.25);
         expected.push_back("T|[" + std::string(n, 'y') + "] 42 1.2");
     }
     msg_set_enabled(false);
