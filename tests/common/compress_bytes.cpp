@@ -1,28 +1,13 @@
 #include "compress_bytes.h"
 
+#include "gzip_bytes.h"
+
 #include <lzma.h>
-#include <zlib.h>
 #include <zstd.h>
 
 const char* const COMPRESSED_FORMATS[3] = {"gzip", "zstd", "xz"};
 
 namespace {
-
-std::string gzip(const std::string& data)
-{
-    z_stream z{};
-    if (deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        return std::string();
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = static_cast<uInt>(out.size());
-    bool ok = deflate(&z, Z_FINISH) == Z_STREAM_END;
-    out.resize(ok ? z.total_out : 0);
-    deflateEnd(&z);
-    return out;
-}
 
 std::string zstd(const std::string& data)
 {
@@ -52,7 +37,7 @@ std::string xz(const std::string& data)
 std::string compress_bytes(const std::string& format, const std::string& data)
 {
     if (format == "gzip")
-        return gzip(data);
+        return gzip_bytes(data);
     if (format == "zstd")
         return zstd(data);
     if (format == "xz")

@@ -3,40 +3,19 @@
 // value) refuses the report with the stream's own reason; what the format's
 // own test tools accept (gzip members one after another, zero padding after
 // gzip) parses.
-#include <lzma.h>
-#include <zstd.h>
-
+#include "compress_bytes.h"
 #include "parse_fixture.h"
 
 namespace {
-
-std::string zstd_bytes(const std::string& data)
-{
-    ZSTD_CCtx* context = ZSTD_createCCtx();
-    ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
-    std::string out(ZSTD_compressBound(data.size()), '\0');
-    std::size_t n = ZSTD_compress2(context, &out[0], out.size(), data.data(), data.size());
-    ZSTD_freeCCtx(context);
-    out.resize(ZSTD_isError(n) ? 0 : n);
-    return out;
-}
-
-std::string xz_bytes(const std::string& data)
-{
-    std::string out(data.size() + data.size() / 2 + 4096, '\0');
-    std::size_t n = 0;
-    lzma_ret rc = lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
-                                          data.size(), reinterpret_cast<uint8_t*>(&out[0]), &n, out.size());
-    out.resize(rc == LZMA_OK ? n : 0);
-    return out;
-}
 
 struct FORMAT {
     const char* name;
     std::string (*pack)(const std::string&);
 };
 
-const FORMAT FORMATS[] = {{"gzip", gzip_bytes}, {"zstd", zstd_bytes}, {"xz", xz_bytes}};
+const FORMAT FORMATS[] = {{"gzip", gzip_bytes},
+                          {"zstd", [](const std::string& data) { return compress_bytes("zstd", data); }},
+                          {"xz", [](const std::string& data) { return compress_bytes("xz", data); }}};
 
 class StreamTest : public ParseTest, public ::testing::WithParamInterface<FORMAT> {
 protected:

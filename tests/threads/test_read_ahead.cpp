@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "scratch_dir.h"
 #include "brim_zifstream.h"
 #include "compress_bytes.h"
 #include "rdb_json_writer.h"
@@ -118,12 +119,8 @@ class PrefetchParseTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const char* base = std::getenv("RDBXML_TEST_TMP");
-        std::string root = base != nullptr ? base : "/tmp";
-        std::filesystem::create_directories(root);
-        std::string name = root + "/read-ahead-XXXXXX";
-        ASSERT_NE(mkdtemp(&name[0]), nullptr);
-        s_dir = name;
+        s_dir = test_scratch_dir("read-ahead");
+        ASSERT_FALSE(s_dir.empty());
         s_plain = table_report(40000);  // 3.4 MB: many blocks of read-ahead
         s_plain_outcome = parse(INPUT{"r.xml", s_plain}, true);
         ASSERT_EQ(s_plain_outcome.diagnostics.size(), 0u);

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "scratch_dir.h"
 #include "rdb_json_writer.h"
 #include "rdb_xml.h"
 #include "report_generator.h"
@@ -54,14 +55,8 @@ class ThreadTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // A directory of this process's own: the tests of this program may
-        // run as several processes at once.
-        const char* base = std::getenv("RDBXML_TEST_TMP");
-        std::string root = base != nullptr ? base : "/tmp";
-        std::filesystem::create_directories(root);
-        std::string name = root + "/threads-XXXXXX";
-        ASSERT_NE(mkdtemp(&name[0]), nullptr);
-        s_dir = name;
+        s_dir = test_scratch_dir("threads");
+        ASSERT_FALSE(s_dir.empty());
         add_file("example.xml", read(RDBXML_SOURCE_DIR "/examples/report.xml"));
         for (unsigned seed = 1; seed <= 12; ++seed) {
             GENERATED_REPORT generated;
