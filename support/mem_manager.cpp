@@ -20,18 +20,15 @@ MEM_TRACKER::MEM_TRACKER(const char* type_name, std::size_t size, int line, cons
 {
 }
 
-void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& tracker, const char* /*source*/)
+void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& /*tracker*/, const char* /*source*/)
 {
     if (t_fail_countdown != 0 && --t_fail_countdown == 0)
         return nullptr;
     if (t_pool != nullptr && size != 0 && size <= MEM_POOL::MAX_BLOCK)
         return t_pool->allocate(size);
     void* p = ::operator new(size, std::nothrow);
-    if (p != nullptr) {
-        tracker.m_count.fetch_add(1, std::memory_order_relaxed);
-        tracker.m_bytes.fetch_add(size, std::memory_order_relaxed);
+    if (p != nullptr)
         g_allocations.fetch_add(1, std::memory_order_relaxed);
-    }
     return p;
 }
 

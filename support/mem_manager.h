@@ -8,13 +8,12 @@
 // strings Xerces-C returns from its transcoding.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <new>
 #include <type_traits>
 #include <utility>
 
-// One record per allocation site: what is allocated there and how often.
+// One record per allocation site: what is allocated there, and by whom.
 class MEM_TRACKER {
 public:
     MEM_TRACKER(const char* type_name, std::size_t size, int line, const char* tag);
@@ -25,10 +24,6 @@ public:
     std::size_t m_size;
     int m_line;
     const char* m_tag;
-    // Allocations made at this site from the global allocator, and their
-    // bytes (a pool counts its blocks itself, see allocation_count()).
-    std::atomic<unsigned long> m_count{0};
-    std::atomic<unsigned long> m_bytes{0};
 };
 
 class MEM_POOL;
