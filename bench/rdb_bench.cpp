@@ -40,9 +40,9 @@
 #include <xercesc/util/XMLUni.hpp>
 
 #include "brim_zifstream.h"
-#include "msg.h"
-#include "rdb_report.h"
-#include "rdb_xml.h"
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "msg.h"
-#include "rdb_xml.h"
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "msg.h"
-#include "rdb_xml.h"
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_xml.h>
 
 int main(int argc, char** argv)
 {

@@ -7,7 +7,6 @@
 # where they lie, so an installed tree can be moved as a whole.
 include(CMakePackageConfigHelpers)
 
-set(RDBXML_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/rdbxml)
 set(RDBXML_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/rdbxml)
 set(RDBXML_INSTALL_PKGCONFIGDIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
@@ -29,52 +28,24 @@ endfunction()
 # Run paths: the libraries find each other in their own directory, the tool
 # finds them from its bin directory.
 rdbxml_relative_dir(rdbxml_bin_to_lib ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR})
-set_target_properties(rdbsupport rdbmodel rdb_xml PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(rdbsupport rdbmodel rdbwriters rdb_xml PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(rdbxml PROPERTIES INSTALL_RPATH "$ORIGIN/${rdbxml_bin_to_lib}")
 
-install(TARGETS rdbsupport rdbmodel rdb_xml EXPORT rdbxmlTargets
+install(TARGETS rdbsupport rdbmodel rdbwriters rdb_xml EXPORT rdbxmlTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS rdbxml RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/db/rdb/rdb_schema.xsd DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-# The headers a host includes to call the parser and walk, write and
-# release the report it returns, with everything they include (and nothing
-# else: the test of the installed tree checks the closure). They go to
-# include/rdbxml/, and hosts include them as <rdbxml/rdb_report.h>: only
-# include/ is on their path, so no bare name such as msg.h reaches it.
-set(RDBXML_PUBLIC_HEADERS
-  db/rdb/rdb_xml.h
-  model/pdb_virtual_object.h
-  model/rdb_cells.h
-  model/rdb_chart.h
-  model/rdb_embedded.h
-  model/rdb_folder.h
-  model/rdb_html_writer.h
-  model/rdb_json_writer.h
-  model/rdb_memory.h
-  model/rdb_object.h
-  model/rdb_report.h
-  model/rdb_report_tree.h
-  model/rdb_summary.h
-  model/rdb_table.h
-  model/rdb_tan.h
-  model/rdb_text.h
-  model/rdb_text_writer.h
-  model/rdb_types.h
-  model/rdb_visitor.h
-  model/rdb_walk.h
-  support/hdb_instance.h
-  support/mem_allocator.h
-  support/mem_manager.h
-  support/mem_pool.h
-  support/msg.h
-  support/stl_string.h
-  support/stl_vector.h
-  h/gen_pointer_range.h
-  h/mem_alloc_sys.h)
-list(TRANSFORM RDBXML_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/)
-install(FILES ${RDBXML_PUBLIC_HEADERS} DESTINATION ${RDBXML_INSTALL_INCLUDEDIR})
+# The public headers: each part keeps those a host includes in its own
+# include/rdbxml/ (everything they include is there too: the test of the
+# installed tree checks the closure). They go to include/rdbxml/, and hosts
+# include them as <rdbxml/rdb_report.h>: only include/ is on their path, so
+# no bare name such as msg.h reaches it.
+foreach(part IN ITEMS h support model writers db/rdb)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${part}/include/rdbxml
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
+endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/examples/report.xml ${PROJECT_SOURCE_DIR}/examples/hierarchy.txt
   DESTINATION ${CMAKE_INSTALL_DATADIR}/rdbxml/examples)

@@ -20,10 +20,12 @@
 #include <rapidjson/error/en.h>
 
 #include "fuzz_file.h"
-#include "hdb_instance.h"
-#include "msg.h"
-#include "rdb_report.h"
-#include "rdb_xml.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_xml.h>
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_html_writer.h>
 
 namespace {
 

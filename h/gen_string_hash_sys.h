@@ -22,7 +22,7 @@
 
 #include "gen_string_rbtree_sys.h"
 #include "gen_util.h"
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
 template <class T>
 class GEN_STRING_HASH {

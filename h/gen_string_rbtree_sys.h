@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
-#include "mem_manager.h"
-#include "msg.h"
-#include "stl_string.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/msg.h>
+#include <rdbxml/stl_string.h>
 
 template <class T>
 class GEN_STRING_RBTREE;

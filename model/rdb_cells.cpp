@@ -1,4 +1,4 @@
-#include "rdb_cells.h"
+#include <rdbxml/rdb_cells.h>
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "rdb_chart.h"
+#include <rdbxml/rdb_chart.h>
 
 #include <new>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_CHART_TABLE_OBJECT)
 

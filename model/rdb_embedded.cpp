@@ -1,6 +1,6 @@
-#include "rdb_embedded.h"
+#include <rdbxml/rdb_embedded.h>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_EMBEDDED_OBJECT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_WAVEFORM_OBJECT)

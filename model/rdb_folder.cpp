@@ -1,10 +1,10 @@
-#include "rdb_folder.h"
+#include <rdbxml/rdb_folder.h>
 
 #include <algorithm>
 #include <iterator>
 #include <new>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_FOLDER_OBJECT)
 

@@ -1,4 +1,4 @@
-#include "rdb_memory.h"
+#include <rdbxml/rdb_memory.h>
 
 #include <new>
 

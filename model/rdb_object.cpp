@@ -1,6 +1,6 @@
-#include "rdb_object.h"
+#include <rdbxml/rdb_object.h>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_OBJECT)
 

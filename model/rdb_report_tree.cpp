@@ -1,4 +1,4 @@
-#include "rdb_report_tree.h"
+#include <rdbxml/rdb_report_tree.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_REPORT_STORE)
 RDB_MEMORY_MANAGED_DEFINE(RDB_REPORT)

@@ -1,10 +1,10 @@
-#include "rdb_summary.h"
+#include <rdbxml/rdb_summary.h>
 
 #include <algorithm>
 #include <atomic>
 #include <new>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_GAUGES_DATA_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_GAUGES_OBJECT)

@@ -1,11 +1,11 @@
-#include "rdb_table.h"
+#include <rdbxml/rdb_table.h>
 
 #include <cstring>
 
 #include <cstdarg>
 #include <new>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_OBJECT)
 

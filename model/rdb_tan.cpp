@@ -1,8 +1,8 @@
-#include "rdb_tan.h"
+#include <rdbxml/rdb_tan.h>
 
 #include <new>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_TAN_TABLE_OBJECT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TAN_SPD_TABLE_OBJECT)

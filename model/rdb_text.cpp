@@ -1,6 +1,6 @@
-#include "rdb_text.h"
+#include <rdbxml/rdb_text.h>
 
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_TEXT_OBJECT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_LEGAL_OBJECT)

@@ -1,4 +1,4 @@
-#include "rdb_types.h"
+#include <rdbxml/rdb_types.h>
 
 #include <cstddef>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "rdb_walk.h"
+#include <rdbxml/rdb_walk.h>
 
 #include <utility>
 #include <vector>
 
-#include "rdb_folder.h"
+#include <rdbxml/rdb_folder.h>
 
 void rdb_walk_folder_tree(const RDB_FOLDER_OBJECT& root, RDB_FOLDER_WALK_HANDLER& handler)
 {

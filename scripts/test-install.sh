@@ -31,7 +31,7 @@ libdir=$(realpath "$(pkg-config --variable=libdir rdbxml)")
 includedir=$(realpath "$(pkg-config --variable=includedir rdbxml)")
 [ -x "$prefix/bin/rdbxml" ] || fail "no bin/rdbxml"
 [ -f "$libdir/rdb_schema.xsd" ] || fail "rdb_schema.xsd is not beside the libraries"
-for lib in rdb_xml rdbmodel rdbsupport; do
+for lib in rdb_xml rdbwriters rdbmodel rdbsupport; do
   soname=$(readelf -d "$libdir/lib$lib.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
   [ "$soname" = "lib$lib.so.1" ] || fail "lib$lib.so has soname '$soname'"
   [ -e "$libdir/$soname" ] || fail "$soname is not installed"
@@ -44,9 +44,9 @@ for header in "$includedir"/rdbxml/*.h; do
     c++ -std=c++17 -Wall -Wextra -Werror -fsyntax-only $(pkg-config --cflags rdbxml) -x c++ - ||
     fail "$(basename "$header") does not compile on its own"
 done
-# The installed headers are exactly what rdb_report.h and rdb_xml.h need.
-echo '#include <rdbxml/rdb_report.h>
-#include <rdbxml/rdb_xml.h>' | c++ -std=c++17 -MM $(pkg-config --cflags rdbxml) -x c++ - |
+# The installed headers are exactly what the model, the parser and the
+# writers need.
+printf '#include <rdbxml/%s>\n' rdb_report.h rdb_xml.h rdb_text_writer.h rdb_json_writer.h rdb_html_writer.h | c++ -std=c++17 -MM $(pkg-config --cflags rdbxml) -x c++ - |
   tr ' \\' '\n\n' | grep '/rdbxml/[^/]*\.h$' | xargs -n1 basename | sort -u > "$work/needed.txt"
 (cd "$includedir/rdbxml" && ls) | sort | cmp -s - "$work/needed.txt" ||
   fail "installed headers that no host needs: $(cd "$includedir/rdbxml" && ls | sort | comm -23 - "$work/needed.txt" | tr '\n' ' ')"

@@ -1,7 +1,7 @@
 // FIO_PATH: a file path with its directory, file-name and extension parts.
 #pragma once
 
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 class FIO_PATH {
 public:

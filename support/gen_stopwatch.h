@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 class GEN_STOPWATCH {
 public:

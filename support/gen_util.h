@@ -1,7 +1,7 @@
 // General utilities: case-blind comparison, hash-table sizes, module path.
 #pragma once
 
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 // 0 when the two texts are equal ignoring ASCII case; otherwise the sign of
 // the first difference of the lower-cased bytes.

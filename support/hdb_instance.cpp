@@ -1,4 +1,4 @@
-#include "hdb_instance.h"
+#include <rdbxml/hdb_instance.h>
 
 #include <sys/stat.h>
 

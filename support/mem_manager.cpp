@@ -1,6 +1,6 @@
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
-#include "mem_pool.h"
+#include <rdbxml/mem_pool.h>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mem_pool.h"
+#include <rdbxml/mem_pool.h>
 
 #include <sys/mman.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "gen_worker.h"
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "mem_pagemap.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,6 +1,6 @@
-#include "msg.h"
+#include <rdbxml/msg.h>
 
-#include "mem_pool.h"
+#include <rdbxml/mem_pool.h>
 
 #include <atomic>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 #include <cstring>
 

@@ -19,8 +19,8 @@
 
 #include "fio_path.h"
 #include "gen_util.h"
-#include "hdb_instance.h"
-#include "msg.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/msg.h>
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_options.h"

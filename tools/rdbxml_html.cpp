@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "rdb_html_writer.h"
+#include <rdbxml/rdb_html_writer.h>
 #include "rdbxml_replace_file.h"
 #include "rdbxml_text.h"
 

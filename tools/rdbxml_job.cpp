@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "rdb_json_writer.h"
-#include "rdb_text_writer.h"
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_text_writer.h>
 #include "rdbxml_html.h"
 #include "rdbxml_text.h"
 

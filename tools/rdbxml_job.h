@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 #include "rdbxml_inputs.h"
 #include "rdbxml_options.h"
 

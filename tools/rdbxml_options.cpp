@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "rdb_xml_char_buffer.h"
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "rdb_xml_content_handler.h"
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"

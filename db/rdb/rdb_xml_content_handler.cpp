@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "gen_util.h"
-#include "mem_manager.h"
-#include "msg.h"
-#include "rdb_report.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"

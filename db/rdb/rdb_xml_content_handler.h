@@ -11,7 +11,7 @@
 #include "rdb_xml_attributes.h"
 #include "rdb_xml_char_buffer.h"
 #include "rdb_xml_element.h"
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 class RDB_OBJECT;
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <new>
 
-#include "msg.h"
+#include <rdbxml/msg.h>
 #include "rdb_xml_content_handler.h"
 #include "rdb_xml_globals.h"
 

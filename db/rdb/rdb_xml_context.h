@@ -11,7 +11,7 @@
 #include <xercesc/sax/Locator.hpp>
 
 #include "gen_string_hash_sys.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 #include "rdb_xml_globals.h"
 
 class RDB_FOLDER_OBJECT;

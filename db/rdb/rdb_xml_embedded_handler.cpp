@@ -2,7 +2,7 @@
 
 #include <xercesc/util/XMLString.hpp>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"

@@ -3,7 +3,7 @@
 
 #include "rdb_xml_content_handler.h"
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "rdb_xml_globals.h"
 
 // Every factory has this shape: memory from the manager, the handler built

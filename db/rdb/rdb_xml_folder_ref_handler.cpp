@@ -1,7 +1,7 @@
 #include "rdb_xml_folder_ref_handler.h"
 
-#include "msg.h"
-#include "rdb_report.h"
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_factories.h"
 

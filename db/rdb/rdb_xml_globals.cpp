@@ -1,6 +1,6 @@
 #include "rdb_xml_globals.h"
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
 thread_local xercesc::SAX2XMLReader* rdb_xml_reader = nullptr;
 thread_local RDB_REPORT* rdb_xml_report = nullptr;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "mem_manager.h"
-#include "mem_pool.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/mem_pool.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 

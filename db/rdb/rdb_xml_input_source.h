@@ -20,7 +20,7 @@
 
 #include "brim_prefetch.h"
 #include "brim_zifstream.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 
 class RDB_XML_INPUT_STREAM;
 

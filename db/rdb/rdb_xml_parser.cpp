@@ -1,6 +1,6 @@
 // The driver: one call is one complete parse of one report, from the parser
 // set-up to the totals and the clean-up. Both entry points come here.
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 
 #include <cstdio>
 #include <mutex>
@@ -18,9 +18,9 @@
 #include "fio_path.h"
 #include "gen_stopwatch.h"
 #include "gen_util.h"
-#include "mem_manager.h"
-#include "mem_pool.h"
-#include "msg.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/mem_pool.h>
+#include <rdbxml/msg.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_error_handler.h"
 #include "rdb_xml_globals.h"

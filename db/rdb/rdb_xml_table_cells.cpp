@@ -1,7 +1,7 @@
 #include "rdb_xml_table_cells.h"
 
-#include "hdb_instance.h"
-#include "rdb_report.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_content_handler.h"
 #include "rdb_xml_globals.h"
 

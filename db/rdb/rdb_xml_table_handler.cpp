@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_factories.h"

@@ -1,6 +1,6 @@
 #include "rdb_xml_text_handler.h"
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_factories.h"
 

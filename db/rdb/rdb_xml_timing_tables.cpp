@@ -3,8 +3,8 @@
 #include <new>
 #include <optional>
 
-#include "mem_alloc_sys.h"
-#include "rdb_report.h"
+#include <rdbxml/mem_alloc_sys.h>
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 #include "rdb_xml_convert.h"
 #include "rdb_xml_globals.h"

@@ -2,7 +2,7 @@
 
 #include <xercesc/util/XMLString.hpp>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "rdb_xml_globals.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <new>
 #include <string>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 #include "rdb_xml_context.h"
 
 void rdb_xml_remember_folder(RDB_FOLDER_OBJECT* folder)

@@ -10,9 +10,9 @@
 #include <thread>
 #include <tuple>
 
-#include "mem_manager.h"
-#include "rdb_json_writer.h"
-#include "rdb_xml.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_xml.h>
 
 #include "parse_fixture.h"
 #include "report_generator.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "hdb_instance.h"
+#include <rdbxml/hdb_instance.h>
 #include "parse_fixture.h"
 #include "report_generator.h"
 

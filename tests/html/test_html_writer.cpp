@@ -10,6 +10,7 @@
 #include "page_check.h"
 #include "parse_fixture.h"
 #include "tool_runner.h"
+#include <rdbxml/rdb_html_writer.h>
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_json_writer.h>
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "failing_new.h"
-#include "mem_manager.h"
-#include "rdb_report.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_text_writer.h>
 
 namespace {
 

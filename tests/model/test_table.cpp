@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "failing_new.h"
-#include "mem_manager.h"
-#include "rdb_report.h"
+#include <rdbxml/mem_manager.h>
+#include <rdbxml/rdb_report.h>
 
 namespace {
 

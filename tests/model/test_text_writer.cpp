@@ -4,7 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_text_writer.h>
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "rdb_types.h"
+#include <rdbxml/rdb_types.h>
 
 namespace {
 

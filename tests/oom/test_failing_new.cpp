@@ -12,8 +12,8 @@
 
 #include "compress_bytes.h"
 #include "failing_new.h"
-#include "rdb_json_writer.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_xml.h>
 #include "report_generator.h"
 
 // When its memory runs out the XML parser does not release everything it

@@ -12,10 +12,10 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include "hdb_instance.h"
-#include "msg.h"
-#include "rdb_json_writer.h"
-#include "rdb_xml.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_xml.h>
 #include "rdb_xml_globals.h"
 
 void ParseTest::SetUp()

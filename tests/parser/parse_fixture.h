@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gzip_bytes.h"
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 
 class HDB_ACTION_PT_INSTANCE;
 class HDB_HIERARCHY;

@@ -2,7 +2,7 @@
 // clean-up after every end of a parse.
 #include <regex>
 
-#include "msg.h"
+#include <rdbxml/msg.h>
 #include "parse_fixture.h"
 #include "rdb_xml_globals.h"
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "msg.h"
+#include <rdbxml/msg.h>
 #include "parse_fixture.h"
-#include "rdb_summary.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_summary.h>
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <type_traits>
 
 #include "parse_fixture.h"
+#include <rdbxml/rdb_text_writer.h>
+#include <rdbxml/rdb_html_writer.h>
 
 namespace {
 

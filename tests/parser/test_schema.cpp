@@ -1,7 +1,7 @@
 // Validation against the bundled schema.
 #include <algorithm>
 
-#include "hdb_instance.h"
+#include <rdbxml/hdb_instance.h>
 #include "parse_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "mem_pagemap.h"
 #include "parse_fixture.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 

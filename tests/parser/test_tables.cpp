@@ -1,7 +1,7 @@
 // Tables, speed and slack tables, rows and typed cells through the real
 // parser: what the generated reports of the round trip never hold.
-#include "hdb_instance.h"
-#include "mem_manager.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/mem_manager.h>
 #include "parse_fixture.h"
 #include "rdb_xml_globals.h"
 

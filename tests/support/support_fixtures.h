@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
 // A new path in the tests' scratch directory ending in `suffix`; with
 // `bytes` the file is written with them, else none is there.

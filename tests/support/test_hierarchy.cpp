@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "hdb_instance.h"
+#include <rdbxml/hdb_instance.h>
 #include "support_fixtures.h"
 
 namespace {

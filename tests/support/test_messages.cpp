@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "msg.h"
+#include <rdbxml/msg.h>
 
 TEST(Messages, TheSinkReceivesTagAndWholeTextUnlessOutputIsOff)
 {

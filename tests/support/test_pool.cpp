@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "mem_pagemap.h"
-#include "mem_pool.h"
-#include "stl_string.h"
+#include <rdbxml/mem_pool.h>
+#include <rdbxml/stl_string.h>
 #include "support_fixtures.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 #include "mem_pagemap.h"
-#include "mem_pool.h"
+#include <rdbxml/mem_pool.h>
 #include "thread_checks.h"
 
 namespace {

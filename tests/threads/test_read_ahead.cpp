@@ -23,8 +23,8 @@
 #include "scratch_dir.h"
 #include "brim_zifstream.h"
 #include "compress_bytes.h"
-#include "rdb_json_writer.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_xml.h>
 #include "thread_checks.h"
 
 namespace {

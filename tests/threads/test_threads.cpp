@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "scratch_dir.h"
-#include "rdb_json_writer.h"
-#include "rdb_xml.h"
+#include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_xml.h>
 #include "report_generator.h"
 
 namespace {

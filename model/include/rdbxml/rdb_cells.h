@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "rdb_memory.h"
-#include "rdb_types.h"
-#include "stl_string.h"
+#include <rdbxml/rdb_memory.h>
+#include <rdbxml/rdb_types.h>
+#include <rdbxml/stl_string.h>
 
 class HDB_INSTANCE_NAME;
 class RDB_TABLE_ELEMENT_VISITOR;

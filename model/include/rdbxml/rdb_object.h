@@ -15,9 +15,9 @@
 
 #include <optional>
 
-#include "pdb_virtual_object.h"
-#include "rdb_memory.h"
-#include "stl_string.h"
+#include <rdbxml/pdb_virtual_object.h>
+#include <rdbxml/rdb_memory.h>
+#include <rdbxml/stl_string.h>
 
 class RDB_FOLDER_OBJECT;
 class RDB_OBJECT_VISITOR;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "mem_allocator.h"
+#include <rdbxml/mem_allocator.h>
 
 class STL_STRING {
 public:

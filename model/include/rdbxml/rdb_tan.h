@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "mem_alloc_sys.h"
-#include "rdb_table.h"
+#include <rdbxml/mem_alloc_sys.h>
+#include <rdbxml/rdb_table.h>
 
 class MEM_SEGMENT;
 

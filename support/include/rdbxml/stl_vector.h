@@ -6,9 +6,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "gen_pointer_range.h"
+#include <rdbxml/gen_pointer_range.h>
 
-#include "mem_allocator.h"
+#include <rdbxml/mem_allocator.h>
 
 class STL_VECTOR_OF_VOID_PTRS {
 public:

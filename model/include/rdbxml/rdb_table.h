@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "gen_pointer_range.h"
-#include "rdb_cells.h"
-#include "rdb_object.h"
-#include "rdb_types.h"
-#include "stl_vector.h"
+#include <rdbxml/gen_pointer_range.h>
+#include <rdbxml/rdb_cells.h>
+#include <rdbxml/rdb_object.h>
+#include <rdbxml/rdb_types.h>
+#include <rdbxml/stl_vector.h>
 
 // A row: the cells in column order. The table that holds the row owns it
 // and its cells.

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <new>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
 template <class T>
 class MEM_ALLOCATOR {

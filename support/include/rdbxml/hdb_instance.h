@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 // One instance. It owns its children; names are unique among siblings.
 // Lookups are not thread-safe: the first search after a change builds an

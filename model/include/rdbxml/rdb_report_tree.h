@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "mem_pool.h"
-#include "rdb_folder.h"
+#include <rdbxml/mem_pool.h>
+#include <rdbxml/rdb_folder.h>
 
 // The report's holder of the objects it owns directly. It is the owner that
 // get_owner() names for them, is never placed in a folder, and is not

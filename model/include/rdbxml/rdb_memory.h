@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "mem_manager.h"
+#include <rdbxml/mem_manager.h>
 
 // The module tag of every model allocation and release.
 #define RDB_MODEL_TAG "RDB_XML"

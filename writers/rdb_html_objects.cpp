@@ -7,7 +7,7 @@
 #include "rdb_html_chart.h"
 #include "rdb_html_output.h"
 #include "rdb_html_table.h"
-#include "rdb_visitor.h"
+#include <rdbxml/rdb_visitor.h>
 
 namespace {
 

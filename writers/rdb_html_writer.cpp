@@ -1,4 +1,4 @@
-#include "rdb_html_writer.h"
+#include <rdbxml/rdb_html_writer.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,8 +9,8 @@
 #include "rdb_html_objects.h"
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
-#include "rdb_report.h"
-#include "rdb_walk.h"
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_walk.h>
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "stl_string.h"
+#include <rdbxml/stl_string.h>
 
 class RDB_HTML_OUTPUT {
 public:

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "rdb_report.h"
+#include <rdbxml/rdb_report.h>
 
 class HDB_ACTION_PT_INSTANCE;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "rdb_chart.h"
+#include <rdbxml/rdb_chart.h>
 #include "rdb_html_output.h"
 #include "rdb_utf8.h"
 

@@ -3,13 +3,13 @@
 // visitor can handle, say, every table in visit(const RDB_TABLE_OBJECT&).
 #pragma once
 
-#include "rdb_chart.h"
-#include "rdb_embedded.h"
-#include "rdb_folder.h"
-#include "rdb_summary.h"
-#include "rdb_table.h"
-#include "rdb_tan.h"
-#include "rdb_text.h"
+#include <rdbxml/rdb_chart.h>
+#include <rdbxml/rdb_embedded.h>
+#include <rdbxml/rdb_folder.h>
+#include <rdbxml/rdb_summary.h>
+#include <rdbxml/rdb_table.h>
+#include <rdbxml/rdb_tan.h>
+#include <rdbxml/rdb_text.h>
 
 class RDB_OBJECT_VISITOR {
 public:

@@ -1,7 +1,7 @@
 // Text and legal-notice objects: a report object with one body text.
 #pragma once
 
-#include "rdb_object.h"
+#include <rdbxml/rdb_object.h>
 
 class RDB_TEXT_OBJECT : public RDB_OBJECT {
     RDB_MEMORY_MANAGED

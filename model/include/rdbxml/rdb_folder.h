@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "gen_pointer_range.h"
-#include "rdb_object.h"
+#include <rdbxml/gen_pointer_range.h>
+#include <rdbxml/rdb_object.h>
 
 class RDB_FOLDER_OBJECT : public RDB_OBJECT {
     RDB_MEMORY_MANAGED

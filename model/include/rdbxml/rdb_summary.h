@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "rdb_table.h"
+#include <rdbxml/rdb_table.h>
 
 // One gauge: a named value between a minimum and a maximum.
 class RDB_GAUGES_DATA_ELEMENT {

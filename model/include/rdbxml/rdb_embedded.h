@@ -2,8 +2,8 @@
 // embedded object that also names its source and result vector files).
 #pragma once
 
-#include "rdb_object.h"
-#include "rdb_types.h"
+#include <rdbxml/rdb_object.h>
+#include <rdbxml/rdb_types.h>
 
 class RDB_EMBEDDED_OBJECT : public RDB_OBJECT {
     RDB_MEMORY_MANAGED

@@ -2,7 +2,7 @@
 // type, axis labels and a display-labels flag.
 #pragma once
 
-#include "rdb_table.h"
+#include <rdbxml/rdb_table.h>
 
 class RDB_CHART_TABLE_OBJECT : public RDB_TABLE_OBJECT {
     RDB_MEMORY_MANAGED

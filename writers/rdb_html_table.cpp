@@ -2,10 +2,10 @@
 
 #include <rapidjson/writer.h>
 
-#include "hdb_instance.h"
-#include "rdb_cells.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/rdb_cells.h>
 #include "rdb_html_output.h"
-#include "rdb_table.h"
+#include <rdbxml/rdb_table.h>
 #include "rdb_utf8.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "rdb_json_writer.h"
+#include <rdbxml/rdb_json_writer.h>
 
 #include <cstdio>
 #include <new>
@@ -7,10 +7,10 @@
 
 #include <rapidjson/writer.h>
 
-#include "hdb_instance.h"
-#include "rdb_report.h"
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/rdb_report.h>
 #include "rdb_utf8.h"
-#include "rdb_walk.h"
+#include <rdbxml/rdb_walk.h>
 
 namespace {
 
