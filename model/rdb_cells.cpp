@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <rdbxml/hdb_instance.h>
+
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_STRING_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_INT_ELEMENT)
@@ -81,4 +83,45 @@ std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_
         std::snprintf(text, sizeof(text), "%s%lu.%03lu ns", delay < 0 ? "-" : "", magnitude / 1000, magnitude % 1000);
     }
     return text;
+}
+
+void rdb_append_cell_text(std::string& out, const RDB_TABLE_ELEMENT& cell)
+{
+    switch (cell.get_cell_kind()) {
+    case RDB_CELL_STRING: {
+        const STL_STRING& text = static_cast<const RDB_TABLE_STRING_ELEMENT&>(cell).get_string();
+        out.append(text.c_str(), text.size());
+        break;
+    }
+    case RDB_CELL_INT:
+        out += std::to_string(static_cast<const RDB_TABLE_INT_ELEMENT&>(cell).get_data());
+        break;
+    case RDB_CELL_DELAY: {
+        const auto& delay = static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell);
+        out += rdb_format_delay(delay.get_delay(), delay.get_display_option());
+        break;
+    }
+    case RDB_CELL_INAME: {
+        const auto& iname = static_cast<const RDB_TABLE_INAME_ELEMENT&>(cell);
+        if (iname.get_iname() != nullptr) {
+            STL_STRING path = iname.get_iname()->full_path();
+            out.append(path.c_str(), path.size());
+        } else {
+            out += iname.get_path();
+        }
+        break;
+    }
+    }
+}
+
+std::string rdb_cell_text(const RDB_TABLE_ELEMENT& cell)
+{
+    std::string text;
+    rdb_append_cell_text(text, cell);
+    return text;
+}
+
+bool rdb_cell_is_numeric(const RDB_TABLE_ELEMENT& cell)
+{
+    return cell.get_cell_kind() == RDB_CELL_INT || cell.get_cell_kind() == RDB_CELL_DELAY;
 }

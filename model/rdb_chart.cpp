@@ -50,3 +50,23 @@ void RDB_CHART_TABLE_OBJECT::set_default_chart_type(RDB_CHART_TABLE_OBJECT_CHART
 }
 
 void RDB_CHART_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+bool RDB_CHART_TABLE_OBJECT::has_heading_row() const
+{
+    const RDB_TABLE_ROW* first = get_row(0);
+    return first != nullptr && rdb_is_blank_row(*first);
+}
+
+std::vector<RDB_CHART_POINT> RDB_CHART_TABLE_OBJECT::get_points() const
+{
+    std::vector<RDB_CHART_POINT> points;
+    for (unsigned r = get_first_data_row(); r < get_number_of_rows(); ++r) {
+        const RDB_TABLE_ROW& row = *get_row(r);
+        if (row.size() < 2 || row[0] == nullptr || row[1] == nullptr || row[0]->get_cell_kind() != RDB_CELL_STRING ||
+            row[1]->get_cell_kind() != RDB_CELL_INT)
+            continue;
+        points.push_back({static_cast<const RDB_TABLE_STRING_ELEMENT*>(row[0])->get_string().view(),
+                          static_cast<const RDB_TABLE_INT_ELEMENT*>(row[1])->get_data()});
+    }
+    return points;
+}

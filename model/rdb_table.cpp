@@ -126,11 +126,20 @@ void RDB_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit
 
 bool rdb_is_blank_row(const RDB_TABLE_ROW& row)
 {
-    for (std::size_t c = 0; c < row.size(); ++c) {
-        const RDB_TABLE_ELEMENT* cell = row[c];
-        if (cell == nullptr || std::strcmp(cell->get_type(), "string") != 0 ||
+    for (const RDB_TABLE_ELEMENT* cell : row) {
+        if (cell == nullptr || cell->get_cell_kind() != RDB_CELL_STRING ||
             !static_cast<const RDB_TABLE_STRING_ELEMENT*>(cell)->get_string().empty())
             return false;
     }
+    return true;
+}
+
+bool RDB_TABLE_OBJECT::has_heading_row() const
+{
+    if (m_rows.empty() || m_rows[0]->empty())
+        return false;
+    for (const RDB_TABLE_ELEMENT* cell : *m_rows[0])
+        if (cell == nullptr || cell->get_cell_kind() != RDB_CELL_STRING)
+            return false;
     return true;
 }

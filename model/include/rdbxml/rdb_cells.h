@@ -16,6 +16,14 @@
 class HDB_INSTANCE_NAME;
 class RDB_TABLE_ELEMENT_VISITOR;
 
+// What a cell holds; get_type() gives the same as a name.
+enum RDB_TABLE_ELEMENT_KIND : int {
+    RDB_CELL_STRING,
+    RDB_CELL_INT,
+    RDB_CELL_DELAY,
+    RDB_CELL_INAME,
+};
+
 class RDB_TABLE_ELEMENT {
     RDB_MEMORY_MANAGED
 
@@ -39,6 +47,7 @@ class RDB_TABLE_ELEMENT {
 
     // "string", "int", "delay" or "iname".
     virtual const char* get_type() const = 0;
+    virtual RDB_TABLE_ELEMENT_KIND get_cell_kind() const = 0;
     virtual void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const = 0;
 
 protected:
@@ -60,6 +69,7 @@ class RDB_TABLE_STRING_ELEMENT : public RDB_TABLE_ELEMENT {
     const STL_STRING& get_string() const { return m_string; }
 
     const char* get_type() const override { return "string"; }
+    RDB_TABLE_ELEMENT_KIND get_cell_kind() const override { return RDB_CELL_STRING; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
@@ -77,6 +87,7 @@ class RDB_TABLE_INT_ELEMENT : public RDB_TABLE_ELEMENT {
     void set_int_element_data(int data) override { m_data = data; }
 
     const char* get_type() const override { return "int"; }
+    RDB_TABLE_ELEMENT_KIND get_cell_kind() const override { return RDB_CELL_INT; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
@@ -103,6 +114,7 @@ class RDB_TABLE_INAME_ELEMENT : public RDB_TABLE_ELEMENT {
     std::string_view get_path() const { return std::string_view(m_path != nullptr ? m_path : ""); }
 
     const char* get_type() const override { return "iname"; }
+    RDB_TABLE_ELEMENT_KIND get_cell_kind() const override { return RDB_CELL_INAME; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
@@ -123,6 +135,7 @@ class RDB_TABLE_DELAY_ELEMENT : public RDB_TABLE_ELEMENT {
     RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM get_display_option() const { return m_option; }
 
     const char* get_type() const override { return "delay"; }
+    RDB_TABLE_ELEMENT_KIND get_cell_kind() const override { return RDB_CELL_DELAY; }
     void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const override;
 
 private:
@@ -137,6 +150,17 @@ private:
 // frequency and is shown in picoseconds; an option outside the enumeration
 // is taken as ns.
 std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
+
+// A cell as people read it, the one form the text, JSON and HTML writers
+// share: a string cell's text as it is; an integer in decimal; a delay in
+// its display unit (rdb_format_delay); an instance name as the path of the
+// instance it resolved to, else the path as the file wrote it, else empty.
+std::string rdb_cell_text(const RDB_TABLE_ELEMENT& cell);
+// The same, appended to `out`.
+void rdb_append_cell_text(std::string& out, const RDB_TABLE_ELEMENT& cell);
+// True for the cells whose text is a number (integers and delays), which
+// columns align to the right.
+bool rdb_cell_is_numeric(const RDB_TABLE_ELEMENT& cell);
 
 // One visit per cell class.
 class RDB_TABLE_ELEMENT_VISITOR {

@@ -2,7 +2,16 @@
 // type, axis labels and a display-labels flag.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include <rdbxml/rdb_table.h>
+
+// One data point of a chart: its label and its value.
+struct RDB_CHART_POINT {
+    std::string_view label;
+    int value;
+};
 
 class RDB_CHART_TABLE_OBJECT : public RDB_TABLE_OBJECT {
     RDB_MEMORY_MANAGED
@@ -31,6 +40,14 @@ class RDB_CHART_TABLE_OBJECT : public RDB_TABLE_OBJECT {
 
     void display_labels(bool display) { m_display_labels = display; }
     bool get_display_labels() const { return m_display_labels; }
+
+    // The first row, of empty texts, which the reader adds before any data
+    // row; never a data point.
+    bool has_heading_row() const override;
+
+    // The data points: each row after the heading row that holds a string
+    // cell and an integer cell, in order. The labels point into the chart.
+    std::vector<RDB_CHART_POINT> get_points() const;
 
     const char* get_kind() const override { return "chart"; }
     void accept(RDB_OBJECT_VISITOR& visitor) const override;

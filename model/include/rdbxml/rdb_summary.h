@@ -110,6 +110,9 @@ class RDB_SUMMARY_TABLE_OBJECT : public RDB_TABLE_OBJECT {
     bool set_gauges(RDB_GAUGES_OBJECT* gauges);
     RDB_GAUGES_OBJECT* get_gauges() const { return m_gauges; }
 
+    // A summary's rows are all data: name and text.
+    bool has_heading_row() const override { return false; }
+
     const char* get_kind() const override { return "summary"; }
     void accept(RDB_OBJECT_VISITOR& visitor) const override;
 

@@ -64,6 +64,15 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
     // The same; when `state` is not null it tells what was found.
     RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column, STATE_OF_GET_ELEMENT_ENUM* state) const;
 
+    // The heading row: the column titles, not data. A table has one when its
+    // first row has cells and every one is a string cell (as reports write
+    // their column titles); a summary never has one, and a chart's first row
+    // of two empty texts is its heading row.
+    virtual bool has_heading_row() const;
+    bool is_heading_row(unsigned index) const { return index == 0 && has_heading_row(); }
+    // The index of the first data row: 1 after a heading row, else 0.
+    unsigned get_first_data_row() const { return has_heading_row() ? 1 : 0; }
+
     const char* get_kind() const override { return "table"; }
     void accept(RDB_OBJECT_VISITOR& visitor) const override;
 
