@@ -106,7 +106,8 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         result.out = json_line(input.name, report.get());
     } else if (!opt.noout && report) {
         RDBXML_TEXT text;
-        rdb_write_text(report.get(), text);
+        rdb_write_text(report.get(), text,
+                       settings.verbosity == RDBXML_VERBOSE ? RDB_TEXT_WITH_SETTINGS : RDB_TEXT_FOR_PEOPLE);
         result.out = text.take();
     }
     return result;

@@ -79,7 +79,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u).description(""))
         ->group(other);
-    app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines")->group(other);
+    app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines, and each object's settings to the tree")->group(other);
     app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr")->group(other);
     app.set_help_flag("-h,--help", "print this help and exit")->group(other);
     app.set_version_flag("--version", std::string("rdbxml ") + rdb_xml_version(), "print the version and exit")

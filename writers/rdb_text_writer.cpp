@@ -1,142 +1,45 @@
 #include <rdbxml/rdb_text_writer.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_report.h>
-#include "rdb_utf8.h"
-#include <rdbxml/rdb_walk.h>
+#include "rdb_text_escape.h"
+#include "rdb_text_grid.h"
 
 namespace {
 
 const std::size_t MAX_INDENT_LEVELS = 32;
+// The longest bar of a chart, in characters.
+const int CHART_BAR_WIDTH = 40;
 
-// Appends `text` for a terminal: control characters, DEL and ill-formed
-// UTF-8 bytes escaped C-style; quotes and backslashes too when `quoted`.
-void append_escaped(std::string& out, const char* text, std::size_t length, bool quoted)
-{
-    std::size_t at = 0;
-    while (at < length) {
-        unsigned char c = static_cast<unsigned char>(text[at]);
-        if (c >= 0x80) {
-            std::size_t consumed;
-            if (rdb_utf8_scan(text + at, length - at, consumed)) {
-                out.append(text + at, consumed);
-                at += consumed;
-                continue;
-            }
-        }
-        ++at;
-        char escape[5];
-        switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '"':
-        case '\\':
-            if (quoted)
-                out += '\\';
-            out += static_cast<char>(c);
-            break;
-        default:
-            if (c < 0x20 || c >= 0x7F) {
-                std::snprintf(escape, sizeof(escape), "\\x%02x", c);
-                out += escape;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-}
-
-void append_quoted(std::string& out, const STL_STRING& text)
-{
-    out += '"';
-    append_escaped(out, text.c_str(), text.size(), true);
-    out += '"';
-}
-
-// Characters on screen of escaped (so well-formed) text: one per code point.
-std::size_t display_width(const std::string& text)
-{
-    std::size_t width = 0;
-    for (char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++width;
-    return width;
-}
-
-const char* name_or_unknown(const char* name) { return name != nullptr ? name : "?"; }
-
-// One cell as its column shows it.
-class TEXT_CELL_RENDERER : public RDB_TABLE_ELEMENT_VISITOR {
-public:
-    // Fills `out` with the cell's text; true when it is a number, which is
-    // right-aligned.
-    bool render(const RDB_TABLE_ELEMENT* cell, std::string& out)
-    {
-        out.clear();
-        m_out = &out;
-        m_numeric = false;
-        if (cell == nullptr)
-            out = "-";
-        else
-            cell->accept(*this);
-        return m_numeric;
-    }
-
-    void visit(const RDB_TABLE_STRING_ELEMENT& cell) override
-    {
-        append_escaped(*m_out, cell.get_string().c_str(), cell.get_string().size(), false);
-    }
-    void visit(const RDB_TABLE_INT_ELEMENT& cell) override
-    {
-        *m_out = std::to_string(cell.get_data());
-        m_numeric = true;
-    }
-    void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
-    {
-        // The instance's path; the path as written when none resolved.
-        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path()
-                                                      : STL_STRING(cell.get_path().data(), cell.get_path().size());
-        if (path.empty()) {
-            *m_out = "-";
-            return;
-        }
-        append_escaped(*m_out, path.c_str(), path.size(), false);
-    }
-    void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
-    {
-        *m_out = rdb_format_delay(cell.get_delay(), cell.get_display_option());
-        m_numeric = true;
-    }
-
-private:
-    std::string* m_out = nullptr;
-    bool m_numeric = false;
-};
+const char* name_or_unknown(const char* name) { return name != nullptr ? name : "unknown"; }
 
 class TEXT_WRITER : public RDB_FOLDER_WALK_HANDLER, private RDB_OBJECT_VISITOR {
 public:
-    explicit TEXT_WRITER(std::ostream& out) : m_out(out) {}
+    TEXT_WRITER(std::ostream& out, RDB_TEXT_DETAIL detail) : m_out(out), m_settings(detail == RDB_TEXT_WITH_SETTINGS)
+    {
+    }
 
     void write_line(const std::string& text) { m_out << text << '\n'; }
 
     void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t depth) override
     {
-        write_heading(folder, depth);
+        m_depth = depth;
+        heading(folder, "folder");
     }
-    void leave_folder(const RDB_FOLDER_OBJECT&, std::size_t) override {}
+    void leave_folder(const RDB_FOLDER_OBJECT& folder, std::size_t depth) override
+    {
+        m_depth = depth;
+        footer(folder);
+    }
 
     void leaf(const RDB_OBJECT& object, std::size_t depth) override
     {
-        write_heading(object, depth);
-        m_depth = depth + 1;
+        m_depth = depth;
         object.accept(*this);
     }
 
@@ -147,170 +50,77 @@ private:
     std::string& line(std::size_t depth)
     {
         m_line.clear();
-        m_line.append(2 * std::min(depth, MAX_INDENT_LEVELS), ' ');
-        if (depth > MAX_INDENT_LEVELS)
-            m_line += "(level " + std::to_string(depth) + ") ";
+        indent(m_line, depth);
         return m_line;
+    }
+    static void indent(std::string& text, std::size_t depth)
+    {
+        text.append(2 * std::min(depth, MAX_INDENT_LEVELS), ' ');
+        if (depth > MAX_INDENT_LEVELS)
+            text += "(level " + std::to_string(depth) + ") ";
     }
     void flush_line() { write_line(m_line); }
 
-    void write_heading(const RDB_OBJECT& object, std::size_t depth)
+    // The object's first line: its kind and name, what kind of chart or
+    // embedded object in parentheses, [disabled] when disabled; then its
+    // header.
+    void heading(const RDB_OBJECT& object, const char* kind, const char* detail = nullptr)
     {
-        std::string& text = line(depth);
-        text += object.get_kind();
+        std::string& text = line(m_depth);
+        text += kind;
         text += ' ';
-        append_quoted(text, object.get_name());
-        if (!object.get_creator_module().empty()) {
-            text += " creator ";
-            append_quoted(text, object.get_creator_module());
+        rdb_text_append_quoted(text, object.get_name().view());
+        if (detail != nullptr) {
+            text += " (";
+            text += detail;
+            text += ')';
         }
         if (!object.is_enabled())
             text += " [disabled]";
+        if (m_settings && !object.get_creator_module().empty()) {
+            text += " creator ";
+            rdb_text_append_quoted(text, object.get_creator_module().view());
+        }
         flush_line();
-        write_labelled(depth + 1, "header", object.get_header());
-        write_labelled(depth + 1, "footer", object.get_footer());
+        labelled("header", object.get_header());
     }
+    void footer(const RDB_OBJECT& object) { labelled("footer", object.get_footer()); }
 
-    void write_labelled(std::size_t depth, const char* label, const STL_STRING* text)
+    void labelled(const char* label, const STL_STRING* text)
     {
         if (text == nullptr)
             return;
-        std::string& out = line(depth);
+        std::string& out = line(m_depth + 1);
         out += label;
         out += ": ";
-        append_quoted(out, *text);
+        rdb_text_append_escaped(out, text->view(), false);
         flush_line();
     }
 
-    void visit(const RDB_TEXT_OBJECT& object) override
+    // A text as its lines, each escaped.
+    void body(std::string_view text)
     {
-        if (object.get_text() != nullptr) {
-            write_labelled(m_depth, "text", object.get_text());
-        } else {
-            line(m_depth) += "text: none";
+        while (true) {
+            std::size_t end = text.find('\n');
+            std::string& out = line(m_depth + 1);
+            rdb_text_append_escaped(out, text.substr(0, end), false);
             flush_line();
+            if (end == std::string_view::npos)
+                break;
+            text.remove_prefix(end + 1);
         }
     }
 
-    void visit(const RDB_EMBEDDED_OBJECT& object) override
+    // The internal fields, with --verbose only.
+    std::string& settings_line()
     {
-        embedded_settings(object);
-        flush_line();
+        std::string& text = line(m_depth + 1);
+        text += "settings: ";
+        return text;
     }
-
-    void visit(const RDB_WAVEFORM_OBJECT& object) override
-    {
-        embedded_settings(object);
-        m_line += ", source vector ";
-        append_quoted(m_line, object.get_source_vector_file_name());
-        m_line += ", result vector ";
-        append_quoted(m_line, object.get_result_vector_file_name());
-        m_line += object.get_compare_mode() ? ", compare on" : ", compare off";
-        flush_line();
-    }
-
-    void visit(const RDB_GAUGES_OBJECT& object) override
-    {
-        line(m_depth);
-        append_gauges(object);
-        flush_line();
-    }
-
-    void visit(const RDB_TABLE_OBJECT& object) override
-    {
-        table_settings(object);
-        flush_line();
-        write_rows(object);
-    }
-
-    void visit(const RDB_TAN_SPD_TABLE_OBJECT& object) override
-    {
-        table_settings(object);
-        m_line += object.get_show_min() ? ", show min: yes" : ", show min: no";
-        flush_line();
-        write_rows(object);
-    }
-
-    void visit(const RDB_TAN_SLACK_TABLE_OBJECT& object) override
-    {
-        table_settings(object);
-        m_line += ", analysis type " + std::to_string(object.get_analysis_type()) + ", columns {";
-        m_line += rdb_column_ids_text(object);
-        m_line += '}';
-        if (object.has_restricted_to())
-            m_line += ", restricted to " + std::to_string(object.get_restricted_to());
-        else
-            m_line += ", not restricted";
-        flush_line();
-        write_rows(object);
-    }
-
-    void visit(const RDB_SUMMARY_TABLE_OBJECT& object) override
-    {
-        table_settings(object);
-        flush_line();
-        if (const RDB_GAUGES_OBJECT* gauges = object.get_gauges()) {
-            std::string& text = line(m_depth);
-            text += "gauges ";
-            append_quoted(text, gauges->get_name());
-            text += ", ";
-            append_gauges(*gauges);
-            flush_line();
-        }
-        write_rows(object);
-    }
-
-    // A chart's rows are its data points: one compact line of
-    // label=value pairs. Rows of nothing but empty strings (the heading row
-    // every chart starts with) are left out.
-    void visit(const RDB_CHART_TABLE_OBJECT& object) override
-    {
-        table_settings(object);
-        m_line += ", size " + std::to_string(object.get_size()) + ", chart type ";
-        m_line += name_or_unknown(
-            rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type()));
-        m_line += ", x axis ";
-        append_quoted(m_line, object.get_x_axis());
-        m_line += ", y axis ";
-        append_quoted(m_line, object.get_y_axis());
-        m_line += object.get_display_labels() ? ", labels shown" : ", labels hidden";
-        flush_line();
-
-        std::string& text = line(m_depth);
-        text += "data:";
-        const char* separator = " ";
-        std::string cell_text;
-        for (unsigned r = 0; r < object.get_number_of_rows(); ++r) {
-            const RDB_TABLE_ROW* row = object.get_row(r);
-            if (rdb_is_blank_row(*row))
-                continue;
-            text += separator;
-            for (std::size_t c = 0; c < row->size(); ++c) {
-                if (c > 0)
-                    text += '=';
-                m_cells.render((*row)[c], cell_text);
-                text += cell_text;
-            }
-            separator = ", ";
-        }
-        if (*separator == ' ')
-            text += " none";
-        flush_line();
-    }
-
-    void embedded_settings(const RDB_EMBEDDED_OBJECT& object)
-    {
-        std::string& text = line(m_depth);
-        text += "embedded type ";
-        text += name_or_unknown(rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type()));
-        text += ", info ";
-        append_quoted(text, object.get_info_str());
-    }
-
-    // Starts the settings line every table has; the caller adds its own.
     void table_settings(const RDB_TABLE_OBJECT& table)
     {
-        std::string& text = line(m_depth);
+        std::string& text = settings_line();
         text += "object type " + std::to_string(table.get_object_type());
         text += table.get_last_cmp_flp_location_available() ? ", last cmp/flp location available: yes"
                                                             : ", last cmp/flp location available: no";
@@ -318,87 +128,267 @@ private:
         text += ", " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
     }
 
-    void append_gauges(const RDB_GAUGES_OBJECT& gauges)
+    void visit(const RDB_OBJECT& object) override
     {
-        m_line += "size " + std::to_string(gauges.get_size()) + ":";
-        const char* separator = " ";
-        for (unsigned i = 0; i < gauges.get_number_of_slots(); ++i) {
-            const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(i);
-            if (gauge == nullptr)
-                continue;
-            m_line += separator;
-            m_line += '#' + std::to_string(i) + ' ';
-            append_quoted(m_line, gauge->get_name());
-            m_line += ' ' + std::to_string(gauge->m_min) + ".." + std::to_string(gauge->m_max) + " = " +
-                      std::to_string(gauge->m_value);
-            if (gauge->is_percent())
-                m_line += '%';
-            if (gauge->is_disabled())
-                m_line += " [disabled]";
-            separator = ", ";
-        }
-        if (*separator == ' ')
-            m_line += " no gauges";
+        heading(object, object.get_kind());
+        footer(object);
     }
 
-    // The rows as aligned columns: a first pass finds each column's width,
-    // a second writes the rows.
-    void write_rows(const RDB_TABLE_OBJECT& table)
+    void visit(const RDB_TEXT_OBJECT& object) override { text_object(object, "text"); }
+    void visit(const RDB_LEGAL_OBJECT& object) override { text_object(object, "legal notice"); }
+    void text_object(const RDB_TEXT_OBJECT& object, const char* kind)
     {
-        unsigned rows = table.get_number_of_rows();
-        std::vector<std::size_t> widths;
-        std::string cell_text;
-        for (unsigned r = 0; r < rows; ++r) {
-            const RDB_TABLE_ROW* row = table.get_row(r);
-            if (row->size() > widths.size())
-                widths.resize(row->size(), 0);
-            for (std::size_t c = 0; c < row->size(); ++c) {
-                m_cells.render((*row)[c], cell_text);
-                widths[c] = std::max(widths[c], display_width(cell_text));
-            }
-        }
-        for (unsigned r = 0; r < rows; ++r) {
-            const RDB_TABLE_ROW* row = table.get_row(r);
-            std::string& text = line(m_depth);
-            for (std::size_t c = 0; c < row->size(); ++c) {
-                bool numeric = m_cells.render((*row)[c], cell_text);
-                std::size_t padding = widths[c] - display_width(cell_text);
-                if (c > 0)
-                    text += "  ";
-                if (numeric)
-                    text.append(padding, ' ');
-                text += cell_text;
-                if (!numeric && c + 1 < row->size())
-                    text.append(padding, ' ');
-            }
+        heading(object, kind);
+        if (object.get_text() != nullptr) {
+            body(object.get_text()->view());
+        } else if (m_settings) {
+            settings_line() += "no text";
             flush_line();
         }
+        footer(object);
+    }
+
+    void visit(const RDB_EMBEDDED_OBJECT& object) override
+    {
+        embedded(object, "embedded");
+        footer(object);
+    }
+
+    void visit(const RDB_WAVEFORM_OBJECT& object) override
+    {
+        embedded(object, "waveform");
+        file("source vectors: ", object.get_source_vector_file_name());
+        file("result vectors: ", object.get_result_vector_file_name());
+        line(m_depth + 1) += object.get_compare_mode() ? "compared with the result vectors" : "not compared";
+        flush_line();
+        footer(object);
+    }
+
+    void file(const char* label, const STL_STRING& name)
+    {
+        if (name.empty())
+            return;
+        std::string& text = line(m_depth + 1);
+        text += label;
+        rdb_text_append_escaped(text, name.view(), false);
+        flush_line();
+    }
+
+    void embedded(const RDB_EMBEDDED_OBJECT& object, const char* kind)
+    {
+        heading(object, kind,
+                name_or_unknown(rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type())));
+        if (!object.get_info_str().empty())
+            body(object.get_info_str().view());
+    }
+
+    void visit(const RDB_GAUGES_OBJECT& object) override
+    {
+        heading(object, "gauges");
+        gauges(object);
+        footer(object);
+    }
+
+    void visit(const RDB_TABLE_OBJECT& object) override
+    {
+        heading(object, "table");
+        if (m_settings) {
+            table_settings(object);
+            flush_line();
+        }
+        rows(object);
+        footer(object);
+    }
+
+    void visit(const RDB_TAN_SPD_TABLE_OBJECT& object) override
+    {
+        heading(object, "speed table");
+        if (m_settings) {
+            table_settings(object);
+            m_line += object.get_show_min() ? ", show min: yes" : ", show min: no";
+            flush_line();
+        }
+        rows(object);
+        footer(object);
+    }
+
+    void visit(const RDB_TAN_SLACK_TABLE_OBJECT& object) override
+    {
+        heading(object, "slack table");
+        if (m_settings) {
+            table_settings(object);
+            m_line += ", analysis type " + std::to_string(object.get_analysis_type()) + ", columns {";
+            m_line += rdb_column_ids_text(object);
+            m_line += '}';
+            if (object.has_restricted_to())
+                m_line += ", restricted to " + std::to_string(object.get_restricted_to());
+            else
+                m_line += ", not restricted";
+            flush_line();
+        }
+        rows(object);
+        footer(object);
+    }
+
+    // A summary: its rows of names and texts, then its gauges.
+    void visit(const RDB_SUMMARY_TABLE_OBJECT& object) override
+    {
+        heading(object, "summary");
+        if (m_settings) {
+            table_settings(object);
+            flush_line();
+        }
+        rows(object);
+        if (const RDB_GAUGES_OBJECT* gauges = object.get_gauges())
+            this->gauges(*gauges);
+        footer(object);
+    }
+
+    // A chart as a person reads it: one line per data point, its label, its
+    // value and, when no value is negative, a bar; the axis labels are the
+    // column titles.
+    void visit(const RDB_CHART_TABLE_OBJECT& object) override
+    {
+        heading(object, "chart",
+                name_or_unknown(rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type())));
+        if (m_settings) {
+            table_settings(object);
+            m_line += ", size " + std::to_string(object.get_size());
+            m_line += object.get_display_labels() ? ", labels shown" : ", labels hidden";
+            flush_line();
+        }
+        std::vector<RDB_CHART_POINT> points = object.get_points();
+        if (points.empty()) {
+            line(m_depth + 1) += "no data";
+            flush_line();
+            footer(object);
+            return;
+        }
+        int most = 0;
+        bool bars = true;
+        for (const RDB_CHART_POINT& point : points) {
+            most = std::max(most, point.value);
+            bars = bars && point.value >= 0;
+        }
+        bars = bars && most > 0;
+        bool titles = !object.get_x_axis().empty() || !object.get_y_axis().empty();
+        auto render = [&](std::size_t r, RDB_TEXT_ROW& row) {
+            if (titles && r == 0) {
+                row.start(true);
+                rdb_text_append_escaped(row.add_cell(false), object.get_x_axis().view(), false);
+                rdb_text_append_escaped(row.add_cell(false), object.get_y_axis().view(), false);
+                return;
+            }
+            const RDB_CHART_POINT& point = points[r - (titles ? 1 : 0)];
+            row.start();
+            rdb_text_append_escaped(row.add_cell(false), point.label, false);
+            row.add_cell(true) = std::to_string(point.value);
+            if (bars)
+                row.add_cell(false).assign(
+                    static_cast<std::size_t>((static_cast<long long>(point.value) * CHART_BAR_WIDTH + most / 2) / most),
+                    '#');
+        };
+        grid(points.size() + (titles ? 1 : 0), render);
+        footer(object);
+    }
+
+    // A table's rows as aligned columns, the heading row underlined; "-"
+    // for a missing cell and for an instance name with no path.
+    void rows(const RDB_TABLE_OBJECT& table)
+    {
+        auto render = [&](std::size_t r, RDB_TEXT_ROW& row) {
+            const RDB_TABLE_ROW& cells = *table.get_row(static_cast<unsigned>(r));
+            row.start(table.is_heading_row(static_cast<unsigned>(r)));
+            for (const RDB_TABLE_ELEMENT* cell : cells) {
+                std::string& text = row.add_cell(cell != nullptr && rdb_cell_is_numeric(*cell));
+                if (cell != nullptr) {
+                    m_cell.clear();
+                    rdb_append_cell_text(m_cell, *cell);
+                    rdb_text_append_escaped(text, m_cell, false);
+                }
+                if (text.empty() && (cell == nullptr || cell->get_cell_kind() == RDB_CELL_INAME))
+                    text = "-";
+            }
+        };
+        grid(table.get_number_of_rows(), render);
+    }
+
+    // Each gauge: its name, its value (with % when it is a percentage), its
+    // range, and [disabled] when disabled.
+    void gauges(const RDB_GAUGES_OBJECT& gauges)
+    {
+        std::vector<const RDB_GAUGES_DATA_ELEMENT*> used;
+        std::vector<unsigned> slots;
+        for (unsigned i = 0; i < gauges.get_number_of_slots(); ++i)
+            if (const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(i)) {
+                used.push_back(gauge);
+                slots.push_back(i);
+            }
+        std::string& title = line(m_depth + 1);
+        title += "gauges";
+        if (m_settings) {
+            title += ' ';
+            rdb_text_append_quoted(title, gauges.get_name().view());
+            title += ", size " + std::to_string(gauges.get_size());
+        }
+        title += used.empty() ? ": none" : ":";
+        flush_line();
+        auto render = [&](std::size_t r, RDB_TEXT_ROW& row) {
+            const RDB_GAUGES_DATA_ELEMENT& gauge = *used[r];
+            row.start();
+            if (m_settings)
+                row.add_cell(false) = '#' + std::to_string(slots[r]);
+            rdb_text_append_escaped(row.add_cell(false), gauge.get_name().view(), false);
+            row.add_cell(true) = std::to_string(gauge.get_value()) + (gauge.is_percent() ? "%" : "");
+            std::string& range = row.add_cell(false);
+            range = "(" + std::to_string(gauge.get_min()) + " to " + std::to_string(gauge.get_max()) + ")";
+            if (gauge.is_disabled())
+                range += " [disabled]";
+        };
+        ++m_depth;
+        grid(used.size(), render);
+        --m_depth;
+    }
+
+    template <typename RENDER>
+    void grid(std::size_t rows, RENDER&& render)
+    {
+        std::string prefix;
+        indent(prefix, m_depth + 1);
+        RDB_TEXT_GRID().write(rows, render, prefix, [this](const std::string& text) { write_line(text); });
     }
 
     std::ostream& m_out;
+    bool m_settings;
     std::string m_line;
+    std::string m_cell;
     std::size_t m_depth = 0;
-    TEXT_CELL_RENDERER m_cells;
 };
 
 }  // namespace
 
-void rdb_write_text(const RDB_REPORT* report, std::ostream& out)
+void rdb_write_text(const RDB_REPORT* report, std::ostream& out) { rdb_write_text(report, out, RDB_TEXT_FOR_PEOPLE); }
+
+void rdb_write_text(const RDB_REPORT* report, std::ostream& out, RDB_TEXT_DETAIL detail)
 {
     if (report == nullptr) {
         out << "no report\n";
         return;
     }
-    std::string heading = "report";
-    heading += report->get_main_folder() != nullptr ? "" : ", no main folder";
-    if (const RDB_FOLDER_OBJECT* current = report->get_current_folder()) {
-        heading += ", current folder ";
-        append_quoted(heading, current->get_name());
-    } else {
-        heading += ", no current folder";
+    TEXT_WRITER writer(out, detail);
+    if (detail == RDB_TEXT_WITH_SETTINGS) {
+        std::string heading = "report";
+        heading += report->get_main_folder() != nullptr ? "" : ", no main folder";
+        if (const RDB_FOLDER_OBJECT* current = report->get_current_folder()) {
+            heading += ", current folder ";
+            rdb_text_append_quoted(heading, current->get_name().view());
+        } else {
+            heading += ", no current folder";
+        }
+        writer.write_line(heading);
     }
-    TEXT_WRITER writer(out);
-    writer.write_line(heading);
     if (const RDB_FOLDER_OBJECT* main_folder = report->get_main_folder())
         rdb_walk_folder_tree(*main_folder, writer);
+    else if (detail == RDB_TEXT_FOR_PEOPLE)
+        writer.write_line("no main folder");
 }

@@ -9,10 +9,10 @@
 
 namespace {
 
-std::string text_of(const RDB_REPORT* report)
+std::string text_of(const RDB_REPORT* report, RDB_TEXT_DETAIL detail = RDB_TEXT_FOR_PEOPLE)
 {
     std::ostringstream out;
-    rdb_write_text(report, out);
+    rdb_write_text(report, out, detail);
     return out.str();
 }
 
@@ -89,45 +89,82 @@ TEST(TextWriter, SmallReport)
     wave->set_footer(STL_STRING("tab\there"));
     main_folder->add_object_to_list(wave);
 
-    const char* expected =
-        "report, current folder \"main\"\n"
+    const char* for_people =
         "folder \"main\"\n"
-        "  text \"notes\" creator \"flow\"\n"
-        "    header: \" head \"\n"
-        "    text: \"line one\\nline \\\"two\\\"\"\n"
+        "  text \"notes\"\n"
+        "    header:  head \n"
+        "    line one\n"
+        "    line \"two\"\n"
         "  folder \"timing\" [disabled]\n"
         "    table \"paths\"\n"
-        "      object type 4, last cmp/flp location available: no, 3 rows\n"
-        "      name  count  delay\n"
+        "      name  count      delay\n"
+        "      ----  -----  ---------\n"
         "      caf\xc3\xa9      7  800.0 MHz\n"
         "      a      -120  -\n"
         "  summary \"health\"\n"
-        "    object type 5, last cmp/flp location available: no, 1 row\n"
-        "    gauges \"g\", size 20: #0 \"load\" 0..100 = 42%, #3 \"fans\" 0..4 = 3 [disabled]\n"
         "    cpu  busy\n"
-        "  chart \"hist\"\n"
-        "    object type 6, last cmp/flp location available: no, 3 rows, size 2, chart type bar, "
-        "x axis \"x\", y axis \"\", labels hidden\n"
-        "    data: a=1, b=2\n"
-        "  tan_slack_table \"slack\"\n"
-        "    object type 8, last cmp/flp location available: no, 0 rows, analysis type 1, "
+        "    gauges:\n"
+        "      load  42%  (0 to 100)\n"
+        "      fans    3  (0 to 4) [disabled]\n"
+        "  chart \"hist\" (bar)\n"
+        "    x\n"
+        "    -  -\n"
+        "    a  1  ####################\n"
+        "    b  2  ########################################\n"
+        "  slack table \"slack\"\n"
+        "  waveform \"wave\" (generic)\n"
+        "    source vectors: in.vec\n"
+        "    compared with the result vectors\n"
+        "    footer: tab\\there\n";
+    EXPECT_EQ(text_of(&report), for_people);
+
+    const char* with_settings =
+        "report, current folder \"main\"\n"
+        "folder \"main\"\n"
+        "  text \"notes\" creator \"flow\"\n"
+        "    header:  head \n"
+        "    line one\n"
+        "    line \"two\"\n"
+        "  folder \"timing\" [disabled]\n"
+        "    table \"paths\"\n"
+        "      settings: object type 4, last cmp/flp location available: no, 3 rows\n"
+        "      name  count      delay\n"
+        "      ----  -----  ---------\n"
+        "      caf\xc3\xa9      7  800.0 MHz\n"
+        "      a      -120  -\n"
+        "  summary \"health\"\n"
+        "    settings: object type 5, last cmp/flp location available: no, 1 row\n"
+        "    cpu  busy\n"
+        "    gauges \"g\", size 20:\n"
+        "      #0  load  42%  (0 to 100)\n"
+        "      #3  fans    3  (0 to 4) [disabled]\n"
+        "  chart \"hist\" (bar)\n"
+        "    settings: object type 6, last cmp/flp location available: no, 3 rows, size 2, labels hidden\n"
+        "    x\n"
+        "    -  -\n"
+        "    a  1  ####################\n"
+        "    b  2  ########################################\n"
+        "  slack table \"slack\"\n"
+        "    settings: object type 8, last cmp/flp location available: no, 0 rows, analysis type 1, "
         "columns {slack=2, from=0}, restricted to 5\n"
-        "  waveform \"wave\"\n"
-        "    footer: \"tab\\there\"\n"
-        "    embedded type generic, info \"\", source vector \"in.vec\", result vector \"\", compare on\n";
-    EXPECT_EQ(text_of(&report), expected);
+        "  waveform \"wave\" (generic)\n"
+        "    source vectors: in.vec\n"
+        "    compared with the result vectors\n"
+        "    footer: tab\\there\n";
+    EXPECT_EQ(text_of(&report, RDB_TEXT_WITH_SETTINGS), with_settings);
 }
 
 TEST(TextWriter, NullAndEmptyReports)
 {
     EXPECT_EQ(text_of(nullptr), "no report\n");
     RDB_REPORT report;
-    EXPECT_EQ(text_of(&report), "report, no main folder, no current folder\n");
+    EXPECT_EQ(text_of(&report), "no main folder\n");
+    EXPECT_EQ(text_of(&report, RDB_TEXT_WITH_SETTINGS), "report, no main folder, no current folder\n");
 }
 
 TEST(TextWriter, IllFormedBytesAreShownAsEscapes)
 {
     RDB_REPORT report;
     report.add_main_folder(new RDB_FOLDER_OBJECT("a\xff\x01" "b"));
-    EXPECT_EQ(text_of(&report), "report, no current folder\nfolder \"a\\xff\\x01b\"\n");
+    EXPECT_EQ(text_of(&report), "folder \"a\\xff\\x01b\"\n");
 }

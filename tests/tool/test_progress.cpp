@@ -67,7 +67,7 @@ TEST(ToolProgress, DrawnOnATerminalOnlyAndErasedBeforeMessagesAndAtTheEnd)
     EXPECT_NE(run.err.find("\rreading " + good + ": 9.0 MB of 9.0 MB"), std::string::npos);
     lines = screen(run.err);
     EXPECT_TRUE(run.status == 0 && lines.size() > 1 && lines.back().empty());
-    EXPECT_EQ(lines[0], "report, current folder \"main\"");
+    EXPECT_EQ(lines[0], "folder \"main\"");
 
     // Several files at once: the line sums them up. Quiet: no line.
     run = tool_run({"-j", "2", "--noout", good, broken}, 250);
