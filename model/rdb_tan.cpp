@@ -71,7 +71,7 @@ std::string rdb_column_ids_text(const RDB_TAN_SLACK_TABLE_OBJECT& table)
             continue;
         if (!text.empty())
             text += ", ";
-        text += rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type);
+        text += rdb_slack_column_type_name(type);
         text += '=' + std::to_string(table.get_column_id(type));
     }
     return text;

@@ -44,6 +44,8 @@ const char* name_of_index(const char* const (&names)[N], int value)
     return value >= 0 && static_cast<std::size_t>(value) < N ? names[value] : nullptr;
 }
 
+const char* name_or_unknown(const char* name) { return name != nullptr ? name : RDB_UNKNOWN_ENUM_NAME; }
+
 int hex_digit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -137,6 +139,26 @@ const char* rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(
     RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM value)
 {
     return name_of_index(SLACK_COLUMN_NAMES, value);
+}
+
+const char* rdb_chart_type_name(RDB_CHART_TABLE_OBJECT_CHART_TYPES_ENUM value)
+{
+    return name_or_unknown(rdb_get_string_by_rdb_chart_table_object_chart_types_enum(value));
+}
+
+const char* rdb_embedded_type_name(RDB_EMBEDDED_OBJECT_EMBEDDED_TYPE_ENUM value)
+{
+    return name_or_unknown(rdb_get_string_by_rdb_embedded_object_embedded_type_enum(value));
+}
+
+const char* rdb_delay_display_option_name(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM value)
+{
+    return name_or_unknown(rdb_get_string_by_rdb_table_delay_element_display_option_enum(value));
+}
+
+const char* rdb_slack_column_type_name(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM value)
+{
+    return name_or_unknown(rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(value));
 }
 
 RDB_RGB_COLOR rdb_get_rgb_color(const char* text)

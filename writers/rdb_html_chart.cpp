@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,29 +56,16 @@ std::string shortened(const std::string& label, std::size_t limit)
     return label;
 }
 
-// The rows that hold a name and an integer, in order; `total` counts them
-// all, also beyond the ones returned.
-std::vector<CHART_POINT> chart_points(const RDB_CHART_TABLE_OBJECT& chart, unsigned& total)
+// The points to draw: the first RDB_HTML_CHART_MAX_POINTS, their labels
+// repaired to well-formed UTF-8.
+std::vector<CHART_POINT> drawn_points(const std::vector<RDB_CHART_POINT>& points)
 {
-    std::vector<CHART_POINT> points;
-    total = 0;
-    for (unsigned r = 0; r < chart.get_number_of_rows(); ++r) {
-        const RDB_TABLE_ROW* row = chart.get_row(r);
-        if (row->size() < 2 || (*row)[1] == nullptr || std::strcmp((*row)[1]->get_type(), "int") != 0 ||
-            rdb_is_blank_row(*row))
-            continue;
-        if (++total > RDB_HTML_CHART_MAX_POINTS)
-            continue;
-        CHART_POINT point;
-        point.value = static_cast<const RDB_TABLE_INT_ELEMENT*>((*row)[1])->get_data();
-        const RDB_TABLE_ELEMENT* name = (*row)[0];
-        if (name != nullptr && std::strcmp(name->get_type(), "string") == 0) {
-            const STL_STRING& text = static_cast<const RDB_TABLE_STRING_ELEMENT*>(name)->get_string();
-            rdb_utf8_append_repaired(point.label, text.c_str(), text.size());
-        }
-        points.push_back(std::move(point));
+    std::vector<CHART_POINT> drawn(std::min<std::size_t>(points.size(), RDB_HTML_CHART_MAX_POINTS));
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        rdb_utf8_append_repaired(drawn[i].label, points[i].label.data(), points[i].label.size());
+        drawn[i].value = points[i].value;
     }
-    return points;
+    return drawn;
 }
 
 // An axis from `low` to `high` with round tick steps.
@@ -208,7 +194,6 @@ private:
             point_title(m_points[i]);
             m_out.raw("</rect>\n");
             data_label(x + width / 2, m_points[i].value >= 0 ? y - 4 : y + 12, value_text(m_points[i].value));
-            m_out.flush_if_full();
         }
         draw_category_labels(band);
     }
@@ -247,7 +232,6 @@ private:
             point_title(m_points[i]);
             m_out.raw("</circle>\n");
             data_label(positions[i], y - 8, value_text(m_points[i].value));
-            m_out.flush_if_full();
         }
     }
 
@@ -295,7 +279,6 @@ private:
                 data_label(cx + radius * 0.65 * std::cos(middle), cy + radius * 0.65 * std::sin(middle) + 4,
                            fixed(100 * share) + "%");
             angle += share * 2 * M_PI;
-            m_out.flush_if_full();
         }
         if (total <= 0)
             text_at(cx, cy, "tick", "no positive values to draw");
@@ -337,18 +320,18 @@ private:
 
 }  // namespace
 
-void rdb_html_write_chart(RDB_HTML_OUTPUT& out, const RDB_CHART_TABLE_OBJECT& chart)
+void rdb_html_write_chart(RDB_HTML_OUTPUT& out, const RDB_CHART_TABLE_OBJECT& chart,
+                          const std::vector<RDB_CHART_POINT>& points)
 {
-    unsigned total = 0;
-    std::vector<CHART_POINT> points = chart_points(chart, total);
     if (points.empty()) {
         out.raw("<p class=\"empty\">No data points.</p>\n");
         return;
     }
     out.raw("<div class=\"chart-wrap\">");
-    CHART_DRAWING(out, chart, std::move(points)).draw();
+    CHART_DRAWING(out, chart, drawn_points(points)).draw();
     out.raw("</div>\n");
-    if (total > RDB_HTML_CHART_MAX_POINTS)
-        out.raw("<p class=\"note\">The first ").number(RDB_HTML_CHART_MAX_POINTS).raw(" of ").number(total)
+    if (points.size() > RDB_HTML_CHART_MAX_POINTS)
+        out.raw("<p class=\"note\">The first ").number(RDB_HTML_CHART_MAX_POINTS).raw(" of ")
+            .number(static_cast<long>(points.size()))
             .raw(" data points are drawn; the data table lists them all.</p>\n");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "rdb_html_chart.h"
 #include "rdb_html_output.h"
@@ -18,6 +19,28 @@ std::string percent(double fraction)
     return text;
 }
 
+// The label of an object's kind in its heading: the kind's name, or words
+// for the kinds whose name reads badly.
+class KIND_LABEL : private RDB_OBJECT_VISITOR {
+public:
+    static const char* of(const RDB_OBJECT& object)
+    {
+        KIND_LABEL label(object.get_kind());
+        object.accept(label);
+        return label.m_label;
+    }
+
+private:
+    explicit KIND_LABEL(const char* kind) : m_label(kind) {}
+
+    using RDB_OBJECT_VISITOR::visit;
+    void visit(const RDB_LEGAL_OBJECT&) override { m_label = "legal notice"; }
+    void visit(const RDB_TAN_SPD_TABLE_OBJECT&) override { m_label = "timing: speed"; }
+    void visit(const RDB_TAN_SLACK_TABLE_OBJECT&) override { m_label = "timing: slack"; }
+
+    const char* m_label;
+};
+
 // The body of each kind of object.
 class HTML_OBJECT_WRITER : private RDB_OBJECT_VISITOR {
 public:
@@ -29,28 +52,15 @@ public:
         m_out.raw("<article class=\"object kind-").raw(object.get_kind());
         m_out.raw(object.is_enabled() ? "\"" : " disabled\"").raw(" id=\"").raw(id).raw("\">\n<h3>");
         rdb_html_write_name(m_out, object);
-        m_out.raw("<span class=\"kind\">").raw(kind_label(object)).raw("</span>");
+        m_out.raw("<span class=\"kind\">").raw(KIND_LABEL::of(object)).raw("</span>");
         rdb_html_write_head(m_out, object, "</h3>\n");
         object.accept(*this);
         rdb_html_write_footer(m_out, object);
         m_out.raw("</article>\n");
-        m_out.flush_if_full();
     }
 
 private:
     using RDB_OBJECT_VISITOR::visit;
-
-    static const char* kind_label(const RDB_OBJECT& object)
-    {
-        std::string kind = object.get_kind();
-        if (kind == "tan_spd_table")
-            return "timing: speed";
-        if (kind == "tan_slack_table")
-            return "timing: slack";
-        if (kind == "legal")
-            return "legal notice";
-        return object.get_kind();
-    }
 
     void visit(const RDB_TEXT_OBJECT& object) override { write_text(object, "<div class=\"text\">"); }
     void visit(const RDB_LEGAL_OBJECT& object) override { write_text(object, "<div class=\"text legal\">"); }
@@ -115,8 +125,7 @@ private:
 
     void embedded_fields(const RDB_EMBEDDED_OBJECT& object)
     {
-        const char* type = rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type());
-        m_out.raw("<dt>Type</dt><dd>").raw(type != nullptr ? type : "unknown").raw("</dd>");
+        m_out.raw("<dt>Type</dt><dd>").raw(rdb_embedded_type_name(object.get_embedded_type())).raw("</dd>");
         field("Info", object.get_info_str());
     }
 
@@ -165,11 +174,13 @@ private:
 
     void visit(const RDB_CHART_TABLE_OBJECT& object) override
     {
-        const char* type = rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type());
-        table_meta(object, std::string(" \xC2\xB7 ") + (type != nullptr ? type : "bar") + " chart");
-        rdb_html_write_chart(m_out, object);
+        std::vector<RDB_CHART_POINT> points = object.get_points();
+        m_out.raw("<p class=\"meta\">").number(static_cast<long>(points.size()));
+        m_out.raw(points.size() == 1 ? " data point \xC2\xB7 " : " data points \xC2\xB7 ");
+        m_out.raw(rdb_chart_type_name(object.get_default_chart_type())).raw(" chart</p>\n");
+        rdb_html_write_chart(m_out, object, points);
         m_out.raw("<details class=\"data\"><summary>Data</summary>\n");
-        rdb_html_write_rows(m_out, object, m_id + "-t", "chart-data");
+        rdb_html_write_points(m_out, points, m_id + "-t", "chart-data");
         m_out.raw("</details>\n");
     }
 

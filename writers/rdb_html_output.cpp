@@ -29,18 +29,16 @@ const char* reference_for(unsigned char c)
 
 }  // namespace
 
-RDB_HTML_OUTPUT::~RDB_HTML_OUTPUT() { flush(); }
-
 RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::raw(const char* markup)
 {
     m_buffer += markup;
-    return *this;
+    return flush_if_full();
 }
 
 RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::raw(const std::string& markup)
 {
     m_buffer += markup;
-    return *this;
+    return flush_if_full();
 }
 
 RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::number(long value)
@@ -48,7 +46,7 @@ RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::number(long value)
     char digits[24];
     std::snprintf(digits, sizeof(digits), "%ld", value);
     m_buffer += digits;
-    return *this;
+    return flush_if_full();
 }
 
 RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::text(const char* text, std::size_t length)
@@ -71,7 +69,7 @@ RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::text(const char* text, std::size_t length)
             m_buffer += static_cast<char>(c);
         ++at;
     }
-    return *this;
+    return flush_if_full();
 }
 
 RDB_HTML_OUTPUT& RDB_HTML_OUTPUT::text(const char* text) { return this->text(text, std::strlen(text)); }

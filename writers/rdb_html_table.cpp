@@ -1,11 +1,12 @@
 #include "rdb_html_table.h"
 
+#include <string_view>
+
 #include <rapidjson/writer.h>
 
-#include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_cells.h>
-#include "rdb_html_output.h"
 #include <rdbxml/rdb_table.h>
+#include "rdb_html_output.h"
 #include "rdb_utf8.h"
 
 namespace {
@@ -26,50 +27,65 @@ struct HTML_CELL {
     }
 };
 
-class HTML_CELL_FORMATTER : private RDB_TABLE_ELEMENT_VISITOR {
+// A cell as the page shows it: the text every writer shows
+// (rdb_append_cell_text), repaired to well-formed UTF-8; an instance name
+// without an instance is marked, and one without any path shows a dash.
+class HTML_CELL_FORMATTER {
 public:
     const HTML_CELL& format(const RDB_TABLE_ELEMENT* element)
     {
         m_cell.text.clear();
+        m_cell.present = element != nullptr;
         m_cell.numeric = false;
         m_cell.missing_instance = false;
-        m_cell.present = element != nullptr;
         m_cell.foreground = element != nullptr ? element->get_foreground() : RDB_NO_COLOR;
         m_cell.background = element != nullptr ? element->get_background() : RDB_NO_COLOR;
-        if (element != nullptr)
-            element->accept(*this);
+        if (element == nullptr)
+            return m_cell;
+        rdb_append_cell_text(m_cell.text, *element);
+        m_cell.numeric = rdb_cell_is_numeric(*element);
+        if (element->get_cell_kind() == RDB_CELL_INAME) {
+            m_cell.missing_instance = static_cast<const RDB_TABLE_INAME_ELEMENT*>(element)->get_iname() == nullptr;
+            if (m_cell.text.empty())
+                m_cell.text = "\xE2\x80\x94";  // an em dash: no path to show
+        }
+        repair(m_cell.text);
+        return m_cell;
+    }
+
+    // A cell of a chart's data table: a point's label, or its value.
+    const HTML_CELL& label(std::string_view text)
+    {
+        plain();
+        rdb_utf8_append_repaired(m_cell.text, text.data(), text.size());
+        return m_cell;
+    }
+    const HTML_CELL& value(int value)
+    {
+        plain();
+        m_cell.text = std::to_string(value);
+        m_cell.numeric = true;
         return m_cell;
     }
 
 private:
-    void visit(const RDB_TABLE_STRING_ELEMENT& cell) override
+    void plain()
     {
-        rdb_utf8_append_repaired(m_cell.text, cell.get_string().c_str(), cell.get_string().size());
+        m_cell = HTML_CELL();
+        m_cell.present = true;
     }
-    void visit(const RDB_TABLE_INT_ELEMENT& cell) override
+
+    void repair(std::string& text)
     {
-        m_cell.text = std::to_string(cell.get_data());
-        m_cell.numeric = true;
-    }
-    void visit(const RDB_TABLE_INAME_ELEMENT& cell) override
-    {
-        // The instance's path; the path as written, marked, when none resolved.
-        m_cell.missing_instance = cell.get_iname() == nullptr;
-        STL_STRING path = cell.get_iname() != nullptr ? cell.get_iname()->full_path()
-                                                      : STL_STRING(cell.get_path().data(), cell.get_path().size());
-        if (path.empty()) {
-            m_cell.text = "\xE2\x80\x94";  // an em dash: no path to show
+        if (rdb_utf8_is_valid(text.data(), text.size()))
             return;
-        }
-        rdb_utf8_append_repaired(m_cell.text, path.c_str(), path.size());
-    }
-    void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
-    {
-        m_cell.text = rdb_format_delay(cell.get_delay(), cell.get_display_option());
-        m_cell.numeric = true;
+        m_repaired.clear();
+        rdb_utf8_append_repaired(m_repaired, text.data(), text.size());
+        text.swap(m_repaired);
     }
 
     HTML_CELL m_cell;
+    std::string m_repaired;
 };
 
 void write_cell_markup(RDB_HTML_OUTPUT& out, const HTML_CELL& cell)
@@ -108,7 +124,8 @@ public:
         default: m_out.raw(c);
         }
     }
-    void Flush() { m_out.flush_if_full(); }
+    // The sink hands its buffer on by itself as it fills.
+    void Flush() {}
 
 private:
     RDB_HTML_OUTPUT& m_out;
@@ -141,37 +158,32 @@ void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
     json.EndArray();
 }
 
-void write_data_block(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, const std::string& id,
-                      HTML_CELL_FORMATTER& formatter)
+// Writes `rows` rows: `row_cells(r, each)` calls `each` with every cell of
+// row r, in order.
+template <class ROW_CELLS>
+void write_data_block(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, ROW_CELLS& row_cells)
 {
     out.raw("<script type=\"application/json\" id=\"").raw(id).raw("-data\">");
     HTML_JSON_STREAM stream(out);
     HTML_JSON_WRITER json(stream);
     json.StartArray();
-    for (unsigned r = 0; r < table.get_number_of_rows(); ++r) {
-        const RDB_TABLE_ROW* row = table.get_row(r);
+    for (unsigned r = 0; r < rows; ++r) {
         json.StartArray();
-        for (std::size_t c = 0; c < row->size(); ++c)
-            write_cell_json(json, formatter.format((*row)[c]));
+        row_cells(r, [&json](const HTML_CELL& cell) { write_cell_json(json, cell); });
         json.EndArray();
-        out.flush_if_full();
     }
     json.EndArray();
     out.raw("</script>\n");
 }
 
-}  // namespace
-
-void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, const std::string& id,
-                         const char* css_class)
+template <class ROW_CELLS>
+void write_rows(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, const char* css_class, ROW_CELLS row_cells)
 {
-    unsigned rows = table.get_number_of_rows();
     if (rows == 0) {
         out.raw("<p class=\"empty\">No rows.</p>\n");
         return;
     }
     bool paged = rows > RDB_HTML_PAGE_ROWS;
-    HTML_CELL_FORMATTER formatter;
     if (paged) {
         out.raw("<div class=\"pager\" id=\"").raw(id).raw("-pager\">Rows 1\xE2\x80\x93").number(RDB_HTML_PAGE_ROWS);
         out.raw(" of ").number(rows).raw(".</div>\n");
@@ -181,14 +193,33 @@ void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, co
         out.raw(" data-rows=\"").number(rows).raw('"');
     out.raw("><tbody>\n");
     for (unsigned r = 0; r < rows && r < RDB_HTML_PAGE_ROWS; ++r) {
-        const RDB_TABLE_ROW* row = table.get_row(r);
         out.raw("<tr>");
-        for (std::size_t c = 0; c < row->size(); ++c)
-            write_cell_markup(out, formatter.format((*row)[c]));
+        row_cells(r, [&out](const HTML_CELL& cell) { write_cell_markup(out, cell); });
         out.raw("</tr>\n");
-        out.flush_if_full();
     }
     out.raw("</tbody></table></div>\n");
     if (paged)
-        write_data_block(out, table, id, formatter);
+        write_data_block(out, rows, id, row_cells);
+}
+
+}  // namespace
+
+void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, const std::string& id,
+                         const char* css_class)
+{
+    HTML_CELL_FORMATTER formatter;
+    write_rows(out, table.get_number_of_rows(), id, css_class, [&](unsigned r, auto each) {
+        for (const RDB_TABLE_ELEMENT* cell : *table.get_row(r))
+            each(formatter.format(cell));
+    });
+}
+
+void rdb_html_write_points(RDB_HTML_OUTPUT& out, const std::vector<RDB_CHART_POINT>& points, const std::string& id,
+                           const char* css_class)
+{
+    HTML_CELL_FORMATTER formatter;
+    write_rows(out, static_cast<unsigned>(points.size()), id, css_class, [&](unsigned r, auto each) {
+        each(formatter.label(points[r].label));
+        each(formatter.value(points[r].value));
+    });
 }

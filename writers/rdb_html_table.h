@@ -8,9 +8,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <rdbxml/rdb_chart.h>
 
 class RDB_HTML_OUTPUT;
-class RDB_TABLE_OBJECT;
 
 constexpr unsigned RDB_HTML_PAGE_ROWS = 100;
 
@@ -18,3 +20,7 @@ constexpr unsigned RDB_HTML_PAGE_ROWS = 100;
 // `id` names the table in the page (the data block is `id`-data).
 void rdb_html_write_rows(RDB_HTML_OUTPUT& out, const RDB_TABLE_OBJECT& table, const std::string& id,
                          const char* css_class);
+// Writes a chart's data points (RDB_CHART_TABLE_OBJECT::get_points) the
+// same way: one row of label and value per point, in order.
+void rdb_html_write_points(RDB_HTML_OUTPUT& out, const std::vector<RDB_CHART_POINT>& points, const std::string& id,
+                           const char* css_class);

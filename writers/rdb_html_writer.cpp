@@ -62,7 +62,6 @@ public:
             rdb_html_write_name(m_out, *entry.folder);
             m_out.raw(" <span class=\"count\">").number(static_cast<long>(entry.folder->get_number_of_objects()));
             m_out.raw("</span></a></li>\n");
-            m_out.flush_if_full();
         }
         m_out.raw("</ul></nav>\n");
     }
@@ -145,4 +144,5 @@ void rdb_write_html(const RDB_REPORT* report, std::ostream& stream, const std::s
     page.write_sections();
     out.raw("</main>\n</div>\n");
     rdb_html_page_end(out, nonce);
+    out.flush();
 }

@@ -92,15 +92,6 @@ void write_string_or_null(JSON_WRITER& json, const STL_STRING* text)
         json.Null();
 }
 
-// An enumeration name; null for a value without one.
-void write_name(JSON_WRITER& json, const char* name)
-{
-    if (name != nullptr)
-        json.String(name);
-    else
-        json.Null();
-}
-
 void write_color(JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR color)
 {
     if (!has)
@@ -155,7 +146,7 @@ public:
         m_json.Key("delay");
         m_json.Int64(cell.get_delay());
         m_json.Key("display_option");
-        write_name(m_json, rdb_get_string_by_rdb_table_delay_element_display_option_enum(cell.get_display_option()));
+        m_json.String(rdb_delay_display_option_name(cell.get_display_option()));
     }
 
 private:
@@ -253,7 +244,7 @@ public:
             auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
             if (!object.has_column_id(type))
                 continue;
-            m_json.Key(rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(type));
+            m_json.Key(rdb_slack_column_type_name(type));
             m_json.Uint(object.get_column_id(type));
         }
         m_json.EndObject();
@@ -287,7 +278,7 @@ public:
         m_json.Key("size");
         m_json.Int(object.get_size());
         m_json.Key("chart_type");
-        write_name(m_json, rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type()));
+        m_json.String(rdb_chart_type_name(object.get_default_chart_type()));
         m_json.Key("x_axis");
         write_string(m_json, object.get_x_axis());
         m_json.Key("y_axis");
@@ -301,7 +292,7 @@ private:
     void embedded_fields(const RDB_EMBEDDED_OBJECT& object)
     {
         m_json.Key("embedded_type");
-        write_name(m_json, rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type()));
+        m_json.String(rdb_embedded_type_name(object.get_embedded_type()));
         m_json.Key("info");
         write_string(m_json, object.get_info_str());
     }

@@ -7,6 +7,7 @@
 
 #include <rapidjson/document.h>
 
+#include "full_buffer.h"
 #include "page_check.h"
 #include "parse_fixture.h"
 #include "tool_runner.h"
@@ -149,6 +150,36 @@ TEST_F(HtmlWriterTest, GaugesFillBetweenMinAndMax)
               std::string::npos);
     EXPECT_NE(page.find("<div class=\"gauge disabled\"><span class=\"gauge-name\">flat"), std::string::npos);
     EXPECT_NE(page.find("width:0.0%"), std::string::npos);
+}
+
+TEST_F(HtmlWriterTest, AFailingStreamEndsThePageAsTheStreamReportsIt)
+{
+    REPORT_PTR report = parse_text(hostile_report_xml(3000));
+    ASSERT_TRUE(report);
+    const std::string raw = html_of(report.get());
+    const std::string whole = tool_without_nonce(raw);
+    ASSERT_GT(raw.size(), 200000u);  // several blocks
+    ASSERT_EQ(raw.substr(raw.size() - 8), "</html>\n");
+    // Memory running out before the first block, in the middle, and at the
+    // last (written as the page completes): the stream's exception passes,
+    // what was written is the start of the page, and nothing follows. The
+    // blocks before the failing one were handed on as the page grew.
+    for (std::size_t room : {std::size_t(0), raw.size() / 2, raw.size() - 1}) {
+        FULL_BUFFER buffer(room);
+        std::ostream out(&buffer);
+        out.exceptions(std::ios::badbit);
+        EXPECT_THROW(rdb_write_html(report.get(), out, "page"), std::bad_alloc) << "room " << room;
+        const std::string written = tool_without_nonce(buffer.m_text);
+        EXPECT_EQ(written, whole.substr(0, written.size())) << "room " << room;
+        EXPECT_LT(written.size(), whole.size()) << "room " << room;
+        EXPECT_GT(written.size() + 100000, room) << "room " << room;
+    }
+    // A stream that throws nothing has its bad bit set.
+    FULL_BUFFER buffer(raw.size() / 2, false);
+    std::ostream out(&buffer);
+    rdb_write_html(report.get(), out, "page");
+    EXPECT_TRUE(out.bad());
+    EXPECT_EQ(buffer.m_text.size(), raw.size() / 2);
 }
 
 TEST_F(HtmlWriterTest, TextsKeepParagraphsAndLineBreaks)

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "full_buffer.h"
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_json_writer.h>
 
@@ -65,42 +66,6 @@ TEST(JsonWriter, TextReadsBackExactlyAndIllFormedUtf8AsReplacementCharacters)
     for (const auto& c : cases)
         EXPECT_EQ(name_read_back(c.first), c.second);
 }
-
-namespace {
-
-// Takes `room` bytes, then runs out of memory, as a string stream does when
-// its string cannot grow. Its stream reports the bad bit by throwing, as the
-// tool's text stream does.
-class FULL_BUFFER : public std::streambuf {
-public:
-    explicit FULL_BUFFER(std::size_t room) : m_room(room) {}
-    std::string m_text;
-
-protected:
-    int_type overflow(int_type c) override
-    {
-        take(1);
-        m_text.push_back(static_cast<char>(c));
-        return c;
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override
-    {
-        take(static_cast<std::size_t>(n));
-        m_text.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-
-private:
-    void take(std::size_t n)
-    {
-        if (n > m_room)
-            throw std::bad_alloc();
-        m_room -= n;
-    }
-    std::size_t m_room;
-};
-
-}  // namespace
 
 TEST(JsonWriter, MemoryRunningOutOnTheStreamEndsTheDocumentWithBadAlloc)
 {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <rdbxml/rdb_types.h>
@@ -114,4 +115,34 @@ TEST(Enumerations, NamesInAnyCaseAndNothingElse)
             }
         }
     }
+}
+
+TEST(Enumerations, WritersShowEveryNameAndUnknownOutside)
+{
+    // Each value's name, and "unknown" just outside the enumeration, where
+    // the lookups of the documented interface give null.
+    for (int value = -2; value <= RDB_SLACK_COLUMN_COUNT + 1; ++value) {
+        SCOPED_TRACE(value);
+        auto chart = static_cast<RDB_CHART_TABLE_OBJECT_CHART_TYPES_ENUM>(value);
+        auto embedded = static_cast<RDB_EMBEDDED_OBJECT_EMBEDDED_TYPE_ENUM>(value);
+        auto option = static_cast<RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM>(value);
+        auto column = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(value);
+        const std::pair<const char*, const char*> names[] = {
+            {rdb_chart_type_name(chart), rdb_get_string_by_rdb_chart_table_object_chart_types_enum(chart)},
+            {rdb_embedded_type_name(embedded), rdb_get_string_by_rdb_embedded_object_embedded_type_enum(embedded)},
+            {rdb_delay_display_option_name(option),
+             rdb_get_string_by_rdb_table_delay_element_display_option_enum(option)},
+            {rdb_slack_column_type_name(column),
+             rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(column)},
+        };
+        const int counts[] = {RDB_CHART_TYPE_COUNT, RDB_EMBEDDED_TYPE_COUNT, RDB_DELAY_DISPLAY_COUNT,
+                              RDB_SLACK_COLUMN_COUNT};
+        for (std::size_t e = 0; e < 4; ++e) {
+            bool named = value >= 0 && value < counts[e];
+            EXPECT_EQ(names[e].second != nullptr, named) << e;
+            EXPECT_STREQ(names[e].first, named ? names[e].second : "unknown") << e;
+        }
+    }
+    EXPECT_STREQ(rdb_chart_type_name(RDB_CHART_TYPE_HISTOGRAM), "histogram");
+    EXPECT_STREQ(rdb_delay_display_option_name(RDB_DELAY_DISPLAY_MHZ), "mhz");
 }

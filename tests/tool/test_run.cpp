@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -32,19 +31,6 @@ std::string report_of(int rows, const std::string& word)
         xml += "<row><string_cell>" + word + " " + std::to_string(r) + "</string_cell><int_cell>" +
                std::to_string(r) + "</int_cell></row>";
     return xml + "</table></report>";
-}
-
-// A page with its script nonce, fresh in every page, blanked out.
-std::string without_nonce(std::string page)
-{
-    for (const char* mark : {"nonce-", "nonce=\""}) {
-        for (std::size_t at = page.find(mark); at != std::string::npos; at = page.find(mark, at + 1)) {
-            std::size_t start = at + std::strlen(mark);
-            std::size_t end = page.find_first_not_of("0123456789abcdef", start);
-            page.replace(start, end - start, "N");
-        }
-    }
-    return page;
 }
 
 std::size_t temporaries_in(const std::string& directory)
@@ -97,9 +83,9 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
     std::string large = scratch.write("large/run.xml", report_of(200000, "new"));
     std::string page = scratch.dir() + "/run.html";
     ASSERT_EQ(tool_run({"-q", "--html", page, small}).status, 0);
-    const std::string old_page = without_nonce(slurp(page));
+    const std::string old_page = tool_without_nonce(slurp(page));
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/whole.html", large}).status, 0);
-    const std::string new_page = without_nonce(slurp(scratch.dir() + "/whole.html"));
+    const std::string new_page = tool_without_nonce(slurp(scratch.dir() + "/whole.html"));
     // Killed as soon as it writes anything (the page is all a quiet run
     // writes), and at times through the parse and the write.
     const std::string start = "\"$RDBXML\" -q --html " + tool_shell_quoted(page) + " " + tool_shell_quoted(large) + " & ";
@@ -108,7 +94,7 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
     for (const std::string& when : {at_first_write, std::string("sleep 0.1; "), std::string("sleep 0.4; "),
                                     std::string("sleep 0.8; "), at_first_write}) {
         tool_shell(start + when + "kill -9 $! 2>/dev/null; wait");
-        std::string now = without_nonce(slurp(page));
+        std::string now = tool_without_nonce(slurp(page));
         EXPECT_TRUE(now == old_page || now == new_page) << when << ": " << now.size() << " bytes";
     }
     // A write that fails part way (the file-size limit) leaves it as well,
@@ -118,11 +104,11 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
                                   tool_shell_quoted(large));
     EXPECT_EQ(limited.status, 1);
     EXPECT_NE(limited.err.find("rdbxml: cannot write " + page + ": File too large"), std::string::npos) << limited.err;
-    EXPECT_TRUE(without_nonce(slurp(page)) == old_page);
+    EXPECT_TRUE(tool_without_nonce(slurp(page)) == old_page);
     // Whatever a killed run left behind, the next run clears away.
     ASSERT_EQ(tool_run({"-q", "--html", page, small}).status, 0);
     EXPECT_EQ(temporaries_in(scratch.dir()), 0u);
-    EXPECT_TRUE(without_nonce(slurp(page)) == old_page);
+    EXPECT_TRUE(tool_without_nonce(slurp(page)) == old_page);
 }
 
 TEST(ToolPages, TwoRunsIntoOneDirectoryNeverMixPages)
@@ -133,12 +119,12 @@ TEST(ToolPages, TwoRunsIntoOneDirectoryNeverMixPages)
     std::string pages = scratch.dir() + "/pages/";
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/one/", first}).status, 0);
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/two/", second}).status, 0);
-    const std::string one = without_nonce(slurp(scratch.dir() + "/one/run.html"));
-    const std::string two = without_nonce(slurp(scratch.dir() + "/two/run.html"));
+    const std::string one = tool_without_nonce(slurp(scratch.dir() + "/one/run.html"));
+    const std::string two = tool_without_nonce(slurp(scratch.dir() + "/two/run.html"));
     for (int round = 0; round < 5; ++round) {
         tool_shell("\"$RDBXML\" -q --html " + pages + " " + first + " & \"$RDBXML\" -q --html " +
                                    pages + " " + second + "; wait");
-        std::string page = without_nonce(slurp(pages + "run.html"));
+        std::string page = tool_without_nonce(slurp(pages + "run.html"));
         EXPECT_TRUE(page == one || page == two) << "round " << round << ": " << page.size() << " bytes";
     }
 }

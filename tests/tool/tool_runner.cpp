@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -103,4 +104,16 @@ std::size_t tool_count(const std::string& text, const std::string& part)
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
         ++count;
     return count;
+}
+
+std::string tool_without_nonce(std::string page)
+{
+    for (const char* mark : {"nonce-", "nonce=\""}) {
+        for (std::size_t at = page.find(mark); at != std::string::npos; at = page.find(mark, at + 1)) {
+            std::size_t start = at + std::strlen(mark);
+            std::size_t end = page.find_first_not_of("0123456789abcdef", start);
+            page.replace(start, end - start, "N");
+        }
+    }
+    return page;
 }

@@ -47,3 +47,6 @@ std::string tool_shell_quoted(const std::string& text);
 std::vector<std::string> tool_lines(const std::string& text);
 // How often `part` occurs in `text`, not overlapping.
 std::size_t tool_count(const std::string& text, const std::string& part);
+
+// A page with its script nonce, fresh in every page, blanked out.
+std::string tool_without_nonce(std::string page);

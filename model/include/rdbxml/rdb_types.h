@@ -85,6 +85,17 @@ const char* rdb_get_string_by_rdb_table_delay_element_display_option_enum(
 const char* rdb_get_string_by_rdb_tan_slack_table_object_column_types_enum(
     RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM value);
 
+// The name every writer shows for a value outside its enumeration.
+constexpr const char RDB_UNKNOWN_ENUM_NAME[] = "unknown";
+
+// The lower-case name of a value as the writers show it: the same as the
+// rdb_get_string_by_* functions above, but RDB_UNKNOWN_ENUM_NAME, never
+// null, for a value outside the enumeration.
+const char* rdb_chart_type_name(RDB_CHART_TABLE_OBJECT_CHART_TYPES_ENUM value);
+const char* rdb_embedded_type_name(RDB_EMBEDDED_OBJECT_EMBEDDED_TYPE_ENUM value);
+const char* rdb_delay_display_option_name(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM value);
+const char* rdb_slack_column_type_name(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM value);
+
 // A colour as 0xRRGGBB.
 typedef unsigned RDB_RGB_COLOR;
 // "No colour": a cell's colour setters ignore it. No 0xRRGGBB value equals it.

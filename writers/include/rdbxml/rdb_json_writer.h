@@ -22,9 +22,12 @@
 //   gauges (a gauges object placed in a folder): "size", "slots"
 //   CELL: {"type": "string", "value": str} | {"type": "int", "value": int} |
 //     {"type": "delay", "delay": int, "display_option": name} |
-//     {"type": "iname", "instance": full path or null}, each with
-//     "foreground" and "background" as "#rrggbb" only when set; a null
-//     cell pointer in a row is written as null.
+//     {"type": "iname", "instance": full path or null, "path": as written},
+//     each with "foreground" and "background" as "#rrggbb" only when set; a
+//     null cell pointer in a row is written as null.
+//   A name of an enumeration value is its lower-case name, and
+//     RDB_UNKNOWN_ENUM_NAME ("unknown") for a value outside the enumeration
+//     (which the model's setters never keep).
 //
 // Strings are written byte for byte as held, with JSON escaping only. The
 // output is always valid JSON, which must be UTF-8: a byte sequence that is
