@@ -16,8 +16,6 @@ const std::size_t MAX_INDENT_LEVELS = 32;
 // The longest bar of a chart, in characters.
 const int CHART_BAR_WIDTH = 40;
 
-const char* name_or_unknown(const char* name) { return name != nullptr ? name : "unknown"; }
-
 class TEXT_WRITER : public RDB_FOLDER_WALK_HANDLER, private RDB_OBJECT_VISITOR {
 public:
     TEXT_WRITER(std::ostream& out, RDB_TEXT_DETAIL detail) : m_out(out), m_settings(detail == RDB_TEXT_WITH_SETTINGS)
@@ -177,7 +175,7 @@ private:
     void embedded(const RDB_EMBEDDED_OBJECT& object, const char* kind)
     {
         heading(object, kind,
-                name_or_unknown(rdb_get_string_by_rdb_embedded_object_embedded_type_enum(object.get_embedded_type())));
+                rdb_embedded_type_name(object.get_embedded_type()));
         if (!object.get_info_str().empty())
             body(object.get_info_str().view());
     }
@@ -250,7 +248,7 @@ private:
     void visit(const RDB_CHART_TABLE_OBJECT& object) override
     {
         heading(object, "chart",
-                name_or_unknown(rdb_get_string_by_rdb_chart_table_object_chart_types_enum(object.get_default_chart_type())));
+                rdb_chart_type_name(object.get_default_chart_type()));
         if (m_settings) {
             table_settings(object);
             m_line += ", size " + std::to_string(object.get_size());
