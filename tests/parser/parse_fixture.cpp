@@ -74,11 +74,16 @@ std::string json_difference(const rapidjson::Value& value, const rapidjson::Valu
     bool same_size = pattern.IsObject() && value.IsObject() && pattern.MemberCount() == value.MemberCount();
     if (pattern.IsObject() && value.IsObject() && (same_size || (!whole && pattern.MemberCount() > 0))) {
         for (auto m = pattern.MemberBegin(); m != pattern.MemberEnd(); ++m) {
+            const char* name = m->name.GetString();
+            if (name[0] == '!') {
+                if (value.HasMember(name + 1))
+                    return path + "/" + (name + 1) + ": present";
+                continue;
+            }
             auto found = value.FindMember(m->name);
-            std::string at = path + "/" + m->name.GetString();
-            std::string difference = found != value.MemberEnd() ? json_difference(found->value, m->value, whole, at)
-                                     : whole || !m->value.IsNull() ? at + ": missing"
-                                                                   : "";
+            std::string at = path + "/" + name;
+            std::string difference =
+                found != value.MemberEnd() ? json_difference(found->value, m->value, whole, at) : at + ": missing";
             if (!difference.empty())
                 return difference;
         }
