@@ -47,7 +47,8 @@
 class RDB_FOLDER_OBJECT;
 class RDB_OBJECT;
 
-// `name` as a step of a path, its special characters escaped.
+// `name` as a step of a path, with a backslash before each character that
+// paths and patterns reserve.
 std::string rdb_path_escape(std::string_view name);
 
 // A pattern made ready for matching many paths.
