@@ -7,8 +7,6 @@
 
 namespace {
 
-inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 const char* const CHART_TYPE_NAMES[] = {"bar", "line", "pie", "scatter", "histogram"};
 const char* const EMBEDDED_TYPE_NAMES[] = {"generic", "image", "html", "text"};
 const char* const DISPLAY_OPTION_NAMES[] = {"ns", "ps", "mhz"};
@@ -30,10 +28,10 @@ int index_of_name(const char* const (&names)[N], const char* name)
     if (name == nullptr)
         return -1;
     // The names are lower-case ASCII: a first character that differs
-    // (ignoring case) rules a name out without the full comparison.
-    const char first = ascii_lower(name[0]);
+    // (ignoring case) rules a name out, and the rest compares after it.
+    const char first = gen_ascii_lower(name[0]);
     for (std::size_t i = 0; i < N; ++i)
-        if (names[i][0] == first && gen_stricmp(names[i], name) == 0)
+        if (names[i][0] == first && gen_stricmp(names[i] + 1, name + 1) == 0)
             return static_cast<int>(i);
     return -1;
 }
@@ -174,9 +172,9 @@ RDB_RGB_COLOR rdb_get_rgb_color(const char* text)
     for (; text[n] != 0; ++n) {
         if (n == LONGEST_COLOR_NAME)
             return RDB_NO_COLOR;
-        f[n] = ascii_lower(text[n]);
+        f[n] = gen_ascii_lower(text[n]);
     }
-    switch (ascii_lower(text[0])) {
+    switch (gen_ascii_lower(text[0])) {
     case 'b':
         if (n == 5)
             return color_if(is(f, n, "black"), 0x000000);

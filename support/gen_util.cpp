@@ -8,23 +8,12 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-// ASCII lower case, whatever the process locale says.
-int ascii_lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
-
-}  // namespace
-
 int gen_stricmp(const char* a, const char* b)
 {
     const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (;; ++x, ++y) {
-        int cx = ascii_lower(*x);
-        int cy = ascii_lower(*y);
-        if (cx != cy || cx == 0)
-            return cx - cy;
-    }
+    std::size_t at = gen_ascii_icase_mismatch(x, y);
+    return gen_ascii_lower(x[at]) - gen_ascii_lower(y[at]);
 }
 
 namespace {

@@ -49,7 +49,8 @@ protected:
     // parse ends before it is placed.
     void rdb_xml_attach(RDB_OBJECT* object, const xercesc::Attributes& attrs);
     // Makes the parent the reader's content handler again and destroys this
-    // handler: the last thing an element handler does.
+    // handler: the last thing an element handler does, at the end of the
+    // element it was made for (never in its start).
     void rdb_xml_hand_back();
 
     RDB_XML_CONTENT_HANDLER* m_parent;

@@ -4,6 +4,8 @@
 
 #include <xercesc/util/XMLString.hpp>
 
+#include "gen_util.h"
+
 namespace {
 
 const XMLCh* const ELEMENT_NAMES[] = {
@@ -14,21 +16,15 @@ const XMLCh* const ELEMENT_NAMES[] = {
 
 static_assert(sizeof(ELEMENT_NAMES) / sizeof(ELEMENT_NAMES[0]) == RDB_XML_ELEMENT_UNKNOWN, "one name per kind");
 
-inline XMLCh ascii_lower(XMLCh c) { return (c >= u'A' && c <= u'Z') ? static_cast<XMLCh>(c + 32) : c; }
-
-// Whether `name` is `lower` ignoring ASCII case. Every character of `lower`
-// is a lower-case letter or '_', and for a letter L, (c | 0x20) == L holds
-// exactly for c == L and for its upper case. Each character is read only
-// after the one before it matched, so reading stops at the terminator.
+// Whether `name` is `lower` (lower-case ASCII) ignoring ASCII case. Each
+// character is read only after the one before it matched, so reading stops
+// at the terminator.
 template <std::size_t N>
 inline bool is(const XMLCh* name, const char (&lower)[N])
 {
-    for (std::size_t i = 0; i + 1 < N; ++i) {
-        const XMLCh c = static_cast<unsigned char>(lower[i]);
-        const XMLCh folded = (c >= u'a' && c <= u'z') ? static_cast<XMLCh>(name[i] | 0x20) : name[i];
-        if (folded != c)
+    for (std::size_t i = 0; i + 1 < N; ++i)
+        if (gen_ascii_lower(name[i]) != static_cast<unsigned char>(lower[i]))
             return false;
-    }
     return name[N - 1] == 0;
 }
 
@@ -168,21 +164,18 @@ const XMLCh* rdb_xml_element_name(RDB_XML_ELEMENT_KIND kind)
 
 bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name)
 {
-    // Names made of ASCII letters, digits and punctuation fold to lower case
-    // the same way under every case folding, so they are compared here; at
-    // the first character beyond ASCII the parser's own comparison decides,
-    // with its full case folding (it treats a KELVIN SIGN like a 'k').
+    // ASCII letters, digits and punctuation fold to lower case the same way
+    // under every case folding, and equal characters are equal under any:
+    // where the two first differ in ASCII, they differ. A difference with a
+    // character beyond ASCII the parser's own comparison decides, with its
+    // full case folding (it treats a KELVIN SIGN like a 'k'); it folds
+    // character by character, so it starts there.
     if (localname != nullptr && name != nullptr) {
-        for (std::size_t i = 0;; ++i) {
-            XMLCh a = localname[i];
-            XMLCh b = name[i];
-            if (a >= 0x80 || b >= 0x80)
-                break;
-            if (a != b && ascii_lower(a) != ascii_lower(b))
-                return false;
-            if (a == 0)
-                return true;
-        }
+        std::size_t at = gen_ascii_icase_mismatch(localname, name);
+        if (localname[at] < 0x80 && name[at] < 0x80)
+            return localname[at] == 0 && name[at] == 0;
+        localname += at;
+        name += at;
     }
     return xercesc::XMLString::compareIString(localname, name) == 0;
 }

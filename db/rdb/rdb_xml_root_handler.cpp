@@ -13,16 +13,15 @@ void RDB_XML_ROOT_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, co
         rdb_xml_out_of_memory("a report element");
     // The new handler reads its own start before it is installed, and is
     // remembered so that the driver can release it should the document end
-    // inside its element.
+    // inside its element (a handler hands back only at that element's end).
     rdb_xml_active_handler = handler;
     handler->handle_start_element(element, attrs);
-    if (rdb_xml_active_handler == handler)
-        rdb_xml_reader->setContentHandler(handler);
+    rdb_xml_reader->setContentHandler(handler);
 }
 
 void RDB_XML_ROOT_HANDLER::setDocumentLocator(const xercesc::Locator* const locator)
 {
-    // Handlers' diagnostics say where in the document they arose.
-    if (rdb_xml_context != nullptr)
-        rdb_xml_context->m_locator = locator;
+    // Handlers' diagnostics say where in the document they arose. The reader
+    // calls this only while it parses, and every parse has its context.
+    rdb_xml_context->m_locator = locator;
 }

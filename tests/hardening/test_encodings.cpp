@@ -27,6 +27,17 @@ TEST_F(ParseTest, Utf16AndLatin1ReadAsUtf8)
             EXPECT_TRUE(objects_hold(file.second));
         }
     }
+    // Characters beyond ASCII across the end of the attribute's inline
+    // buffer (512 bytes): it holds 505 + 3 + 4 bytes, not one more.
+    for (std::size_t ascii : {505u, 508u, 509u, 510u}) {
+        const std::string words = std::string(ascii, 'n') + "\xE2\x82\xAC\xF0\x9D\x84\x9E";
+        for (bool static_buffers : {true, false}) {
+            PARSE_OPTIONS options;
+            options.use_static_buffers = static_buffers;
+            ASSERT_NE(parse_text(report("", words), options), nullptr) << dump();
+            EXPECT_TRUE(objects_hold("[{\"name\":\"" + words + "\",\"text\":\"" + words + "\"}]")) << ascii;
+        }
+    }
     // Latin-1 bytes in a file that says UTF-8, and an encoding nobody knows.
     for (const char* encoding : {"UTF-8", "no-such-encoding"}) {
         EXPECT_EQ(parse_text(report(std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>", "caf\xE9")),

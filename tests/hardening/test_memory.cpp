@@ -1,8 +1,6 @@
 // Nothing grows: one process parsing a thousand files in a row, good and bad
 // mixed, ends with the heap and the open files it had after the first
 // hundred.
-#include <malloc.h>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -14,23 +12,11 @@
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 
+#include "heap_bytes.h"
 #include "parse_fixture.h"
 #include "report_generator.h"
 
-// The sanitizer's count of bytes in use, when it runs (freed memory in its
-// quarantine is not counted).
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
-
 namespace {
-
-// Bytes allocated on the heap and not yet released.
-long heap_bytes()
-{
-    if (__sanitizer_get_current_allocated_bytes != nullptr)
-        return static_cast<long>(__sanitizer_get_current_allocated_bytes());
-    struct mallinfo2 info = mallinfo2();
-    return static_cast<long>(info.uordblks + info.hblkhd);
-}
 
 long open_files()
 {
@@ -88,7 +74,7 @@ TEST_F(ParseTest, ThousandParsesHoldHeapAndOpenFilesFlat)
     long heap = 0, fds = 0;
     for (int n = 0; n < 1000; ++n) {
         if (n == 100) {
-            heap = heap_bytes();
+            heap = test_heap_bytes();
             fds = open_files();
         }
         const auto& file = files[static_cast<std::size_t>(n) % files.size()];
@@ -100,7 +86,7 @@ TEST_F(ParseTest, ThousandParsesHoldHeapAndOpenFilesFlat)
     EXPECT_EQ(open_files(), fds);
     // The heap comes back to what it was, but for what the test itself
     // keeps (its message lists) and allocator noise.
-    EXPECT_LT(heap_bytes() - heap, 64L << 10) << "heap " << heap << " -> " << heap_bytes() << " bytes";
+    EXPECT_LT(test_heap_bytes() - heap, 64L << 10) << "heap " << heap << " -> " << test_heap_bytes() << " bytes";
 }
 
 struct SWEEP_OUTCOME {

@@ -1,11 +1,11 @@
 // Nothing lost: random valid reports, plain and compressed, come back from
 // the parser as exactly the JSON their generator recorded.
-#include <cstdlib>
 #include <fstream>
 
 #include <rdbxml/hdb_instance.h>
 #include "parse_fixture.h"
 #include "report_generator.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -31,8 +31,7 @@ TEST_P(RoundTripTest, GeneratedReportsComeBackWhole)
         if (read == generated.expected)
             continue;
         // Keeps the report where a person can read it again.
-        const char* base = std::getenv("RDBXML_TEST_TMP");
-        std::string kept = std::string(base != nullptr ? base : "/tmp") + "/roundtrip-" + std::to_string(seed) + ".xml";
+        std::string kept = test_scratch_dir("roundtrip-" + std::to_string(seed)) + "/report.xml";
         std::ofstream(kept, std::ios::binary) << generated.xml;
         ADD_FAILURE() << "seed " << seed << " (" << kept << "): " << json_difference(read, generated.expected, true)
                       << "\n" << dump();

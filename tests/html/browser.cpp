@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "scratch_dir.h"
 #include "tool_runner.h"
 
 namespace {
@@ -17,8 +18,8 @@ bool run_browser(const std::string& arguments, const std::string& out_file)
     std::string program = browser_program();
     if (program.empty())
         return false;
-    char profile[] = "/tmp/rdbxml-browser-XXXXXX";
-    if (mkdtemp(profile) == nullptr)
+    const std::string profile = test_scratch_dir("browser");
+    if (profile.empty())
         return false;
     // A browser that hangs is stopped after two minutes; containers often
     // have a small /dev/shm, so the browser keeps its shared memory in /tmp.
@@ -44,15 +45,17 @@ std::string browser_program()
 
 std::string browser_dump_dom(const std::string& url)
 {
-    std::string out_file = std::filesystem::temp_directory_path() / ("rdbxml-dom-" + std::to_string(getpid()));
+    const std::string dir = test_scratch_dir("browser-dom");
+    const std::string out_file = dir + "/dom.html";
     std::string dom;
-    if (run_browser("--dump-dom " + tool_shell_quoted(url), out_file)) {
+    if (!dir.empty() && run_browser("--dump-dom " + tool_shell_quoted(url), out_file)) {
         std::ifstream in(out_file, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         dom = text.str();
     }
-    std::filesystem::remove(out_file);
+    if (!dir.empty())
+        std::filesystem::remove_all(dir);
     return dom;
 }
 

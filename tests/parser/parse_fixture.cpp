@@ -1,9 +1,6 @@
 #include "parse_fixture.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,15 +14,12 @@
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 #include "rdb_xml_globals.h"
+#include "scratch_dir.h"
 
 void ParseTest::SetUp()
 {
-    const char* base = std::getenv("RDBXML_TEST_TMP");
-    std::string root = base != nullptr ? base : "/tmp";
-    mkdir(root.c_str(), 0755);
-    std::string name = root + "/parse-XXXXXX";
-    ASSERT_NE(mkdtemp(&name[0]), nullptr);
-    m_scratch = name;
+    m_scratch = test_scratch_dir("parse");
+    ASSERT_FALSE(m_scratch.empty());
     msg_set_sink([this](const char* tag, const char* text) {
         m_messages.push_back(std::string(tag) + ": " + text);
         if (std::strncmp(text, "Parsing resulted in", 19) == 0)
@@ -80,11 +74,16 @@ std::string json_difference(const rapidjson::Value& value, const rapidjson::Valu
     bool same_size = pattern.IsObject() && value.IsObject() && pattern.MemberCount() == value.MemberCount();
     if (pattern.IsObject() && value.IsObject() && (same_size || (!whole && pattern.MemberCount() > 0))) {
         for (auto m = pattern.MemberBegin(); m != pattern.MemberEnd(); ++m) {
+            const char* name = m->name.GetString();
+            if (name[0] == '!') {
+                if (value.HasMember(name + 1))
+                    return path + "/" + (name + 1) + ": present";
+                continue;
+            }
             auto found = value.FindMember(m->name);
-            std::string at = path + "/" + m->name.GetString();
-            std::string difference = found != value.MemberEnd() ? json_difference(found->value, m->value, whole, at)
-                                     : whole || !m->value.IsNull() ? at + ": missing"
-                                                                   : "";
+            std::string at = path + "/" + name;
+            std::string difference =
+                found != value.MemberEnd() ? json_difference(found->value, m->value, whole, at) : at + ": missing";
             if (!difference.empty())
                 return difference;
         }

@@ -41,9 +41,10 @@ protected:
     // Whether the objects of the main folder of the report the last parse
     // made, as it stood when the parse printed its totals (a parse that
     // counted errors drops it right after), hold the JSON `pattern`: objects
-    // hold the members the pattern names (null stands for a missing one too,
-    // {} for an empty object), arrays as many entries, each holding the pattern's, and other values
-    // are equal.
+    // have every member the pattern names, holding its value ({} for any
+    // object), and none that it names with a '!' before ("!footer": any
+    // value); arrays as many entries, each holding the pattern's; other
+    // values are equal.
     ::testing::AssertionResult objects_hold(const std::string& pattern) const;
 
     // A file in this test's scratch directory holding `content`; a file of

@@ -1,6 +1,6 @@
 // The parser's own fast paths give exactly what the library calls they stand
 // in for give: element kinds against XMLString::compareIString, numbers
-// against sscanf.
+// against sscanf; and the UTF-8 the transcoder writes, to the byte.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +13,7 @@
 
 #include "rdb_xml_convert.h"
 #include "rdb_xml_element.h"
+#include "rdb_xml_transcode.h"
 
 TEST(FastPaths, ElementKindMatchesTheLibraryComparison)
 {
@@ -77,5 +78,43 @@ TEST(FastPaths, ReadNumberMatchesScanf)
         std::sscanf(text.c_str(), "%ld", &as_long);
         EXPECT_EQ(rdb_xml_read_int(text.c_str()), as_int) << '"' << text << '"';
         EXPECT_EQ(rdb_xml_read_long(text.c_str()), as_long) << '"' << text << '"';
+    }
+}
+
+TEST(FastPaths, Utf8OfEveryWidthWithLoneSurrogatesReplacedAndWithinItsRoom)
+{
+    // The units to read (a count shorter than the text cuts a pair), and the
+    // bytes they give.
+    struct ROW {
+        std::u16string text;
+        std::size_t units;
+        std::string utf8;
+    };
+    const std::string replacement = "\xEF\xBF\xBD";
+    const ROW rows[] = {
+        {u"abc", 3, "abc"},
+        {u"\u00e9\u07ff\u0800\u20ac\uffff\U0001D11E\U0010FFFF", 9,
+         "\xC3\xA9\xDF\xBF\xE0\xA0\x80\xE2\x82\xAC\xEF\xBF\xBF\xF0\x9D\x84\x9E\xF4\x8F\xBF\xBF"},
+        {u"a\xD800" u"b\xDC00\xDBFF", 5, "a" + replacement + "b" + replacement + replacement},
+        {u"x\U0001D11E", 2, "x" + replacement},
+    };
+    for (const ROW& row : rows) {
+        SCOPED_TRACE(row.utf8);
+        EXPECT_EQ(rdb_xml_utf8_length(row.text.c_str(), row.units), row.utf8.size());
+        std::string out(4 * row.units + 1, '#');
+        EXPECT_EQ(rdb_xml_utf8_encode(row.text.c_str(), row.units, &out[0]), row.utf8.size());
+        EXPECT_EQ(out.substr(0, row.utf8.size() + 1), row.utf8 + '\0');
+        if (row.units != row.text.size())
+            continue;
+        // Within room for exactly the bytes, and not for one less: then
+        // nothing is written past the room and its terminator.
+        for (std::size_t room : {row.utf8.size(), row.utf8.size() - 1}) {
+            std::string within(room + 8, '#');
+            EXPECT_EQ(rdb_xml_utf8_encode_within(row.text.c_str(), &within[0], room), room == row.utf8.size());
+            EXPECT_EQ(within.substr(room + 1), std::string(7, '#')) << room;
+            if (room == row.utf8.size()) {
+                EXPECT_EQ(within.substr(0, room + 1), row.utf8 + '\0');
+            }
+        }
     }
 }

@@ -179,7 +179,7 @@ TEST_F(ParseTest, AttributeValuesUseTheHeapOnlyPastTheInlineLimitOrWhenAsked)
                          o),
               nullptr);
     EXPECT_EQ(count_messages_with(DYNAMIC), 2 + 5 + 1 + 1 + 3);
-    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"background":"#0000ff","foreground":null}]]}])"));
+    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"background":"#0000ff","!foreground":0}]]}])"));
     // With static buffers only the values past the inline limit take the
     // heap: the long colour of the cell before any row is never read, the
     // row's long name and the cell's long colours are.
@@ -190,6 +190,6 @@ TEST_F(ParseTest, AttributeValuesUseTheHeapOnlyPastTheInlineLimitOrWhenAsked)
                                      "foreground=\"" + long_value + "\">2</int_cell></row></table>")),
               nullptr);
     EXPECT_EQ(count_messages_with(DYNAMIC), 1 + 2 + 1);
-    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"foreground":null,"background":null},
-        {"value":2,"foreground":null,"background":"#ff0000"}]]}])"));
+    EXPECT_TRUE(objects_hold(R"([{"rows":[[{"value":1,"!foreground":0,"!background":0},
+        {"value":2,"!foreground":0,"background":"#ff0000"}]]}])"));
 }

@@ -44,7 +44,7 @@ TEST_F(ParseTest, CellColoursAreTheSameWithAndWithoutStaticBuffers)
     // Names and hex in any case, near misses, texts beyond ASCII, empty
     // values and values past the inline limit, each as foreground and as
     // background, alone and beside the other colour; with its colour as
-    // JSON, or null.
+    // JSON, or null for none.
     const std::pair<std::string, const char*> values[] = {
         {"red", "\"#ff0000\""},    {"RED", "\"#ff0000\""},     {"Magenta", "\"#ff00ff\""}, {" red", "null"},
         {"red ", "null"},          {"#fff", "\"#ffffff\""},    {"#ABCDEF", "\"#abcdef\""}, {"#abcd", "null"},
@@ -52,15 +52,20 @@ TEST_F(ParseTest, CellColoursAreTheSameWithAndWithoutStaticBuffers)
         {"\xC5\xB2" "ed", "null"},  // U+0172, whose low byte is an 'r'
         {"", "null"},              {"magentas", "null"},       {"grey", "\"#808080\""},
         {std::string(170, 'a'), "null"}, {std::string(600, '#'), "null"}};
+    // A cell without a colour has no member for it.
+    auto member = [](const std::string& key, const std::string& color) {
+        return "\"" + std::string(color == "null" ? "!" : "") + key + "\":" + color;
+    };
     std::string row, cells;
     for (const auto& [value, color] : values) {
         const std::string c = color;
         row += "<int_cell foreground=\"" + value + "\">1</int_cell><int_cell background=\"" + value + "\">2</int_cell>";
         row += "<int_cell foreground=\"" + value + "\" background=\"navy\">3</int_cell>";
         row += "<int_cell background=\"" + value + "\" foreground=\"#0f0\">4</int_cell>";
-        cells += (cells.empty() ? "" : ",") + std::string("{\"foreground\":") + c + ",\"background\":null},";
-        cells += "{\"foreground\":null,\"background\":" + c + "},{\"foreground\":" + c + ",\"background\":\"#000080\"},";
-        cells += "{\"foreground\":\"#00ff00\",\"background\":" + c + "}";
+        cells += (cells.empty() ? "{" : ",{") + member("foreground", c) + "," + member("background", "null") + "},";
+        cells += "{" + member("foreground", "null") + "," + member("background", c) + "},{" + member("foreground", c) +
+                 ",\"background\":\"#000080\"},";
+        cells += "{\"foreground\":\"#00ff00\"," + member("background", c) + "}";
     }
     const std::string xml = report_with("<table parent=\"main\"><row>" + row + "</row></table>");
     ASSERT_NE(parse_text(xml), nullptr);

@@ -1,10 +1,8 @@
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
+#include "scratch_dir.h"
 #include "support_fixtures.h"
 
 namespace {
@@ -12,14 +10,10 @@ namespace {
 // The process's scratch directory, removed with all in it at exit.
 struct SCRATCH {
     std::string m_dir;
-    SCRATCH()
+    SCRATCH() : m_dir(test_scratch_dir("support"))
     {
-        const char* env = std::getenv("RDBXML_TEST_TMP");
-        std::string root = env != nullptr && *env != '\0' ? env : "/tmp";
-        ::mkdir(root.c_str(), 0755);  // its parent, the build directory, is there
-        m_dir = root + "/support-XXXXXX";
-        if (::mkdtemp(&m_dir[0]) == nullptr)
-            throw std::runtime_error("cannot make " + m_dir);
+        if (m_dir.empty())
+            throw std::runtime_error("cannot make a scratch directory");
     }
     ~SCRATCH()
     {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "heap_bytes.h"
 #include "support_fixtures.h"
 
 namespace {
@@ -41,5 +42,10 @@ TEST_F(MemoryTest, ObjectsAreMadeAndReleasedWholeOrNotAtAll)
     EXPECT_EQ(allocations.outstanding(), 0);
     // Memory of the global allocator, as the XML parser's transcoded strings
     // arrive, is released too.
-    MEM_MANAGER::delete_wrapper(std::strcpy(static_cast<char*>(::operator new(64)), "transcoded"), "RDB_XML");
+    const std::size_t size = 4 << 20;
+    long heap = test_heap_bytes();
+    void* block = std::memset(::operator new(size), 't', size);
+    ASSERT_GE(test_heap_bytes() - heap, static_cast<long>(size));
+    MEM_MANAGER::delete_wrapper(block, "RDB_XML");
+    EXPECT_LT(test_heap_bytes() - heap, static_cast<long>(size / 2));
 }

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "scratch_dir.h"
+
 std::string tool_shell_quoted(const std::string& text)
 {
     std::string word = "'";
@@ -67,12 +69,9 @@ TOOL_RUN tool_shell(const std::string& script)
 
 TOOL_SCRATCH::TOOL_SCRATCH()
 {
-    const char* base = std::getenv("RDBXML_TEST_TMP");
-    std::string root = base != nullptr ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    m_dir = root + "/tool-XXXXXX";
-    if (mkdtemp(&m_dir[0]) == nullptr)
-        throw std::runtime_error("cannot make a scratch directory in " + root);
+    m_dir = test_scratch_dir("tool");
+    if (m_dir.empty())
+        throw std::runtime_error("cannot make a scratch directory");
 }
 
 TOOL_SCRATCH::~TOOL_SCRATCH()

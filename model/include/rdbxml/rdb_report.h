@@ -1,6 +1,7 @@
 // The report model: everything a host needs to build, walk and release a
-// report, with the instance hierarchy its instance-name cells point into and
-// the switch for the library's messages. The writers that print a report
+// report, the paths that name its objects (rdb_path.h), the instance
+// hierarchy its instance-name cells point into and the switch for the
+// library's messages. The writers that print a report
 // (text, JSON, HTML) have headers of their own: rdb_text_writer.h,
 // rdb_json_writer.h and rdb_html_writer.h.
 //
@@ -18,6 +19,7 @@
 #include <rdbxml/rdb_embedded.h>
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_object.h>
+#include <rdbxml/rdb_path.h>
 #include <rdbxml/rdb_report_tree.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>
