@@ -14,7 +14,7 @@ namespace {
 const std::size_t END = std::string_view::npos;
 
 // The characters a name writes with a backslash before them.
-bool is_escaped_in_names(char c) { return c == '\\' || c == '/' || c == '*' || c == '?' || c == '['; }
+bool is_escaped_in_names(char c) { return c == '\\' || c == '/'; }
 
 void append_escaped(std::string& out, std::string_view name)
 {

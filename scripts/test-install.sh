@@ -62,7 +62,9 @@ cmake --build "$work/consumer" >> "$work/consumer.log" 2>&1 ||
   fail "examples/consumer (built as C++14, the targets asking for C++17) does not build: see $work/consumer.log"
 "$work/consumer/consumer" "$example" > "$work/consumer.out" 2> "$work/consumer.err" ||
   fail "the consumer failed: $(cat "$work/consumer.err")"
-grep -q '^folder "main"' "$work/consumer.out" || fail "the consumer's summary lacks the main folder"
+grep -q '^main (folder)$' "$work/consumer.out" || fail "the consumer's list lacks the main folder"
+grep -q '^main/timing/Clocks (table): 2 data rows under Clock | Period (ps) | Source$' "$work/consumer.out" ||
+  fail "the consumer's list lacks the Clocks table with its heading row"
 grep -q '^rows: [1-9]' "$work/consumer.out" || fail "the consumer counted no rows"
 cat "$work/consumer.out"
 

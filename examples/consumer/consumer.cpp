@@ -1,44 +1,29 @@
-// A host program: reads one report file with rdb_xml_parse and prints a
-// summary of it: the folder tree, the objects of each kind, and the rows.
+// A host program: reads one report file and prints every object with its
+// path, and for each table its column titles and how many data rows it has.
+// Warnings and errors are printed as compilers print them.
 //
 //   consumer REPORT_FILE
 #include <cstdio>
-#include <map>
-#include <memory>
 #include <string>
 
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_xml.h>
 
-// Counts the rows of every kind of table (summaries, charts and timing
-// tables are tables too).
-class ROW_COUNTER : public RDB_OBJECT_VISITOR {
-public:
-    using RDB_OBJECT_VISITOR::visit;
-    void visit(const RDB_TABLE_OBJECT& table) override { m_rows += table.get_number_of_rows(); }
-    unsigned long m_rows = 0;
-};
+namespace {
 
-// Prints each folder as it is entered and counts what the folders hold.
-class SUMMARY : public RDB_FOLDER_WALK_HANDLER {
-public:
-    void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t depth) override
-    {
-        std::printf("%*sfolder \"%s\": %zu objects\n", static_cast<int>(2 * depth), "",
-                    folder.get_name().c_str(), folder.get_number_of_objects());
-        ++m_folders;
+// The heading row's cells, joined by " | ".
+std::string titles(const RDB_TABLE_OBJECT& table)
+{
+    std::string text;
+    for (const RDB_TABLE_ELEMENT* cell : *table.get_row(0)) {
+        if (!text.empty())
+            text += " | ";
+        text += rdb_cell_text(*cell);
     }
-    void leave_folder(const RDB_FOLDER_OBJECT&, std::size_t) override {}
-    void leaf(const RDB_OBJECT& object, std::size_t) override
-    {
-        ++m_kinds[object.get_kind()];
-        object.accept(m_rows);
-    }
+    return text;
+}
 
-    unsigned long m_folders = 0;
-    std::map<std::string, unsigned long> m_kinds;
-    ROW_COUNTER m_rows;
-};
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -46,25 +31,34 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: consumer REPORT_FILE\n");
         return 2;
     }
-    // No instance hierarchy, no stream flag, no schema validation;
-    // namespaces on, static buffers on, a live parser. The parser's
-    // messages go to stderr, one "RDB_XML: ..." line each (msg_set_sink in
-    // msg.h redirects them).
-    std::unique_ptr<RDB_REPORT> report(rdb_xml_parse(argv[1], nullptr, false, false, true, true, false));
-    if (!report) {
+    // The parser's own RDB_XML lines go to this parse's sink: none here.
+    RDB_XML_OPTIONS options;
+    options.m_message_sink = [](const char*, const char*) {};
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(argv[1]), options);
+    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
+        std::fprintf(stderr, "%s:%llu:%llu: %s: %s\n", d.m_file.c_str(), static_cast<unsigned long long>(d.m_line),
+                     static_cast<unsigned long long>(d.m_column),
+                     d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? "warning" : "error", d.m_message.c_str());
+    if (!result.m_report || result.m_report->get_main_folder() == nullptr) {
         std::fprintf(stderr, "consumer: %s gave no report\n", argv[1]);
         return 1;
     }
-    const RDB_FOLDER_OBJECT* main_folder = report->get_main_folder();
-    if (main_folder == nullptr) {
-        std::printf("the report has no main folder\n");
-        return 0;
-    }
-    SUMMARY summary;
-    rdb_walk_folder_tree(*main_folder, summary);
-    std::printf("folders: %lu\n", summary.m_folders);
-    for (const auto& [kind, count] : summary.m_kinds)
-        std::printf("%s: %lu\n", kind.c_str(), count);
-    std::printf("rows: %lu\n", summary.m_rows.m_rows);
+
+    unsigned long objects = 0, rows = 0;
+    rdb_walk_paths(*result.m_report->get_main_folder(), [&](const std::string& path, const RDB_OBJECT& object) {
+        ++objects;
+        std::printf("%s (%s)", path.c_str(), object.get_kind());
+        if (auto* table = dynamic_cast<const RDB_TABLE_OBJECT*>(&object)) {
+            unsigned data = table->get_number_of_rows() - table->get_first_data_row();
+            rows += data;
+            std::printf(": %u data rows", data);
+            // A chart's heading row is blank: nothing to show.
+            std::string heading = table->has_heading_row() ? titles(*table) : std::string();
+            if (!heading.empty())
+                std::printf(" under %s", heading.c_str());
+        }
+        std::printf("\n");
+    });
+    std::printf("objects: %lu\nrows: %lu\n", objects, rows);
     return 0;
 }

@@ -7,17 +7,17 @@
 // ends with its own name ("main/timing"). A summary's gauges object is one
 // step below its summary.
 //
-// In a name, each of the characters that mean something in paths and
-// patterns is written with a backslash before it: '\' as "\\", '/' as "\/",
-// and '*', '?' and '[' as "\*", "\?" and "\[". So the '/' between steps
-// and a "[n]" at the end of a step are always the path's own.
+// In a name, a '/' is written "\/" and a backslash "\\", so the '/'
+// between steps is always the path's own. Nothing else is escaped: names
+// read as they are written.
 //
 // Duplicates: the second object of the same name and the same kind
 // (RDB_OBJECT::get_kind()) in one folder is "name[2]", the third "name[3]",
 // and so on in the folder's order; the first is plain "name". Kinds count
 // apart: a folder and a table both named "x" in one folder are both "x"
 // (their paths are equal; a pattern that matches one matches the other).
-// The outermost step has no number.
+// An object named "x[2]" and the second object named "x" share a path too:
+// the path cannot tell them apart. The outermost step has no number.
 //
 // Patterns are matched against the path as written, case-sensitively:
 //   *    any run of characters within one step, none included (never a '/');
@@ -27,14 +27,15 @@
 //        "main/**/Setup*" matches "main/Setup x" and "main/a/b/Setup y";
 //        "main/**" matches "main" and everything below it. Any other run
 //        of stars is one '*';
-//   \c   the character c itself, whatever it is: "\*" a star, "\/" a slash
-//        within a name, "\\" a backslash;
+//   \c   the character c itself, whatever it is: "\*" a star, "\?" a
+//        question mark, "\/" a slash within a name, "\\" a backslash;
 //   anything else, '[' and ']' included, stands for itself.
 // The "[n]" of a duplicate is part of its step's text, so "Setup slack"
 // matches only the first of several such objects, "Setup slack[2]" only the
 // second, "Setup slack*" all of them, and "Setup slack[?]" the second to
 // the ninth. A path printed by this module, used as a pattern, matches
-// that path and no other.
+// that path; when a name holds '*' or '?', other paths too, unless they
+// are escaped ("\*", "\?").
 //
 // A pattern that ends in a lone backslash is malformed and matches nothing.
 #pragma once
