@@ -189,57 +189,52 @@ private:
 
     void visit(const RDB_TABLE_OBJECT& object) override
     {
-        heading(object, "table");
-        if (m_settings) {
-            table_settings(object);
-            flush_line();
-        }
-        rows(object);
+        table_object(object, "table", [](std::string&) {});
         footer(object);
     }
 
     void visit(const RDB_TAN_SPD_TABLE_OBJECT& object) override
     {
-        heading(object, "speed table");
-        if (m_settings) {
-            table_settings(object);
-            m_line += object.get_show_min() ? ", show min: yes" : ", show min: no";
-            flush_line();
-        }
-        rows(object);
+        table_object(object, "speed table",
+                     [&](std::string& text) { text += object.get_show_min() ? ", show min: yes" : ", show min: no"; });
         footer(object);
     }
 
     void visit(const RDB_TAN_SLACK_TABLE_OBJECT& object) override
     {
-        heading(object, "slack table");
-        if (m_settings) {
-            table_settings(object);
-            m_line += ", analysis type " + std::to_string(object.get_analysis_type()) + ", columns {";
-            m_line += rdb_column_ids_text(object);
-            m_line += '}';
+        table_object(object, "slack table", [&](std::string& text) {
+            text += ", analysis type " + std::to_string(object.get_analysis_type()) + ", columns {";
+            text += rdb_column_ids_text(object);
+            text += '}';
             if (object.has_restricted_to())
-                m_line += ", restricted to " + std::to_string(object.get_restricted_to());
+                text += ", restricted to " + std::to_string(object.get_restricted_to());
             else
-                m_line += ", not restricted";
-            flush_line();
-        }
-        rows(object);
+                text += ", not restricted";
+        });
         footer(object);
     }
 
     // A summary: its rows of names and texts, then its gauges.
     void visit(const RDB_SUMMARY_TABLE_OBJECT& object) override
     {
-        heading(object, "summary");
-        if (m_settings) {
-            table_settings(object);
-            flush_line();
-        }
-        rows(object);
+        table_object(object, "summary", [](std::string&) {});
         if (const RDB_GAUGES_OBJECT* gauges = object.get_gauges())
             this->gauges(*gauges);
         footer(object);
+    }
+
+    // The heading, with RDB_TEXT_WITH_SETTINGS the settings line (the kind's
+    // own fields added by `settings`), and the rows.
+    template <typename SETTINGS>
+    void table_object(const RDB_TABLE_OBJECT& table, const char* kind, SETTINGS&& settings)
+    {
+        heading(table, kind);
+        if (m_settings) {
+            table_settings(table);
+            settings(m_line);
+            flush_line();
+        }
+        rows(table);
     }
 
     // A chart as a person reads it: one line per data point, its label, its
