@@ -70,6 +70,18 @@ bool RDB_FOLDER_OBJECT::remove_object(RDB_OBJECT* object)
     return true;
 }
 
+void RDB_FOLDER_OBJECT::release_objects(const std::function<bool(const RDB_OBJECT&)>& drop)
+{
+    std::size_t kept = 0;
+    for (RDB_OBJECT* object : m_objects) {
+        if (drop(*object))
+            delete object;
+        else
+            m_objects[kept++] = object;
+    }
+    m_objects.resize(kept);
+}
+
 bool RDB_FOLDER_OBJECT::reserve_entry()
 {
     if (m_objects.size() < m_objects.capacity())

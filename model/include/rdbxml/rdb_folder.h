@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include <rdbxml/gen_pointer_range.h>
@@ -42,6 +43,10 @@ class RDB_FOLDER_OBJECT : public RDB_OBJECT {
     // The objects in order: `for (const RDB_OBJECT* object : folder.objects())`.
     GEN_POINTER_RANGE<const RDB_OBJECT*, RDB_OBJECT*> objects() const { return {m_objects.data(), m_objects.size()}; }
     GEN_POINTER_RANGE<RDB_OBJECT*, RDB_OBJECT*> objects() { return {m_objects.data(), m_objects.size()}; }
+
+    // Releases every object for which `drop` is true (a folder with all it
+    // holds); the others stay, in order. Allocates nothing.
+    void release_objects(const std::function<bool(const RDB_OBJECT&)>& drop);
 
     RDB_FOLDER_OBJECT* dynamic_cast_to_RDB_FOLDER_OBJECT() override { return this; }
     const char* get_kind() const override { return "folder"; }

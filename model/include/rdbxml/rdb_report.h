@@ -20,6 +20,7 @@
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_object.h>
 #include <rdbxml/rdb_path.h>
+#include <rdbxml/rdb_select.h>
 #include <rdbxml/rdb_report_tree.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>

@@ -1,0 +1,45 @@
+#include <rdbxml/rdb_select.h>
+
+#include <rdbxml/rdb_folder.h>
+#include <rdbxml/rdb_object.h>
+
+RDB_PATH_SELECTION::RDB_PATH_SELECTION(const RDB_FOLDER_OBJECT& top, const std::vector<RDB_PATH_PATTERN>& patterns)
+    : m_counts(patterns.size(), 0)
+{
+    // Matches and everything below them first (the walk meets an owner
+    // before what it holds), then the owners up from each.
+    std::unordered_set<const RDB_OBJECT*> below_match;
+    rdb_walk_paths(top, [&](const std::string& path, const RDB_OBJECT& object) {
+        bool matched = false;
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+            if (patterns[p].matches(path)) {
+                ++m_counts[p];
+                matched = true;
+            }
+        if (!matched && (object.get_owner() == nullptr || below_match.count(object.get_owner()) == 0))
+            return;
+        below_match.insert(&object);
+        for (const RDB_OBJECT* up = &object; up != nullptr && m_kept.insert(up).second; up = up->get_owner()) {
+            if (up == &top)
+                break;
+        }
+    });
+    rdb_walk_paths(top, [&](const std::string& path, const RDB_OBJECT& object) {
+        if (keeps(object))
+            m_list.push_back(RDB_PATH_MATCH{path, &object});
+    });
+}
+
+void rdb_prune_to_selection(RDB_FOLDER_OBJECT& top, const RDB_PATH_SELECTION& selection)
+{
+    // Kept folders on a work list, not by recursion.
+    std::vector<RDB_FOLDER_OBJECT*> pending{&top};
+    while (!pending.empty()) {
+        RDB_FOLDER_OBJECT* folder = pending.back();
+        pending.pop_back();
+        folder->release_objects([&](const RDB_OBJECT& object) { return !selection.keeps(object); });
+        for (RDB_OBJECT* object : folder->objects())
+            if (RDB_FOLDER_OBJECT* sub = object->dynamic_cast_to_RDB_FOLDER_OBJECT())
+                pending.push_back(sub);
+    }
+}
