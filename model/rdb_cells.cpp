@@ -70,19 +70,37 @@ void RDB_TABLE_DELAY_ELEMENT::set_display_option(RDB_TABLE_DELAY_ELEMENT_DISPLAY
         m_option = option;
 }
 
-std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+bool rdb_format_delay_in_unit(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option, std::string& number)
 {
     char text[48];
-    if (option == RDB_DELAY_DISPLAY_MHZ && delay > 0) {
-        std::snprintf(text, sizeof(text), "%.1f MHz", 1e6 / static_cast<double>(delay));
-    } else if (option == RDB_DELAY_DISPLAY_PS || option == RDB_DELAY_DISPLAY_MHZ) {
-        std::snprintf(text, sizeof(text), "%ld ps", delay);
+    if (option == RDB_DELAY_DISPLAY_MHZ) {
+        if (delay <= 0)
+            return false;
+        std::snprintf(text, sizeof(text), "%.1f", 1e6 / static_cast<double>(delay));
+    } else if (option == RDB_DELAY_DISPLAY_PS) {
+        std::snprintf(text, sizeof(text), "%ld", delay);
     } else {
         // Integer arithmetic keeps every digit of large delays exact.
         unsigned long magnitude = delay < 0 ? 0ul - static_cast<unsigned long>(delay) : static_cast<unsigned long>(delay);
-        std::snprintf(text, sizeof(text), "%s%lu.%03lu ns", delay < 0 ? "-" : "", magnitude / 1000, magnitude % 1000);
+        std::snprintf(text, sizeof(text), "%s%lu.%03lu", delay < 0 ? "-" : "", magnitude / 1000, magnitude % 1000);
     }
-    return text;
+    number = text;
+    return true;
+}
+
+const char* rdb_delay_unit(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+{
+    return option == RDB_DELAY_DISPLAY_PS ? "ps" : option == RDB_DELAY_DISPLAY_MHZ ? "MHz" : "ns";
+}
+
+std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option)
+{
+    // A delay of 0 or less has no frequency: picoseconds instead.
+    if (option == RDB_DELAY_DISPLAY_MHZ && delay <= 0)
+        option = RDB_DELAY_DISPLAY_PS;
+    std::string text;
+    rdb_format_delay_in_unit(delay, option, text);
+    return text + " " + rdb_delay_unit(option);
 }
 
 void rdb_append_cell_text(std::string& out, const RDB_TABLE_ELEMENT& cell)

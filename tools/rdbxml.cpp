@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -23,6 +24,7 @@
 #include <rdbxml/msg.h>
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
+#include "rdbxml_names.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
 #include "rdbxml_progress.h"
@@ -85,9 +87,21 @@ int run(int argc, char** argv, std::string& current)
         std::cerr << "rdbxml: " << error << "\n";
         return RDBXML_EXIT_USAGE;
     }
+    // --csv: into a directory, one of its own per input when there are
+    // several; else the one table of the one input.
+    bool csv_directory = !opt.csv.empty() && rdbxml_csv_is_directory(opt.csv);
+    if (!opt.csv.empty() && !csv_directory && inputs.size() > 1) {
+        std::cerr << "rdbxml: --csv " << opt.csv << " takes one table: give one FILE, or a directory (OUT/)\n";
+        return RDBXML_EXIT_USAGE;
+    }
+    RDBXML_NAMES csv_names;
     std::vector<RDBXML_JOB> jobs;
-    for (const RDBXML_INPUT_FILE& input : inputs)
-        jobs.push_back(RDBXML_JOB{input, opt.html.empty() ? std::string() : pages.page_path(input.name)});
+    for (const RDBXML_INPUT_FILE& input : inputs) {
+        RDBXML_JOB job{input, opt.html.empty() ? std::string() : pages.page_path(input.name), opt.csv, csv_directory};
+        if (csv_directory && inputs.size() > 1)
+            job.csv = (std::filesystem::path(opt.csv) / csv_names.unique(input.name, "")).string();
+        jobs.push_back(std::move(job));
+    }
     current = inputs.size() == 1 ? inputs[0].name : std::string();
 
     unsigned threads = opt.jobs != 0 ? opt.jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -103,6 +117,8 @@ int run(int argc, char** argv, std::string& current)
             std::fprintf(stderr, "rdbxml: %s\n", out.error().c_str());
         return RDBXML_EXIT_SOME_FAILED;
     }
+    if (result.usage)
+        return RDBXML_EXIT_USAGE;
     return result.all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
 }
 

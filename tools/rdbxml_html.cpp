@@ -1,6 +1,5 @@
 #include "rdbxml_html.h"
 
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -9,22 +8,6 @@
 #include "rdbxml_text.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The file name without its directory, compression suffix and ".xml".
-std::string page_stem(const std::string& file)
-{
-    std::string name = fs::path(file).filename().string();
-    for (const char* suffix : {".gz", ".zst", ".xz", ".xml"}) {
-        std::size_t length = std::strlen(suffix);
-        if (name.size() > length && name.compare(name.size() - length, length, suffix) == 0)
-            name.erase(name.size() - length);
-    }
-    return name.empty() ? "report" : name;
-}
-
-}  // namespace
 
 RDBXML_HTML_PAGES::RDBXML_HTML_PAGES(std::string target, std::size_t inputs)
     : m_target(std::move(target)), m_directory(inputs > 1 || (!m_target.empty() && m_target.back() == '/'))
@@ -52,11 +35,7 @@ std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
 {
     if (!m_directory)
         return m_target;
-    std::string stem = page_stem(file);
-    std::string name = stem + ".html";
-    for (int n = 2; !m_used.insert(name).second; ++n)
-        name = stem + "-" + std::to_string(n) + ".html";
-    return (fs::path(m_target) / name).string();
+    return (fs::path(m_target) / m_names.unique(file, ".html")).string();
 }
 
 bool RDBXML_HTML_PAGES::write(const std::string& path, const std::string& file, const RDB_REPORT& report,

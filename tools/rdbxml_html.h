@@ -5,8 +5,9 @@
 // Every page replaces the earlier one atomically.
 #pragma once
 
-#include <set>
 #include <string>
+
+#include "rdbxml_names.h"
 
 class RDB_REPORT;
 
@@ -28,5 +29,5 @@ public:
 private:
     std::string m_target;
     bool m_directory;
-    std::set<std::string> m_used;
+    RDBXML_NAMES m_names;
 };

@@ -8,6 +8,7 @@
 
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_text_writer.h>
+#include "rdbxml_csv.h"
 #include "rdbxml_html.h"
 #include "rdbxml_text.h"
 
@@ -95,7 +96,36 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
     }
     result.ok = report != nullptr;
 
-    if (!opt.html.empty()) {
+    // What --select keeps (or, for --csv, every table), with the paths of
+    // the whole report; the report is narrowed to it.
+    std::vector<RDB_PATH_MATCH> selected;
+    RDB_FOLDER_OBJECT* main_folder = report ? report->get_main_folder() : nullptr;
+    if (main_folder != nullptr && (!opt.select.empty() || !opt.csv.empty())) {
+        std::vector<RDB_PATH_PATTERN> patterns(opt.select.begin(), opt.select.end());
+        if (patterns.empty())
+            patterns.emplace_back("**");
+        RDB_PATH_SELECTION selection(*main_folder, patterns);
+        for (std::size_t p = 0; p < opt.select.size(); ++p)
+            if (selection.get_match_counts()[p] == 0 && settings.verbosity != RDBXML_QUIET)
+                result.err += input.name + ": warning: --select " + opt.select[p] + " matches no object\n";
+        if (!opt.csv.empty())
+            selected = selection.get_kept();
+        else
+            rdb_prune_to_selection(*main_folder, selection);
+    }
+
+    if (!opt.csv.empty()) {
+        if (report) {
+            RDBXML_CSV_RESULT csv = rdbxml_write_csv_tables(selected, input.name, job.csv, job.csv_directory);
+            result.out = std::move(csv.out);
+            result.usage = csv.usage;
+            if (!csv.error.empty()) {
+                result.ok = false;
+                if (settings.verbosity != RDBXML_QUIET)
+                    result.err += "rdbxml: " + csv.error + "\n";
+            }
+        }
+    } else if (!opt.html.empty()) {
         std::string error;
         if (report && !RDBXML_HTML_PAGES::write(job.page, input.name, *report, error)) {
             result.ok = false;

@@ -21,6 +21,8 @@ enum RDBXML_VERBOSITY { RDBXML_QUIET, RDBXML_NORMAL, RDBXML_VERBOSE };
 struct RDBXML_JOB {
     RDBXML_INPUT_FILE input;
     std::string page;  // the page to write, with --html
+    std::string csv;   // with --csv: "-", the file, or the directory of this input's tables
+    bool csv_directory = false;
 };
 
 struct RDBXML_JOB_SETTINGS {
@@ -34,6 +36,7 @@ struct RDBXML_JOB_RESULT {
     std::string out;  // for standard output
     std::string err;  // for standard error
     bool ok = false;  // the file gave a report (and its page was written)
+    bool usage = false;  // what was asked cannot be done with this file (--csv - of several tables)
 };
 
 // `progress` is handed to the parse (it may be empty).

@@ -1,5 +1,6 @@
 #include "rdbxml_options.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include <CLI/CLI.hpp>
@@ -23,7 +24,19 @@ const char* const FOOTER =
     "\n"
     "A --hierarchy file holds one '/'-separated instance path per line, all from\n"
     "the same top instance ('#' lines are comments); instance-name cells resolve\n"
-    "against it. Without one they have no instance (\"-\" in text, null in JSON).\n"
+    "against it. Without one they show the path the file wrote.\n"
+    "\n"
+    "Objects are named by paths: the folders from the main folder down and the\n"
+    "object's name, as in main/timing/Setup slack ('\\/' for a '/' in a name,\n"
+    "name[2] for a second object of one name and kind in a folder). --select\n"
+    "takes glob patterns of them: * and ? within a step, ** across steps\n"
+    "(main/**/Setup*); it keeps what a pattern matches, what a matched folder\n"
+    "holds, and the folders on the way.\n"
+    "\n"
+    "--csv writes tables, timing tables, summaries and charts as CSV: to\n"
+    "standard output (-) or a file when there is one, or into a directory (an\n"
+    "existing one, or OUT ending in '/'), one file per table named by its path\n"
+    "(OUT/main/timing/Clocks.csv; OUT/<file>/main/... for several files).\n"
     "\n"
     "Exit status:\n"
     "  0  every FILE gave a report\n"
@@ -37,7 +50,9 @@ const char* const FOOTER =
     "                                          one JSON line per file\n"
     "  rdbxml --noout --schema runs/           check every report below runs/\n"
     "  rdbxml --html run.html run.xml          one self-contained page to open in a browser\n"
-    "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n";
+    "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n"
+    "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
+    "                                          one table as CSV on stdout\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
@@ -60,6 +75,13 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--noout", options.noout, "no report: only messages and exit status")->group(output);
     app.add_option("--html", options.html, "write a web page: OUT for one FILE, OUT/<name>.html for several")
         ->type_name("OUT")
+        ->group(output);
+    app.add_option("--csv", options.csv, "write tables as CSV: - or a file for one, a directory for each")
+        ->type_name("OUT")
+        ->group(output);
+    app.add_option("--select", options.select, "keep the objects whose path matches (may be repeated)")
+        ->type_name("PATTERN")
+        ->allow_extra_args(false)
         ->group(output);
 
     const char* const parsing = "Parsing";
@@ -95,9 +117,20 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     } catch (const CLI::ParseError& e) {
         return usage_error(e.what());
     }
-    if (options.text + options.json + options.noout + !options.html.empty() > 1)
-        return usage_error("--text, --json, --noout and --html exclude each other");
+    if (options.text + options.json + options.noout + !options.html.empty() + !options.csv.empty() > 1)
+        return usage_error("--text, --json, --noout, --html and --csv exclude each other");
+    for (const std::string& pattern : options.select) {
+        RDB_PATH_PATTERN parsed(pattern);
+        if (!parsed.is_valid())
+            return usage_error("--select " + pattern + ": " + parsed.get_error());
+    }
     if (options.verbose && options.quiet)
         return usage_error("-v and -q exclude each other");
     return -1;
+}
+
+bool rdbxml_csv_is_directory(const std::string& target)
+{
+    std::error_code code;
+    return target != "-" && (target.back() == '/' || std::filesystem::is_directory(target, code));
 }

@@ -7,6 +7,10 @@
 // The exit statuses of the tool.
 enum RDBXML_EXIT { RDBXML_EXIT_ALL_READ = 0, RDBXML_EXIT_SOME_FAILED = 1, RDBXML_EXIT_USAGE = 2 };
 
+// Whether --csv OUT writes one file per table into a directory: an
+// existing one, or a path ending in '/'.
+bool rdbxml_csv_is_directory(const std::string& target);
+
 struct RDBXML_OPTIONS {
     std::vector<std::string> files;
     bool json = false;
@@ -22,6 +26,8 @@ struct RDBXML_OPTIONS {
     unsigned jobs = 0;  // threads; 0: one per core
     std::string hierarchy;
     std::string html;  // page (one file) or directory of pages (several, or ending in '/')
+    std::string csv;   // -, a file for one table, or a directory of one file per table
+    std::vector<std::string> select;  // path patterns; empty: everything
 };
 
 // Reads the command line into `options`. Returns -1 when the tool should go

@@ -62,6 +62,7 @@ public:
             RDBXML_JOB_RESULT result = wait_for(i, progress);
             progress.erase();
             run.all_ok = run.all_ok && result.ok;
+            run.usage = run.usage || result.usage;
             // A file's messages come before its report, as one thread prints them.
             err.write(result.err);
             out.write(result.out);

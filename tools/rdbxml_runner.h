@@ -15,6 +15,7 @@
 
 struct RDBXML_RUN {
     bool all_ok = true;  // every job gave its report (and its page)
+    bool usage = false;  // a job could not do what was asked of it
 };
 
 // Prints to `out` and `err` until a write fails; the failure is then in

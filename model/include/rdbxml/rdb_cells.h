@@ -150,6 +150,11 @@ private:
 // frequency and is shown in picoseconds; an option outside the enumeration
 // is taken as ns.
 std::string rdb_format_delay(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
+// The number alone, in the unit of `option` ("-0.120", "2500", "400.0");
+// false, with `number` as it was, for a delay of 0 or less in MHz.
+bool rdb_format_delay_in_unit(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option, std::string& number);
+// "ns", "ps" or "MHz"; "ns" for an option outside the enumeration.
+const char* rdb_delay_unit(RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option);
 
 // A cell as people read it, the one form the text, JSON and HTML writers
 // share: a string cell's text as it is; an integer in decimal; a delay in
