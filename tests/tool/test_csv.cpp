@@ -1,0 +1,132 @@
+// --csv and --select through the built tool: the files and their bytes,
+// one table to stdout, and the errors that name what went wrong.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tool_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string TABLES = RDBXML_TEST_DATA_DIR "/csv_tables.xml";
+
+std::string slurp(const fs::path& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The files below `dir`, relative to it, sorted.
+std::vector<std::string> files_below(const fs::path& dir)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), dir).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+TEST(ToolCsv, EachTableAFileNamedByItsPathWithDelaysInTheirColumnsUnit)
+{
+    TOOL_SCRATCH scratch;
+    const std::string out = scratch.dir() + "/out/";
+    TOOL_RUN run = tool_run({"--csv", out, TABLES});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    // A '/' inside a name cannot make a directory.
+    EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/Paths.csv", "main/a%2Fb/Fmax.csv", "main/numbers.csv"}));
+    // The heading row names the columns (an empty title by its number), the
+    // first delay's unit is the column's, MHz of no delay is empty, fields
+    // are quoted and lines end in CRLF.
+    EXPECT_EQ(slurp(out + "main/Paths.csv"),
+              "\"Slack (ns)\",\"Note, \"\"quoted\"\"\",\"To\",\"4\"\r\n"
+              "\"-0.120\",\"two\nlines\",\"cpu/regfile/r0\",\"  padded  \"\r\n"
+              "\"2.500\",\"NA\",\"mem/x\",\"\"\r\n"
+              "\"0.000\",\"007\",\"caf\xc3\xa9/\xe4\xb8\xad\",\"-5\"\r\n");
+    EXPECT_EQ(slurp(out + "main/a%2Fb/Fmax.csv"), "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
+    // No heading row: the columns are numbered, and short rows filled.
+    EXPECT_EQ(slurp(out + "main/numbers.csv"), "\"1\",\"2\"\r\n\"1\",\"one\"\r\n\"2\",\"\"\r\n");
+
+    // Several files: a directory of each file's tables.
+    run = tool_run({"--csv", scratch.dir() + "/two/", TABLES, TABLES});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(files_below(scratch.dir() + "/two").size(), 6u);
+    EXPECT_EQ(slurp(scratch.dir() + "/two/csv_tables-2/main/numbers.csv"), slurp(out + "main/numbers.csv"));
+}
+
+TEST(ToolCsv, OneTableToStandardOutputOrAFile)
+{
+    TOOL_SCRATCH scratch;
+    TOOL_RUN run = tool_run({"--csv", "-", "--select", "main/*/Fmax", TABLES});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
+    const std::string file = scratch.dir() + "/fmax.csv";
+    ASSERT_EQ(tool_run({"--csv", file, "--select", "**/Fmax", TABLES}).status, 0);
+    EXPECT_EQ(slurp(file), run.out);
+
+    // More than one table, or none, is a usage error that names them.
+    run = tool_run({"--csv", "-", TABLES});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("rdbxml: --csv - takes one table, and " + TABLES +
+                           " has 3: main/a\\/b/Fmax, main/Paths, main/numbers"),
+              std::string::npos)
+        << run.err;
+    run = tool_run({"--csv", "-", "--select", "main/none", TABLES});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(TABLES + ": warning: --select main/none matches no object\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" has 0 (narrow"), std::string::npos) << run.err;
+    run = tool_run({"--csv", "-", TABLES, TABLES});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("takes one table: give one FILE"), std::string::npos) << run.err;
+}
+
+TEST(ToolCsv, AFailedWriteNamesTheFileAndLeavesNoPart)
+{
+    TOOL_SCRATCH scratch;
+    // A file where a directory of tables must go.
+    scratch.write("out/main", "not a directory");
+    TOOL_RUN run = tool_run({"--csv", scratch.dir() + "/out/", TABLES});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("rdbxml: cannot make the directory " + scratch.dir() + "/out/main"), std::string::npos)
+        << run.err;
+    // The file-size limit (1 KiB): the table file keeps what it held.
+    std::string rows;
+    for (int i = 0; i < 200; ++i)
+        rows += "<row><string_cell>row " + std::to_string(i) + "</string_cell></row>";
+    const std::string big = scratch.write(
+        "big.xml", "<report><folders><root name=\"main\"/></folders><table name=\"t\" parent=\"main\">" + rows +
+                       "</table></report>");
+    const std::string file = scratch.write("t.csv", "earlier");
+    run = tool_shell("trap '' XFSZ; ulimit -f 1; \"$RDBXML\" --csv " + tool_shell_quoted(file) + " " +
+                     tool_shell_quoted(big));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("rdbxml: cannot write " + file + ": File too large"), std::string::npos) << run.err;
+    EXPECT_EQ(slurp(file), "earlier");
+}
+
+TEST(ToolSelect, KeepsMatchesTheirContentsAndTheFoldersOnTheWayInEveryMode)
+{
+    TOOL_RUN text = tool_run({"--select", "main/timing/C*", tool_example_report()});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.rfind("folder \"main\"\n  folder \"timing\"\n    header: Timing analysis\n    table \"Clocks\"\n", 0),
+              0u)
+        << text.out;
+    EXPECT_EQ(text.out.find("Fmax"), std::string::npos);
+    TOOL_RUN json = tool_run({"--json", "--select", "main/notes", tool_example_report()});
+    EXPECT_NE(json.out.find("\"name\":\"Reset sequence\""), std::string::npos);
+    EXPECT_EQ(json.out.find("\"name\":\"timing\""), std::string::npos);
+    TOOL_RUN bad = tool_run({"--select", "main\\", tool_example_report()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "rdbxml: --select main\\: the pattern ends in a lone backslash (see rdbxml --help)\n");
+}
