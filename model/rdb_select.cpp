@@ -2,6 +2,7 @@
 
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_object.h>
+#include <rdbxml/rdb_report_tree.h>
 
 RDB_PATH_SELECTION::RDB_PATH_SELECTION(const RDB_FOLDER_OBJECT& top, const std::vector<RDB_PATH_PATTERN>& patterns)
     : m_counts(patterns.size(), 0)
@@ -42,4 +43,18 @@ void rdb_prune_to_selection(RDB_FOLDER_OBJECT& top, const RDB_PATH_SELECTION& se
             if (RDB_FOLDER_OBJECT* sub = object->dynamic_cast_to_RDB_FOLDER_OBJECT())
                 pending.push_back(sub);
     }
+}
+
+void rdb_prune_report(RDB_REPORT& report, const RDB_PATH_SELECTION& selection)
+{
+    RDB_FOLDER_OBJECT* main = report.get_main_folder();
+    if (main == nullptr)
+        return;
+    RDB_FOLDER_OBJECT* current = report.get_current_folder();
+    const RDB_OBJECT* up = current;
+    while (up != nullptr && up != main)
+        up = up->get_owner();
+    if (up == main && current != main && !selection.keeps(*current))
+        report.set_current_folder(nullptr);
+    rdb_prune_to_selection(*main, selection);
 }

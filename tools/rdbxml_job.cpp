@@ -111,7 +111,7 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         if (!opt.csv.empty())
             selected = selection.get_kept();
         else
-            rdb_prune_to_selection(*main_folder, selection);
+            rdb_prune_report(*report, selection);
     }
 
     if (!opt.csv.empty()) {

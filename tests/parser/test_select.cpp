@@ -70,6 +70,14 @@ TEST_F(ParseTest, PruningReleasesWhatTheSelectionDoesNotKeep)
     EXPECT_EQ(all_paths(main), (std::vector<std::string>{"main", "main/f", "main/f/g", "main/f/g/a", "main/t"}));
     EXPECT_EQ(main.get_object(1), second);
 
-    rdb_prune_to_selection(main, RDB_PATH_SELECTION(main, {}));
+    // A current folder that goes is forgotten; the main folder stays.
+    report->set_current_folder(main.get_object(0)->dynamic_cast_to_RDB_FOLDER_OBJECT());
+    rdb_prune_report(*report, RDB_PATH_SELECTION(main, {RDB_PATH_PATTERN("main/f/g")}));
+    EXPECT_NE(report->get_current_folder(), nullptr);
+    rdb_prune_report(*report, RDB_PATH_SELECTION(main, {}));
     EXPECT_EQ(all_paths(main), std::vector<std::string>{"main"});
+    EXPECT_EQ(report->get_current_folder(), nullptr);
+    report->set_current_folder(&main);
+    rdb_prune_report(*report, RDB_PATH_SELECTION(main, {}));
+    EXPECT_EQ(report->get_current_folder(), &main);
 }

@@ -10,6 +10,7 @@
 
 class RDB_FOLDER_OBJECT;
 class RDB_OBJECT;
+class RDB_REPORT;
 
 // The objects at or below a folder that a list of patterns selects, with
 // the paths they have in the whole report. An object is kept when its path
@@ -35,4 +36,11 @@ private:
 // Releases from the tree below `top` every object `selection` (made for
 // that tree) does not keep. The paths of what stays may change: a second
 // "x" becomes "x" when the first goes.
+// A report's current folder is not told: rdb_prune_report forgets it when
+// it goes.
 void rdb_prune_to_selection(RDB_FOLDER_OBJECT& top, const RDB_PATH_SELECTION& selection);
+
+// Narrows the main folder's tree of `report` to `selection` (made for that
+// tree). A current folder inside the tree that goes is forgotten (none is
+// current then); the unplaced objects stay.
+void rdb_prune_report(RDB_REPORT& report, const RDB_PATH_SELECTION& selection);
