@@ -39,10 +39,10 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
-#include "brim_zifstream.h"
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_xml.h>
+#include "brim_zifstream.h"
 
 namespace {
 

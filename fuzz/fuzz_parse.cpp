@@ -19,13 +19,13 @@
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
-#include "fuzz_file.h"
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/msg.h>
+#include <rdbxml/rdb_html_writer.h>
+#include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_xml.h>
-#include <rdbxml/rdb_json_writer.h>
-#include <rdbxml/rdb_html_writer.h>
+#include "fuzz_file.h"
 
 namespace {
 

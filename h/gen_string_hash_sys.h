@@ -20,9 +20,9 @@
 #include <cstdint>
 #include <new>
 
+#include <rdbxml/mem_manager.h>
 #include "gen_string_rbtree_sys.h"
 #include "gen_util.h"
-#include <rdbxml/mem_manager.h>
 
 template <class T>
 class GEN_STRING_HASH {

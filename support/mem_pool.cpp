@@ -7,8 +7,8 @@
 #include <new>
 #include <thread>
 
-#include "gen_worker.h"
 #include <rdbxml/mem_manager.h>
+#include "gen_worker.h"
 #include "mem_pagemap.h"
 
 #if defined(__SANITIZE_ADDRESS__)

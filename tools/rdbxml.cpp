@@ -18,10 +18,10 @@
 #include <string>
 #include <thread>
 
-#include "fio_path.h"
-#include "gen_util.h"
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/msg.h>
+#include "fio_path.h"
+#include "gen_util.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_names.h"

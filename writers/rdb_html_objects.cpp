@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <rdbxml/rdb_visitor.h>
 #include "rdb_html_chart.h"
 #include "rdb_html_output.h"
 #include "rdb_html_table.h"
-#include <rdbxml/rdb_visitor.h>
 
 namespace {
 

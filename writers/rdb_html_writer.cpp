@@ -6,11 +6,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_walk.h>
 #include "rdb_html_objects.h"
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
-#include <rdbxml/rdb_report.h>
-#include <rdbxml/rdb_walk.h>
 
 namespace {
 

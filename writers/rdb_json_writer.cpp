@@ -9,8 +9,8 @@
 
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_report.h>
-#include "rdb_utf8.h"
 #include <rdbxml/rdb_walk.h>
+#include "rdb_utf8.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstdarg>
 #include <vector>
 
-#include "gen_util.h"
 #include <rdbxml/mem_manager.h>
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_report.h>
+#include "gen_util.h"
 #include "rdb_xml_context.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"

@@ -8,10 +8,10 @@
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/ContentHandler.hpp>
 
+#include <rdbxml/stl_string.h>
 #include "rdb_xml_attributes.h"
 #include "rdb_xml_char_buffer.h"
 #include "rdb_xml_element.h"
-#include <rdbxml/stl_string.h>
 
 class RDB_OBJECT;
 

@@ -10,8 +10,8 @@
 
 #include <xercesc/sax/Locator.hpp>
 
-#include "gen_string_hash_sys.h"
 #include <rdbxml/rdb_xml.h>
+#include "gen_string_hash_sys.h"
 #include "rdb_xml_globals.h"
 
 class RDB_FOLDER_OBJECT;

@@ -18,9 +18,9 @@
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/BinInputStream.hpp>
 
+#include <rdbxml/rdb_xml.h>
 #include "brim_prefetch.h"
 #include "brim_zifstream.h"
-#include <rdbxml/rdb_xml.h>
 
 class RDB_XML_INPUT_STREAM;
 

@@ -15,12 +15,12 @@
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
-#include "fio_path.h"
-#include "gen_stopwatch.h"
-#include "gen_util.h"
 #include <rdbxml/mem_manager.h>
 #include <rdbxml/mem_pool.h>
 #include <rdbxml/msg.h>
+#include "fio_path.h"
+#include "gen_stopwatch.h"
+#include "gen_util.h"
 #include "rdb_xml_context.h"
 #include "rdb_xml_error_handler.h"
 #include "rdb_xml_globals.h"

@@ -7,11 +7,11 @@
 
 #include <rapidjson/document.h>
 
+#include <rdbxml/rdb_html_writer.h>
 #include "full_buffer.h"
 #include "page_check.h"
 #include "parse_fixture.h"
 #include "tool_runner.h"
-#include <rdbxml/rdb_html_writer.h>
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "full_buffer.h"
-#include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_report.h>
+#include "full_buffer.h"
 
 namespace {
 

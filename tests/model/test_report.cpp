@@ -8,11 +8,11 @@
 #include <sstream>
 #include <vector>
 
-#include "failing_new.h"
 #include <rdbxml/mem_manager.h>
-#include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_text_writer.h>
+#include "failing_new.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "failing_new.h"
 #include <rdbxml/mem_manager.h>
 #include <rdbxml/rdb_report.h>
+#include "failing_new.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string>
 
-#include "compress_bytes.h"
-#include "failing_new.h"
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
+#include "compress_bytes.h"
+#include "failing_new.h"
 #include "report_generator.h"
 
 // When its memory runs out the XML parser does not release everything it

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "gzip_bytes.h"
 #include <rdbxml/rdb_report.h>
+#include "gzip_bytes.h"
 
 class HDB_ACTION_PT_INSTANCE;
 class HDB_HIERARCHY;

@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include <rdbxml/msg.h>
-#include "parse_fixture.h"
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_xml.h>
+#include "parse_fixture.h"
 
 namespace {
 

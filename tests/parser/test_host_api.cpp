@@ -6,9 +6,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "parse_fixture.h"
-#include <rdbxml/rdb_text_writer.h>
 #include <rdbxml/rdb_html_writer.h>
+#include <rdbxml/rdb_text_writer.h>
+#include "parse_fixture.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <thread>
 
+#include <rdbxml/rdb_xml.h>
 #include "mem_pagemap.h"
 #include "parse_fixture.h"
-#include <rdbxml/rdb_xml.h>
 
 namespace {
 

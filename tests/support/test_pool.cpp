@@ -9,9 +9,9 @@
 #include <vector>
 
 #include <rdbxml/mem_manager.h>
-#include "mem_pagemap.h"
 #include <rdbxml/mem_pool.h>
 #include <rdbxml/stl_string.h>
+#include "mem_pagemap.h"
 #include "support_fixtures.h"
 
 #if defined(__SANITIZE_ADDRESS__)

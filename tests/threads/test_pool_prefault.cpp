@@ -12,8 +12,8 @@
 #include <vector>
 
 #include <rdbxml/mem_manager.h>
-#include "mem_pagemap.h"
 #include <rdbxml/mem_pool.h>
+#include "mem_pagemap.h"
 #include "thread_checks.h"
 
 namespace {

@@ -20,11 +20,11 @@
 #include <thread>
 #include <vector>
 
-#include "scratch_dir.h"
-#include "brim_zifstream.h"
-#include "compress_bytes.h"
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
+#include "brim_zifstream.h"
+#include "compress_bytes.h"
+#include "scratch_dir.h"
 #include "thread_checks.h"
 
 namespace {

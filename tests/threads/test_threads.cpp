@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "scratch_dir.h"
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 #include "report_generator.h"
+#include "scratch_dir.h"
 
 namespace {
 
