@@ -34,18 +34,25 @@ def test_dtypes_and_one_unit_per_delay_column():
     assert numbers["1"].tolist() == [1, 2] and numbers["2"].tolist() == ["one", None]
 
 
-def test_integer_columns_with_gaps_and_delays_in_ps():
+def delay(ps, unit):
+    return "<delay_cell><delay>%d</delay><display_option>%s</display_option></delay_cell>" % (ps, unit)
+
+
+def test_integer_columns_with_gaps_and_mixed_columns():
     xml = (
         '<report><folders><root name="main"/></folders><table name="t" parent="main">'
-        "<row><string_cell>n</string_cell><string_cell>d</string_cell></row>"
-        "<row><int_cell>1</int_cell><delay_cell><delay>5</delay><display_option>ps</display_option></delay_cell></row>"
-        "<row><int_cell>2</int_cell><delay_cell><delay>7</delay><display_option>ns</display_option></delay_cell></row>"
-        "<row/></table></report>"
+        "<row><string_cell>n</string_cell><string_cell>d</string_cell><string_cell>m</string_cell></row>"
+        "<row><int_cell>1</int_cell>%s%s</row><row><int_cell>2</int_cell>%s%s</row><row/>"
+        "<row><int_cell>4</int_cell>%s<string_cell>n/a</string_cell></row></table></report>"
+        % (delay(5, "ps"), delay(5000, "ns"), delay(7, "ns"), delay(2000, "ps"), delay(9, "mhz"))
     )
     frame = rdbxml.parse_bytes(xml.encode()).main_folder.objects[0].to_pandas()
-    assert list(frame.columns) == ["n", "d (ps)"]
-    assert [str(t) for t in frame.dtypes] == ["Int64", "Int64"]
-    assert frame["d (ps)"].tolist()[:2] == [5, 7] and frame["n"].isna().tolist() == [False, False, True]
+    assert list(frame.columns) == ["n", "d (ps)", "m (ns)"]
+    assert [str(t) for t in frame.dtypes] == ["Int64", "Int64", "object"]
+    assert frame["n"].isna().tolist() == [False, False, True, False]
+    assert frame["d (ps)"].tolist()[:2] == [5, 7] and frame["d (ps)"].iloc[3] == 9
+    # Every delay in the unit of the column's first, whatever its own.
+    assert frame["m (ns)"].tolist() == [5.0, 2.0, None, "n/a"]
 
 
 def test_frames_hold_what_the_tools_csv_holds(tmp_path):

@@ -114,7 +114,7 @@ def test_parse_runs_without_the_gil(tmp_path):
     os.mkfifo(fifo)
     result = {}
     reader = threading.Thread(target=lambda: result.update(report=rdbxml.parse(fifo)))
-    faulthandler.dump_traceback_later(60, exit=True)
+    faulthandler.dump_traceback_later(30, exit=True)
     try:
         reader.start()
         with open(fifo, "wb") as pipe, open(EXAMPLE, "rb") as f:
