@@ -29,7 +29,6 @@ struct RDB_PY_REPORT {
     std::vector<std::string> m_messages;  // the parse's RDB_XML lines
     std::string m_file;                   // the input's name
 };
-typedef std::shared_ptr<RDB_PY_REPORT> RDB_PY_REPORT_PTR;
 
 // The holder that keeps a report alive: any model object held for Python
 // (or the report itself) shares the ownership of its RDB_PY_REPORT.

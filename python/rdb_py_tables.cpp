@@ -7,7 +7,6 @@
 #include <pybind11/stl.h>
 
 #include <cstdio>
-#include <functional>
 
 namespace {
 
