@@ -22,7 +22,7 @@ test-normal: build
 	@echo "the example page as the browser showed it: $(BUILD)/artifacts/example-page.png"
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DRDBXML_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DRDBXML_SANITIZE=ON -DRDBXML_BUILD_PYTHON=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
@@ -32,7 +32,7 @@ test-asan: deps
 # in a ThreadSanitizer build of their own: any data race fails.
 TSAN_BUILD ?= build-tsan
 test-tsan: deps
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRDBXML_SANITIZE_THREAD=ON -DRDBXML_BUILD_BENCH=OFF
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRDBXML_SANITIZE_THREAD=ON -DRDBXML_BUILD_BENCH=OFF -DRDBXML_BUILD_PYTHON=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests tool_tests support_tests rdbxml
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '^(ThreadTest|ToolFilesAtOnce|PrefetchTest|PrefetchParseTest|PoolPrefault)\.'

@@ -8,7 +8,9 @@
 #   - so does the C++ example of README.md, and both print what the README
 #     shows;
 #   - the installed tool reads the installed example, also with schema
-#     validation, and still does after the prefix has been moved.
+#     validation, and still does after the prefix has been moved;
+#   - so does the installed Python module, imported by Debian's python3
+#     (when the build has it).
 # Usage: scripts/test-install.sh BUILD_DIR
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -116,9 +118,41 @@ grep -q "Processing file: $prefix/.*/report.xml" "$work/tool.err" ||
 grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no main folder"
 "$prefix/bin/rdbxml" -q --noout --schema "$example" || fail "the installed example does not validate"
 
+# The Python module: the installed package, loading the installed
+# libraries, reads the installed example (with the schema beside them) as
+# the installed tool does.
+python=${RDBXML_PYTHON:-/usr/bin/python3}
+python_package=$(find "$prefix" -path '*/rdbxml/__init__.py' -printf '%h\n')
+check_python() {  # PREFIX
+  local site=${python_package/#$prefix/$1}
+  (cd "$work" && PYTHONPATH=$(dirname "$site") "$python" - "$1/share/rdbxml/examples/report.xml" "$site") <<'PY' > "$work/python.json" ||
+import os, sys, rdbxml
+assert os.path.dirname(rdbxml.__file__) == sys.argv[2], rdbxml.__file__
+print(rdbxml.parse(sys.argv[1], schema=True).to_json())
+PY
+    fail "the installed Python module failed under $1"
+  "$1/bin/rdbxml" -q --json "$1/share/rdbxml/examples/report.xml" | sed 's/^{"file":.*,"report":\(.*\)}$/\1/' |
+    cmp -s - "$work/python.json" || fail "the installed Python module's JSON is not the installed tool's"
+}
+if [ -d "$build/python/rdbxml" ]; then
+  step "importing the installed Python module with $python"
+  [ -n "$python_package" ] || fail "no Python package installed"
+  for file in __init__.pyi py.typed; do
+    [ -f "$python_package/$file" ] || fail "the Python package lacks $file"
+  done
+  module=$(ls "$python_package"/_rdbxml*.so)
+  loaded=$(ldd "$module" | awk '$1 == "librdb_xml.so.1" { print $3 }')
+  [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
+    fail "the installed Python module does not load the installed parser library (it loads '$loaded')"
+  check_python "$prefix"
+fi
+
 step "moving the prefix"
 mv "$prefix" "$work/moved"
 "$work/moved/bin/rdbxml" -v --json > "$work/moved.out" 2> "$work/moved.err" || fail "the moved tool failed"
 grep -q "Processing file: $work/moved/" "$work/moved.err" || fail "the moved tool did not find its example"
 grep -q '"main_folder":{' "$work/moved.out" || fail "the moved tool gave no report"
+if [ -n "$python_package" ]; then
+  check_python "$work/moved"
+fi
 step "all checks passed"

@@ -1,0 +1,65 @@
+// The Python module's shared pieces: the report every Python object refers
+// into, how a model object is handed to Python, and the text conversions.
+//
+// Lifetime: a parsed report lives in an RDB_PY_REPORT held by shared_ptr.
+// Every model object Python sees is held by a shared_ptr that shares the
+// ownership of that RDB_PY_REPORT (the aliasing constructor), so no object,
+// row iterator or folder outlives the report it points into. Values copied
+// out of the report (rows, cells, delays, gauges) hold nothing.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_xml.h>
+
+namespace py = pybind11;
+
+// A report with what it points into. The hierarchy is declared first so
+// that it is released after the report, whose cells point at its instances.
+struct RDB_PY_REPORT {
+    std::unique_ptr<HDB_HIERARCHY> m_hierarchy;
+    std::unique_ptr<RDB_REPORT> m_report;
+    std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
+    std::vector<std::string> m_messages;  // the parse's RDB_XML lines
+    std::string m_file;                   // the input's name
+};
+
+// The holder that keeps a report alive: any model object held for Python
+// (or the report itself) shares the ownership of its RDB_PY_REPORT.
+typedef std::shared_ptr<const void> RDB_PY_OWNER;
+
+// `object`, held so that it keeps `owner`'s report alive. The model is only
+// read through it; the const goes because Python has none.
+template <class T>
+std::shared_ptr<T> rdb_py_hold(const RDB_PY_OWNER& owner, const T* object)
+{
+    return std::shared_ptr<T>(owner, const_cast<T*>(object));
+}
+
+// A report object as the Python class of its own kind; None for null.
+py::object rdb_py_object(const RDB_PY_OWNER& owner, const RDB_OBJECT* object);
+
+// Text of the report as str: UTF-8, with each ill-formed part replaced by
+// U+FFFD (as the JSON writer repairs it).
+py::str rdb_py_str(std::string_view text);
+// An optional text of the model (header, footer, body): None when null.
+py::object rdb_py_optional_str(const STL_STRING* text);
+
+// A cell's value as rows hold it: str, int, Delay, or an instance name's
+// path (the resolved instance's when there is one, else as written); None
+// for a missing cell.
+py::object rdb_py_cell_value(const RDB_TABLE_ELEMENT* cell);
+
+// The parts of the module, each registering its classes and functions.
+void rdb_py_bind_parse(py::module_& module);
+void rdb_py_bind_objects(py::module_& module);
+void rdb_py_bind_tables(py::module_& module);
+
+// A table as a pandas DataFrame (rdb_py_pandas.cpp).
+py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table);

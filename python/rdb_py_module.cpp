@@ -1,0 +1,258 @@
+// The module: parse and parse_bytes, the report they return and the
+// diagnostics of a parse. The parse runs without the GIL, so that threads
+// parse at the same time; nothing in it calls into Python.
+#include "rdb_py.h"
+
+#include <pybind11/stl.h>
+
+#include <sstream>
+
+#include <rdbxml/rdb_json_writer.h>
+
+namespace {
+
+const char* severity_name(RDB_XML_DIAGNOSTIC::SEVERITY severity)
+{
+    switch (severity) {
+    case RDB_XML_DIAGNOSTIC::WARNING:
+        return "warning";
+    case RDB_XML_DIAGNOSTIC::FATAL_ERROR:
+        return "fatal error";
+    default:
+        return "error";
+    }
+}
+
+// "FILE:LINE:COLUMN: SEVERITY: MESSAGE", as compilers write it; the place
+// left out where it is not known.
+std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
+{
+    std::string line = d.m_file;
+    if (d.m_line != 0)
+        line += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
+    return line + ": " + severity_name(d.m_severity) + ": " + d.m_message;
+}
+
+// The parse options Python passes besides the input.
+struct PARSE_SETTINGS {
+    py::object hierarchy;
+    bool schema;
+    bool namespaces;
+    bool static_buffers;
+    bool dead_parser;
+};
+
+// A path given as str, bytes or os.PathLike, as the file system's bytes.
+std::string file_system_path(const py::object& path)
+{
+    return py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+}
+
+[[noreturn]] void raise_parse_error(const RDB_PY_REPORT& held, const RDB_XML_RESULT& result)
+{
+    std::string message;
+    std::size_t errors = 0;
+    for (const RDB_XML_DIAGNOSTIC& d : held.m_diagnostics)
+        if (d.m_severity != RDB_XML_DIAGNOSTIC::WARNING && errors++ == 0)
+            message = diagnostic_line(d);
+    if (errors == 0)
+        message = held.m_file + ": error: " +
+                  (result.m_out_of_memory ? "out of memory" : result.m_cancelled ? "cancelled" : "no report");
+    else if (errors > 1)
+        message += " (and " + std::to_string(errors - 1) + " more)";
+    py::object error = py::module_::import("rdbxml").attr("ParseError")(rdb_py_str(message), py::cast(held.m_diagnostics, py::return_value_policy::copy));
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+    throw py::error_already_set();
+}
+
+// Parses `input` with the GIL released: the report with its hierarchy and
+// diagnostics, or ParseError.
+py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings)
+{
+    bool with_hierarchy = !settings.hierarchy.is_none();
+    std::string hierarchy_path = with_hierarchy ? file_system_path(settings.hierarchy) : std::string();
+    auto held = std::make_shared<RDB_PY_REPORT>();
+    held->m_file = input.m_name;
+    RDB_XML_RESULT result;
+    STL_STRING hierarchy_error;
+    {
+        py::gil_scoped_release unlocked;
+        if (with_hierarchy)
+            held->m_hierarchy = HDB_HIERARCHY::load(hierarchy_path.c_str(), &hierarchy_error);
+        if (!with_hierarchy || held->m_hierarchy) {
+            RDB_XML_OPTIONS options;
+            options.m_action_point = with_hierarchy ? held->m_hierarchy->action_point() : nullptr;
+            options.m_use_schema = settings.schema;
+            options.m_use_namespaces = settings.namespaces;
+            options.m_use_static_buffers = settings.static_buffers;
+            options.m_dead_parser = settings.dead_parser;
+            std::vector<std::string>& messages = held->m_messages;
+            options.m_message_sink = [&messages](const char* tag, const char* text) {
+                try {
+                    messages.push_back(std::string(tag) + ": " + text);
+                } catch (const std::bad_alloc&) {
+                    // A line lost to a lack of memory; the parse says what failed.
+                }
+            };
+            result = rdb_xml_parse_input(input, options);
+        }
+    }
+    if (with_hierarchy && !held->m_hierarchy)
+        throw py::value_error("cannot load the hierarchy: " + hierarchy_error.str());
+    held->m_diagnostics = std::move(result.m_diagnostics);
+    if (!result.m_report)
+        raise_parse_error(*held, result);
+    held->m_report = std::move(result.m_report);
+    return py::cast(std::shared_ptr<RDB_PY_REPORT>(std::move(held)));
+}
+
+// The bytes of a Python object with the buffer protocol, held until the end
+// of the scope.
+class BUFFER_VIEW {
+public:
+    explicit BUFFER_VIEW(const py::object& data)
+    {
+        if (PyObject_GetBuffer(data.ptr(), &m_view, PyBUF_SIMPLE) != 0)
+            throw py::error_already_set();
+    }
+    ~BUFFER_VIEW() { PyBuffer_Release(&m_view); }
+    BUFFER_VIEW(const BUFFER_VIEW&) = delete;
+    BUFFER_VIEW& operator=(const BUFFER_VIEW&) = delete;
+
+    const void* data() const { return m_view.buf; }
+    std::size_t size() const { return static_cast<std::size_t>(m_view.len); }
+
+private:
+    Py_buffer m_view;
+};
+
+const RDB_FOLDER_OBJECT* main_folder(const RDB_PY_REPORT& held) { return held.m_report->get_main_folder(); }
+
+py::iterator walk(const std::shared_ptr<RDB_PY_REPORT>& held)
+{
+    py::list entries;
+    if (const RDB_FOLDER_OBJECT* top = main_folder(*held))
+        rdb_walk_paths(*top, [&](const std::string& path, const RDB_OBJECT& object) {
+            entries.append(py::make_tuple(rdb_py_str(path), rdb_py_object(held, &object)));
+        });
+    return py::iter(entries);
+}
+
+py::list select(const std::shared_ptr<RDB_PY_REPORT>& held, const std::string& pattern)
+{
+    RDB_PATH_PATTERN compiled(pattern);
+    if (!compiled.is_valid())
+        throw py::value_error("bad pattern '" + pattern + "': " + compiled.get_error());
+    py::list matches;
+    if (const RDB_FOLDER_OBJECT* top = main_folder(*held))
+        for (const RDB_PATH_MATCH& match : rdb_select_paths(*top, compiled))
+            matches.append(py::make_tuple(rdb_py_str(match.m_path), rdb_py_object(held, match.m_object)));
+    return matches;
+}
+
+py::str to_json(const RDB_PY_REPORT& held)
+{
+    std::string text;
+    {
+        py::gil_scoped_release unlocked;
+        std::ostringstream out;
+        rdb_write_json(held.m_report.get(), out);
+        text = std::move(out).str();
+    }
+    return rdb_py_str(text);
+}
+
+const char* const PARSE_OPTIONS_DOC =
+    " `hierarchy` is an instance hierarchy file (one '/'-separated instance path a line) that instance names "
+    "resolve against; `schema` validates against the schema (and turns namespaces on); `namespaces`, "
+    "`static_buffers` and `dead_parser` are the parser's options (a dead parser reads and checks the file but "
+    "builds an empty report). The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
+    "report is refused; ValueError when the hierarchy cannot be loaded.";
+
+void bind_report(py::module_& module)
+{
+    py::class_<RDB_XML_DIAGNOSTIC>(module, "Diagnostic", "A warning or error of a parse, where it was found.")
+        .def_property_readonly(
+            "severity", [](const RDB_XML_DIAGNOSTIC& d) { return std::string(severity_name(d.m_severity)); },
+            "'warning', 'error' or 'fatal error'.")
+        .def_property_readonly(
+            "file", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_file); },
+            "The input's name: the path, or the name given with the bytes.")
+        .def_readonly("line", &RDB_XML_DIAGNOSTIC::m_line, "The line, from 1; 0 when not known.")
+        .def_readonly("column", &RDB_XML_DIAGNOSTIC::m_column, "The column, from 1; 0 when not known.")
+        .def_property_readonly(
+            "message", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_message); }, "What was found.")
+        .def("__str__", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(diagnostic_line(d)); })
+        .def("__repr__",
+             [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });
+
+    py::class_<RDB_PY_REPORT, std::shared_ptr<RDB_PY_REPORT>>(
+        module, "Report", "A parsed report. Every object taken from it keeps it alive.")
+        .def_property_readonly(
+            "main_folder",
+            [](const std::shared_ptr<RDB_PY_REPORT>& held) { return rdb_py_object(held, main_folder(*held)); },
+            "The main folder, or None (a report read by the dead parser has none).")
+        .def_property_readonly(
+            "current_folder",
+            [](const std::shared_ptr<RDB_PY_REPORT>& held) {
+                return rdb_py_object(held, held->m_report->get_current_folder());
+            },
+            "The folder the report names as current, or None.")
+        .def_property_readonly(
+            "file", [](const RDB_PY_REPORT& held) { return rdb_py_str(held.m_file); }, "The input's name.")
+        .def_property_readonly(
+            "diagnostics", [](const RDB_PY_REPORT& held) { return held.m_diagnostics; },
+            "The warnings of the parse, as Diagnostic values.")
+        .def_property_readonly(
+            "messages", [](const RDB_PY_REPORT& held) { return held.m_messages; },
+            "The parse's own lines ('RDB_XML: Parsing completed in ...').")
+        .def("walk", &walk,
+             "Every object with its path, as (path, object), in document order: each folder before what it "
+             "holds, a summary before its gauges. Paths as in 'main/timing/Setup slack'.")
+        .def("select", &select, py::arg("pattern"),
+             "The (path, object) pairs whose path matches `pattern` ('*' and '?' within a step, '**' across "
+             "steps), in the order of walk(). ValueError for a malformed pattern.")
+        .def("to_json", &to_json, "The report as JSON: the same text as the 'report' of the tool's --json.")
+        .def("__repr__", [](const RDB_PY_REPORT& held) { return py::str("<rdbxml.Report {!r}>").format(held.m_file); });
+}
+
+}  // namespace
+
+void rdb_py_bind_parse(py::module_& module)
+{
+    bind_report(module);
+    module.def(
+        "parse",
+        [](const py::object& path, const py::object& hierarchy, bool schema, bool namespaces, bool static_buffers,
+           bool dead_parser) {
+            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
+            return parse_input(RDB_XML_INPUT::file(file_system_path(path)), settings);
+        },
+        py::arg("path"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
+        py::arg("namespaces") = true, py::arg("static_buffers") = true, py::arg("dead_parser") = false,
+        (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report.") + PARSE_OPTIONS_DOC).c_str());
+    module.def(
+        "parse_bytes",
+        [](const py::object& data, const py::object& hierarchy, bool schema, const std::string& name,
+           bool namespaces, bool static_buffers, bool dead_parser) {
+            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
+            BUFFER_VIEW bytes(data);
+            return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings);
+        },
+        py::arg("data"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
+        py::arg("name") = "<memory>", py::arg("namespaces") = true, py::arg("static_buffers") = true,
+        py::arg("dead_parser") = false,
+        (std::string("Reads a report held in memory (bytes or any buffer; plain or compressed) into a Report; "
+                     "`name` stands for it in diagnostics.") +
+         PARSE_OPTIONS_DOC)
+            .c_str());
+}
+
+PYBIND11_MODULE(_rdbxml, module)
+{
+    module.doc() = "The report reader's binding; import it as the package rdbxml.";
+    module.attr("__version__") = rdb_xml_version();
+    rdb_py_bind_objects(module);
+    rdb_py_bind_tables(module);
+    rdb_py_bind_parse(module);
+}

@@ -1,0 +1,172 @@
+// A table as a pandas DataFrame, column by column. The columns are those
+// of the tool's CSV: as wide as the widest row, titled by the heading row
+// (a chart by its axis labels, a column without a title by its number from
+// 1), and a column holding delays has one unit, its first delay's display
+// option, named in its title ("Slack (ps)"). pandas is imported only here,
+// so the module works without it.
+#include "rdb_py.h"
+
+#include <pybind11/numpy.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+typedef std::vector<const RDB_TABLE_ELEMENT*> COLUMN;
+
+// The titles the CSV writer gives the columns.
+std::vector<std::string> column_titles(const RDB_TABLE_OBJECT& table, std::size_t columns)
+{
+    std::vector<std::string> titles(columns);
+    if (const auto* chart = dynamic_cast<const RDB_CHART_TABLE_OBJECT*>(&table)) {
+        if (columns > 0)
+            titles[0] = chart->get_x_axis().str();
+        if (columns > 1)
+            titles[1] = chart->get_y_axis().str();
+    } else if (table.has_heading_row()) {
+        const RDB_TABLE_ROW& heading = *table.get_row(0);
+        for (std::size_t c = 0; c < heading.size(); ++c)
+            if (heading[c] != nullptr)
+                titles[c] = rdb_cell_text(*heading[c]);
+    }
+    for (std::size_t c = 0; c < columns; ++c)
+        if (titles[c].empty())
+            titles[c] = std::to_string(c + 1);
+    return titles;
+}
+
+// What a column holds: one cell kind throughout (kind >= 0), or a mix.
+struct COLUMN_KINDS {
+    int kind = -1;  // the one kind of every cell there is; -1 for none or a mix
+    bool mixed = false;
+    bool missing = false;  // a row without a cell in this column
+    int unit = -1;         // the first delay's display option; -1 without delays
+};
+
+COLUMN_KINDS kinds_of(const COLUMN& column)
+{
+    COLUMN_KINDS kinds;
+    for (const RDB_TABLE_ELEMENT* cell : column) {
+        if (cell == nullptr) {
+            kinds.missing = true;
+            continue;
+        }
+        int kind = cell->get_cell_kind();
+        if (kind == RDB_CELL_DELAY && kinds.unit < 0)
+            kinds.unit = static_cast<const RDB_TABLE_DELAY_ELEMENT*>(cell)->get_display_option();
+        if (kinds.kind < 0 && !kinds.mixed)
+            kinds.kind = kind;
+        else if (kinds.kind != kind)
+            kinds.mixed = true;
+    }
+    if (kinds.mixed)
+        kinds.kind = -1;
+    return kinds;
+}
+
+// A delay in the column's unit, as a double; NaN for a frequency of a delay
+// of 0 or less.
+double delay_number(const RDB_TABLE_ELEMENT& cell, int unit)
+{
+    long ps = static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell).get_delay();
+    if (unit == RDB_DELAY_DISPLAY_MHZ)
+        return ps > 0 ? 1e6 / static_cast<double>(ps) : std::numeric_limits<double>::quiet_NaN();
+    if (unit == RDB_DELAY_DISPLAY_PS)
+        return static_cast<double>(ps);
+    return static_cast<double>(ps) / 1000.0;
+}
+
+std::int64_t integer_of(const RDB_TABLE_ELEMENT& cell)
+{
+    if (cell.get_cell_kind() == RDB_CELL_DELAY)
+        return static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell).get_delay();
+    return static_cast<const RDB_TABLE_INT_ELEMENT&>(cell).get_data();
+}
+
+// A column of integers (int cells, or delays in ps): int64, or pandas'
+// nullable Int64 when a row has no cell there.
+py::object integer_column(const py::module_& pandas, const COLUMN& column, bool missing)
+{
+    if (!missing) {
+        py::array_t<std::int64_t> values(static_cast<py::ssize_t>(column.size()));
+        auto out = values.mutable_unchecked<1>();
+        for (std::size_t r = 0; r < column.size(); ++r)
+            out(static_cast<py::ssize_t>(r)) = integer_of(*column[r]);
+        return std::move(values);
+    }
+    py::list values(column.size());
+    for (std::size_t r = 0; r < column.size(); ++r)
+        values[r] = column[r] != nullptr ? py::object(py::int_(integer_of(*column[r]))) : py::none();
+    return pandas.attr("array")(values, py::arg("dtype") = "Int64");
+}
+
+// Delays in ns or MHz: float64, NaN where there is no number.
+py::object float_column(const COLUMN& column, int unit)
+{
+    py::array_t<double> values(static_cast<py::ssize_t>(column.size()));
+    auto out = values.mutable_unchecked<1>();
+    for (std::size_t r = 0; r < column.size(); ++r)
+        out(static_cast<py::ssize_t>(r)) =
+            column[r] != nullptr ? delay_number(*column[r], unit) : std::numeric_limits<double>::quiet_NaN();
+    return std::move(values);
+}
+
+// Anything else: an object column of the rows' values, delays as numbers
+// in the column's unit (None where there is none).
+py::object object_column(const py::module_& pandas, const COLUMN& column, int unit)
+{
+    py::list values(column.size());
+    for (std::size_t r = 0; r < column.size(); ++r) {
+        const RDB_TABLE_ELEMENT* cell = column[r];
+        if (cell != nullptr && cell->get_cell_kind() == RDB_CELL_DELAY) {
+            double number = delay_number(*cell, unit);
+            values[r] = unit == RDB_DELAY_DISPLAY_PS ? py::object(py::int_(integer_of(*cell)))
+                        : number == number          ? py::object(py::float_(number))
+                                                    : py::none();
+        } else {
+            values[r] = rdb_py_cell_value(cell);
+        }
+    }
+    return pandas.attr("Series")(values, py::arg("dtype") = "object");
+}
+
+}  // namespace
+
+py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table)
+{
+    py::module_ pandas = py::module_::import("pandas");
+    std::size_t columns = 0;
+    for (const RDB_TABLE_ROW* row : table.rows())
+        columns = std::max(columns, row->size());
+    std::vector<std::string> titles = column_titles(table, columns);
+
+    py::dict data;
+    py::list names;
+    COLUMN column;
+    for (std::size_t c = 0; c < columns; ++c) {
+        column.clear();
+        for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r) {
+            const RDB_TABLE_ROW& row = *table.get_row(r);
+            column.push_back(c < row.size() ? row[c] : nullptr);
+        }
+        COLUMN_KINDS kinds = kinds_of(column);
+        py::object values;
+        if (kinds.kind == RDB_CELL_INT || (kinds.kind == RDB_CELL_DELAY && kinds.unit == RDB_DELAY_DISPLAY_PS))
+            values = integer_column(pandas, column, kinds.missing);
+        else if (kinds.kind == RDB_CELL_DELAY)
+            values = float_column(column, kinds.unit);
+        else
+            values = object_column(pandas, column, kinds.unit);
+        data[py::int_(c)] = values;
+        std::string title = titles[c];
+        if (kinds.unit >= 0)
+            title += std::string(" (") +
+                     rdb_delay_unit(static_cast<RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM>(kinds.unit)) + ")";
+        names.append(rdb_py_str(title));
+    }
+    py::object frame = pandas.attr("DataFrame")(data);
+    frame.attr("columns") = names;
+    return frame;
+}

@@ -1,0 +1,349 @@
+// Tables and what they hold: rows as lists of Python values, the heading
+// row, single cells with their colours, the delay value type, and the table
+// kinds' own settings (timing tables, summaries with their gauges, charts).
+#include "rdb_py.h"
+
+#include <pybind11/operators.h>
+#include <pybind11/stl.h>
+
+#include <cstdio>
+
+namespace {
+
+template <class T, class BASE>
+using DERIVED_CLASS = py::class_<T, BASE, std::shared_ptr<T>>;
+
+// A delay as a value: picoseconds and the unit it is shown in.
+struct RDB_PY_DELAY {
+    long m_ps;
+    RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM m_option;
+
+    bool operator==(const RDB_PY_DELAY& other) const { return m_ps == other.m_ps && m_option == other.m_option; }
+    bool operator!=(const RDB_PY_DELAY& other) const { return !(*this == other); }
+};
+
+RDB_PY_DELAY make_delay(long ps, const std::string& unit)
+{
+    RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option =
+        rdb_get_rdb_table_delay_element_display_option_enum_by_string(unit.c_str());
+    if (option == RDB_DELAY_DISPLAY_UNKNOWN)
+        throw py::value_error("unknown delay unit '" + unit + "': 'ns', 'ps' or 'mhz'");
+    return RDB_PY_DELAY{ps, option};
+}
+
+// The number of a delay in its unit: int picoseconds, float nanoseconds or
+// megahertz; None for the frequency of a delay of 0 or less.
+py::object delay_in_unit(const RDB_PY_DELAY& delay)
+{
+    switch (delay.m_option) {
+    case RDB_DELAY_DISPLAY_PS:
+        return py::int_(delay.m_ps);
+    case RDB_DELAY_DISPLAY_MHZ:
+        return delay.m_ps > 0 ? py::object(py::float_(1e6 / static_cast<double>(delay.m_ps))) : py::none();
+    default:
+        return py::float_(static_cast<double>(delay.m_ps) / 1000.0);
+    }
+}
+
+// A cell copied out of its table.
+struct RDB_PY_CELL {
+    std::string m_kind;
+    py::object m_value;
+    py::object m_text;
+    RDB_RGB_COLOR m_foreground;
+    RDB_RGB_COLOR m_background;
+    py::object m_path;      // instance names: the path as written
+    py::object m_instance;  // instance names: the resolved instance's path, or None
+};
+
+// A gauge copied out of its gauges object.
+struct RDB_PY_GAUGE {
+    py::object m_name;
+    bool m_percent;
+    int m_min;
+    int m_max;
+    int m_value;
+    bool m_disabled;
+};
+
+// The slots up to the last that holds a gauge, each a Gauge or None.
+py::list gauge_slots(const RDB_GAUGES_OBJECT& gauges)
+{
+    py::list slots;
+    for (unsigned i = 0; i < gauges.get_number_of_used_slots(); ++i) {
+        const RDB_GAUGES_DATA_ELEMENT* g = gauges.get_data_at(i);
+        slots.append(g == nullptr ? py::none()
+                                  : py::cast(RDB_PY_GAUGE{rdb_py_str(g->get_name().view()), g->is_percent(),
+                                                          g->get_min(), g->get_max(), g->get_value(),
+                                                          g->is_disabled()}));
+    }
+    return slots;
+}
+
+py::object color_text(RDB_RGB_COLOR color)
+{
+    if (color == RDB_NO_COLOR)
+        return py::none();
+    char text[16];
+    std::snprintf(text, sizeof(text), "#%06x", color & 0xFFFFFFu);
+    return py::str(text);
+}
+
+// The instance's path when the cell resolved to one, else None.
+py::object instance_path(const RDB_TABLE_INAME_ELEMENT& cell)
+{
+    if (cell.get_iname() == nullptr)
+        return py::none();
+    return rdb_py_str(cell.get_iname()->full_path().view());
+}
+
+}  // namespace
+
+// A cell's value: str, int, Delay, or an instance name's path (resolved
+// when it was, else as written); None for a missing cell.
+py::object rdb_py_cell_value(const RDB_TABLE_ELEMENT* cell)
+{
+    if (cell == nullptr)
+        return py::none();
+    switch (cell->get_cell_kind()) {
+    case RDB_CELL_STRING:
+        return rdb_py_str(static_cast<const RDB_TABLE_STRING_ELEMENT*>(cell)->get_string().view());
+    case RDB_CELL_INT:
+        return py::int_(static_cast<const RDB_TABLE_INT_ELEMENT*>(cell)->get_data());
+    case RDB_CELL_DELAY: {
+        const auto* delay = static_cast<const RDB_TABLE_DELAY_ELEMENT*>(cell);
+        return py::cast(RDB_PY_DELAY{delay->get_delay(), delay->get_display_option()});
+    }
+    case RDB_CELL_INAME: {
+        const auto* iname = static_cast<const RDB_TABLE_INAME_ELEMENT*>(cell);
+        py::object resolved = instance_path(*iname);
+        return resolved.is_none() ? rdb_py_str(iname->get_path()) : resolved;
+    }
+    }
+    return py::none();
+}
+
+namespace {
+
+py::list row_values(const RDB_TABLE_ROW& row)
+{
+    py::list values(row.size());
+    for (std::size_t c = 0; c < row.size(); ++c)
+        values[c] = rdb_py_cell_value(row[c]);
+    return values;
+}
+
+// The data rows of a table (those after its heading row) as a sequence; it
+// holds the table, and so its report.
+struct RDB_PY_ROWS {
+    std::shared_ptr<RDB_TABLE_OBJECT> m_table;
+
+    std::size_t size() const { return m_table->get_number_of_rows() - m_table->get_first_data_row(); }
+    py::list at(std::size_t index) const { return row_values(*m_table->get_row(m_table->get_first_data_row() + index)); }
+};
+
+struct RDB_PY_ROW_ITERATOR {
+    RDB_PY_ROWS m_rows;
+    std::size_t m_next = 0;
+};
+
+// A Python index into `size` entries (negative from the end); IndexError
+// when out of range.
+std::size_t checked_index(long index, std::size_t size)
+{
+    long count = static_cast<long>(size);
+    if (index < 0)
+        index += count;
+    if (index < 0 || index >= count)
+        throw py::index_error("row index out of range");
+    return static_cast<std::size_t>(index);
+}
+
+py::object cell_at(const RDB_TABLE_OBJECT& table, long row, unsigned column)
+{
+    std::size_t count = table.get_number_of_rows() - table.get_first_data_row();
+    const RDB_TABLE_ELEMENT* cell =
+        table.get_element(table.get_first_data_row() + static_cast<unsigned>(checked_index(row, count)), column);
+    if (cell == nullptr)
+        return py::none();
+    RDB_PY_CELL copy{cell->get_type(),
+                     rdb_py_cell_value(cell),
+                     rdb_py_str(rdb_cell_text(*cell)),
+                     cell->get_foreground(),
+                     cell->get_background(),
+                     py::none(),
+                     py::none()};
+    if (cell->get_cell_kind() == RDB_CELL_INAME) {
+        const auto* iname = static_cast<const RDB_TABLE_INAME_ELEMENT*>(cell);
+        copy.m_path = rdb_py_str(iname->get_path());
+        copy.m_instance = instance_path(*iname);
+    }
+    return py::cast(std::move(copy));
+}
+
+py::object heading_of(const RDB_TABLE_OBJECT& table)
+{
+    if (!table.has_heading_row())
+        return py::none();
+    py::list titles;
+    for (const RDB_TABLE_ELEMENT* cell : *table.get_row(0))
+        titles.append(cell != nullptr ? rdb_py_str(rdb_cell_text(*cell)) : py::str());
+    return titles;
+}
+
+void bind_values(py::module_& module)
+{
+    py::class_<RDB_PY_DELAY>(module, "Delay",
+                             "A delay: picoseconds and the unit it is shown in ('ns', 'ps' or 'mhz'). "
+                             "str() gives it as the report shows it: '-0.120 ns', '-120 ps', '412.0 MHz'.")
+        .def(py::init(&make_delay), py::arg("ps"), py::arg("unit") = "ps")
+        .def_readonly("ps", &RDB_PY_DELAY::m_ps, "The delay in picoseconds.")
+        .def_property_readonly(
+            "unit", [](const RDB_PY_DELAY& d) { return std::string(rdb_delay_display_option_name(d.m_option)); },
+            "The display option: 'ns', 'ps' or 'mhz'.")
+        .def_property_readonly("value", &delay_in_unit,
+                               "The number in the unit: int ps, float ns, float MHz (None: no frequency "
+                               "for a delay of 0 or less).")
+        .def("__str__", [](const RDB_PY_DELAY& d) { return rdb_format_delay(d.m_ps, d.m_option); })
+        .def("__repr__",
+             [](const RDB_PY_DELAY& d) {
+                 return "Delay(" + std::to_string(d.m_ps) + ", '" + rdb_delay_display_option_name(d.m_option) + "')";
+             })
+        .def(py::self == py::self)
+        .def(py::self != py::self)
+        .def("__hash__", [](const RDB_PY_DELAY& d) { return py::hash(py::make_tuple(d.m_ps, int(d.m_option))); });
+
+    py::class_<RDB_PY_CELL>(module, "Cell", "One table cell copied out of its table, with its colours.")
+        .def_readonly("kind", &RDB_PY_CELL::m_kind, "'string', 'int', 'delay' or 'iname'.")
+        .def_readonly("value", &RDB_PY_CELL::m_value, "The value as rows hold it: str, int, Delay or a path str.")
+        .def_readonly("text", &RDB_PY_CELL::m_text, "The cell as the report shows it.")
+        .def_property_readonly(
+            "foreground", [](const RDB_PY_CELL& c) { return color_text(c.m_foreground); },
+            "The foreground colour as '#rrggbb', or None.")
+        .def_property_readonly(
+            "background", [](const RDB_PY_CELL& c) { return color_text(c.m_background); },
+            "The background colour as '#rrggbb', or None.")
+        .def_readonly("path", &RDB_PY_CELL::m_path, "An instance name's path as written; None for other cells.")
+        .def_readonly("instance", &RDB_PY_CELL::m_instance,
+                      "The path of the instance an instance name resolved to; None when it did not.")
+        .def("__repr__",
+             [](const RDB_PY_CELL& c) { return py::str("<rdbxml.Cell {} {!r}>").format(c.m_kind, c.m_value); });
+
+    py::class_<RDB_PY_GAUGE>(module, "Gauge", "One gauge of a summary: a named value between a minimum and a maximum.")
+        .def_readonly("name", &RDB_PY_GAUGE::m_name)
+        .def_readonly("percent", &RDB_PY_GAUGE::m_percent, "Whether the value is a share in percent.")
+        .def_readonly("min", &RDB_PY_GAUGE::m_min)
+        .def_readonly("max", &RDB_PY_GAUGE::m_max)
+        .def_readonly("value", &RDB_PY_GAUGE::m_value)
+        .def_readonly("disabled", &RDB_PY_GAUGE::m_disabled, "Whether the gauge is switched off.")
+        .def("__repr__", [](const RDB_PY_GAUGE& g) {
+            return py::str("<rdbxml.Gauge {!r} {} ({} to {})>").format(g.m_name, g.m_value, g.m_min, g.m_max);
+        });
+}
+
+void bind_rows(py::module_& module)
+{
+    py::class_<RDB_PY_ROW_ITERATOR>(module, "RowIterator", "An iterator over a table's data rows.")
+        .def("__iter__", [](py::object self) { return self; })
+        .def("__next__", [](RDB_PY_ROW_ITERATOR& it) {
+            if (it.m_next >= it.m_rows.size())
+                throw py::stop_iteration();
+            return it.m_rows.at(it.m_next++);
+        });
+    py::class_<RDB_PY_ROWS>(module, "Rows",
+                            "A table's data rows, each a list of values (str, int, Delay, a path str; None "
+                            "for a missing cell). It keeps the report alive.")
+        .def("__len__", &RDB_PY_ROWS::size)
+        .def("__getitem__",
+             [](const RDB_PY_ROWS& rows, long index) { return rows.at(checked_index(index, rows.size())); })
+        .def("__iter__", [](const RDB_PY_ROWS& rows) { return RDB_PY_ROW_ITERATOR{rows}; });
+}
+
+// The slack table's column ids by type name, in enumeration order.
+py::dict slack_columns(const RDB_TAN_SLACK_TABLE_OBJECT& table)
+{
+    py::dict columns;
+    for (int t = 0; t < RDB_SLACK_COLUMN_COUNT; ++t) {
+        auto type = static_cast<RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM>(t);
+        if (table.has_column_id(type))
+            columns[py::str(rdb_slack_column_type_name(type))] = table.get_column_id(type);
+    }
+    return columns;
+}
+
+py::list chart_points(const RDB_CHART_TABLE_OBJECT& chart)
+{
+    py::list points;
+    for (const RDB_CHART_POINT& point : chart.get_points())
+        points.append(py::make_tuple(rdb_py_str(point.label), point.value));
+    return points;
+}
+
+void bind_table_kinds(py::module_& module)
+{
+    DERIVED_CLASS<RDB_TABLE_OBJECT, RDB_OBJECT>(module, "Table",
+                                                "A table: an optional heading row, then rows of cells.")
+        .def_property_readonly("object_type",
+                               [](const RDB_TABLE_OBJECT& t) { return static_cast<int>(t.get_object_type()); })
+        .def_property_readonly("last_cmp_flp_location_available",
+                               &RDB_TABLE_OBJECT::get_last_cmp_flp_location_available)
+        .def_property_readonly("heading", &heading_of,
+                               "The heading row's texts (the column titles), or None when the table has none.")
+        .def_property_readonly(
+            "rows", [](const std::shared_ptr<RDB_TABLE_OBJECT>& t) { return RDB_PY_ROWS{t}; },
+            "The data rows (after the heading row), each a list of values.")
+        .def(
+            "cell", [](const RDB_TABLE_OBJECT& t, long row, unsigned column) { return cell_at(t, row, column); },
+            py::arg("row"), py::arg("column"),
+            "The cell at a data row (as rows counts them) and column, or None when the row has none there.")
+        .def(
+            "to_pandas", [](const RDB_TABLE_OBJECT& t) { return rdb_py_to_pandas(t); },
+            "The data rows as a pandas DataFrame (needs pandas). Columns are titled as the tool's CSV titles "
+            "them; int columns are int64, delay columns numbers in the unit of their first delay (int64 ps, "
+            "float64 ns or MHz), text and instance columns str, mixed columns Python values.");
+
+    DERIVED_CLASS<RDB_TAN_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "TimingTable", "A timing-analysis table.");
+    DERIVED_CLASS<RDB_TAN_SPD_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SpeedTable", "A timing speed table.")
+        .def_property_readonly("show_min", &RDB_TAN_SPD_TABLE_OBJECT::get_show_min,
+                               "Whether the minimum values are shown.");
+    DERIVED_CLASS<RDB_TAN_SLACK_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SlackTable", "A timing slack table.")
+        .def_property_readonly("analysis_type", &RDB_TAN_SLACK_TABLE_OBJECT::get_analysis_type)
+        .def_property_readonly("columns", &slack_columns,
+                               "The column id of each column type given, as {'slack': 0, 'from': 1, ...}.")
+        .def_property_readonly(
+            "restricted_to",
+            [](const RDB_TAN_SLACK_TABLE_OBJECT& t) {
+                return t.has_restricted_to() ? py::object(py::int_(t.get_restricted_to())) : py::none();
+            },
+            "The restriction given, or None.");
+
+    DERIVED_CLASS<RDB_GAUGES_OBJECT, RDB_OBJECT>(module, "Gauges", "A summary's numbered slots of gauges.")
+        .def_property_readonly("size", &RDB_GAUGES_OBJECT::get_size)
+        .def_property_readonly("slots", &gauge_slots,
+                               "The slots up to the last one used, each a Gauge or None when empty.");
+    DERIVED_CLASS<RDB_SUMMARY_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Summary",
+                                                              "A summary: rows of a name and a text, and gauges.")
+        .def_property_readonly(
+            "gauges",
+            [](const std::shared_ptr<RDB_SUMMARY_TABLE_OBJECT>& s) { return rdb_py_object(s, s->get_gauges()); },
+            "The gauges, or None.");
+    DERIVED_CLASS<RDB_CHART_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Chart", "A chart: named integer data points.")
+        .def_property_readonly("size", &RDB_CHART_TABLE_OBJECT::get_size)
+        .def_property_readonly(
+            "chart_type",
+            [](const RDB_CHART_TABLE_OBJECT& c) { return std::string(rdb_chart_type_name(c.get_default_chart_type())); },
+            "'bar', 'line', 'pie', 'scatter' or 'histogram'.")
+        .def_property_readonly("x_axis", [](const RDB_CHART_TABLE_OBJECT& c) { return rdb_py_str(c.get_x_axis().view()); })
+        .def_property_readonly("y_axis", [](const RDB_CHART_TABLE_OBJECT& c) { return rdb_py_str(c.get_y_axis().view()); })
+        .def_property_readonly("display_labels", &RDB_CHART_TABLE_OBJECT::get_display_labels)
+        .def_property_readonly("points", &chart_points, "The data points as (label, value) pairs.");
+}
+
+}  // namespace
+
+void rdb_py_bind_tables(py::module_& module)
+{
+    bind_values(module);
+    bind_rows(module);
+    bind_table_kinds(module);
+}

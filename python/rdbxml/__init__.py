@@ -1,0 +1,74 @@
+"""Report description files (XML: plain, gzip, zstd or xz) read into Python objects.
+
+    import rdbxml
+    report = rdbxml.parse("report.xml", hierarchy="hierarchy.txt")
+    for path, obj in report.walk():
+        if isinstance(obj, rdbxml.Table):
+            print(path, obj.heading, len(obj.rows))
+
+parse() and parse_bytes() return a Report or raise ParseError. Every object
+taken from a report keeps the report alive; rows, cells, delays and gauges
+are plain values.
+"""
+from ._rdbxml import (
+    Cell,
+    Chart,
+    Delay,
+    Diagnostic,
+    Embedded,
+    Folder,
+    Gauge,
+    Gauges,
+    Legal,
+    Object,
+    Report,
+    RowIterator,
+    Rows,
+    SlackTable,
+    SpeedTable,
+    Summary,
+    Table,
+    Text,
+    TimingTable,
+    Waveform,
+    __version__,
+    parse,
+    parse_bytes,
+)
+
+
+class ParseError(Exception):
+    """A report that was refused. `diagnostics` holds every warning and error
+    of the parse (severity, file, line, column, message); str() is the first
+    error."""
+
+    def __init__(self, message: str, diagnostics: "list[Diagnostic]") -> None:
+        super().__init__(message)
+        self.diagnostics = diagnostics
+
+
+__all__ = [
+    "Cell",
+    "Chart",
+    "Delay",
+    "Diagnostic",
+    "Embedded",
+    "Folder",
+    "Gauge",
+    "Gauges",
+    "Legal",
+    "Object",
+    "ParseError",
+    "Report",
+    "RowIterator",
+    "Rows",
+    "SlackTable",
+    "SpeedTable",
+    "Summary",
+    "Table",
+    "Text",
+    "TimingTable",
+    "Waveform",
+    "parse",
+    "parse_bytes",
+]

@@ -1,0 +1,112 @@
+"""The report model as Python objects, read from the example report: the
+folder tree, each kind's fields, rows of values, the heading row, cells,
+delays, gauges, chart points, and paths."""
+import pytest
+
+import rdbxml
+from conftest import EXAMPLE, EXAMPLE_HIERARCHY, report_with
+
+
+def by_path(report):
+    return dict(report.walk())
+
+
+def test_folders_and_what_every_object_has(example):
+    main = example.main_folder
+    assert isinstance(main, rdbxml.Folder) and example.current_folder.name == "main"
+    assert [(o.kind, o.name) for o in main.objects] == [("folder", "summaries"), ("folder", "timing"), ("folder", "notes")]
+    timing = main.objects[1]
+    assert (timing.creator, timing.enabled, timing.header, timing.footer) == (
+        "timing_analyzer", True, "Timing analysis", "All times in picoseconds.")
+    assert main.objects[2].header is None
+    assert [type(o).__name__ for o in timing.objects] == ["Table", "SpeedTable", "SlackTable", "Chart"]
+    assert repr(timing.objects[2]) == "<rdbxml.SlackTable 'main/timing/Setup slack'>"
+    assert main.objects[0].objects[0].path == "main/summaries/Flow summary"
+
+
+def test_walk_and_select_use_the_library_paths(example):
+    paths = [path for path, _ in example.walk()]
+    assert paths[:3] == ["main", "main/summaries", "main/summaries/Flow summary"]
+    assert "main/summaries/Flow summary/This name should not be observed" in paths
+    assert len(paths) == 14
+    assert [(p, o.kind) for p, o in example.select("main/**/Setup*")] == [("main/timing/Setup slack", "tan_slack_table")]
+    assert [p for p, _ in example.select("main/*")] == ["main/summaries", "main/timing", "main/notes"]
+    assert example.select("nothing/**") == []
+    with pytest.raises(ValueError):
+        example.select("main\\")
+    # One object is one Python object, however it was reached.
+    assert by_path(example)["main/timing"] is example.main_folder.objects[1]
+
+
+def test_rows_are_values_under_the_heading_row(example):
+    tables = by_path(example)
+    clocks = tables["main/timing/Clocks"]
+    assert clocks.heading == ["Clock", "Period (ps)", "Source"]
+    assert list(clocks.rows) == [["clk_core", 2500, "cpu/pll"], ["clk_mem", 5000, "mem/pll"]]
+    slack = tables["main/timing/Setup slack"]
+    first = slack.rows[0]
+    assert first == [rdbxml.Delay(-120, "ps"), "cpu/alu/acc_reg", "cpu/regfile/r0", "clk_core", 14]
+    assert len(slack.rows) == 2 and slack.rows[-1][4] == 6
+    with pytest.raises(IndexError):
+        slack.rows[2]
+    summary = tables["main/summaries/Flow summary"]
+    assert summary.heading is None and summary.rows[0] == ["Status", "Successful"]
+    chart = tables["main/timing/Slack histogram"]
+    assert chart.heading == ["", ""] and len(chart.rows) == 5
+
+
+def test_delay_value_type():
+    assert [str(rdbxml.Delay(ps, unit)) for ps, unit in [(-120, "ns"), (-120, "ps"), (2427, "mhz"), (0, "mhz")]] == [
+        "-0.120 ns", "-120 ps", "412.0 MHz", "0 ps"]
+    assert [rdbxml.Delay(ps, unit).value for ps, unit in [(-120, "ns"), (-120, "ps"), (2500, "mhz"), (0, "mhz")]] == [
+        -0.12, -120, 400.0, None]
+    delay = rdbxml.Delay(2427, "MHz")
+    assert (delay.ps, delay.unit, repr(delay)) == (2427, "mhz", "Delay(2427, 'mhz')")
+    assert delay == rdbxml.Delay(2427, "mhz") and delay != rdbxml.Delay(2427, "ps")
+    assert len({delay, rdbxml.Delay(2427, "mhz")}) == 1
+    with pytest.raises(ValueError):
+        rdbxml.Delay(1, "s")
+
+
+def test_cells_with_colours_and_instances():
+    report = rdbxml.parse(EXAMPLE, hierarchy=EXAMPLE_HIERARCHY)
+    slack = by_path(report)["main/timing/Setup slack"]
+    delay, source = slack.cell(0, 0), slack.cell(0, 1)
+    assert (delay.kind, delay.value, delay.text, delay.foreground, delay.background) == (
+        "delay", rdbxml.Delay(-120, "ps"), "-120 ps", "#ff0000", None)
+    assert (source.kind, source.path, source.instance, source.background) == (
+        "iname", "cpu/alu/acc_reg", "top/cpu/alu/acc_reg", "#ffffcc")
+    assert source.value == "top/cpu/alu/acc_reg" and slack.rows[0][1] == "top/cpu/alu/acc_reg"
+    assert slack.cell(0, 5) is None and slack.cell(-1, 3).value == "clk_mem"
+    unresolved = rdbxml.parse(EXAMPLE).main_folder.objects[1].objects[2].cell(0, 1)
+    assert (unresolved.value, unresolved.instance) == ("cpu/alu/acc_reg", None)
+
+
+def test_each_kinds_own_fields(example):
+    objects = by_path(example)
+    summary = objects["main/summaries/Flow summary"]
+    gauges = summary.gauges
+    assert isinstance(gauges, rdbxml.Gauges) and gauges.name == "This name should not be observed"
+    assert [(g.name, g.percent, g.min, g.max, g.value, g.disabled) for g in gauges.slots] == [
+        ("Logic elements", True, 0, 100, 63, False), ("Memory bits", True, 0, 100, 41, False),
+        ("Pins", False, 0, 320, 118, False)]
+    chart = objects["main/timing/Slack histogram"]
+    assert (chart.chart_type, chart.x_axis, chart.y_axis, chart.display_labels, chart.size) == (
+        "histogram", "Slack (ps)", "Paths", True, 5)
+    assert chart.points[0] == ("-200..0", 3) and len(chart.points) == 5
+    slack = objects["main/timing/Setup slack"]
+    assert (slack.columns, slack.restricted_to, slack.analysis_type, slack.object_type) == (
+        {"slack": 0, "from": 1, "to": 2, "from_clock": 3}, 10, 1, 8)
+    assert objects["main/timing/Fmax"].show_min is True
+    assert objects["main/notes/Run notes"].text.startswith("Compilation finished")
+    assert isinstance(objects["main/notes/Notice"], rdbxml.Legal)
+    embedded, waveform = objects["main/notes/Placement view"], objects["main/notes/Reset sequence"]
+    assert (embedded.embedded_type, embedded.info) == ("image", "placement.png")
+    assert (waveform.source_vector, waveform.result_vector, waveform.compare_mode) == (
+        "reset_stimulus.vec", "reset_result.vec", True)
+
+
+def test_text_beyond_ascii_reads_back():
+    xml = report_with('<table name="t" parent="main"><row><string_cell>caf\u00e9 \U0001f600</string_cell></row></table>')
+    report = rdbxml.parse_bytes(xml.encode("utf-8"))
+    assert report.main_folder.objects[0].heading == ["caf\u00e9 \U0001f600"]

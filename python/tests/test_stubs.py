@@ -1,0 +1,47 @@
+"""The stubs' signatures against the module's. mypy.stubtest (the CTest
+PythonStubs) checks that stubs and module name the same things, but cannot
+read the signature of a compiled function; pybind11 writes it as the first
+line of the docstring, which is compared here: names, order, kinds and
+defaults of the parameters."""
+import ast
+import os
+
+import rdbxml
+
+STUBS = os.path.join(os.path.dirname(rdbxml.__file__), "__init__.pyi")
+
+
+def parameters(args):
+    """A signature's parameters: (name, keyword-only, default or ...)."""
+    positional = args.posonlyargs + args.args
+    defaults = [...] * (len(positional) - len(args.defaults)) + [ast.literal_eval(d) for d in args.defaults]
+    shape = [(a.arg, False, d) for a, d in zip(positional, defaults)]
+    shape += [(a.arg, True, ... if d is None else ast.literal_eval(d)) for a, d in zip(args.kwonlyargs, args.kw_defaults)]
+    return shape
+
+
+def runtime_parameters(function):
+    first = function.__doc__.splitlines()[0]
+    inside = first[first.index("(") + 1 : first.rindex(") ->")]
+    return parameters(ast.parse("def f(%s): pass" % inside).body[0].args)
+
+
+def stubbed_functions():
+    """(runtime function, stub definition) of every function and method the
+    stubs give, but properties, comparisons and what Python defines."""
+    for node in ast.parse(open(STUBS).read()).body:
+        if isinstance(node, ast.FunctionDef):
+            yield getattr(rdbxml, node.name), node
+        elif isinstance(node, ast.ClassDef) and node.name != "ParseError" and not node.name.startswith("_"):
+            for item in node.body:
+                if isinstance(item, ast.FunctionDef) and not item.decorator_list:
+                    if item.name == "__init__" or not item.name.startswith("__"):
+                        yield getattr(getattr(rdbxml, node.name), item.name), item
+
+
+def test_stub_signatures_match_the_module():
+    checked = 0
+    for function, stub in stubbed_functions():
+        assert parameters(stub.args) == runtime_parameters(function), stub.name
+        checked += 1
+    assert checked >= 8
