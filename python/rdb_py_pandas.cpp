@@ -1,9 +1,8 @@
 // A table as a pandas DataFrame, column by column. The columns are those
-// of the tool's CSV: as wide as the widest row, titled by the heading row
-// (a chart by its axis labels, a column without a title by its number from
-// 1), and a column holding delays has one unit, its first delay's display
-// option, named in its title ("Slack (ps)"). pandas is imported only here,
-// so the module works without it.
+// of the tool's CSV (rdb_table_columns): titled by the heading row, and a
+// column holding delays has one unit, its first delay's display option,
+// named in its title ("Slack (ps)"). pandas is imported only here, so the
+// module works without it.
 #include "rdb_py.h"
 
 #include <pybind11/numpy.h>
@@ -16,33 +15,11 @@ namespace {
 
 typedef std::vector<const RDB_TABLE_ELEMENT*> COLUMN;
 
-// The titles the CSV writer gives the columns.
-std::vector<std::string> column_titles(const RDB_TABLE_OBJECT& table, std::size_t columns)
-{
-    std::vector<std::string> titles(columns);
-    if (const auto* chart = dynamic_cast<const RDB_CHART_TABLE_OBJECT*>(&table)) {
-        if (columns > 0)
-            titles[0] = chart->get_x_axis().str();
-        if (columns > 1)
-            titles[1] = chart->get_y_axis().str();
-    } else if (table.has_heading_row()) {
-        const RDB_TABLE_ROW& heading = *table.get_row(0);
-        for (std::size_t c = 0; c < heading.size(); ++c)
-            if (heading[c] != nullptr)
-                titles[c] = rdb_cell_text(*heading[c]);
-    }
-    for (std::size_t c = 0; c < columns; ++c)
-        if (titles[c].empty())
-            titles[c] = std::to_string(c + 1);
-    return titles;
-}
-
 // What a column holds: one cell kind throughout (kind >= 0), or a mix.
 struct COLUMN_KINDS {
     int kind = -1;  // the one kind of every cell there is; -1 for none or a mix
     bool mixed = false;
     bool missing = false;  // a row without a cell in this column
-    int unit = -1;         // the first delay's display option; -1 without delays
 };
 
 COLUMN_KINDS kinds_of(const COLUMN& column)
@@ -54,8 +31,6 @@ COLUMN_KINDS kinds_of(const COLUMN& column)
             continue;
         }
         int kind = cell->get_cell_kind();
-        if (kind == RDB_CELL_DELAY && kinds.unit < 0)
-            kinds.unit = static_cast<const RDB_TABLE_DELAY_ELEMENT*>(cell)->get_display_option();
         if (kinds.kind < 0 && !kinds.mixed)
             kinds.kind = kind;
         else if (kinds.kind != kind)
@@ -137,34 +112,28 @@ py::object object_column(const py::module_& pandas, const COLUMN& column, int un
 py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table)
 {
     py::module_ pandas = py::module_::import("pandas");
-    std::size_t columns = 0;
-    for (const RDB_TABLE_ROW* row : table.rows())
-        columns = std::max(columns, row->size());
-    std::vector<std::string> titles = column_titles(table, columns);
+    std::vector<RDB_TABLE_COLUMN> columns = rdb_table_columns(table);
 
     py::dict data;
     py::list names;
     COLUMN column;
-    for (std::size_t c = 0; c < columns; ++c) {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
         column.clear();
         for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r) {
             const RDB_TABLE_ROW& row = *table.get_row(r);
             column.push_back(c < row.size() ? row[c] : nullptr);
         }
         COLUMN_KINDS kinds = kinds_of(column);
+        int unit = columns[c].m_delay_unit;
         py::object values;
-        if (kinds.kind == RDB_CELL_INT || (kinds.kind == RDB_CELL_DELAY && kinds.unit == RDB_DELAY_DISPLAY_PS))
+        if (kinds.kind == RDB_CELL_INT || (kinds.kind == RDB_CELL_DELAY && unit == RDB_DELAY_DISPLAY_PS))
             values = integer_column(pandas, column, kinds.missing);
         else if (kinds.kind == RDB_CELL_DELAY)
-            values = float_column(column, kinds.unit);
+            values = float_column(column, unit);
         else
-            values = object_column(pandas, column, kinds.unit);
+            values = object_column(pandas, column, unit);
         data[py::int_(c)] = values;
-        std::string title = titles[c];
-        if (kinds.unit >= 0)
-            title += std::string(" (") +
-                     rdb_delay_unit(static_cast<RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM>(kinds.unit)) + ")";
-        names.append(rdb_py_str(title));
+        names.append(rdb_py_str(columns[c].m_title));
     }
     py::object frame = pandas.attr("DataFrame")(data);
     frame.attr("columns") = names;
