@@ -40,14 +40,17 @@ RDB_DIFF_MATCH rdb_diff_pair(const std::vector<std::string>& old_keys, const std
             if (new_index.count(old_keys[next_old]) == 0)
                 pairs.push_back({next_old, RDB_DIFF_NO_ITEM});
     };
-    for (std::size_t n = 0; n < new_keys.size(); ++n) {
+    // For each new item, the old index of the first paired item from it on,
+    // so that what was removed there comes before what was added there.
+    std::vector<std::size_t> next_paired(new_keys.size() + 1, old_keys.size());
+    for (std::size_t n = new_keys.size(); n-- > 0;) {
         auto found = old_index.find(new_keys[n]);
-        if (found == old_index.end()) {
-            pairs.push_back({RDB_DIFF_NO_ITEM, n});
-            continue;
-        }
-        removed_up_to(found->second);
-        pairs.push_back({found->second, n});
+        next_paired[n] = found != old_index.end() ? found->second : next_paired[n + 1];
+    }
+    for (std::size_t n = 0; n < new_keys.size(); ++n) {
+        removed_up_to(next_paired[n]);
+        auto found = old_index.find(new_keys[n]);
+        pairs.push_back({found != old_index.end() ? found->second : RDB_DIFF_NO_ITEM, n});
     }
     removed_up_to(old_keys.size());
     return RDB_DIFF_MATCH_BY_KEY;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -21,6 +22,7 @@
 #include "gen_util.h"
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/msg.h>
+#include "rdbxml_diff.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_options.h"
@@ -110,6 +112,8 @@ int run(int argc, char** argv, std::string& current)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
+        return rdbxml_diff_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
     std::string current;
     try {
