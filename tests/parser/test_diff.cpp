@@ -62,6 +62,7 @@ TEST_F(DiffTest, AnEditOfEveryKindGivesExactlyItsChange)
         "object_field main/cells (table) by key .footer: 'F' -> none",
         "column_title main/cells (table) by key col 1=Total: 'Count' -> 'Total'",
         "column_title main/cells (table) by key col 4=Extra: none -> 'Extra'",
+        "cell_colour main/cells (table) by key a#1 col 0=Name .foreground string>string: '#0000ff' -> '#008000'",
         "cell_value main/cells (table) by key a#1 col 1=Total int>int: '1' -> '3' 2",
         "cell_value main/cells (table) by key a#1 col 2=Delay delay>delay: '100 ps' -> '112 ps' 12 ps",
         "cell_value main/cells (table) by key a#1 col 3=Inst iname>iname: 'u/x' -> 'u/z'",
