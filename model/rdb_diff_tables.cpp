@@ -52,6 +52,30 @@ std::string colour_text(RDB_RGB_COLOR colour)
     return text;
 }
 
+// Pairs the rows, points or gauges of two objects by their keys (by
+// position straight away unless `keyed`), emits the objects' fields
+// (`own_fields` after the common ones), and hands each pair on:
+// `one_side(kind, keys, index)` for an item only one side has (`added` or
+// `removed`), `both(old_index, new_index)` for the others.
+template <typename OWN_FIELDS, typename ONE_SIDE, typename BOTH>
+void pair_items(RDB_DIFF_EMITTER& emitter, const std::vector<std::string>& old_keys,
+                const std::vector<std::string>& new_keys, bool keyed, RDB_DIFF_KIND added, RDB_DIFF_KIND removed,
+                OWN_FIELDS&& own_fields, ONE_SIDE&& one_side, BOTH&& both)
+{
+    std::vector<RDB_DIFF_PAIR> pairs;
+    emitter.set_match(rdb_diff_pair(old_keys, new_keys, keyed, pairs));
+    emitter.object_fields();
+    own_fields();
+    for (const RDB_DIFF_PAIR& pair : pairs) {
+        if (pair.m_old == RDB_DIFF_NO_ITEM)
+            one_side(added, new_keys, pair.m_new);
+        else if (pair.m_new == RDB_DIFF_NO_ITEM)
+            one_side(removed, old_keys, pair.m_old);
+        else
+            both(pair.m_old, pair.m_new);
+    }
+}
+
 // A table's data rows and their keys; `keyed` false when some row has no
 // first cell to be its key.
 struct TABLE_ROWS {
@@ -84,19 +108,13 @@ public:
 
     void compare()
     {
-        std::vector<RDB_DIFF_PAIR> pairs;
-        m_match = rdb_diff_pair(m_old.m_keys, m_new.m_keys, m_old.m_keyed && m_new.m_keyed, pairs);
-        m_emitter.set_match(m_match);
-        m_emitter.object_fields();
-        titles();
-        for (const RDB_DIFF_PAIR& pair : pairs) {
-            if (pair.m_old == RDB_DIFF_NO_ITEM)
-                whole_row(RDB_DIFF_ROW_ADDED, m_new, pair.m_new);
-            else if (pair.m_new == RDB_DIFF_NO_ITEM)
-                whole_row(RDB_DIFF_ROW_REMOVED, m_old, pair.m_old);
-            else
-                cells(pair.m_old, pair.m_new);
-        }
+        pair_items(
+            m_emitter, m_old.m_keys, m_new.m_keys, m_old.m_keyed && m_new.m_keyed, RDB_DIFF_ROW_ADDED,
+            RDB_DIFF_ROW_REMOVED, [&] { titles(); },
+            [&](RDB_DIFF_KIND kind, const std::vector<std::string>&, std::size_t index) {
+                whole_row(kind, kind == RDB_DIFF_ROW_ADDED ? m_new : m_old, index);
+            },
+            [&](std::size_t o, std::size_t n) { cells(o, n); });
     }
 
 private:
@@ -129,7 +147,7 @@ private:
     RDB_DIFF_CHANGE row_change(RDB_DIFF_KIND kind, const TABLE_ROWS& side, std::size_t index) const
     {
         RDB_DIFF_CHANGE change = m_emitter.change(kind);
-        if (m_match == RDB_DIFF_MATCH_BY_KEY)
+        if (change.m_match == RDB_DIFF_MATCH_BY_KEY)
             change.m_key = side.m_keys[index];
         change.m_index = index + 1;
         return change;
@@ -225,31 +243,7 @@ private:
     RDB_DIFF_EMITTER& m_emitter;
     const TABLE_ROWS& m_old;
     const TABLE_ROWS& m_new;
-    RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;
 };
-
-// Pairs the points or gauges of two objects by name, emits the objects'
-// fields (`own_fields` after the common ones), and hands each pair on:
-// `one_side(kind, keys, index)` for an item only one side has,
-// `both(old_index, new_index)` for the others.
-template <typename OWN_FIELDS, typename ONE_SIDE, typename BOTH>
-void pair_items(RDB_DIFF_EMITTER& emitter, const std::vector<std::string>& old_keys,
-                const std::vector<std::string>& new_keys, RDB_DIFF_KIND added, RDB_DIFF_KIND removed,
-                OWN_FIELDS&& own_fields, ONE_SIDE&& one_side, BOTH&& both)
-{
-    std::vector<RDB_DIFF_PAIR> pairs;
-    emitter.set_match(rdb_diff_pair(old_keys, new_keys, true, pairs));
-    emitter.object_fields();
-    own_fields();
-    for (const RDB_DIFF_PAIR& pair : pairs) {
-        if (pair.m_old == RDB_DIFF_NO_ITEM)
-            one_side(added, new_keys, pair.m_new);
-        else if (pair.m_new == RDB_DIFF_NO_ITEM)
-            one_side(removed, old_keys, pair.m_old);
-        else
-            both(pair.m_old, pair.m_new);
-    }
-}
 
 // A change of the point or gauge at `index` of a side whose names are `keys`.
 RDB_DIFF_CHANGE item_change(const RDB_DIFF_EMITTER& emitter, RDB_DIFF_KIND kind,
@@ -310,7 +304,7 @@ void rdb_diff_chart(RDB_DIFF_EMITTER& emitter, const RDB_CHART_TABLE_OBJECT& old
     for (const RDB_CHART_POINT& point : new_points)
         new_keys.emplace_back(point.label);
     pair_items(
-        emitter, old_keys, new_keys, RDB_DIFF_POINT_ADDED, RDB_DIFF_POINT_REMOVED,
+        emitter, old_keys, new_keys, true, RDB_DIFF_POINT_ADDED, RDB_DIFF_POINT_REMOVED,
         [&] {
             emitter.field("chart_type", rdb_chart_type_name(old_chart.get_default_chart_type()),
                           rdb_chart_type_name(new_chart.get_default_chart_type()));
@@ -337,7 +331,7 @@ void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gau
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> old_list = gauges_of(old_gauges, old_keys);
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> new_list = gauges_of(new_gauges, new_keys);
     pair_items(
-        emitter, old_keys, new_keys, RDB_DIFF_GAUGE_ADDED, RDB_DIFF_GAUGE_REMOVED, [] {},
+        emitter, old_keys, new_keys, true, RDB_DIFF_GAUGE_ADDED, RDB_DIFF_GAUGE_REMOVED, [] {},
         [&](RDB_DIFF_KIND kind, const std::vector<std::string>& keys, std::size_t index) {
             RDB_DIFF_CHANGE change = item_change(emitter, kind, keys, index);
             bool added = kind == RDB_DIFF_GAUGE_ADDED;
