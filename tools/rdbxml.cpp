@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -22,6 +23,7 @@
 #include <rdbxml/msg.h>
 #include "fio_path.h"
 #include "gen_util.h"
+#include "rdbxml_diff.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_names.h"
@@ -126,6 +128,8 @@ int run(int argc, char** argv, std::string& current)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
+        return rdbxml_diff_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
     std::string current;
     try {

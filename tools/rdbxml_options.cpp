@@ -52,7 +52,9 @@ const char* const FOOTER =
     "  rdbxml --html run.html run.xml          one self-contained page to open in a browser\n"
     "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n"
     "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
-    "                                          one table as CSV on stdout\n";
+    "                                          one table as CSV on stdout\n"
+    "  rdbxml diff OLD NEW                     what changed between two reports\n"
+    "                                          (rdbxml diff --help)\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)

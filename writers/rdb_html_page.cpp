@@ -153,7 +153,8 @@ std::string rdb_html_new_nonce()
     return text;
 }
 
-void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const std::string& nonce)
+void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const std::string& nonce,
+                         const char* extra_style)
 {
     out.raw("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n");
     out.raw("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
@@ -161,7 +162,7 @@ void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const s
         .raw(nonce)
         .raw("'\">\n");
     out.raw("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>");
-    out.text(title).raw("</title>\n<style>").raw(STYLE).raw("</style>\n</head>\n<body>\n");
+    out.text(title).raw("</title>\n<style>").raw(STYLE).raw(extra_style).raw("</style>\n</head>\n<body>\n");
 }
 
 void rdb_html_page_end(RDB_HTML_OUTPUT& out, const std::string& nonce)

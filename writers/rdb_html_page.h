@@ -7,8 +7,10 @@
 
 class RDB_HTML_OUTPUT;
 
-// Writes everything up to and including <body>. `title` is report text.
-void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const std::string& nonce);
+// Writes everything up to and including <body>. `title` is report text;
+// `extra_style`, rules of the writer's own, follows the page's style sheet.
+void rdb_html_page_begin(RDB_HTML_OUTPUT& out, const std::string& title, const std::string& nonce,
+                         const char* extra_style = "");
 // Writes the script and closes the page.
 void rdb_html_page_end(RDB_HTML_OUTPUT& out, const std::string& nonce);
 // A fresh value for the policy's script nonce: only a script carrying it

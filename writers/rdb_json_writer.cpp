@@ -5,94 +5,24 @@
 #include <ostream>
 #include <string>
 
-#include <rapidjson/writer.h>
 
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_report.h>
+#include "rdb_json_output.h"
 #include <rdbxml/rdb_walk.h>
 #include "rdb_utf8.h"
 
 namespace {
 
-// The output stream as RapidJSON's writer sees it: bytes are gathered in a
-// buffer and handed to the ostream in blocks, not one call per character.
-class JSON_OUTPUT {
-public:
-    typedef char Ch;
-
-    // The writer flushes when its value is complete. Nothing is flushed on
-    // destruction: a document cut short by an exception (no memory, a
-    // stream that refuses) is not continued, and the stream's own error
-    // cannot escape a destructor while that exception passes.
-    explicit JSON_OUTPUT(std::ostream& out) : m_out(out) {}
-    JSON_OUTPUT(const JSON_OUTPUT&) = delete;
-    JSON_OUTPUT& operator=(const JSON_OUTPUT&) = delete;
-
-    void Put(char c)
-    {
-        if (m_used == sizeof(m_buffer))
-            Flush();
-        m_buffer[m_used++] = c;
-    }
-    void Flush()
-    {
-        if (m_used != 0)
-            m_out.write(m_buffer, static_cast<std::streamsize>(m_used));
-        m_used = 0;
-    }
-
-private:
-    std::ostream& m_out;
-    std::size_t m_used = 0;
-    char m_buffer[1 << 14];
-};
-
-// The writer's own stack grows through this allocator. RapidJSON's default
-// one gives null when memory runs out, and the writer then writes through
-// it; this one throws, as every other allocation of the program does.
-class JSON_ALLOCATOR : public rapidjson::CrtAllocator {
-public:
-    void* Malloc(std::size_t size)
-    {
-        void* p = rapidjson::CrtAllocator::Malloc(size);
-        if (p == nullptr && size != 0)
-            throw std::bad_alloc();
-        return p;
-    }
-    void* Realloc(void* original, std::size_t original_size, std::size_t new_size)
-    {
-        void* p = rapidjson::CrtAllocator::Realloc(original, original_size, new_size);
-        if (p == nullptr && new_size != 0)
-            throw std::bad_alloc();
-        return p;
-    }
-};
-
-typedef rapidjson::Writer<JSON_OUTPUT, rapidjson::UTF8<>, rapidjson::UTF8<>, JSON_ALLOCATOR> JSON_WRITER;
-
-void write_string(JSON_WRITER& json, const char* text, std::size_t length)
-{
-    if (rdb_utf8_is_valid(text, length)) {
-        json.String(text, static_cast<rapidjson::SizeType>(length));
-        return;
-    }
-    std::string repaired;
-    repaired.reserve(length + 8);
-    rdb_utf8_append_repaired(repaired, text, length);
-    json.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
-}
-
-void write_string(JSON_WRITER& json, const STL_STRING& text) { write_string(json, text.c_str(), text.size()); }
-
-void write_string_or_null(JSON_WRITER& json, const STL_STRING* text)
+void write_string_or_null(RDB_JSON_WRITER& json, const STL_STRING* text)
 {
     if (text != nullptr)
-        write_string(json, *text);
+        rdb_json_write_string(json, *text);
     else
         json.Null();
 }
 
-void write_color(JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR color)
+void write_color(RDB_JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR color)
 {
     if (!has)
         return;
@@ -104,7 +34,7 @@ void write_color(JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR col
 
 class JSON_CELL_WRITER : public RDB_TABLE_ELEMENT_VISITOR {
 public:
-    explicit JSON_CELL_WRITER(JSON_WRITER& json) : m_json(json) {}
+    explicit JSON_CELL_WRITER(RDB_JSON_WRITER& json) : m_json(json) {}
 
     void write(const RDB_TABLE_ELEMENT* cell)
     {
@@ -124,7 +54,7 @@ public:
     void visit(const RDB_TABLE_STRING_ELEMENT& cell) override
     {
         m_json.Key("value");
-        write_string(m_json, cell.get_string());
+        rdb_json_write_string(m_json, cell.get_string());
     }
     void visit(const RDB_TABLE_INT_ELEMENT& cell) override
     {
@@ -135,11 +65,11 @@ public:
     {
         m_json.Key("instance");
         if (cell.get_iname() != nullptr)
-            write_string(m_json, cell.get_iname()->full_path());
+            rdb_json_write_string(m_json, cell.get_iname()->full_path());
         else
             m_json.Null();
         m_json.Key("path");  // as written, resolved or not
-        write_string(m_json, cell.get_path().data(), cell.get_path().size());
+        rdb_json_write_string(m_json, cell.get_path().data(), cell.get_path().size());
     }
     void visit(const RDB_TABLE_DELAY_ELEMENT& cell) override
     {
@@ -150,13 +80,13 @@ public:
     }
 
 private:
-    JSON_WRITER& m_json;
+    RDB_JSON_WRITER& m_json;
 };
 
 // Writes every object that is not a folder, each as one complete JSON object.
 class JSON_OBJECT_WRITER : public RDB_OBJECT_VISITOR {
 public:
-    explicit JSON_OBJECT_WRITER(JSON_WRITER& json) : m_json(json), m_cells(json) {}
+    explicit JSON_OBJECT_WRITER(RDB_JSON_WRITER& json) : m_json(json), m_cells(json) {}
     using RDB_OBJECT_VISITOR::visit;
 
     // The opening of an object with the fields every object has.
@@ -166,9 +96,9 @@ public:
         m_json.Key("kind");
         m_json.String(object.get_kind());
         m_json.Key("name");
-        write_string(m_json, object.get_name());
+        rdb_json_write_string(m_json, object.get_name());
         m_json.Key("creator");
-        write_string(m_json, object.get_creator_module());
+        rdb_json_write_string(m_json, object.get_creator_module());
         m_json.Key("enabled");
         m_json.Bool(object.is_enabled());
         m_json.Key("header");
@@ -211,9 +141,9 @@ public:
         begin(object);
         embedded_fields(object);
         m_json.Key("source_vector");
-        write_string(m_json, object.get_source_vector_file_name());
+        rdb_json_write_string(m_json, object.get_source_vector_file_name());
         m_json.Key("result_vector");
-        write_string(m_json, object.get_result_vector_file_name());
+        rdb_json_write_string(m_json, object.get_result_vector_file_name());
         m_json.Key("compare_mode");
         m_json.Bool(object.get_compare_mode());
         end();
@@ -263,7 +193,7 @@ public:
         if (const RDB_GAUGES_OBJECT* gauges = object.get_gauges()) {
             m_json.StartObject();
             m_json.Key("name");
-            write_string(m_json, gauges->get_name());
+            rdb_json_write_string(m_json, gauges->get_name());
             gauges_fields(*gauges);
             m_json.EndObject();
         } else {
@@ -280,9 +210,9 @@ public:
         m_json.Key("chart_type");
         m_json.String(rdb_chart_type_name(object.get_default_chart_type()));
         m_json.Key("x_axis");
-        write_string(m_json, object.get_x_axis());
+        rdb_json_write_string(m_json, object.get_x_axis());
         m_json.Key("y_axis");
-        write_string(m_json, object.get_y_axis());
+        rdb_json_write_string(m_json, object.get_y_axis());
         m_json.Key("display_labels");
         m_json.Bool(object.get_display_labels());
         table_end(object);
@@ -294,7 +224,7 @@ private:
         m_json.Key("embedded_type");
         m_json.String(rdb_embedded_type_name(object.get_embedded_type()));
         m_json.Key("info");
-        write_string(m_json, object.get_info_str());
+        rdb_json_write_string(m_json, object.get_info_str());
     }
 
     void gauges_fields(const RDB_GAUGES_OBJECT& gauges)
@@ -312,7 +242,7 @@ private:
             }
             m_json.StartObject();
             m_json.Key("name");
-            write_string(m_json, gauge->get_name());
+            rdb_json_write_string(m_json, gauge->get_name());
             m_json.Key("percent");
             m_json.Bool(gauge->is_percent());
             m_json.Key("min");
@@ -355,13 +285,13 @@ private:
         end();
     }
 
-    JSON_WRITER& m_json;
+    RDB_JSON_WRITER& m_json;
     JSON_CELL_WRITER m_cells;
 };
 
 class JSON_TREE_WRITER : public RDB_FOLDER_WALK_HANDLER {
 public:
-    explicit JSON_TREE_WRITER(JSON_WRITER& json) : m_json(json), m_objects(json) {}
+    explicit JSON_TREE_WRITER(RDB_JSON_WRITER& json) : m_json(json), m_objects(json) {}
 
     void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t) override
     {
@@ -377,7 +307,7 @@ public:
     void leaf(const RDB_OBJECT& object, std::size_t) override { object.accept(m_objects); }
 
 private:
-    JSON_WRITER& m_json;
+    RDB_JSON_WRITER& m_json;
     JSON_OBJECT_WRITER m_objects;
 };
 
@@ -385,8 +315,8 @@ private:
 
 void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
 {
-    JSON_OUTPUT output(out);
-    JSON_WRITER json(output);
+    RDB_JSON_OUTPUT output(out);
+    RDB_JSON_WRITER json(output);
     if (report == nullptr) {
         json.Null();
         return;
@@ -401,7 +331,7 @@ void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
     }
     json.Key("current_folder");
     if (const RDB_FOLDER_OBJECT* current = report->get_current_folder())
-        write_string(json, current->get_name());
+        rdb_json_write_string(json, current->get_name());
     else
         json.Null();
     json.EndObject();
@@ -409,7 +339,7 @@ void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
 
 void rdb_write_json_string(const char* text, std::size_t length, std::ostream& out)
 {
-    JSON_OUTPUT output(out);
-    JSON_WRITER json(output);
-    write_string(json, text, length);
+    RDB_JSON_OUTPUT output(out);
+    RDB_JSON_WRITER json(output);
+    rdb_json_write_string(json, text, length);
 }

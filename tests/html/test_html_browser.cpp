@@ -21,14 +21,15 @@ protected:
             GTEST_FAIL() << "no chromium: make deps installs it";
     }
 
-    // The page the tool writes for `report`, loaded and dumped.
+    // The page the tool writes for `report`, loaded and dumped; `status`
+    // is the tool's exit status.
     std::string dom_of(const std::string& report, const std::string& fragment = "",
-                       std::vector<std::string> extra = {})
+                       std::vector<std::string> extra = {}, int status = 0)
     {
         std::string page = m_scratch.dir() + "/page.html";
         extra.insert(extra.end(), {"-q", "--html", page, report});
         TOOL_RUN run = tool_run(extra);
-        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.status, status) << run.err;
         std::string dom = browser_dump_dom("file://" + page + fragment);
         EXPECT_FALSE(dom.empty());
         return dom;
@@ -75,6 +76,28 @@ TEST_F(HtmlBrowserTest, HostileTextRunsNothingAndAddsNoElement)
     }
     EXPECT_NE(second.find("Rows 101\xE2\x80\x93" "150 of 150 (page 2 of 2)"), std::string::npos);
     EXPECT_NE(second.find("<td class=\"num\">149</td>"), std::string::npos);
+}
+
+TEST_F(HtmlBrowserTest, HostileDiffPageRunsNothingAndAddsNoElement)
+{
+    // The new report has fewer rows, other chart values, and every header,
+    // footer, text, info, axis and vector name edited (still hostile), so
+    // the page shows hostile paths, rows, point labels and values on both
+    // sides of a change.
+    std::string edited = hostile_report_xml(140);
+    for (std::size_t at = edited.find("\">4</data>"); at != std::string::npos; at = edited.find("\">4</data>", at))
+        edited[at + 2] = '5';
+    for (const std::string tag : {"<header>", "<footer>", "<ascii_text>", "<info>", "<x_label>", "<source_vector>"})
+        for (std::size_t at = edited.find(tag); at != std::string::npos; at = edited.find(tag, at + 1))
+            edited.insert(at + tag.size(), "x");
+    std::string old_report = m_scratch.write("old.xml", hostile_report_xml(150));
+    std::string dom = dom_of(m_scratch.write("new.xml", edited), "", {"diff", old_report}, 1);
+    EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
+    EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
+    EXPECT_EQ(tool_count(dom, "<tr class=\"del\">"), 10u);
+    EXPECT_GT(tool_count(dom, "<tr class=\"chg\">"), 40u);
+    EXPECT_NE(dom.find("<td class=\"new\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+              std::string::npos);
 }
 
 TEST_F(HtmlBrowserTest, HundredThousandRowsArePagedNotRendered)

@@ -17,6 +17,7 @@
 #include <rdbxml/rdb_cells.h>
 #include <rdbxml/rdb_chart.h>
 #include <rdbxml/rdb_columns.h>
+#include <rdbxml/rdb_diff.h>
 #include <rdbxml/rdb_embedded.h>
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_object.h>

@@ -1,0 +1,133 @@
+// What changed between two reports, as a list of change records: the
+// comparison the tool's `diff` command prints, for hosts and bindings too.
+//
+// Objects are paired by their path (rdb_path.h); an object only one report
+// has is added or removed as a whole (a renamed object is both). A pair of
+// another kind is a kind change. Of a pair of one kind, the fields every
+// object has (creator, enabled flag, header, footer) and its kind's own are
+// compared:
+//   text, legal      the body text, whole;
+//   embedded         the info text and the embedded type;
+//   waveform         the same, the two vector file names and the compare flag;
+//   table, speed table, slack table, summary
+//                    the heading row as the column titles, by position;
+//                    the data rows paired by key: by the first column when
+//                    its values are unique in both reports, else by
+//                    position; then their cells column by column;
+//   chart            type and axis labels; its data points paired by label
+//                    (by position when labels repeat);
+//   gauges           the gauges paired by name (by position when names
+//                    repeat): value, min, max, percent and disabled flags.
+// Cells compare by value: text, integer, delay in picoseconds, instance
+// name as the path the file wrote (RDB_TABLE_INAME_ELEMENT::get_path). A
+// delay whose picoseconds stay and whose display unit changes is a change
+// of its own kind, and so are a cell's kind and each of its two colours.
+//
+// Changes come in document order: per object (the new report's order, a
+// removed object where it stood in the old one), its own fields, then its
+// titles, then its rows in the same merged order.
+//
+// Memory: the comparison holds the paths of both reports' objects and, for
+// the one table it compares at a time, the keys of its rows; changes are
+// handed on one by one, never gathered, unless asked for as a list.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <rdbxml/rdb_path.h>
+
+class RDB_FOLDER_OBJECT;
+
+enum RDB_DIFF_KIND : int {
+    RDB_DIFF_OBJECT_ADDED,    // only the new report has the object
+    RDB_DIFF_OBJECT_REMOVED,  // only the old one has it
+    RDB_DIFF_OBJECT_KIND,     // old and new: the kinds (RDB_OBJECT::get_kind)
+    RDB_DIFF_OBJECT_FIELD,    // m_field: "creator", "enabled", "header", "footer", "text", "info",
+                              // "embedded_type", "source_vector", "result_vector", "compare",
+                              // "chart_type", "x_axis", "y_axis"
+    RDB_DIFF_COLUMN_TITLE,    // a title of the heading row changed, came or went
+    RDB_DIFF_ROW_ADDED,       // new: the row's cells as text, joined by " | "
+    RDB_DIFF_ROW_REMOVED,     // old: the same
+    RDB_DIFF_CELL_VALUE,      // cells of one kind, other values
+    RDB_DIFF_CELL_UNIT,       // delays of the same picoseconds shown in another unit
+    RDB_DIFF_CELL_KIND,       // cells of other kinds (m_old_type, m_new_type)
+    RDB_DIFF_CELL_COLOUR,     // m_field: "foreground" or "background"; "#rrggbb", none when unset
+    RDB_DIFF_CELL_ADDED,      // the new row has a cell where the old one had none
+    RDB_DIFF_CELL_REMOVED,    // and the other way round
+    RDB_DIFF_GAUGE_ADDED,     // new: "value (min to max)"
+    RDB_DIFF_GAUGE_REMOVED,
+    RDB_DIFF_GAUGE_FIELD,     // m_field: "value", "min", "max", "percent" or "disabled"
+    RDB_DIFF_POINT_ADDED,     // new: the point's value
+    RDB_DIFF_POINT_REMOVED,
+    RDB_DIFF_POINT_VALUE,
+    RDB_DIFF_KIND_COUNT
+};
+
+// "object_added", "cell_value", ...: the lower-case name of a kind.
+const char* rdb_diff_kind_name(RDB_DIFF_KIND kind);
+
+// How the rows (points, gauges) of a pair of objects were paired.
+enum RDB_DIFF_MATCH : int {
+    RDB_DIFF_MATCH_NONE,         // the object has none, or only one report has it
+    RDB_DIFF_MATCH_BY_KEY,       // by the first column, the label or the name
+    RDB_DIFF_MATCH_BY_POSITION,  // those were not unique
+};
+
+struct RDB_DIFF_CHANGE {
+    RDB_DIFF_KIND m_kind = RDB_DIFF_OBJECT_ADDED;
+    std::string m_path;                  // the object's path: the new report's, else the old one's
+    const char* m_object_kind = "";      // its RDB_OBJECT::get_kind(), the new one's when both
+    RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;  // for every change of an object both reports have
+
+    // Rows, cells, gauges and points: the row's key (its first cell as
+    // text), the gauge's name, the point's label; and the 1-based position
+    // among the data rows (gauges, points) of the new report, of the old one
+    // for what was removed.
+    std::string m_key;
+    std::size_t m_index = 0;
+    // Column titles and cells: the 0-based column, -1 for none; its title
+    // in the heading row (the new one's, else the old one's), empty when
+    // neither table has one there.
+    int m_column = -1;
+    std::string m_column_title;
+    // Which field, for the kinds that name one (see above); else empty.
+    const char* m_field = "";
+    // Cells: their kinds ("string", "int", "delay", "iname"), null for none.
+    const char* m_old_type = nullptr;
+    const char* m_new_type = nullptr;
+
+    // The values before and after as people read them (a delay in its
+    // unit, an instance name as written, a flag as "true"/"false"); a side
+    // without a value (added, removed, unset) has m_has_* false.
+    bool m_has_old = false;
+    bool m_has_new = false;
+    std::string m_old;
+    std::string m_new;
+    // New minus old, for integers, delays (in picoseconds), gauges' numbers
+    // and points.
+    bool m_has_difference = false;
+    long long m_difference = 0;
+    bool m_difference_in_ps = false;
+};
+
+struct RDB_DIFF_OPTIONS {
+    // No RDB_DIFF_CELL_COLOUR changes.
+    bool m_ignore_colours = false;
+    // When not empty, only what these patterns select (RDB_PATH_SELECTION)
+    // in either report is compared, by its path in the whole report.
+    std::vector<RDB_PATH_PATTERN> m_select;
+};
+
+typedef std::function<void(const RDB_DIFF_CHANGE& change)> RDB_DIFF_SINK;
+
+// Compares the reports below `old_top` and `new_top` (their main folders;
+// null for a report without one) and hands each change to `sink` as it is
+// found. Returns the number of changes; 0 when the reports are the same.
+std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,
+                             const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink);
+// The same, as a list.
+std::vector<RDB_DIFF_CHANGE> rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,
+                                              const RDB_DIFF_OPTIONS& options = RDB_DIFF_OPTIONS());

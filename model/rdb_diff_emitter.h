@@ -1,0 +1,62 @@
+// The report comparison's state while it compares one pair of objects:
+// the change records it fills in and hands on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <rdbxml/rdb_diff.h>
+
+class RDB_OBJECT;
+class RDB_TABLE_OBJECT;
+class RDB_CHART_TABLE_OBJECT;
+class RDB_GAUGES_OBJECT;
+
+class RDB_DIFF_EMITTER {
+public:
+    RDB_DIFF_EMITTER(const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink) : m_options(options), m_sink(sink)
+    {
+    }
+
+    const RDB_DIFF_OPTIONS& options() const { return m_options; }
+    std::size_t count() const { return m_count; }
+
+    // The pair of objects the next changes are of (either may be null).
+    void begin_object(const std::string& path, const RDB_OBJECT* old_object, const RDB_OBJECT* new_object);
+    // How its rows are paired, said by every change of it from now on.
+    void set_match(RDB_DIFF_MATCH match) { m_match = match; }
+
+    // A record of the current object, to fill in and emit.
+    RDB_DIFF_CHANGE change(RDB_DIFF_KIND kind) const;
+    void emit(RDB_DIFF_CHANGE& change);
+
+    // An RDB_DIFF_OBJECT_FIELD change when the values differ (a missing
+    // value differs from every other, the empty text too).
+    void field(const char* name, std::optional<std::string_view> old_value, std::optional<std::string_view> new_value);
+    void flag(const char* name, bool old_value, bool new_value);
+    // The fields every object has, once per object: the first call emits.
+    void object_fields();
+
+private:
+    const RDB_DIFF_OPTIONS& m_options;
+    const RDB_DIFF_SINK& m_sink;
+    std::size_t m_count = 0;
+
+    const std::string* m_path = nullptr;
+    const RDB_OBJECT* m_old = nullptr;
+    const RDB_OBJECT* m_new = nullptr;
+    RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;
+    bool m_fields_done = false;
+};
+
+// "true" or "false".
+inline const char* rdb_diff_flag_text(bool value) { return value ? "true" : "false"; }
+
+// The contents of tables, charts and gauges objects of one kind
+// (rdb_diff_tables.cpp); each sets the match before its first change.
+void rdb_diff_table(RDB_DIFF_EMITTER& emitter, const RDB_TABLE_OBJECT& old_table, const RDB_TABLE_OBJECT& new_table);
+void rdb_diff_chart(RDB_DIFF_EMITTER& emitter, const RDB_CHART_TABLE_OBJECT& old_chart,
+                    const RDB_CHART_TABLE_OBJECT& new_chart);
+void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gauges,
+                     const RDB_GAUGES_OBJECT& new_gauges);

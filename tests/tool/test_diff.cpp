@@ -1,0 +1,165 @@
+// rdbxml diff as a person runs it: the changes of a pair of reports with
+// an edit of every kind as text and as JSON lines, the exit statuses of
+// diff(1), and the options that narrow the changes.
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tool_runner.h"
+
+namespace {
+
+const std::string OLD = RDBXML_TEST_DATA_DIR "/diff_old.xml";
+const std::string NEW = RDBXML_TEST_DATA_DIR "/diff_new.xml";
+
+// The file lines name the files as given.
+std::string expected_text()
+{
+    return "--- " + OLD + "\n+++ " + NEW + "\n" +
+        "@@ main/f/t (text) @@\n"
+        "~ text: \"one\" -> \"two\"\n"
+        "@@ main/f/gone (text) @@\n"
+        "- removed\n"
+        "@@ main/f/k (text) @@\n"
+        "~ kind: table -> text\n"
+        "@@ main/f/new (text) @@\n"
+        "+ added\n"
+        "@@ main/cells (table, rows by key) @@\n"
+        "~ creator: \"x\" -> \"y\"\n"
+        "~ enabled: true -> false\n"
+        "+ header: \"H\"\n"
+        "- footer: \"F\"\n"
+        "~ title of column 2: \"Count\" -> \"Total\"\n"
+        "+ title of column 5: \"Extra\"\n"
+        "~ row \"a\", column \"Name\", foreground: #0000ff -> #008000\n"
+        "~ row \"a\", column \"Total\": 1 -> 3 (+2)\n"
+        "~ row \"a\", column \"Delay\": 100 ps -> 112 ps (+12 ps)\n"
+        "~ row \"a\", column \"Inst\": \"u/x\" -> \"u/z\"\n"
+        "+ row \"a\", column \"Extra\": \"more\"\n"
+        "+ row \"b\", column \"Name\", foreground: #ff0000\n"
+        "~ row \"b\", column \"Total\", kind: int 2 -> string \"2\"\n"
+        "~ row \"b\", column \"Delay\", unit: 100 ps -> 0.100 ns\n"
+        "- row \"b\", column \"Inst\", background: #ffffcc\n"
+        "- row \"c\": c | 3\n"
+        "+ row \"d\": d | 4\n"
+        "- row \"e\", column \"Inst\": \"u/e\"\n"
+        "@@ main/bypos (table, rows by position) @@\n"
+        "~ row 2, column 2: \"y\" -> \"w\"\n"
+        "@@ main/s (summary, rows by key) @@\n"
+        "~ row \"Status\", column 2: \"ok\" -> \"bad\"\n"
+        "@@ main/s/This name should not be observed (gauges, gauges by name) @@\n"
+        "~ gauge \"g1\", value: 5 -> 7 (+2)\n"
+        "~ gauge \"g1\", min: 0 -> 1 (+1)\n"
+        "~ gauge \"g1\", max: 10 -> 20 (+10)\n"
+        "~ gauge \"g1\", percent: false -> true\n"
+        "~ gauge \"g1\", disabled: false -> true\n"
+        "- gauge \"g2\": 1 (0 to 10)\n"
+        "+ gauge \"g3\": 2 (0 to 4)\n"
+        "@@ main/c (chart, points by label) @@\n"
+        "~ chart_type: bar -> line\n"
+        "~ x_axis: \"X\" -> \"X2\"\n"
+        "~ y_axis: \"Y\" -> \"Y2\"\n"
+        "~ point \"p1\": 4 -> 6 (+2)\n"
+        "- point \"p2\": 9\n"
+        "+ point \"p3\": 1\n"
+        "@@ main/e (embedded) @@\n"
+        "~ info: \"i1\" -> \"i2\"\n"
+        "~ embedded_type: image -> html\n"
+        "@@ main/w (waveform) @@\n"
+        "~ source_vector: \"s1\" -> \"s2\"\n"
+        "~ result_vector: \"r1\" -> \"r2\"\n"
+        "~ compare: true -> false\n";
+}
+
+}  // namespace
+
+TEST(ToolDiff, EveryKindOfEditInTextAndJson)
+{
+    TOOL_RUN text = tool_run({"diff", OLD, NEW});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(text.out, expected_text());
+
+    TOOL_RUN json = tool_run({"diff", "--json", OLD, NEW});
+    EXPECT_EQ(json.status, 1);
+    const std::vector<std::string> kinds = {
+        "object_field", "object_removed", "object_kind", "object_added", "object_field", "object_field",
+        "object_field", "object_field", "column_title", "column_title", "cell_colour", "cell_value",
+        "cell_value",
+        "cell_value", "cell_added", "cell_colour", "cell_kind", "cell_unit", "cell_colour",
+        "row_removed", "row_added", "cell_removed", "cell_value", "cell_value", "gauge_field",
+        "gauge_field", "gauge_field", "gauge_field", "gauge_field", "gauge_removed", "gauge_added",
+        "object_field", "object_field", "object_field", "point_value", "point_removed", "point_added",
+        "object_field", "object_field", "object_field", "object_field", "object_field"};
+    std::vector<std::string> lines = tool_lines(json.out), seen;
+    for (const std::string& line : lines) {
+        rapidjson::Document change;
+        change.Parse(line.c_str());
+        ASSERT_TRUE(change.IsObject() && change.HasMember("kind")) << line;
+        seen.push_back(change["kind"].GetString());
+    }
+    EXPECT_EQ(seen, kinds);
+    // One line of each shape: an object, a cell by key and by position, a
+    // delay with its difference in ps, a gauge's field.
+    for (const char* expected : {
+        R"({"kind":"object_removed","path":"main/f/gone","object_kind":"text","match":null,"old":null,"new":null})",
+        R"({"kind":"object_added","path":"main/f/new","object_kind":"text","match":null,"old":null,"new":null})",
+        R"({"kind":"cell_value","path":"main/cells","object_kind":"table","match":"key","index":1,"key":"a","column":2,"column_title":"Delay","old_type":"delay","new_type":"delay","old":"100 ps","new":"112 ps","difference":12,"unit":"ps"})",
+        R"({"kind":"cell_value","path":"main/bypos","object_kind":"table","match":"position","index":2,"key":null,"column":1,"column_title":null,"old_type":"string","new_type":"string","old":"y","new":"w"})",
+        R"({"kind":"gauge_field","path":"main/s/This name should not be observed","object_kind":"gauges","match":"key","index":1,"key":"g1","field":"disabled","old":"false","new":"true"})"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
+}
+
+TEST(ToolDiff, ExitStatusAsDiffsAndMessagesAsTheTools)
+{
+    TOOL_SCRATCH scratch;
+    TOOL_RUN same = tool_run({"diff", OLD, OLD});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out + same.err, "");
+
+    std::string broken = scratch.write("broken.xml", "<report>\n  <text name=\"a\">\n</report>\n");
+    TOOL_RUN bad = tool_run({"diff", OLD, broken});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find(broken + ":3:3: error: expected end of tag 'text'\n"), std::string::npos) << bad.err;
+    TOOL_RUN missing = tool_run({"diff", scratch.dir() + "/missing.xml", OLD});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("missing.xml: error: cannot read: No such file"), std::string::npos) << missing.err;
+    TOOL_RUN quiet = tool_run({"diff", "-q", broken, NEW});
+    EXPECT_EQ(quiet.status, 2);
+    EXPECT_EQ(quiet.err, "");
+    for (const std::vector<std::string>& usage :
+         {std::vector<std::string>{"diff", OLD}, {"diff", "--bogus", OLD, NEW}, {"diff", "--json", "--html", "x", OLD, NEW},
+          {"diff", "--select", "a\\", OLD, NEW}}) {
+        TOOL_RUN run = tool_run(usage);
+        EXPECT_EQ(run.status, 2) << usage[1];
+        EXPECT_EQ(tool_lines(run.err).size(), 1u) << run.err;
+    }
+    TOOL_RUN help = tool_run({"diff", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--ignore-colours"), std::string::npos);
+
+    // Standard input stands for either file.
+    EXPECT_EQ(tool_shell("\"$RDBXML\" diff - " + tool_shell_quoted(OLD) + " < " + tool_shell_quoted(OLD)).status, 0);
+}
+
+TEST(ToolDiff, SelectAndIgnoreColoursNarrowTheChanges)
+{
+    TOOL_RUN colours = tool_run({"diff", "--ignore-colours", OLD, NEW});
+    EXPECT_EQ(colours.status, 1);
+    EXPECT_EQ(tool_count(colours.out, "\n"), tool_count(expected_text(), "\n") - 3);
+    EXPECT_EQ(colours.out.find("ground: "), std::string::npos);
+
+    TOOL_RUN selected = tool_run({"diff", "--select", "main/f/*", "--select", "main/w", OLD, NEW});
+    EXPECT_EQ(selected.status, 1);
+    EXPECT_EQ(tool_lines(selected.out),
+              (std::vector<std::string>{"--- " + OLD, "+++ " + NEW, "@@ main/f/t (text) @@", "~ text: \"one\" -> \"two\"",
+                                        "@@ main/f/gone (text) @@", "- removed", "@@ main/f/k (text) @@",
+                                        "~ kind: table -> text", "@@ main/f/new (text) @@", "+ added",
+                                        "@@ main/w (waveform) @@", "~ source_vector: \"s1\" -> \"s2\"",
+                                        "~ result_vector: \"r1\" -> \"r2\"", "~ compare: true -> false"}));
+    EXPECT_EQ(tool_run({"diff", "--select", "main/bypos", "--select", "main/nothing", OLD, OLD}).status, 0);
+}

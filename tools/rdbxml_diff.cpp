@@ -1,0 +1,213 @@
+#include "rdbxml_diff.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_diff_writer.h>
+#include <rdbxml/rdb_report.h>
+#include "rdbxml_output.h"
+#include "rdbxml_parse.h"
+#include "rdbxml_replace_file.h"
+#include "rdbxml_text.h"
+
+namespace {
+
+enum { DIFF_SAME = 0, DIFF_DIFFERENT = 1, DIFF_TROUBLE = 2 };
+
+const char* const DESCRIPTION =
+    "rdbxml diff shows what changed between two reports: objects added and\n"
+    "removed (paired by path), changed fields, column titles, rows, cells,\n"
+    "gauges and chart points, each as old -> new with the difference of numbers.";
+
+const char* const FOOTER =
+    "Rows are paired by their first column when its values are unique in both\n"
+    "reports, else by position; the heading line of each table says which.\n"
+    "Columns are paired by position and named by their titles. Delays compare\n"
+    "in picoseconds; a delay shown in another unit, a cell's kind and its colours\n"
+    "are changes of their own. Instance names compare as the file wrote them.\n"
+    "Either file may be - for standard input. Warnings and errors of the files go\n"
+    "to stderr as FILE:LINE:COL: error: MESSAGE (none with -q).\n"
+    "\n"
+    "Exit status (as diff's):\n"
+    "  0  the reports are the same (in what --select selects)\n"
+    "  1  they differ\n"
+    "  2  trouble: a file that gives no report, a usage error, a failed write\n"
+    "\n"
+    "Examples:\n"
+    "  rdbxml diff run1.xml.gz run2.xml.gz\n"
+    "  rdbxml diff --select 'main/timing/**' --ignore-colours run1.xml run2.xml\n"
+    "  rdbxml diff --json run1.xml run2.xml | jq -r 'select(.kind==\"cell_value\")'\n"
+    "  rdbxml diff --html changes.html run1.xml run2.xml\n";
+
+struct DIFF_OPTIONS {
+    std::string old_file, new_file;
+    bool json = false;
+    std::string html;
+    std::vector<std::string> select;
+    bool ignore_colours = false;
+    bool schema = false;
+    bool no_namespaces = false;
+    bool quiet = false;
+};
+
+int usage_error(const std::string& reason)
+{
+    std::cerr << "rdbxml diff: " << reason << " (see rdbxml diff --help)\n";
+    return DIFF_TROUBLE;
+}
+
+// -1 to go on, else the exit status.
+int read_options(int argc, char** argv, DIFF_OPTIONS& options)
+{
+    CLI::App app{DESCRIPTION, "rdbxml diff"};
+    app.get_formatter()->column_width(26);
+    app.add_option("OLD", options.old_file, "the earlier report")->required()->type_name("");
+    app.add_option("NEW", options.new_file, "the later report")->required()->type_name("");
+    app.add_flag("--json", options.json, "one JSON object per change and line");
+    app.add_option("--html", options.html, "write the changes as a web page to OUT")->type_name("OUT");
+    app.add_option("--select", options.select, "compare only what PATTERN selects in either report (repeatable)")
+        ->type_name("PATTERN")
+        ->take_last();
+    app.add_flag("--ignore-colours", options.ignore_colours, "no changes of cell colours");
+    app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
+    app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off");
+    app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr");
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.footer(FOOTER);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return usage_error(e.what());
+    }
+    if (options.json && !options.html.empty())
+        return usage_error("--json and --html exclude each other");
+    if (options.old_file == "-" && options.new_file == "-")
+        return usage_error("only one of OLD and NEW can be standard input");
+    return -1;
+}
+
+// Hands what the writers made to `out` in blocks, not all at the end.
+class DIFF_PRINTER {
+public:
+    explicit DIFF_PRINTER(RDBXML_OUTPUT& out) : m_out(out) {}
+    std::ostream& stream() { return m_text; }
+    void flush_if_full()
+    {
+        if (m_text.tellp() >= (1 << 16))
+            flush();
+    }
+    void flush() { m_out.write(m_text.take()); }
+
+private:
+    RDBXML_OUTPUT& m_out;
+    RDBXML_TEXT m_text;
+};
+
+int run(int argc, char** argv)
+{
+    DIFF_OPTIONS opt;
+    int status = read_options(argc, argv, opt);
+    if (status >= 0)
+        return status;
+    RDB_DIFF_OPTIONS diff;
+    diff.m_ignore_colours = opt.ignore_colours;
+    for (const std::string& text : opt.select) {
+        diff.m_select.emplace_back(text);
+        if (!diff.m_select.back().is_valid())
+            return usage_error("--select " + text + ": " + diff.m_select.back().get_error());
+    }
+    msg_set_enabled(false);
+
+    RDBXML_OPTIONS parse;
+    parse.schema = opt.schema;
+    parse.no_namespaces = opt.no_namespaces;
+    RDBXML_JOB_SETTINGS settings;
+    settings.options = &parse;
+    settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
+    RDBXML_INPUT_FILE inputs[2] = {{opt.old_file, opt.old_file == "-"}, {opt.new_file, opt.new_file == "-"}};
+    std::string stdin_bytes, error;
+    if (inputs[0].from_stdin || inputs[1].from_stdin) {
+        if (!rdbxml_read_stdin(stdin_bytes, error))
+            return usage_error(error);
+        settings.stdin_bytes = &stdin_bytes;
+    }
+
+    // Both files at once: the comparison waits for the slower one only.
+    RDBXML_PARSED parsed[2];
+    bool old_out_of_memory = false;
+    std::thread old_parse([&] {
+        try {
+            parsed[0] = rdbxml_parse_input(inputs[0], settings, RDB_XML_PROGRESS());
+        } catch (const std::bad_alloc&) {
+            old_out_of_memory = true;
+        }
+    });
+    try {
+        parsed[1] = rdbxml_parse_input(inputs[1], settings, RDB_XML_PROGRESS());
+    } catch (...) {
+        old_parse.join();
+        throw;
+    }
+    old_parse.join();
+    if (old_out_of_memory)
+        throw std::bad_alloc();
+
+    RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
+    RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
+    err.write(parsed[0].err + parsed[1].err);
+    if (!parsed[0].report || !parsed[1].report)
+        return DIFF_TROUBLE;
+    const RDB_FOLDER_OBJECT* old_top = parsed[0].report->get_main_folder();
+    const RDB_FOLDER_OBJECT* new_top = parsed[1].report->get_main_folder();
+
+    std::size_t changes = 0;
+    if (!opt.html.empty()) {
+        std::vector<RDB_DIFF_CHANGE> list = rdb_diff_reports(old_top, new_top, diff);
+        changes = list.size();
+        RDBXML_TEXT page;
+        rdb_write_diff_html(list, page, opt.old_file, opt.new_file);
+        if (!rdbxml_replace_file(opt.html, page.take(), error)) {
+            if (!opt.quiet)
+                std::fprintf(stderr, "rdbxml: %s\n", error.c_str());
+            return DIFF_TROUBLE;
+        }
+    } else {
+        DIFF_PRINTER printer(out);
+        RDB_DIFF_TEXT_WRITER text(printer.stream(), opt.old_file, opt.new_file);
+        changes = rdb_diff_reports(old_top, new_top, diff, [&](const RDB_DIFF_CHANGE& change) {
+            if (opt.json)
+                rdb_write_diff_json(change, printer.stream());
+            else
+                text.write(change);
+            printer.flush_if_full();
+        });
+        printer.flush();
+    }
+    if (out.failed()) {
+        if (!opt.quiet)
+            std::fprintf(stderr, "rdbxml: %s\n", out.error().c_str());
+        return DIFF_TROUBLE;
+    }
+    return changes == 0 ? DIFF_SAME : DIFF_DIFFERENT;
+}
+
+}  // namespace
+
+int rdbxml_diff_main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "rdbxml: out of memory while comparing\n");
+        return DIFF_TROUBLE;
+    }
+}

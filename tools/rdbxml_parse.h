@@ -1,0 +1,22 @@
+// One input parsed as the tool parses it, with the messages it prints for
+// it: its warnings and errors in the compiler's form ("FILE:LINE:COL:
+// error: MESSAGE"), after the parser's own lines when verbose, none when
+// quiet; a file that cannot be read says why.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <rdbxml/rdb_xml.h>
+#include "rdbxml_inputs.h"
+#include "rdbxml_job.h"
+
+struct RDBXML_PARSED {
+    std::unique_ptr<RDB_REPORT> report;  // null when the input gave none
+    std::string err;                     // for standard error
+};
+
+// Parses `input` with the options and verbosity of `settings`; `progress`
+// is handed to the parse (it may be empty).
+RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JOB_SETTINGS& settings,
+                                 const RDB_XML_PROGRESS& progress);

@@ -1,0 +1,65 @@
+// The changes between two reports (rdb_diff.h) as people and programs read
+// them: text like a unified diff, one JSON object per line, or a web page.
+//
+// Text: "--- OLD" and "+++ NEW" lines before the first change, then the
+// changes of each object under a heading line with its path, its kind and,
+// for an object both reports have, how its rows were paired:
+//
+//   --- run1.xml
+//   +++ run2.xml
+//   @@ main/timing/Clocks (table, rows by key) @@
+//   ~ header: "Clock summary" -> "Clocks"
+//   ~ row "clk_core", column "Period (ps)": 2500 -> 2600 (+100)
+//   - row "clk_mem": clk_mem | 5000 | mem/pll
+//   @@ main/timing/Setup slack (slack table, rows by position) @@
+//   ~ row 1, column "Slack": -120 ps -> -95 ps (+25 ps)
+//   ~ row 1, column "Slack", foreground: #ff0000 -> #008000
+//   @@ main/notes/Old notes (text) @@
+//   - removed
+//
+// "+" is what only the new report has, "-" what only the old one has, "~"
+// a change: old -> new, with the difference of numbers. Rows are named by
+// their key when paired by key and by their place among the data rows
+// otherwise; columns by their title in the heading row, else by number
+// (both from 1). Texts are quoted and escaped for the terminal as the
+// report tree escapes them (rdb_text_writer.h).
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include <rdbxml/rdb_diff.h>
+
+class RDB_DIFF_TEXT_WRITER {
+public:
+    // `old_name` and `new_name` are the reports' names for the file lines.
+    RDB_DIFF_TEXT_WRITER(std::ostream& out, std::string old_name, std::string new_name);
+    // Writes one change: its object's heading first when it is another
+    // object than the last change's.
+    void write(const RDB_DIFF_CHANGE& change);
+
+private:
+    std::ostream& m_out;
+    std::string m_old_name;
+    std::string m_new_name;
+    std::string m_heading;  // the last heading written; empty before the first
+    std::string m_line;
+};
+
+// One change as one line of JSON:
+//   {"kind": rdb_diff_kind_name, "path", "object_kind", "match": "key" |
+//    "position" | null, then as the kind has them: "index" (from 1), "key"
+//    (null for rows paired by position), "column" (from 0), "column_title"
+//    (null without), "field", "old_type", "new_type"; and always "old",
+//    "new" (null for a side without a value), then "difference" and "unit"
+//    ("ps" for delays) for numbers}
+// Strings are repaired to UTF-8 as rdb_json_writer.h does.
+void rdb_write_diff_json(const RDB_DIFF_CHANGE& change, std::ostream& out);
+
+// The changes as one self-contained page, the frame and escaping of the
+// report page (rdb_html_writer.h): per object a block with the heading and
+// its changes as a table, added, removed and changed rows each in their
+// colour; the page says when there is no change.
+void rdb_write_diff_html(const std::vector<RDB_DIFF_CHANGE>& changes, std::ostream& out,
+                         const std::string& old_name, const std::string& new_name);
