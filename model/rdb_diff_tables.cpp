@@ -1,7 +1,5 @@
 // The report comparison of tables (rows and cells), charts (points) and
 // gauges objects.
-#include <cstdio>
-
 #include <rdbxml/rdb_chart.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>
@@ -42,13 +40,6 @@ std::string row_text(const RDB_TABLE_ROW& row)
             text += " | ";
         text += cell_text(row[c]);
     }
-    return text;
-}
-
-std::string colour_text(RDB_RGB_COLOR colour)
-{
-    char text[8];
-    std::snprintf(text, sizeof(text), "#%06x", colour & 0xFFFFFFu);
     return text;
 }
 
@@ -235,8 +226,8 @@ private:
         change.m_field = which;
         change.m_has_old = old_has;
         change.m_has_new = new_has;
-        change.m_old = old_has ? colour_text(old_colour) : std::string();
-        change.m_new = new_has ? colour_text(new_colour) : std::string();
+        change.m_old = old_has ? rdb_rgb_color_text(old_colour) : std::string();
+        change.m_new = new_has ? rdb_rgb_color_text(new_colour) : std::string();
         m_emitter.emit(change);
     }
 

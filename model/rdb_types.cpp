@@ -1,5 +1,7 @@
 #include <rdbxml/rdb_types.h>
 
+#include <cstdio>
+
 #include <cstddef>
 #include <cstring>
 
@@ -203,4 +205,11 @@ RDB_RGB_COLOR rdb_get_rgb_color(const char* text)
     case 'y': return color_if(is(f, n, "yellow"), 0xffff00);
     default: return RDB_NO_COLOR;
     }
+}
+
+std::string rdb_rgb_color_text(RDB_RGB_COLOR color)
+{
+    char text[8];
+    std::snprintf(text, sizeof(text), "#%06x", color & 0xFFFFFFu);
+    return text;
 }

@@ -6,8 +6,6 @@
 #include <pybind11/operators.h>
 #include <pybind11/stl.h>
 
-#include <cstdio>
-
 namespace {
 
 template <class T, class BASE>
@@ -84,9 +82,7 @@ py::object color_text(RDB_RGB_COLOR color)
 {
     if (color == RDB_NO_COLOR)
         return py::none();
-    char text[16];
-    std::snprintf(text, sizeof(text), "#%06x", color & 0xFFFFFFu);
-    return py::str(text);
+    return py::str(rdb_rgb_color_text(color));
 }
 
 // The instance's path when the cell resolved to one, else None.
@@ -114,11 +110,8 @@ py::object rdb_py_cell_value(const RDB_TABLE_ELEMENT* cell)
         const auto* delay = static_cast<const RDB_TABLE_DELAY_ELEMENT*>(cell);
         return py::cast(RDB_PY_DELAY{delay->get_delay(), delay->get_display_option()});
     }
-    case RDB_CELL_INAME: {
-        const auto* iname = static_cast<const RDB_TABLE_INAME_ELEMENT*>(cell);
-        py::object resolved = instance_path(*iname);
-        return resolved.is_none() ? rdb_py_str(iname->get_path()) : resolved;
-    }
+    case RDB_CELL_INAME:
+        return rdb_py_str(rdb_cell_text(*cell));
     }
     return py::none();
 }

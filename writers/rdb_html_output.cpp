@@ -80,9 +80,3 @@ void RDB_HTML_OUTPUT::flush()
     m_buffer.clear();
 }
 
-std::string rdb_html_color(unsigned rgb)
-{
-    char text[8];
-    std::snprintf(text, sizeof(text), "#%06x", rgb & 0xFFFFFFu);
-    return text;
-}

@@ -58,6 +58,3 @@ private:
     std::ostream& m_out;
     std::string m_buffer;
 };
-
-// The colour as CSS "#rrggbb".
-std::string rdb_html_color(unsigned rgb);

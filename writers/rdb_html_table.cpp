@@ -100,9 +100,9 @@ void write_cell_markup(RDB_HTML_OUTPUT& out, const HTML_CELL& cell)
     if (cell.foreground != RDB_NO_COLOR || cell.background != RDB_NO_COLOR) {
         out.raw(" style=\"");
         if (cell.foreground != RDB_NO_COLOR)
-            out.raw("color:").raw(rdb_html_color(cell.foreground)).raw(';');
+            out.raw("color:").raw(rdb_rgb_color_text(cell.foreground)).raw(';');
         if (cell.background != RDB_NO_COLOR)
-            out.raw("background-color:").raw(rdb_html_color(cell.background)).raw(';');
+            out.raw("background-color:").raw(rdb_rgb_color_text(cell.background)).raw(';');
         out.raw('"');
     }
     out.raw('>').text(cell.text).raw("</td>");
@@ -153,8 +153,8 @@ void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
     json.StartArray();
     write_json_string(json, cell.text);
     json.Int(cell.numeric ? 1 : 0);
-    write_json_string(json, cell.foreground != RDB_NO_COLOR ? rdb_html_color(cell.foreground) : std::string());
-    write_json_string(json, cell.background != RDB_NO_COLOR ? rdb_html_color(cell.background) : std::string());
+    write_json_string(json, cell.foreground != RDB_NO_COLOR ? rdb_rgb_color_text(cell.foreground) : std::string());
+    write_json_string(json, cell.background != RDB_NO_COLOR ? rdb_rgb_color_text(cell.background) : std::string());
     json.EndArray();
 }
 

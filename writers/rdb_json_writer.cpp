@@ -1,10 +1,8 @@
 #include <rdbxml/rdb_json_writer.h>
 
-#include <cstdio>
 #include <new>
 #include <ostream>
 #include <string>
-
 
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_report.h>
@@ -26,10 +24,8 @@ void write_color(RDB_JSON_WRITER& json, const char* key, bool has, RDB_RGB_COLOR
 {
     if (!has)
         return;
-    char text[8];
-    std::snprintf(text, sizeof(text), "#%06x", color & 0xFFFFFFu);
     json.Key(key);
-    json.String(text, 7);
+    json.String(rdb_rgb_color_text(color).c_str(), 7);
 }
 
 class JSON_CELL_WRITER : public RDB_TABLE_ELEMENT_VISITOR {

@@ -5,6 +5,8 @@
 // chart type. A name that is not known (and a null text) gives -1.
 #pragma once
 
+#include <string>
+
 // What kind of object a table was built as. The parser passes 4 for a plain
 // table and 8 for both timing-analysis tables; the other values are the ones
 // the model gives the objects it builds without an explicit type.
@@ -106,3 +108,5 @@ constexpr RDB_RGB_COLOR RDB_NO_COLOR = 0xFFFFFFFFu;
 // purple, navy, teal, maroon, olive, silver, lime. Hex digits and names
 // ignore case; nothing is trimmed. Anything else (and null) gives RDB_NO_COLOR.
 RDB_RGB_COLOR rdb_get_rgb_color(const char* text);
+// A colour as "#rrggbb" (the low 24 bits).
+std::string rdb_rgb_color_text(RDB_RGB_COLOR color);
