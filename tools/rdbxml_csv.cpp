@@ -6,6 +6,7 @@
 
 #include <rdbxml/rdb_csv_writer.h>
 #include <rdbxml/rdb_table.h>
+#include "rdbxml_names.h"
 #include "rdbxml_replace_file.h"
 #include "rdbxml_text.h"
 
@@ -93,12 +94,10 @@ RDBXML_CSV_RESULT rdbxml_write_csv_tables(const std::vector<RDB_PATH_MATCH>& obj
         return result;
     }
 
-    std::set<fs::path> used, prepared;
+    RDBXML_NAMES names;
+    std::set<fs::path> prepared;
     for (const auto& [path, table] : tables) {
-        fs::path stem = file_of_path(target, *path);
-        fs::path name = stem.string() + ".csv";
-        for (int n = 2; !used.insert(name).second; ++n)
-            name = stem.string() + "-" + std::to_string(n) + ".csv";
+        fs::path name = names.unique_stem(file_of_path(target, *path).string(), ".csv");
         fs::path parent = name.parent_path();
         if (prepared.insert(parent).second) {
             std::error_code code;

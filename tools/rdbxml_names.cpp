@@ -21,7 +21,11 @@ std::string report_stem(const std::string& file)
 
 std::string RDBXML_NAMES::unique(const std::string& file, const std::string& suffix)
 {
-    std::string stem = report_stem(file);
+    return unique_stem(report_stem(file), suffix);
+}
+
+std::string RDBXML_NAMES::unique_stem(const std::string& stem, const std::string& suffix)
+{
     std::string name = stem + suffix;
     for (int n = 2; !m_used.insert(name).second; ++n)
         name = stem + "-" + std::to_string(n) + suffix;
