@@ -7,7 +7,6 @@
 
 #include <pybind11/numpy.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 
