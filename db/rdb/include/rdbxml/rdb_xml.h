@@ -43,7 +43,7 @@ extern "C" RDB_XML_EXPORT RDB_REPORT* rdb_xml_parse(const char* file_name,
 
 // The version of the library, "MAJOR.MINOR.PATCH". Programs built against
 // one major version keep working with every later release of it: the
-// library's file name carries the major version (librdb_xml.so.1).
+// library's file name carries the major version (librdb_xml.so.2).
 extern "C" RDB_XML_EXPORT const char* rdb_xml_version();
 
 // ---------------------------------------------------------------------------
