@@ -196,6 +196,26 @@ TEST_F(ThreadTest, OneLoadedHierarchyServesEveryThread)
               0);
 }
 
+TEST_F(ThreadTest, FirstSearchesOfAHandBuiltTreeOnManyThreads)
+{
+    // A tree a host builds itself has no search index until its first
+    // search: 8 threads making that first search at once all get the
+    // instances one thread finds.
+    HDB_INSTANCE_NAME top("top", nullptr);
+    for (int b = 0; b < 100; ++b)
+        for (int u = 0; u < 100; ++u)
+            top.add_child(("b" + std::to_string(b)).c_str())->add_child(("u" + std::to_string(u)).c_str());
+    std::vector<std::string> names;
+    for (int u = 0; u < 40; ++u)
+        names.push_back("u" + std::to_string(u));
+    EXPECT_EQ(run_threads(8, 1, names.size(),
+                          [&](std::size_t i) {
+                              HDB_INSTANCE_NAME* found = top.find_in_descendants(names[i].c_str(), true);
+                              return found != nullptr && found->full_path() == ("top/b0/" + names[i]).c_str();
+                          }),
+              0);
+}
+
 TEST_F(ThreadTest, ReplacingTheProcessSinkWhileThreadsParse)
 {
     // Parses without a sink of their own hand their lines to the process's
