@@ -3,7 +3,10 @@
 //
 // Parses on different threads are independent and may run at the same time;
 // one parse per thread at a time (calling the parser from inside one of its
-// own callbacks is not supported).
+// own callbacks is not supported). They may share one loaded hierarchy
+// (HDB_HIERARCHY, hdb_instance.h): its lookups only read, so any number of
+// threads resolve against it at once. A hierarchy handed to parses is not
+// changed (add_child) while they run.
 #pragma once
 
 #include <cstddef>
