@@ -215,11 +215,12 @@ TEST(ToolPages, TwoRunsIntoOneDirectoryNeverMixPages)
     const std::string two = tool_without_nonce(slurp(scratch.dir() + "/two/run.html"));
     // The first run stops with its page written beside the target, just
     // before renaming it into place; the second writes its own page
-    // meanwhile, leaving the first one's alone; then the first goes on.
+    // meanwhile, leaving the first one's alone; then the first goes on. (The
+    // wait is for the first run to stop, or to end should it never stop.)
     const std::string page = tool_shell_quoted(pages + "run.html");
     TOOL_RUN run = tool_shell(
         tool_kill_at("stop-rename") + "\"$RDBXML\" -q --html " + pages + " " + first + " & first=$!; " +
-        "until grep -q '^State:.*stopped' /proc/$first/status; do sleep 0.01; done; "
+        "while grep -q '^State:.[RSD] ' /proc/$first/status 2>/dev/null; do sleep 0.01; done; "
         "\"$RDBXML\" -q --html " + pages + " " + second + "; echo \"second $?\"; " +
         "cp " + page + " " + tool_shell_quoted(scratch.dir() + "/meanwhile.html") + "; " +
         "kill -CONT $first; wait $first; echo \"first $?\"");
