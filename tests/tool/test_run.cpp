@@ -38,6 +38,15 @@ std::string report_of(int rows, const std::string& word)
 // Said after the tool's messages by the scripts of the fault tests.
 const char* const STATUS = "; echo \"status $?\" >&2";
 
+// Environment settings to put before "$RDBXML" in a tool_shell script: the
+// tool is then stopped or killed at `step` of writing a file (kill_at.cpp).
+std::string tool_kill_at(const std::string& step)
+{
+    // The sanitizers' runtime wants to be loaded first, and is not.
+    return "LD_PRELOAD=" + tool_shell_quoted(RDBXML_TEST_KILL_AT_LIB) + " RDBXML_TEST_KILL_AT=" +
+           tool_shell_quoted(step) + " ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\" ";
+}
+
 std::size_t temporaries_in(const std::string& directory)
 {
     std::size_t n = 0;

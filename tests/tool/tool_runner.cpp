@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,13 +69,6 @@ TOOL_RUN tool_shell(const std::string& script)
     run.out = read_file(out);
     run.err = read_file(err);
     return run;
-}
-
-std::string tool_kill_at(const std::string& step)
-{
-    // The sanitizers' runtime wants to be loaded first, and is not.
-    return "LD_PRELOAD=" + tool_shell_quoted(RDBXML_TEST_KILL_AT_LIB) + " RDBXML_TEST_KILL_AT=" +
-           tool_shell_quoted(step) + " ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\" ";
 }
 
 std::string tool_make_device(const std::string& path, const std::string& like)

@@ -21,10 +21,6 @@ TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns = 0, bo
 // elsewhere itself. The status is the script's, 128 + N for signal N.
 TOOL_RUN tool_shell(const std::string& script);
 
-// Environment settings to put before "$RDBXML" in a tool_shell script: the
-// tool is then stopped or killed at `step` of writing a file (kill_at.cpp).
-std::string tool_kill_at(const std::string& step);
-
 // Makes a character device at `path` with the numbers of `like`
 // ("/dev/full"), for the tool to write to. Empty when it did; else why it
 // cannot here (no permission to make devices, or none usable in the file
