@@ -63,6 +63,12 @@ std::string kind_of(const std::string& path)
     return S_ISFIFO(status.st_mode) ? "fifo" : S_ISREG(status.st_mode) ? "file" : "other";
 }
 
+bool is_link(const std::string& path)
+{
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 }  // namespace
 
 TEST(ToolTargets, AFifoIsWrittenThroughToItsReader)
@@ -170,4 +176,22 @@ TEST(ToolTargets, DashIsStandardOutputForOneFile)
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_TRUE(tool_without_nonce(run.out) == tool_without_nonce(slurp(page))) << run.out.size();
     EXPECT_EQ(kind_of(scratch.dir() + "/-"), "none");
+}
+
+TEST(ToolTargets, ALinkToAFileStaysALinkAndTheFileIsReplaced)
+{
+    TOOL_SCRATCH scratch;
+    const std::string page = scratch.write("pages/page.html", "earlier"), link = scratch.dir() + "/link.html";
+    const std::string table = scratch.write("tables/t.csv", "earlier"), table_link = scratch.dir() + "/t.csv";
+    ASSERT_EQ(symlink("pages/page.html", link.c_str()), 0);
+    ASSERT_EQ(symlink("tables/t.csv", table_link.c_str()), 0);
+    ASSERT_EQ(tool_run({"--html", scratch.dir() + "/expected.html", tool_example_report()}).status, 0);
+    TOOL_RUN run = tool_run({"--html", link, tool_example_report()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(is_link(link));
+    EXPECT_TRUE(tool_without_nonce(slurp(page)) == tool_without_nonce(slurp(scratch.dir() + "/expected.html")));
+    run = tool_run({"--csv", table_link, "--select", "**/Fmax", TABLES});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(is_link(table_link));
+    EXPECT_EQ(slurp(table), tool_run({"--csv", "-", "--select", "**/Fmax", TABLES}).out);
 }
