@@ -111,12 +111,11 @@ int run(int argc, char** argv, std::string& current)
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
     {
-        RDBXML_PROGRESS_LINE progress(!opt.quiet && isatty(STDERR_FILENO) == 1);
+        RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
         result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress);
     }
     if (out.failed()) {
-        if (!opt.quiet)
-            std::fprintf(stderr, "rdbxml: %s\n", out.error().c_str());
+        rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
     }
     if (result.usage)
@@ -128,6 +127,9 @@ int run(int argc, char** argv, std::string& current)
 
 int main(int argc, char** argv)
 {
+    // A write past the file-size limit fails with EFBIG and is said, as
+    // every failed write is, rather than ending the tool without a word.
+    signal(SIGXFSZ, SIG_IGN);
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
         return rdbxml_diff_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.

@@ -9,6 +9,7 @@
 #include "rdbxml_names.h"
 #include "rdbxml_replace_file.h"
 #include "rdbxml_text.h"
+#include "rdbxml_write_file.h"
 
 namespace fs = std::filesystem;
 
@@ -90,7 +91,7 @@ RDBXML_CSV_RESULT rdbxml_write_csv_tables(const std::vector<RDB_PATH_MATCH>& obj
         if (target == "-")
             result.out = std::move(csv);
         else
-            rdbxml_replace_file(target, csv, result.error);
+            rdbxml_write_file(target, csv, result.error);
         return result;
     }
 
@@ -108,7 +109,7 @@ RDBXML_CSV_RESULT rdbxml_write_csv_tables(const std::vector<RDB_PATH_MATCH>& obj
             }
             rdbxml_remove_stale_temporaries(parent.string());
         }
-        if (!rdbxml_replace_file(name.string(), csv_of(*table), result.error))
+        if (!rdbxml_write_file(name.string(), csv_of(*table), result.error))
             return result;
     }
     return result;

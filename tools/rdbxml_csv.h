@@ -5,7 +5,8 @@
 // a directory (main/timing/Clocks.csv); a '/' inside a name, a '%', and a
 // step of "." or ".." or nothing are written %2F, %25, %2E and %00, so no
 // name reaches outside the directory. Two tables of one file name get
-// "-2", "-3", ... Every file is replaced atomically.
+// "-2", "-3", ... Every file is replaced atomically, unless what is there is
+// no regular file (rdbxml_write_file.h).
 // To standard output ("-") or a file, there must be exactly one table.
 #pragma once
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <thread>
 
 #include <CLI/CLI.hpp>
@@ -14,8 +15,8 @@
 #include <rdbxml/rdb_report.h>
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
-#include "rdbxml_replace_file.h"
 #include "rdbxml_text.h"
+#include "rdbxml_write_file.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ const char* const FOOTER =
     "in picoseconds; a delay shown in another unit, a cell's kind and its colours\n"
     "are changes of their own. Instance names compare as the file wrote them.\n"
     "Either file may be - for standard input. Warnings and errors of the files go\n"
-    "to stderr as FILE:LINE:COL: error: MESSAGE (none with -q).\n"
+    "to stderr as FILE:LINE:COL: error: MESSAGE (none with -q); an output that\n"
+    "cannot be written is said even with -q.\n"
     "\n"
     "Exit status (as diff's):\n"
     "  0  the reports are the same (in what --select selects)\n"
@@ -71,20 +73,22 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
     app.add_option("OLD", options.old_file, "the earlier report")->required()->type_name("");
     app.add_option("NEW", options.new_file, "the later report")->required()->type_name("");
     app.add_flag("--json", options.json, "one JSON object per change and line");
-    app.add_option("--html", options.html, "write the changes as a web page to OUT")->type_name("OUT");
+    app.add_option("--html", options.html, "write the changes as a web page to OUT (- for stdout)")->type_name("OUT");
     app.add_option("--select", options.select, "compare only what PATTERN selects in either report (repeatable)")
         ->type_name("PATTERN")
         ->take_last();
     app.add_flag("--ignore-colours", options.ignore_colours, "no changes of cell colours");
     app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
     app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off");
-    app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr");
+    app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files");
     app.set_help_flag("-h,--help", "print this help and exit");
     app.footer(FOOTER);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        std::ostringstream text;
+        int status = app.exit(e, text, text);
+        return rdbxml_print(text.str()) ? status : DIFF_TROUBLE;
     } catch (const CLI::ParseError& e) {
         return usage_error(e.what());
     }
@@ -175,9 +179,10 @@ int run(int argc, char** argv)
         changes = list.size();
         RDBXML_TEXT page;
         rdb_write_diff_html(list, page, opt.old_file, opt.new_file);
-        if (!rdbxml_replace_file(opt.html, page.take(), error)) {
-            if (!opt.quiet)
-                std::fprintf(stderr, "rdbxml: %s\n", error.c_str());
+        if (opt.html == "-") {
+            out.write(page.take());
+        } else if (!rdbxml_write_file(opt.html, page.take(), error)) {
+            std::fprintf(stderr, "rdbxml: %s\n", error.c_str());
             return DIFF_TROUBLE;
         }
     } else {
@@ -193,8 +198,7 @@ int run(int argc, char** argv)
         printer.flush();
     }
     if (out.failed()) {
-        if (!opt.quiet)
-            std::fprintf(stderr, "rdbxml: %s\n", out.error().c_str());
+        rdbxml_say_failure(out);
         return DIFF_TROUBLE;
     }
     return changes == 0 ? DIFF_SAME : DIFF_DIFFERENT;

@@ -6,16 +6,24 @@
 #include <rdbxml/rdb_html_writer.h>
 #include "rdbxml_replace_file.h"
 #include "rdbxml_text.h"
+#include "rdbxml_write_file.h"
 
 namespace fs = std::filesystem;
 
 RDBXML_HTML_PAGES::RDBXML_HTML_PAGES(std::string target, std::size_t inputs)
-    : m_target(std::move(target)), m_directory(inputs > 1 || (!m_target.empty() && m_target.back() == '/'))
+    : m_target(std::move(target)), m_inputs(inputs),
+      m_directory(m_target != "-" && (inputs > 1 || (!m_target.empty() && m_target.back() == '/')))
 {
 }
 
 bool RDBXML_HTML_PAGES::prepare(std::string& error) const
 {
+    if (m_target == "-") {
+        if (m_inputs > 1)
+            error = "--html - writes one page, and there are " + std::to_string(m_inputs) +
+                    " files: give one FILE, or a directory (--html OUT/)";
+        return m_inputs <= 1;
+    }
     std::string directory = m_directory ? m_target : fs::path(m_target).parent_path().string();
     if (directory.empty())
         directory = ".";
@@ -39,15 +47,18 @@ std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
 }
 
 bool RDBXML_HTML_PAGES::write(const std::string& path, const std::string& file, const RDB_REPORT& report,
-                              std::string& error)
+                              std::string& out, std::string& error)
 {
     std::error_code code;
-    if (fs::equivalent(path, file, code)) {
+    if (path != "-" && fs::equivalent(path, file, code)) {
         error = "not writing " + path + ": it is the report file itself";
         return false;
     }
     // Whole in memory first: the file on disk is replaced only by a whole page.
     RDBXML_TEXT page;
     rdb_write_html(&report, page, fs::path(file).filename().string());
-    return rdbxml_replace_file(path, page.take(), error);
+    if (path != "-")
+        return rdbxml_write_file(path, page.take(), error);
+    out = page.take();
+    return true;
 }

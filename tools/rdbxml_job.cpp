@@ -21,6 +21,10 @@ std::string json_line(const std::string& file, const RDB_REPORT* report)
     return line.take();
 }
 
+// The tool's own failure to do what was asked with a file: said even with
+// -q, which silences what the files say, never that an output was lost.
+std::string tool_failure(const std::string& error) { return "rdbxml: " + error + "\n"; }
+
 }  // namespace
 
 RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTINGS& settings,
@@ -60,16 +64,14 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
             result.usage = csv.usage;
             if (!csv.error.empty()) {
                 result.ok = false;
-                if (settings.verbosity != RDBXML_QUIET)
-                    result.err += "rdbxml: " + csv.error + "\n";
+                result.err += tool_failure(csv.error);
             }
         }
     } else if (!opt.html.empty()) {
         std::string error;
-        if (report && !RDBXML_HTML_PAGES::write(job.page, input.name, *report, error)) {
+        if (report && !RDBXML_HTML_PAGES::write(job.page, input.name, *report, result.out, error)) {
             result.ok = false;
-            if (settings.verbosity != RDBXML_QUIET)
-                result.err += "rdbxml: " + error + "\n";
+            result.err += tool_failure(error);
         }
     } else if (opt.json) {
         result.out = json_line(input.name, report.get());

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 
 #include <CLI/CLI.hpp>
 
 #include <rdbxml/rdb_xml.h>
+#include "rdbxml_output.h"
 
 namespace {
 
@@ -18,9 +20,12 @@ const char* const DESCRIPTION =
 const char* const FOOTER =
     "Reports go to stdout, in the order of the files, however many threads read\n"
     "them. Each warning and error goes to stderr as FILE:LINE:COL: error: MESSAGE\n"
-    "(-v adds the parser's own \"RDB_XML: ...\" lines, -q prints nothing there),\n"
+    "(-v adds the parser's own \"RDB_XML: ...\" lines, -q leaves them all out),\n"
     "and so does a progress line while 8 MB or more are read and stderr is a\n"
-    "terminal. A failed write says so and exits 1.\n"
+    "terminal. A failed write says so, even with -q, and exits 1.\n"
+    "\n"
+    "--html and --csv replace a regular file OUT whole or not at all; a device or\n"
+    "FIFO there is written to as it is, and - is standard output.\n"
     "\n"
     "A --hierarchy file holds one '/'-separated instance path per line, all from\n"
     "the same top instance ('#' lines are comments); instance-name cells resolve\n"
@@ -63,6 +68,14 @@ int usage_error(const std::string& reason)
     return RDBXML_EXIT_USAGE;
 }
 
+// The help or the version, written as every output is: checked.
+int print_exit(const CLI::App& app, const CLI::Error& asked)
+{
+    std::ostringstream text;
+    int status = app.exit(asked, text, text);
+    return rdbxml_print(text.str()) ? status : RDBXML_EXIT_SOME_FAILED;
+}
+
 }  // namespace
 
 int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
@@ -75,7 +88,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--text", options.text, "each report as an indented tree (default)")->group(output);
     app.add_flag("--json", options.json, "one JSON line per file: {\"file\",\"report\"}")->group(output);
     app.add_flag("--noout", options.noout, "no report: only messages and exit status")->group(output);
-    app.add_option("--html", options.html, "write a web page: OUT for one FILE, OUT/<name>.html for several")
+    app.add_option("--html", options.html, "write a web page: OUT or - for one FILE, OUT/<name>.html for several")
         ->type_name("OUT")
         ->group(output);
     app.add_option("--csv", options.csv, "write tables as CSV: - or a file for one, a directory for each")
@@ -104,7 +117,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         ->check(CLI::Range(1u, 1024u).description(""))
         ->group(other);
     app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines, and each object's settings to the tree")->group(other);
-    app.add_flag("-q,--quiet", options.quiet, "print nothing on stderr")->group(other);
+    app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files")->group(other);
     app.set_help_flag("-h,--help", "print this help and exit")->group(other);
     app.set_version_flag("--version", std::string("rdbxml ") + rdb_xml_version(), "print the version and exit")
         ->group(other);
@@ -113,9 +126,9 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return print_exit(app, e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return print_exit(app, e);
     } catch (const CLI::ParseError& e) {
         return usage_error(e.what());
     }

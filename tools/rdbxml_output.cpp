@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 bool rdbxml_write_all(int fd, const char* bytes, std::size_t size)
@@ -29,5 +30,19 @@ bool RDBXML_OUTPUT::write(const std::string& bytes)
     if (rdbxml_write_all(m_fd, bytes.data(), bytes.size()))
         return true;
     m_error = "cannot write " + m_name + ": " + std::strerror(errno);
+    return false;
+}
+
+void rdbxml_say_failure(const RDBXML_OUTPUT& output)
+{
+    std::fprintf(stderr, "rdbxml: %s\n", output.error().c_str());
+}
+
+bool rdbxml_print(const std::string& text)
+{
+    RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
+    if (out.write(text))
+        return true;
+    rdbxml_say_failure(out);
     return false;
 }

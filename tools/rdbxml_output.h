@@ -18,6 +18,7 @@ public:
     // "cannot write standard output: No space left on device"; empty while
     // all went out.
     const std::string& error() const { return m_error; }
+    int fd() const { return m_fd; }
 
 private:
     int m_fd;
@@ -28,3 +29,12 @@ private:
 // Writes all of `bytes` to `fd`, retrying interrupted and partial writes;
 // false with errno set when a write fails.
 bool rdbxml_write_all(int fd, const char* bytes, std::size_t size);
+
+// Says on standard error that `output` could not be written ("rdbxml:
+// cannot write standard output: No space left on device"), whatever -q
+// asked: -q silences what the files say, never the tool's own failure.
+void rdbxml_say_failure(const RDBXML_OUTPUT& output);
+
+// Writes `text` (the help, the version) to standard output; false, having
+// said why, when it cannot be written.
+bool rdbxml_print(const std::string& text);

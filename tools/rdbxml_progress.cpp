@@ -1,21 +1,10 @@
 #include "rdbxml_progress.h"
 
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <cstdio>
 
-
 namespace {
-
-// The terminal's width in columns; 80 when it does not say.
-std::size_t terminal_width()
-{
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
 
 // Columns a UTF-8 text takes, counted as one per character.
 std::size_t columns(const std::string& text)
@@ -48,13 +37,16 @@ std::string tail(const std::string& text, std::size_t keep)
     return text.substr(start);
 }
 
-void put(const std::string& bytes)
-{
-    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-    std::fflush(stderr);
-}
-
 }  // namespace
+
+// The terminal's width in columns; 80 when it does not say.
+std::size_t RDBXML_PROGRESS_LINE::width() const
+{
+    winsize size{};
+    if (ioctl(m_terminal.fd(), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
 
 std::string RDBXML_PROGRESS_LINE::format(const std::string& file, std::uint64_t read, std::uint64_t total,
                                          std::size_t width)
@@ -76,7 +68,7 @@ std::string RDBXML_PROGRESS_LINE::format(const std::string& file, std::uint64_t 
 void RDBXML_PROGRESS_LINE::show_file(const std::string& file, std::uint64_t read, std::uint64_t total)
 {
     if (m_on_terminal && total >= MIN_FILE_SIZE)
-        draw(format(file, read, total, terminal_width()));
+        draw(format(file, read, total, width()));
 }
 
 std::string RDBXML_PROGRESS_LINE::format_files(std::size_t done, std::size_t files, std::uint64_t read,
@@ -91,7 +83,7 @@ std::string RDBXML_PROGRESS_LINE::format_files(std::size_t done, std::size_t fil
 void RDBXML_PROGRESS_LINE::show_files(std::size_t done, std::size_t files, std::uint64_t read, std::uint64_t total)
 {
     if (m_on_terminal && total >= MIN_FILE_SIZE)
-        draw(format_files(done, files, read, total).substr(0, terminal_width() - 1));
+        draw(format_files(done, files, read, total).substr(0, width() - 1));
 }
 
 // Overwrites the line from its start; blanks cover what a shorter text
@@ -104,7 +96,7 @@ void RDBXML_PROGRESS_LINE::draw(const std::string& text)
     std::size_t shown = columns(m_shown), now = columns(text);
     if (shown > now)
         line += std::string(shown - now, ' ') + "\r" + text;
-    put(line);
+    m_terminal.write(line);
     m_shown = text;
 }
 
@@ -114,6 +106,6 @@ void RDBXML_PROGRESS_LINE::erase()
 {
     if (m_shown.empty())
         return;
-    put("\r" + std::string(columns(m_shown), ' ') + "\r");
+    m_terminal.write("\r" + std::string(columns(m_shown), ' ') + "\r");
     m_shown.clear();
 }

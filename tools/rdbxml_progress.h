@@ -6,19 +6,25 @@
 // Only the thread that prints draws it, and it erases the line before
 // anything else goes to stderr or to the terminal, so that every message
 // starts on a clean line and never carries remains of the progress line.
+// Its writes are checked as every other write to stderr is.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "rdbxml_output.h"
+
 class RDBXML_PROGRESS_LINE {
 public:
     // Input smaller than this in all gets no progress line.
     static constexpr std::uint64_t MIN_FILE_SIZE = 8'000'000;
 
-    // With `on_terminal` false nothing is ever drawn.
-    explicit RDBXML_PROGRESS_LINE(bool on_terminal) : m_on_terminal(on_terminal) {}
+    // Draws on `terminal`; with `on_terminal` false nothing is ever drawn.
+    RDBXML_PROGRESS_LINE(RDBXML_OUTPUT& terminal, bool on_terminal)
+        : m_terminal(terminal), m_on_terminal(on_terminal)
+    {
+    }
     ~RDBXML_PROGRESS_LINE() { erase(); }
     RDBXML_PROGRESS_LINE(const RDBXML_PROGRESS_LINE&) = delete;
     RDBXML_PROGRESS_LINE& operator=(const RDBXML_PROGRESS_LINE&) = delete;
@@ -38,7 +44,9 @@ public:
 
 private:
     void draw(const std::string& text);
+    std::size_t width() const;
 
+    RDBXML_OUTPUT& m_terminal;
     bool m_on_terminal;
     std::string m_shown;  // the text on the terminal now; empty when none
 };

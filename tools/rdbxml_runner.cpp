@@ -55,6 +55,7 @@ public:
     // `workers` threads take the jobs (none: this thread runs them too).
     RDBXML_RUN print(unsigned workers, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress)
     {
+        m_one_at_a_time = m_jobs.size() == 1 || workers <= 1;
         RDBXML_RUN run;
         for (std::size_t i = 0; i < m_jobs.size(); ++i) {
             if (workers == 0)
@@ -118,24 +119,35 @@ private:
             show_progress(progress);
             m_done.wait_for(lock, std::chrono::milliseconds(100));
         }
-        // The file's last progress may come with its result: the line shows
-        // it whole before it goes.
-        show_progress(progress);
+        show_done(i, progress);
         RDBXML_JOB_RESULT result = std::move(*m_results[i]);
         m_results[i].reset();
         return result;
     }
 
+    // How far the reading is, while the file being printed next is read.
     // Called with the lock held.
     void show_progress(RDBXML_PROGRESS_LINE& progress)
     {
+        if (m_one_at_a_time) {
+            progress.show_file(m_jobs[m_printed].input.name, m_read[m_printed], m_sizes[m_printed]);
+            return;
+        }
         std::uint64_t read = m_printed_bytes;
         for (std::size_t k = m_printed; k < m_next_job; ++k)
             read += std::min<std::uint64_t>(m_read[k], m_sizes[k]);
-        if (m_jobs.size() == 1 || m_next_job - m_printed == 1)
-            progress.show_file(m_jobs[m_printed].input.name, m_read[m_printed], m_sizes[m_printed]);
+        progress.show_files(m_printed, m_jobs.size(), read, m_total);
+    }
+
+    // The line once file `i` is done with, before its result is printed:
+    // the file (or the files up to it) whole, whatever the other jobs have
+    // read meanwhile, so that the last frame of each file is always the same.
+    void show_done(std::size_t i, RDBXML_PROGRESS_LINE& progress)
+    {
+        if (m_one_at_a_time)
+            progress.show_file(m_jobs[i].input.name, m_sizes[i], m_sizes[i]);
         else
-            progress.show_files(m_printed, m_jobs.size(), read, m_total);
+            progress.show_files(i + 1, m_jobs.size(), m_printed_bytes + m_sizes[i], m_total);
     }
 
     std::uint64_t input_size(const RDBXML_INPUT_FILE& input) const
@@ -162,6 +174,9 @@ private:
     std::size_t m_next_job = 0;
     std::size_t m_printed = 0;
     std::uint64_t m_printed_bytes = 0;
+    // One file is read at a time (one job, or one thread): the line shows
+    // that file; else it sums up all of them.
+    bool m_one_at_a_time = true;
 };
 
 }  // namespace

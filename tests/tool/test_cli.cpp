@@ -36,6 +36,14 @@ TEST(ToolHelp, HelpAndVersionGoToStdout)
     TOOL_RUN version = tool_run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("rdbxml ", 0), 0u);
+    // Written as every output is: a failed write is said (diff's trouble is 2).
+    for (const char* args : {"--help", "--version", "diff --help"}) {
+        for (const char* fault : {">/dev/full", ">&-"}) {
+            TOOL_RUN failed = tool_shell("\"$RDBXML\" " + std::string(args) + " " + fault);
+            EXPECT_EQ(failed.status, args[0] == 'd' ? 2 : 1) << args << fault;
+            EXPECT_EQ(failed.err.rfind("rdbxml: cannot write standard output: ", 0), 0u) << args << fault;
+        }
+    }
 }
 
 TEST(ToolUsage, ErrorsExitTwoWithOneLineAndReadNothing)

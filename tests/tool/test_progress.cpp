@@ -1,11 +1,17 @@
 // The progress line: drawn on stderr only while a large file is read and
 // stderr is a terminal, shortened to its width, and erased before every
-// message and when the parse ends.
+// message and when the parse ends. Its text and the bytes that draw it are
+// tested in-process; the tool run on a terminal, for what holds however
+// fast the files are read.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "rdbxml_progress.h"
 #include "tool_runner.h"
 
 namespace {
@@ -32,7 +38,94 @@ std::vector<std::string> screen(const std::string& bytes)
     return lines;
 }
 
+// A pipe that a progress line draws into, and what it received.
+class DRAWN {
+public:
+    DRAWN()
+    {
+        EXPECT_EQ(pipe2(m_fds, O_NONBLOCK), 0);
+    }
+    ~DRAWN()
+    {
+        close(m_fds[0]);
+        close(m_fds[1]);
+    }
+    int fd() const { return m_fds[1]; }
+    // The bytes received since the last call.
+    std::string bytes()
+    {
+        std::string got;
+        char buffer[4096];
+        for (ssize_t n; (n = read(m_fds[0], buffer, sizeof buffer)) > 0;)
+            got.append(buffer, static_cast<std::size_t>(n));
+        return got;
+    }
+
+private:
+    int m_fds[2] = {-1, -1};
+};
+
 }  // namespace
+
+TEST(ToolProgress, TheLineSaysHowFarInTheTerminalsWidth)
+{
+    using LINE = RDBXML_PROGRESS_LINE;
+    EXPECT_EQ(LINE::format("big.xml.gz", 12'345'678, 456'700'000, 80), "reading big.xml.gz: 12.3 MB of 456.7 MB");
+    EXPECT_EQ(LINE::format("big.xml", 0, 8'000'000, 80), "reading big.xml: 0.0 MB of 8.0 MB");
+    EXPECT_EQ(LINE::format_files(3, 30, 12'345'678, 456'700'000), "reading: 3 of 30 files, 12.3 MB of 456.7 MB");
+    // A name too long for the width loses its start, so that the line takes
+    // one column less than the terminal has and never wraps.
+    std::string line = LINE::format("/runs/2024/nightly/top/report-of-the-whole-chip.xml", 1'000'000, 9'000'000, 44);
+    EXPECT_EQ(line, "reading ...whole-chip.xml: 1.0 MB of 9.0 MB");
+    EXPECT_EQ(line.size(), 43u);
+    // Columns are characters, not bytes: a name in UTF-8 is cut between
+    // characters. Control characters would break the line: they show as '?'.
+    const std::string wide = "\xe6\xb8\xac\xe5\xae\x9a";  // two characters of three bytes
+    line = LINE::format("dir/" + wide + wide + wide + wide + ".xml", 1'000'000, 9'000'000, 36);
+    EXPECT_EQ(line, "reading ..." + wide + ".xml: 1.0 MB of 9.0 MB");
+    EXPECT_EQ(LINE::format("a\nb\tc.xml", 0, 9'000'000, 80), "reading a?b?c.xml: 0.0 MB of 9.0 MB");
+}
+
+TEST(ToolProgress, DrawnInPlaceAndErasedWhole)
+{
+    DRAWN terminal;
+    RDBXML_OUTPUT output(terminal.fd(), "the terminal");
+    {
+        // Not on a terminal: never drawn.
+        RDBXML_PROGRESS_LINE line(output, false);
+        line.show_file("big.xml", 1'000'000, 9'000'000);
+        line.show_files(0, 2, 1'000'000, 18'000'000);
+    }
+    EXPECT_EQ(terminal.bytes(), "");
+    {
+        RDBXML_PROGRESS_LINE line(output, true);
+        // Less than 8 MB in all: not worth a line.
+        line.show_file("small.xml", 1'000'000, 7'999'999);
+        line.show_files(0, 2, 1'000'000, 7'999'999);
+        EXPECT_EQ(terminal.bytes(), "");
+        line.show_file("big.xml", 1'000'000, 9'000'000);
+        EXPECT_EQ(terminal.bytes(), "\rreading big.xml: 1.0 MB of 9.0 MB");
+        // The same text is not drawn again; a longer one over it.
+        line.show_file("big.xml", 1'000'001, 9'000'000);
+        EXPECT_EQ(terminal.bytes(), "");
+        line.show_files(1, 2, 10'000'000, 18'000'000);
+        EXPECT_EQ(terminal.bytes(), "\rreading: 1 of 2 files, 10.0 MB of 18.0 MB");
+        // A shorter one blanks what the longer one leaves.
+        line.show_file("b.xml", 1'000'000, 9'000'000);
+        EXPECT_EQ(terminal.bytes(), "\rreading b.xml: 1.0 MB of 9.0 MB" + std::string(10, ' ') +
+                                        "\rreading b.xml: 1.0 MB of 9.0 MB");
+        // Erased: blanks over it, the cursor at the start; once.
+        line.erase();
+        EXPECT_EQ(terminal.bytes(), "\r" + std::string(31, ' ') + "\r");
+        line.erase();
+        EXPECT_EQ(terminal.bytes(), "");
+        line.show_file("b.xml", 2'000'000, 9'000'000);
+        terminal.bytes();
+    }
+    // A line still drawn when the run ends goes with it.
+    EXPECT_EQ(terminal.bytes(), "\r" + std::string(31, ' ') + "\r");
+    EXPECT_FALSE(output.failed());
+}
 
 TEST(ToolProgress, DrawnOnATerminalOnlyAndErasedBeforeMessagesAndAtTheEnd)
 {
@@ -47,8 +140,11 @@ TEST(ToolProgress, DrawnOnATerminalOnlyAndErasedBeforeMessagesAndAtTheEnd)
     EXPECT_EQ(run.status, 1);
     for (std::size_t at = run.err.find("\rreading "); at != std::string::npos; at = run.err.find("\rreading ", at + 1))
         EXPECT_LE(run.err.find_first_of("\r\n", at + 1) - at, 50u) << run.err.substr(at, 80);
+    // Whatever was drawn while a file was read, its last frame says it
+    // whole, before its messages.
     for (const char* drawn : {"\rreading ...", "-report.xml: 9.0 MB of 9.0 MB", "broken.xml: 9.0 MB of 9.0 MB"})
         EXPECT_NE(run.err.find(drawn), std::string::npos) << drawn;
+    EXPECT_EQ(run.err.find(" files, "), std::string::npos) << "one file is read at a time";
     // Each line on the screen is the message written for it, with nothing
     // of the progress line; the cursor ends on an empty line.
     std::vector<std::string> lines = screen(run.err), written = tool_lines(run.err);
@@ -69,10 +165,12 @@ TEST(ToolProgress, DrawnOnATerminalOnlyAndErasedBeforeMessagesAndAtTheEnd)
     EXPECT_TRUE(run.status == 0 && lines.size() > 1 && lines.back().empty());
     EXPECT_EQ(lines[0], "folder \"main\"");
 
-    // Several files at once: the line sums them up. Quiet: no line.
+    // Several files at once: the line sums them up, each file's last frame
+    // counting the files up to it whole. Quiet: no line.
     run = tool_run({"-j", "2", "--noout", good, broken}, 250);
-    EXPECT_NE(run.err.find(" of 2 files, "), std::string::npos) << run.err.substr(0, 300);
-    EXPECT_NE(run.err.find(" MB of 18.0 MB"), std::string::npos);
+    EXPECT_NE(run.err.find("\rreading: 1 of 2 files, 9.0 MB of 18.0 MB"), std::string::npos) << run.err.substr(0, 300);
+    EXPECT_NE(run.err.find("\rreading: 2 of 2 files, 18.0 MB of 18.0 MB"), std::string::npos);
+    EXPECT_EQ(run.err.find("\rreading " + good), std::string::npos);
     EXPECT_EQ(tool_run({"-q", good}, 250).err, "");
 
     // None when stderr is no terminal.

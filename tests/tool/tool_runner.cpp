@@ -1,7 +1,11 @@
 #include "tool_runner.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -65,6 +69,20 @@ TOOL_RUN tool_shell(const std::string& script)
     run.out = read_file(out);
     run.err = read_file(err);
     return run;
+}
+
+std::string tool_make_device(const std::string& path, const std::string& like)
+{
+    struct stat model;
+    if (stat(like.c_str(), &model) != 0 || !S_ISCHR(model.st_mode))
+        return like + " is no character device here";
+    if (mknod(path.c_str(), S_IFCHR | 0600, model.st_rdev) != 0)
+        return "cannot make a device node (mknod " + path + "): " + std::strerror(errno);
+    int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0)
+        return "cannot open a device node made in " + path + ": " + std::strerror(errno);
+    close(fd);
+    return "";
 }
 
 TOOL_SCRATCH::TOOL_SCRATCH()

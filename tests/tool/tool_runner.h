@@ -21,6 +21,12 @@ TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns = 0, bo
 // elsewhere itself. The status is the script's, 128 + N for signal N.
 TOOL_RUN tool_shell(const std::string& script);
 
+// Makes a character device at `path` with the numbers of `like`
+// ("/dev/full"), for the tool to write to. Empty when it did; else why it
+// cannot here (no permission to make devices, or none usable in the file
+// system), for a test to skip with.
+std::string tool_make_device(const std::string& path, const std::string& like);
+
 // A directory of its own, removed with everything in it when the object goes.
 class TOOL_SCRATCH {
 public:
