@@ -144,6 +144,12 @@ private:
         env.push_back("RDBXML_FAIL_MALLOC_AT=" + std::to_string(fail_at));
         env.push_back("RDBXML_FAIL_MALLOC_ONCE=1");
         env.push_back("RDBXML_FAIL_MALLOC_LOG=" + file(slot, "log"));
+        // Always set, to the same length: with RDBXML_FAIL_MALLOC_TRACE=1 in
+        // the test's environment each run's stderr has the refused call's
+        // stack (to find what a failing point hit; the checks of stderr then
+        // fail), and the run allocates as it does without.
+        const char* trace = std::getenv("RDBXML_FAIL_MALLOC_TRACE");
+        env.push_back(std::string("RDBXML_FAIL_MALLOC_TRACE=") + (trace != nullptr && trace[0] == '1' ? "1" : "0"));
         std::vector<char*> envp, argv;
         for (std::string& e : env)
             envp.push_back(&e[0]);
