@@ -44,6 +44,36 @@ std::shared_ptr<T> rdb_py_hold(const RDB_PY_OWNER& owner, const T* object)
     return std::shared_ptr<T>(owner, const_cast<T*>(object));
 }
 
+// Makes Python free an object of class T (held by std::shared_ptr<T>) only
+// through its holder. pybind11 deletes a new wrapper's object itself when
+// the wrapper is given up before its holder was made, as when registering
+// the wrapper runs out of memory; but every such object belongs to a report
+// (or to the shared_ptr being cast), which deletes it again later. Without a
+// holder, nothing here is Python's to free: the cast fails with
+// MemoryError and the object stays with its owner.
+template <class T>
+void rdb_py_free_only_through_holder()
+{
+    py::detail::get_type_info(typeid(T))->dealloc = [](py::detail::value_and_holder& v_h) {
+        if (v_h.holder_constructed()) {
+            // The destructor may run Python code; a pending error would make that fail.
+            py::error_scope scope;
+            v_h.holder<std::shared_ptr<T>>().~shared_ptr<T>();
+            v_h.set_holder_constructed(false);
+        }
+        v_h.value_ptr() = nullptr;
+    };
+}
+
+// py::class_ of a report's object or of the report, with the rule above.
+template <class T, class... BASES>
+py::class_<T, BASES..., std::shared_ptr<T>> rdb_py_held_class(py::handle scope, const char* name, const char* doc)
+{
+    py::class_<T, BASES..., std::shared_ptr<T>> cls(scope, name, doc);
+    rdb_py_free_only_through_holder<T>();
+    return cls;
+}
+
 // A report object as the Python class of its own kind; None for null.
 py::object rdb_py_object(const RDB_PY_OWNER& owner, const RDB_OBJECT* object);
 

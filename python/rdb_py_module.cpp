@@ -178,7 +178,7 @@ void bind_report(py::module_& module)
         .def("__repr__",
              [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });
 
-    py::class_<RDB_PY_REPORT, std::shared_ptr<RDB_PY_REPORT>>(
+    rdb_py_held_class<RDB_PY_REPORT>(
         module, "Report", "A parsed report. Every object taken from it keeps it alive.")
         .def_property_readonly(
             "main_folder",

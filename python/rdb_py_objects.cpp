@@ -7,11 +7,6 @@
 
 namespace {
 
-template <class T>
-using OBJECT_CLASS = py::class_<T, std::shared_ptr<T>>;
-template <class T, class BASE>
-using DERIVED_CLASS = py::class_<T, BASE, std::shared_ptr<T>>;
-
 // Makes the Python object of the visited object's own class.
 class RDB_PY_WRAPPER : public RDB_OBJECT_VISITOR {
 public:
@@ -79,7 +74,7 @@ py::object rdb_py_optional_str(const STL_STRING* text)
 
 void rdb_py_bind_objects(py::module_& module)
 {
-    OBJECT_CLASS<RDB_OBJECT>(module, "Object",
+    rdb_py_held_class<RDB_OBJECT>(module, "Object",
                              "An object of a report: a folder, text, table, chart, ... It keeps its report alive.")
         .def_property_readonly(
             "kind", [](const RDB_OBJECT& o) { return std::string(o.get_kind()); },
@@ -104,16 +99,16 @@ void rdb_py_bind_objects(py::module_& module)
                 .format(py::type::of(self).attr("__name__"), rdb_py_str(rdb_object_path(self.cast<const RDB_OBJECT&>())));
         });
 
-    DERIVED_CLASS<RDB_FOLDER_OBJECT, RDB_OBJECT>(module, "Folder", "A folder: an ordered list of objects.")
+    rdb_py_held_class<RDB_FOLDER_OBJECT, RDB_OBJECT>(module, "Folder", "A folder: an ordered list of objects.")
         .def_property_readonly("objects", &objects_of, "The folder's objects, in order.");
 
-    DERIVED_CLASS<RDB_TEXT_OBJECT, RDB_OBJECT>(module, "Text", "A text object.")
+    rdb_py_held_class<RDB_TEXT_OBJECT, RDB_OBJECT>(module, "Text", "A text object.")
         .def_property_readonly(
             "text", [](const RDB_TEXT_OBJECT& o) { return rdb_py_optional_str(o.get_text()); },
             "The body text, or None.");
-    DERIVED_CLASS<RDB_LEGAL_OBJECT, RDB_TEXT_OBJECT>(module, "Legal", "A legal notice: a text object.");
+    rdb_py_held_class<RDB_LEGAL_OBJECT, RDB_TEXT_OBJECT>(module, "Legal", "A legal notice: a text object.");
 
-    DERIVED_CLASS<RDB_EMBEDDED_OBJECT, RDB_OBJECT>(module, "Embedded", "An embedded object: an info text of a type.")
+    rdb_py_held_class<RDB_EMBEDDED_OBJECT, RDB_OBJECT>(module, "Embedded", "An embedded object: an info text of a type.")
         .def_property_readonly(
             "embedded_type",
             [](const RDB_EMBEDDED_OBJECT& o) { return std::string(rdb_embedded_type_name(o.get_embedded_type())); },
@@ -121,7 +116,7 @@ void rdb_py_bind_objects(py::module_& module)
         .def_property_readonly(
             "info", [](const RDB_EMBEDDED_OBJECT& o) { return rdb_py_str(o.get_info_str().view()); },
             "The info text.");
-    DERIVED_CLASS<RDB_WAVEFORM_OBJECT, RDB_EMBEDDED_OBJECT>(module, "Waveform",
+    rdb_py_held_class<RDB_WAVEFORM_OBJECT, RDB_EMBEDDED_OBJECT>(module, "Waveform",
                                                           "A waveform: an embedded object naming its vector files.")
         .def_property_readonly(
             "source_vector",

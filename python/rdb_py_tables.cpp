@@ -8,9 +8,6 @@
 
 namespace {
 
-template <class T, class BASE>
-using DERIVED_CLASS = py::class_<T, BASE, std::shared_ptr<T>>;
-
 // A delay as a value: picoseconds and the unit it is shown in.
 struct RDB_PY_DELAY {
     long m_ps;
@@ -274,7 +271,7 @@ py::list chart_points(const RDB_CHART_TABLE_OBJECT& chart)
 
 void bind_table_kinds(py::module_& module)
 {
-    DERIVED_CLASS<RDB_TABLE_OBJECT, RDB_OBJECT>(module, "Table",
+    rdb_py_held_class<RDB_TABLE_OBJECT, RDB_OBJECT>(module, "Table",
                                                 "A table: an optional heading row, then rows of cells.")
         .def_property_readonly("object_type",
                                [](const RDB_TABLE_OBJECT& t) { return static_cast<int>(t.get_object_type()); })
@@ -295,11 +292,11 @@ void bind_table_kinds(py::module_& module)
             "them; int columns are int64, delay columns numbers in the unit of their first delay (int64 ps, "
             "float64 ns or MHz), text and instance columns str, mixed columns Python values.");
 
-    DERIVED_CLASS<RDB_TAN_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "TimingTable", "A timing-analysis table.");
-    DERIVED_CLASS<RDB_TAN_SPD_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SpeedTable", "A timing speed table.")
+    rdb_py_held_class<RDB_TAN_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "TimingTable", "A timing-analysis table.");
+    rdb_py_held_class<RDB_TAN_SPD_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SpeedTable", "A timing speed table.")
         .def_property_readonly("show_min", &RDB_TAN_SPD_TABLE_OBJECT::get_show_min,
                                "Whether the minimum values are shown.");
-    DERIVED_CLASS<RDB_TAN_SLACK_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SlackTable", "A timing slack table.")
+    rdb_py_held_class<RDB_TAN_SLACK_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SlackTable", "A timing slack table.")
         .def_property_readonly("analysis_type", &RDB_TAN_SLACK_TABLE_OBJECT::get_analysis_type)
         .def_property_readonly("columns", &slack_columns,
                                "The column id of each column type given, as {'slack': 0, 'from': 1, ...}.")
@@ -310,17 +307,17 @@ void bind_table_kinds(py::module_& module)
             },
             "The restriction given, or None.");
 
-    DERIVED_CLASS<RDB_GAUGES_OBJECT, RDB_OBJECT>(module, "Gauges", "A summary's numbered slots of gauges.")
+    rdb_py_held_class<RDB_GAUGES_OBJECT, RDB_OBJECT>(module, "Gauges", "A summary's numbered slots of gauges.")
         .def_property_readonly("size", &RDB_GAUGES_OBJECT::get_size)
         .def_property_readonly("slots", &gauge_slots,
                                "The slots up to the last one used, each a Gauge or None when empty.");
-    DERIVED_CLASS<RDB_SUMMARY_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Summary",
+    rdb_py_held_class<RDB_SUMMARY_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Summary",
                                                               "A summary: rows of a name and a text, and gauges.")
         .def_property_readonly(
             "gauges",
             [](const std::shared_ptr<RDB_SUMMARY_TABLE_OBJECT>& s) { return rdb_py_object(s, s->get_gauges()); },
             "The gauges, or None.");
-    DERIVED_CLASS<RDB_CHART_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Chart", "A chart: named integer data points.")
+    rdb_py_held_class<RDB_CHART_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Chart", "A chart: named integer data points.")
         .def_property_readonly("size", &RDB_CHART_TABLE_OBJECT::get_size)
         .def_property_readonly(
             "chart_type",

@@ -8,6 +8,8 @@ std::atomic<unsigned long> g_allocations{0};
 std::atomic<unsigned long> g_releases{0};
 // Per thread, so that one thread's failure sweep never hits another's work.
 thread_local unsigned long t_fail_countdown __attribute__((tls_model("initial-exec"))) = 0;
+thread_local bool t_failed __attribute__((tls_model("initial-exec"))) = false;
+thread_local unsigned long t_requests __attribute__((tls_model("initial-exec"))) = 0;
 // The pool this thread allocates from, if any.
 thread_local MEM_POOL* t_pool __attribute__((tls_model("initial-exec"))) = nullptr;
 
@@ -22,8 +24,11 @@ MEM_TRACKER::MEM_TRACKER(const char* type_name, std::size_t size, int line, cons
 
 void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& /*tracker*/, const char* /*source*/)
 {
-    if (t_fail_countdown != 0 && --t_fail_countdown == 0)
+    ++t_requests;
+    if (t_fail_countdown != 0 && --t_fail_countdown == 0) {
+        t_failed = true;
         return nullptr;
+    }
     if (t_pool != nullptr && size != 0 && size <= MEM_POOL::MAX_BLOCK)
         return t_pool->allocate(size);
     void* p = ::operator new(size, std::nothrow);
@@ -53,7 +58,14 @@ void MEM_MANAGER::add_to_totals(unsigned long allocations, unsigned long release
     g_releases.fetch_add(releases, std::memory_order_relaxed);
 }
 
-void MEM_MANAGER::fail_allocation_after(unsigned long n) { t_fail_countdown = n; }
+void MEM_MANAGER::fail_allocation_after(unsigned long n)
+{
+    t_fail_countdown = n;
+    t_failed = false;
+}
+
+bool MEM_MANAGER::allocation_failed() { return t_failed; }
+unsigned long MEM_MANAGER::thread_allocation_count() { return t_requests; }
 unsigned long MEM_MANAGER::allocation_count() { return g_allocations.load(); }
 unsigned long MEM_MANAGER::release_count() { return g_releases.load(); }
 

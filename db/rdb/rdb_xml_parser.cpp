@@ -3,14 +3,11 @@
 #include <rdbxml/rdb_xml.h>
 
 #include <cstdio>
-#include <mutex>
 #include <new>
 
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
-#include <xercesc/util/PanicHandler.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
@@ -25,6 +22,7 @@
 #include "rdb_xml_error_handler.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_input_source.h"
+#include "rdb_xml_platform.h"
 #include "rdb_xml_reader_guard.h"
 #include "rdb_xml_root_handler.h"
 #include "rdb_xml_transcode.h"
@@ -37,44 +35,6 @@ namespace {
 
 const char* yes_no(bool value) { return value ? "true" : "false"; }
 const char* plural(int count) { return count == 1 ? "" : "s"; }
-
-// The XML parser's way out of a failure it cannot go on from is to end the
-// process. Ours ends the parse instead: the exception passes out of the
-// parser like any other that ends a parse.
-class RDB_XML_PANIC_HANDLER : public PanicHandler {
-public:
-    void panic(const PanicHandler::PanicReasons reason) override
-    {
-        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, PanicHandler::getPanicReasonString(reason)};
-    }
-};
-
-// The XML platform is set up once per process, by the first parse of any
-// thread; the others wait for it. It is never terminated. A set-up that
-// failed is not tried again (the platform would take a second call for a
-// finished one): every later parse ends with the same message.
-void initialize_platform()
-{
-    static RDB_XML_PANIC_HANDLER panic_handler;
-    static std::mutex mutex;
-    static bool initialized = false;
-    static const char* failure = nullptr;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (failure != nullptr)
-        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, failure};
-    if (initialized)
-        return;
-    try {
-        XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale, nullptr, &panic_handler);
-    } catch (const RDB_XML_STOP& stop) {
-        failure = stop.m_what;
-        throw;
-    } catch (...) {
-        failure = "the XML platform could not be set up";
-        throw RDB_XML_STOP{RDB_XML_STOP::PANIC, failure};
-    }
-    initialized = true;
-}
 
 // Prints a message that ends the parse and keeps it as a fatal error. Runs
 // while a parse is being given up, so nothing may escape it, not even from a
@@ -177,7 +137,12 @@ bool report_end(RDB_XML_RESULT& result, const RDB_XML_XERCES_MEMORY* memory)
     } catch (const SAXParseException& exc) {
         report_xerces_exception(exc.getMessage(), exc.getLineNumber(), exc.getColumnNumber());
     } catch (const XMLException& exc) {
-        report_xerces_exception(exc.getMessage());
+        if (exc.getCode() == XMLExcepts::Out_Of_Memory) {
+            result.m_out_of_memory = true;
+            report_stop("Out of memory while reading %s", "the document");
+        } else {
+            report_xerces_exception(exc.getMessage());
+        }
     } catch (const RDB_XML_STOP& stop) {
         switch (stop.m_kind) {
         case RDB_XML_STOP::OUT_OF_MEMORY:
@@ -242,7 +207,7 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL*
 
     GEN_STOPWATCH stopwatch;
     stopwatch.start();
-    initialize_platform();
+    rdb_xml_initialize_platform();
     rdb_xml_debug("Xerces initialized in %s", stopwatch.lap().c_str());
     stopwatch.stop();
     stopwatch.reset();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "allocation_sweep.h"
+
 // The n-th allocation that this thread makes through global operator new
 // from now (1 = the next one) fails: std::bad_alloc, or null from the
 // nothrow forms. 0 switches failures off. Other threads neither fail nor
@@ -20,6 +22,13 @@ bool test_new_failed();
 // Allocations this thread made through global operator new so far.
 unsigned long test_new_count();
 
+// This hook for the sweep driver (allocation_sweep.h).
+inline const TEST_ALLOCATION_HOOK& test_new_hook()
+{
+    static const TEST_ALLOCATION_HOOK hook{&test_fail_new_after, &test_new_failed, &test_new_count};
+    return hook;
+}
+
 // Calls `call` (which returns whether its object was taken) with the
 // first, the second, ... allocation failing, until a run in which none
 // failed. A run in which one failed must refuse, and `after_refusal` then
@@ -28,16 +37,17 @@ unsigned long test_new_count();
 template <class CALL, class CHECK>
 unsigned long test_each_allocation_failing(CALL call, CHECK after_refusal)
 {
-    for (unsigned long n = 1;; ++n) {
-        test_fail_new_after(n);
-        bool taken = call();
-        bool failed = test_new_failed();
-        test_fail_new_after(0);
-        if (!failed) {
-            EXPECT_TRUE(taken) << "refused with no allocation failing";
-            return n - 1;
-        }
-        EXPECT_FALSE(taken) << "taken although allocation " << n << " failed";
-        after_refusal();
-    }
+    // Not counted first: a whole run would take the object.
+    TEST_SWEEP_PLAN plan;
+    plan.counted = false;
+    return test_allocation_sweep(
+        test_new_hook(), plan, [] { return false; }, [&](bool& taken) { taken = call(); },
+        [&](bool taken, bool refused) {
+            if (!refused) {
+                EXPECT_TRUE(taken) << "refused with no allocation failing";
+                return;
+            }
+            EXPECT_FALSE(taken) << "taken although an allocation failed";
+            after_refusal();
+        });
 }

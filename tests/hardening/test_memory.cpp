@@ -12,6 +12,7 @@
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 
+#include "allocation_sweep.h"
 #include "heap_bytes.h"
 #include "parse_fixture.h"
 #include "report_generator.h"
@@ -95,49 +96,50 @@ struct SWEEP_OUTCOME {
     bool out_of_memory = false;
 };
 
-// Parses `xml` with the n-th allocation through the memory manager failing
-// (0: none), on this thread only.
-SWEEP_OUTCOME parse_failing(const std::string& xml, unsigned long n)
+// Parses `xml`, saying everything to `outcome`.
+void parse_into(const std::string& xml, SWEEP_OUTCOME& outcome)
 {
-    SWEEP_OUTCOME outcome;
     RDB_XML_OPTIONS options;
     options.m_message_sink = [&outcome](const char*, const char* text) { outcome.lines.emplace_back(text); };
-    MEM_MANAGER::fail_allocation_after(n);
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml"), options);
-    MEM_MANAGER::fail_allocation_after(0);
     outcome.out_of_memory = result.m_out_of_memory;
     if (result.m_report != nullptr) {
         std::ostringstream json;
         rdb_write_json(result.m_report.get(), json);
         outcome.json = json.str();
     }
+}
+
+SWEEP_OUTCOME parse_whole(const std::string& xml)
+{
+    SWEEP_OUTCOME outcome;
+    parse_into(xml, outcome);
     return outcome;
 }
 
-// Every allocation of one parse, failed in turn: the result is the whole
-// report, or no report and the out-of-memory message, after which the parse
-// says nothing but its end.
+// Every allocation of one parse through the memory manager, failed in turn
+// (on this thread only): the result is the whole report, or no report and
+// the out-of-memory message, after which the parse says nothing but its end.
 void sweep_manager_allocations(const std::string& xml)
 {
-    unsigned long before = MEM_MANAGER::allocation_count();
-    SWEEP_OUTCOME whole = parse_failing(xml, 0);
-    unsigned long allocations = MEM_MANAGER::allocation_count() - before;
-    ASSERT_FALSE(whole.json.empty());
-    ASSERT_GT(allocations, 10u);
-    for (unsigned long n = 1; n <= allocations + 1; ++n) {
-        SWEEP_OUTCOME outcome = parse_failing(xml, n);
-        if (!outcome.json.empty()) {
-            ASSERT_EQ(outcome.json, whole.json) << "allocation " << n;
-            continue;
-        }
-        ASSERT_TRUE(outcome.out_of_memory) << "allocation " << n;
-        auto said = std::find_if(outcome.lines.begin(), outcome.lines.end(), [](const std::string& line) {
-            return line.rfind("Out of memory while reading ", 0) == 0;
+    const std::string whole = parse_whole(xml).json;
+    ASSERT_FALSE(whole.empty());
+    test_allocation_sweep(
+        test_manager_hook(), TEST_SWEEP_PLAN(), [] { return SWEEP_OUTCOME(); },
+        [&](SWEEP_OUTCOME& outcome) { parse_into(xml, outcome); },
+        [&](const SWEEP_OUTCOME& outcome, bool refused) {
+            if (!refused || !outcome.json.empty()) {
+                ASSERT_EQ(outcome.json, whole);
+                return;
+            }
+            ASSERT_TRUE(outcome.out_of_memory);
+            auto said = std::find_if(outcome.lines.begin(), outcome.lines.end(), [](const std::string& line) {
+                return line.rfind("Out of memory while reading ", 0) == 0;
+            });
+            ASSERT_NE(said, outcome.lines.end());
+            // Stopped at the first failure: at most the completion time follows.
+            ASSERT_LE(outcome.lines.end() - said, 2) << outcome.lines.back();
         });
-        ASSERT_NE(said, outcome.lines.end()) << "allocation " << n;
-        // Stopped at the first failure: at most the completion time follows.
-        ASSERT_LE(outcome.lines.end() - said, 2) << "allocation " << n << ": " << outcome.lines.back();
-    }
 }
 
 std::string read_text(const std::string& path)
@@ -160,12 +162,12 @@ TEST(ManagerAllocationFailure, EveryAllocationOfTheExampleAndOfGeneratedReports)
 TEST(ManagerAllocationFailure, OneThreadsFailuresLeaveAnotherThreadsParseWhole)
 {
     std::string example = read_text(RDBXML_SOURCE_DIR "/examples/report.xml");
-    std::string whole = parse_failing(example, 0).json;
+    std::string whole = parse_whole(example).json;
     std::atomic<bool> done{false};
     std::atomic<int> parses{0}, wrong{0};
     std::thread other([&] {
         while (!done || parses == 0) {
-            if (parse_failing(example, 0).json != whole)
+            if (parse_whole(example).json != whole)
                 ++wrong;
             ++parses;
         }

@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 #include "compress_bytes.h"
+#include "allocation_sweep.h"
 #include "failing_new.h"
 #include "report_generator.h"
 
@@ -24,77 +26,72 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:RDB_XML_XERC
 
 namespace {
 
-struct OUTCOME {
-    bool parsed = false;
-    std::string json;
-    std::string messages;
-    bool out_of_memory = false;
-    bool threw = false;
-    unsigned long allocations = 0;  // made by the parse
-};
-
-// Parses `xml` from memory with the n-th allocation of the parse failing
-// (0: none). Only the parse runs under the failure, not the test's own work
-// around it.
-OUTCOME parse_failing(const std::string& xml, unsigned long n)
-{
-    OUTCOME outcome;
+// One parse of `xml` from memory: what it is given, made before the sweep
+// arms its failure, and what it gave. Only the parse runs under the failure,
+// not the test's own work around it.
+struct PARSE_RUN {
     RDB_XML_OPTIONS options;
+    RDB_XML_INPUT input;
     std::string messages;
-    messages.reserve(1 << 16);
-    options.m_message_sink = [&messages](const char*, const char* text) {
-        // Appends within the reserved room: the sink itself never allocates.
-        std::size_t length = std::strlen(text);
-        if (messages.size() + length + 1 < messages.capacity()) {
-            messages.append(text, length);
-            messages.push_back('\n');
-        }
-    };
-    RDB_XML_INPUT input = RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml");
     RDB_XML_RESULT result;
-    unsigned long before = test_new_count();
-    test_fail_new_after(n);
-    try {
-        result = rdb_xml_parse_input(input, options);
-    } catch (...) {
-        outcome.threw = true;
+    bool threw = false;
+
+    explicit PARSE_RUN(const std::string& xml) : input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml"))
+    {
+        messages.reserve(1 << 16);
+        options.m_message_sink = [this](const char*, const char* text) {
+            // Appends within the reserved room: the sink itself never allocates.
+            std::size_t length = std::strlen(text);
+            if (messages.size() + length + 1 < messages.capacity()) {
+                messages.append(text, length);
+                messages.push_back('\n');
+            }
+        };
     }
-    test_fail_new_after(0);
-    outcome.allocations = test_new_count() - before;
-    outcome.parsed = result.m_report != nullptr;
-    outcome.out_of_memory = result.m_out_of_memory;
-    if (outcome.parsed) {
+
+    void parse()
+    {
+        try {
+            result = rdb_xml_parse_input(input, options);
+        } catch (...) {
+            threw = true;
+        }
+    }
+
+    std::string json() const
+    {
         std::ostringstream json;
         rdb_write_json(result.m_report.get(), json);
-        outcome.json = json.str();
+        return json.str();
     }
-    outcome.messages = messages;
-    return outcome;
-}
+};
 
-// Fails allocation 1, 1 + step, 1 + 2 step, ... up to the count one parse
-// makes; every outcome is whole or nothing.
+// Fails allocation 1, 1 + step, 1 + 2 step, ... of a parse; every outcome
+// is whole or nothing.
 void sweep(const std::string& xml, unsigned long step)
 {
-    OUTCOME whole = parse_failing(xml, 0);
-    ASSERT_TRUE(whole.parsed) << whole.messages;
-    unsigned long allocations = whole.allocations;
-    ASSERT_GT(allocations, 100u);
-    int refused = 0;
-    for (unsigned long n = 1; n <= allocations; n += step) {
-        OUTCOME outcome = parse_failing(xml, n);
-        ASSERT_FALSE(outcome.threw) << "allocation " << n;
-        if (outcome.parsed) {
-            ASSERT_EQ(outcome.json, whole.json) << "allocation " << n << " gave a different report";
-        } else {
-            ++refused;
-            // Said, and said as running out of memory.
-            ASSERT_NE(outcome.messages.find("Out of memory while reading"), std::string::npos)
-                << "allocation " << n << ":\n" << outcome.messages;
-            ASSERT_TRUE(outcome.out_of_memory) << "allocation " << n;
-        }
-    }
-    EXPECT_GT(refused, 0);
+    std::string whole;
+    TEST_SWEEP_PLAN plan;
+    plan.step = step;
+    test_allocation_sweep(
+        test_new_hook(), plan, [&] { return std::make_unique<PARSE_RUN>(xml); },
+        [](std::unique_ptr<PARSE_RUN>& run) { run->parse(); },
+        [&](const std::unique_ptr<PARSE_RUN>& run, bool refused) {
+            ASSERT_FALSE(run->threw);
+            bool parsed = run->result.m_report != nullptr;
+            if (!refused) {
+                ASSERT_TRUE(parsed) << run->messages;
+                if (whole.empty())
+                    whole = run->json();
+            }
+            if (parsed) {
+                ASSERT_EQ(run->json(), whole) << "a different report";
+            } else {
+                // Said, and said as running out of memory.
+                ASSERT_NE(run->messages.find("Out of memory while reading"), std::string::npos) << run->messages;
+                ASSERT_TRUE(run->result.m_out_of_memory);
+            }
+        });
 }
 
 std::string read(const std::string& path)

@@ -9,6 +9,7 @@
 #include "brim_prefetch.h"
 #include "brim_zifstream.h"
 #include "compress_bytes.h"
+#include "allocation_sweep.h"
 #include "failing_new.h"
 
 namespace {
@@ -39,22 +40,27 @@ TEST(FailingNew, ReadAheadWithoutMemoryLeavesTheStreamToTheCaller)
     for (int i = 0; data.size() < (2u << 20); ++i)
         data += "<row><int_cell>" + std::to_string(i) + "</int_cell></row>\n";
     const std::string bytes = compress_bytes("gzip", data);
-    unsigned long refused = 0;
-    for (unsigned long n = 1;; ++n) {
-        BRIM_ZIFSTREAM stream(bytes.data(), bytes.size(), "sweep");
-        test_fail_new_after(n);
-        std::unique_ptr<BRIM_PREFETCH> prefetch = BRIM_PREFETCH::start(stream);
-        bool failed = test_new_failed();
-        test_fail_new_after(0);
-        if (!failed) {
-            ASSERT_NE(prefetch, nullptr);
-            EXPECT_TRUE(read_ahead(*prefetch) == data);
-            break;
-        }
-        ++refused;
-        EXPECT_EQ(prefetch, nullptr) << "allocation " << n;
-        EXPECT_TRUE(read_directly(stream) == data && !stream.bad()) << "allocation " << n;
-    }
+    struct RUN {
+        std::unique_ptr<BRIM_ZIFSTREAM> stream;
+        std::unique_ptr<BRIM_PREFETCH> prefetch;
+    };
+    unsigned long refused = test_allocation_sweep(
+        test_new_hook(), TEST_SWEEP_PLAN(),
+        [&] {
+            RUN run;
+            run.stream = std::make_unique<BRIM_ZIFSTREAM>(bytes.data(), bytes.size(), "sweep");
+            return run;
+        },
+        [](RUN& run) { run.prefetch = BRIM_PREFETCH::start(*run.stream); },
+        [&](RUN& run, bool refused) {
+            if (!refused) {
+                ASSERT_NE(run.prefetch, nullptr);
+                EXPECT_TRUE(read_ahead(*run.prefetch) == data);
+                return;
+            }
+            EXPECT_EQ(run.prefetch, nullptr);
+            EXPECT_TRUE(read_directly(*run.stream) == data && !run.stream->bad());
+        });
     // The blocks, their step tables, the object and the thread's start.
     EXPECT_GE(refused, 5u);
 }

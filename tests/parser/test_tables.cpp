@@ -2,6 +2,7 @@
 // parser: what the generated reports of the round trip never hold.
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/mem_manager.h>
+#include "allocation_sweep.h"
 #include "parse_fixture.h"
 #include "rdb_xml_globals.h"
 
@@ -126,23 +127,21 @@ TEST_F(ParseTest, EveryFailedAllocationOfATableParseIsSurvived)
         "<iname_cell>x</iname_cell><delay_cell><delay>3</delay><display_option>ps</display_option></delay_cell>"
         "</row></tan_slack_table><tan_spd_table parent=\"main\" show_min=\"true\"><row><int_cell>4</int_cell></row>"
         "</tan_spd_table><table parent=\"main\"><header>h</header><row/></table>");
-    unsigned long before = MEM_MANAGER::allocation_count();
     REPORT_PTR whole = parse_text(xml);
     ASSERT_NE(whole, nullptr);
-    unsigned long allocations = MEM_MANAGER::allocation_count() - before;
-    ASSERT_GT(allocations, 10u);
     const std::string expected = json_of(whole.get());
     // Whatever allocation fails, the parse gives the whole report or none,
     // saying why, and releases all it made (the sanitizer build checks the
     // releases).
     allocations_fail_here();
-    for (unsigned long failing = 1; failing <= allocations; ++failing) {
-        MEM_MANAGER::fail_allocation_after(failing);
-        REPORT_PTR report = parse_text(xml);
-        MEM_MANAGER::fail_allocation_after(0);
-        if (report != nullptr)
-            EXPECT_EQ(json_of(report.get()), expected) << failing;
-        else
-            EXPECT_EQ(count_messages_with("Out of memory while reading"), 1) << failing << dump();
-    }
+    test_allocation_sweep(
+        test_manager_hook(), TEST_SWEEP_PLAN(), [] { return REPORT_PTR(); },
+        [&](REPORT_PTR& report) { report = parse_text(xml); },
+        [&](const REPORT_PTR& report, bool refused) {
+            if (report != nullptr)
+                EXPECT_EQ(json_of(report.get()), expected);
+            else
+                EXPECT_EQ(count_messages_with("Out of memory while reading"), 1) << dump();
+            EXPECT_TRUE(refused || report != nullptr);
+        });
 }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "allocation_sweep.h"
 #include "gen_string_hash_sys.h"
 #include "support_fixtures.h"
 
@@ -103,26 +105,38 @@ TEST_F(HashTest, NoMemoryAnywhereInAnInsertionLeavesTheTableWhole)
     while (used.count(HASH::bucket_index(last.c_str(), 1021)) > 0)
         last += "m";
     SUPPORT_ALLOCATIONS allocations;
-    unsigned long failing = 1;
-    for (bool grown = false; !grown && failing < 100000; failing += failing < 8 ? 1 : 37) {
-        SCOPED_TRACE(failing);
-        HASH hash;
+    struct RUN {
+        std::unique_ptr<HASH> hash = std::make_unique<HASH>();
         ENTRIES entries;
-        insert_all(hash, names, values.data(), entries);
-        MEM_MANAGER::fail_allocation_after(failing);
-        int*& slot = hash.find_or_insert(last.c_str());
-        MEM_MANAGER::fail_allocation_after(0);
-        EXPECT_EQ(slot, nullptr);
-        slot = &values[1099];  // harmless when the entry was not made, and then not kept
-        if (hash.count() == 1021)
-            entries.emplace_back(last, slot);
-        grown = hash.size() == 2053;  // once no allocation failed
-        expect_holds(hash, entries);
-        insert_all(hash, {"one more"}, values.data(), entries);  // now it grows
-        ASSERT_EQ(hash.size(), 2053);
-        expect_holds(hash, entries);
-    }
-    EXPECT_GT(failing, 100u);  // growth took many allocations, and each failed in turn
-    EXPECT_LT(failing, 100000u);
+        int** slot = nullptr;
+    };
+    TEST_SWEEP_PLAN plan;
+    plan.dense = 8;
+    plan.step = 37;
+    unsigned long refused = test_allocation_sweep(
+        test_manager_hook(), plan,
+        [&] {
+            RUN run;
+            insert_all(*run.hash, names, values.data(), run.entries);
+            return run;
+        },
+        [&](RUN& run) { run.slot = &run.hash->find_or_insert(last.c_str()); },
+        [&](RUN& run, bool refused) {
+            HASH& hash = *run.hash;
+            int*& slot = *run.slot;
+            EXPECT_EQ(slot, nullptr);
+            slot = &values[1099];  // harmless when the entry was not made, and then not kept
+            if (hash.count() == 1021)
+                run.entries.emplace_back(last, slot);
+            if (!refused) {
+                EXPECT_EQ(hash.size(), 2053);  // grown once no allocation failed
+            }
+            expect_holds(hash, run.entries);
+            insert_all(hash, {"one more"}, values.data(), run.entries);  // now it grows
+            ASSERT_EQ(hash.size(), 2053);
+            expect_holds(hash, run.entries);
+        });
+    // Growth took many allocations, and each failed in turn.
+    EXPECT_GT(refused, 10u);
     EXPECT_EQ(allocations.outstanding(), 0);
 }

@@ -40,6 +40,12 @@ public:
     // the next one) fails and returns null; 0 switches failures off. Other
     // threads' allocations neither fail nor count.
     static void fail_allocation_after(unsigned long n);
+    // Whether an allocation of this thread failed by fail_allocation_after
+    // since it was last called.
+    static bool allocation_failed();
+    // Allocations this thread asked for so far, each one of the count
+    // fail_allocation_after counts down.
+    static unsigned long thread_allocation_count();
 
     // Totals over the whole process, for tests and diagnostics. A pool's
     // blocks are added when the scope that used it ends and when it is let
