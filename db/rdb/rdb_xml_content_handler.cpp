@@ -8,6 +8,7 @@
 #include <rdbxml/rdb_report.h>
 #include "gen_util.h"
 #include "rdb_xml_context.h"
+#include "rdb_xml_folder_trees.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"
 
@@ -80,14 +81,14 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, c
     if (folder == nullptr) {
         rdb_xml_passed_over("%s \"%s\" names the folder \"%s\", which was never declared: it is not placed",
                             object->get_kind(), object->get_name().c_str(), parent_name);
-    } else if (folder->add_object_to_list(object)) {
+    } else if (rdb_xml_place_in_folder(folder, object)) {
         return;
     } else if (object->get_owner() != nullptr) {
         // A folder placed a second time stays where it was first placed.
         rdb_xml_passed_over("%s \"%s\" is already placed: not placed again into \"%s\"", object->get_kind(),
                             object->get_name().c_str(), parent_name);
         return;
-    } else if (folder->would_make_cycle(object)) {
+    } else if (rdb_xml_would_make_cycle(folder, object)) {
         rdb_xml_semantic_error("Folder \"%s\" cannot be placed into \"%s\", which it holds",
                                object->get_name().c_str(), parent_name);
     } else {

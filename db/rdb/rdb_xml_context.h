@@ -13,6 +13,7 @@
 #include <rdbxml/rdb_xml.h>
 #include "gen_string_hash_sys.h"
 #include "rdb_xml_diagnostic_bound.h"
+#include "rdb_xml_folder_trees.h"
 #include "rdb_xml_globals.h"
 
 class RDB_FOLDER_OBJECT;
@@ -44,6 +45,8 @@ public:
     bool m_diagnostics_lost = false;
     // The folder name index (rdb_xml_folder_index points here).
     GEN_STRING_HASH<RDB_FOLDER_OBJECT*> m_folder_index;
+    // Which folder tree each placed folder is in (rdb_xml_folder_trees.h).
+    RDB_XML_FOLDER_TREES m_folder_trees;
     // Every folder declared, placed or not (rdb_xml_unplaced.h).
     std::vector<RDB_XML_DECLARED_FOLDER> m_declared_folders;
     // The narrow text of the current character chunk.
