@@ -1,5 +1,6 @@
 """What the Python module costs: rdbxml.parse against the C++ parse of the
-same file, a 100 000-row table to pandas, and parses on several threads.
+same file, a 100 000-row table to pandas, parses on several threads, and
+parses with a big hierarchy given as a path or as one loaded Hierarchy.
 
     PYTHONPATH=build-bench/python /usr/bin/python3 bench/python_bench.py \\
         --runner build-bench/bin/rdb_bench --file build-bench/bench-data/report_100mb.xml
@@ -102,19 +103,64 @@ def threads(path, parses, counts, reps):
     print()
 
 
+def hierarchy_costs(lines, parses, reps):
+    """`parses` parses of a small report with a hierarchy of `lines`
+    instance paths: as a path, loaded by every parse, against one
+    rdbxml.Hierarchy loaded once (its load counted)."""
+    with tempfile.TemporaryDirectory() as scratch:
+        design = os.path.join(scratch, "design.txt")
+        with open(design, "w") as f:
+            for i in range(lines):
+                f.write("top/b%d/c%d/u%d\n" % (i // 1000, i // 10 % 100, i % 10))
+        report = os.path.join(scratch, "cells.xml")
+        with open(report, "w") as f:
+            rows = "".join("<row><iname_cell>c%d/u%d</iname_cell></row>" % (i % 100, i % 10) for i in range(100))
+            f.write('<report><folders><root name="main"/></folders><table name="t" parent="main">%s</table></report>'
+                    % rows)
+
+        def with_paths():
+            for _ in range(parses):
+                rdbxml.parse(report, hierarchy=design)
+
+        def with_one_hierarchy():
+            loaded = rdbxml.Hierarchy(design)
+            for _ in range(parses):
+                rdbxml.parse(report, hierarchy=loaded)
+
+        def cpu(function):
+            start = time.process_time()
+            function()
+            return time.process_time() - start
+
+        print("| %d parses with a hierarchy of %d lines | s (wall) | s (CPU) |" % (parses, lines))
+        print("|---|---:|---:|")
+        for name, function in [("the path each time", with_paths), ("one `rdbxml.Hierarchy`", with_one_hierarchy),
+                               ("no hierarchy", lambda: [rdbxml.parse(report) for _ in range(parses)])]:
+            wall = best_of(reps, function)
+            print("| %s | %.3f | %.3f |" % (name, wall, statistics.median(cpu(function) for _ in range(reps))))
+        print()
+
+
 def main():
     if len(sys.argv) == 4 and sys.argv[1] == "--child":
         return child(sys.argv[2], sys.argv[3])
     options = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    options.add_argument("--runner", required=True, help="rdb_bench of the same build")
-    options.add_argument("--file", required=True, help="the report to parse (the 100 MB benchmark file)")
+    options.add_argument("--runner", help="rdb_bench of the same build")
+    options.add_argument("--file", help="the report to parse (the 100 MB benchmark file)")
     options.add_argument("--reps", type=int, default=5)
     options.add_argument("--rows", type=int, default=100000)
     options.add_argument("--parses", type=int, default=4, help="parses of --file per thread count")
+    options.add_argument("--hierarchy-lines", type=int, default=433000, help="lines of the big hierarchy")
+    options.add_argument("--only-hierarchy", action="store_true", help="only the hierarchy's figures")
     args = options.parse_args()
+    if args.only_hierarchy:
+        return hierarchy_costs(args.hierarchy_lines, 10, args.reps)
+    if args.runner is None or args.file is None:
+        options.error("--runner and --file are needed but with --only-hierarchy")
     parse_against_cpp(args.runner, args.file, args.reps)
     table_costs(args.rows, args.reps)
     threads(args.file, args.parses, [1, 2, 4], max(1, args.reps // 2))
+    hierarchy_costs(args.hierarchy_lines, 10, args.reps)
 
 
 if __name__ == "__main__":

@@ -52,6 +52,11 @@ for target in "${targets[@]}"; do
   args=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 -max_len=16384 -print_final_stats=1
         -artifact_prefix="$build/artifacts/$target-")
   if [ "$target" = fuzz_parse ]; then args+=(-dict="$root/fuzz/rdb_xml.dict"); fi
+  dirs=("$corpus" "$seeds")
+  # The campaigns' shared minimised corpus, where this machine has it:
+  # every run starts from all that earlier runs found.
+  shared=$root/../shared/fuzz-corpus/${target#fuzz_}
+  if [ -d "$shared" ]; then dirs+=("$shared"); fi
   echo "== $target for $seconds s"
-  "$build/bin/$target" "${args[@]}" "$corpus" "$seeds"
+  "$build/bin/$target" "${args[@]}" "${dirs[@]}"
 done

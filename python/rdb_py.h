@@ -21,9 +21,11 @@
 namespace py = pybind11;
 
 // A report with what it points into. The hierarchy is declared first so
-// that it is released after the report, whose cells point at its instances.
+// that it is released after the report, whose cells point at its instances;
+// it is shared with the rdbxml.Hierarchy it came from, if any, and with
+// every other report that resolved against that.
 struct RDB_PY_REPORT {
-    std::unique_ptr<HDB_HIERARCHY> m_hierarchy;
+    std::shared_ptr<HDB_HIERARCHY> m_hierarchy;
     std::unique_ptr<RDB_REPORT> m_report;
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
     std::vector<std::string> m_messages;  // the parse's RDB_XML lines
@@ -56,7 +58,30 @@ py::object rdb_py_optional_str(const STL_STRING* text);
 // for a missing cell.
 py::object rdb_py_cell_value(const RDB_TABLE_ELEMENT* cell);
 
+// The hierarchy argument of a parse: None, an rdbxml.Hierarchy, or the path
+// of a file loaded for that parse alone. Made with the GIL held; load()
+// needs none.
+class RDB_PY_HIERARCHY_ARGUMENT {
+public:
+    explicit RDB_PY_HIERARCHY_ARGUMENT(const py::object& argument);
+    bool given() const { return m_loaded != nullptr || !m_path.empty(); }
+    // The hierarchy; null, with the loader's reason ("file:line: ...") in
+    // `error`, when the file cannot be loaded.
+    std::shared_ptr<HDB_HIERARCHY> load(std::string* error) const;
+
+private:
+    std::shared_ptr<HDB_HIERARCHY> m_loaded;
+    std::string m_path;  // the file system's bytes
+};
+
+// The error of a hierarchy that could not be loaded, as Python sees it.
+[[noreturn]] void rdb_py_hierarchy_error(const std::string& reason);
+
+// A path given as str, bytes or os.PathLike, as the file system's bytes.
+std::string rdb_py_file_system_path(const py::object& path);
+
 // The parts of the module, each registering its classes and functions.
+void rdb_py_bind_hierarchy(py::module_& module);
 void rdb_py_bind_parse(py::module_& module);
 void rdb_py_bind_objects(py::module_& module);
 void rdb_py_bind_tables(py::module_& module);

@@ -1,5 +1,5 @@
 // The module: parse and parse_bytes, the report they return and the
-// diagnostics of a parse. The parse runs without the GIL, so that threads
+// diagnostics of a parse (rdbxml.Hierarchy: rdb_py_hierarchy.cpp). The parse runs without the GIL, so that threads
 // parse at the same time; nothing in it calls into Python.
 #include "rdb_py.h"
 
@@ -42,12 +42,6 @@ struct PARSE_SETTINGS {
     bool dead_parser;
 };
 
-// A path given as str, bytes or os.PathLike, as the file system's bytes.
-std::string file_system_path(const py::object& path)
-{
-    return py::module_::import("os").attr("fsencode")(path).cast<std::string>();
-}
-
 [[noreturn]] void raise_parse_error(const RDB_PY_REPORT& held, const RDB_XML_RESULT& result)
 {
     std::string message;
@@ -69,19 +63,17 @@ std::string file_system_path(const py::object& path)
 // diagnostics, or ParseError.
 py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings)
 {
-    bool with_hierarchy = !settings.hierarchy.is_none();
-    std::string hierarchy_path = with_hierarchy ? file_system_path(settings.hierarchy) : std::string();
+    RDB_PY_HIERARCHY_ARGUMENT hierarchy(settings.hierarchy);
     auto held = std::make_shared<RDB_PY_REPORT>();
     held->m_file = input.m_name;
     RDB_XML_RESULT result;
-    STL_STRING hierarchy_error;
+    std::string hierarchy_error;
     {
         py::gil_scoped_release unlocked;
-        if (with_hierarchy)
-            held->m_hierarchy = HDB_HIERARCHY::load(hierarchy_path.c_str(), &hierarchy_error);
-        if (!with_hierarchy || held->m_hierarchy) {
+        held->m_hierarchy = hierarchy.load(&hierarchy_error);
+        if (!hierarchy.given() || held->m_hierarchy) {
             RDB_XML_OPTIONS options;
-            options.m_action_point = with_hierarchy ? held->m_hierarchy->action_point() : nullptr;
+            options.m_action_point = held->m_hierarchy ? held->m_hierarchy->action_point() : nullptr;
             options.m_use_schema = settings.schema;
             options.m_use_namespaces = settings.namespaces;
             options.m_use_static_buffers = settings.static_buffers;
@@ -97,8 +89,8 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             result = rdb_xml_parse_input(input, options);
         }
     }
-    if (with_hierarchy && !held->m_hierarchy)
-        throw py::value_error("cannot load the hierarchy: " + hierarchy_error.str());
+    if (hierarchy.given() && !held->m_hierarchy)
+        rdb_py_hierarchy_error(hierarchy_error);
     held->m_diagnostics = std::move(result.m_diagnostics);
     if (!result.m_report)
         raise_parse_error(*held, result);
@@ -184,8 +176,8 @@ py::str to_json(const RDB_PY_REPORT& held)
 }
 
 const char* const PARSE_OPTIONS_DOC =
-    " `hierarchy` is an instance hierarchy file (one '/'-separated instance path a line) that instance names "
-    "resolve against; `schema` validates against the schema (and turns namespaces on); `namespaces`, "
+    " `hierarchy` is what instance names resolve against: a Hierarchy, loaded once for any number of parses, "
+    "or an instance hierarchy file (one '/'-separated instance path a line) loaded for this parse; `schema` validates against the schema (and turns namespaces on); `namespaces`, "
     "`static_buffers` and `dead_parser` are the parser's options (a dead parser reads and checks the file but "
     "builds an empty report). The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
     "report is refused; ValueError when the hierarchy cannot be loaded.";
@@ -252,7 +244,7 @@ void rdb_py_bind_parse(py::module_& module)
         [](const py::object& path, const py::object& hierarchy, bool schema, bool namespaces, bool static_buffers,
            bool dead_parser) {
             PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
-            return parse_input(RDB_XML_INPUT::file(file_system_path(path)), settings);
+            return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings);
         },
         py::arg("path"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("namespaces") = true, py::arg("static_buffers") = true, py::arg("dead_parser") = false,
@@ -280,5 +272,6 @@ PYBIND11_MODULE(_rdbxml, module)
     module.attr("__version__") = rdb_xml_version();
     rdb_py_bind_objects(module);
     rdb_py_bind_tables(module);
+    rdb_py_bind_hierarchy(module);
     rdb_py_bind_parse(module);
 }

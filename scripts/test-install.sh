@@ -30,12 +30,14 @@ pc=$(find "$prefix" -name rdbxml.pc)
 [ -n "$pc" ] || fail "no rdbxml.pc installed"
 export PKG_CONFIG_PATH=$(dirname "$pc")
 libdir=$(realpath "$(pkg-config --variable=libdir rdbxml)")
+version=$(pkg-config --modversion rdbxml)
+major=${version%%.*}
 includedir=$(realpath "$(pkg-config --variable=includedir rdbxml)")
 [ -x "$prefix/bin/rdbxml" ] || fail "no bin/rdbxml"
 [ -f "$libdir/rdb_schema.xsd" ] || fail "rdb_schema.xsd is not beside the libraries"
 for lib in rdb_xml rdbwriters rdbmodel rdbsupport; do
   soname=$(readelf -d "$libdir/lib$lib.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
-  [ "$soname" = "lib$lib.so.1" ] || fail "lib$lib.so has soname '$soname'"
+  [ "$soname" = "lib$lib.so.$major" ] || fail "lib$lib.so has soname '$soname'"
   [ -e "$libdir/$soname" ] || fail "$soname is not installed"
 done
 
@@ -75,7 +77,7 @@ mkdir -p "$work/probe"
 echo '#include "msg.h"
 int main() { return 0; }' > "$work/probe/probe.cpp"
 printf '%s\n' 'cmake_minimum_required(VERSION 3.18)' 'project(probe LANGUAGES CXX)' \
-  'find_package(rdbxml 1.0 REQUIRED)' 'add_executable(probe probe.cpp)' \
+  "find_package(rdbxml $major.0 REQUIRED)" 'add_executable(probe probe.cpp)' \
   'target_link_libraries(probe PRIVATE rdbxml::rdb_xml)' > "$work/probe/CMakeLists.txt"
 cmake -S "$work/probe" -B "$work/probe/build" -DCMAKE_PREFIX_PATH="$prefix" > "$work/probe.log" ||
   fail "the probe project does not configure"
@@ -107,7 +109,7 @@ cmp -s "$work/consumer.out" <(readme_output "build-consumer/consumer") ||
   fail "README.md shows another output for examples/consumer than it gives"
 
 step "running the installed tool"
-loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.1" { print $3 }')
+loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.'"$major"'" { print $3 }')
 [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
   fail "the installed tool does not load the installed parser library (it loads '$loaded')"
 [ "$("$prefix/bin/rdbxml" --version)" = "rdbxml $(pkg-config --modversion rdbxml)" ] ||
@@ -141,7 +143,7 @@ if [ -d "$build/python/rdbxml" ]; then
     [ -f "$python_package/$file" ] || fail "the Python package lacks $file"
   done
   module=$(ls "$python_package"/_rdbxml*.so)
-  loaded=$(ldd "$module" | awk '$1 == "librdb_xml.so.1" { print $3 }')
+  loaded=$(ldd "$module" | awk '$1 == "librdb_xml.so.'"$major"'" { print $3 }')
   [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$libdir" ] ||
     fail "the installed Python module does not load the installed parser library (it loads '$loaded')"
   check_python "$prefix"

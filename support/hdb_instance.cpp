@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -45,6 +46,7 @@ HDB_INSTANCE_NAME::HDB_INSTANCE_NAME(const char* name, HDB_INSTANCE_NAME* parent
 
 HDB_INSTANCE_NAME::~HDB_INSTANCE_NAME()
 {
+    delete m_search_index.load(std::memory_order_acquire);
     for (HDB_INSTANCE_NAME* child : m_children)
         delete child;
 }
@@ -93,7 +95,7 @@ HDB_INSTANCE_NAME* HDB_INSTANCE_NAME::add_child(const char* name)
     else if (m_children.size() >= CHILD_INDEX_FROM)
         for (HDB_INSTANCE_NAME* c : m_children)
             m_child_index.emplace(view_of(c->m_name), c);
-    top()->m_search_index.reset();
+    delete top()->m_search_index.exchange(nullptr, std::memory_order_acq_rel);
     return added;
 }
 
@@ -106,12 +108,18 @@ const HDB_INSTANCE_NAME* HDB_INSTANCE_NAME::top() const
 }
 
 // Numbers the whole tree in pre-order (children in file order) and lists
-// every instance under its name in that order.
+// every instance under its name in that order. Once built, it is only read:
+// the fast path is one acquire load. Building is rare (once per tree, or
+// after a change), so one lock serves every tree.
 const HDB_INSTANCE_NAME::SEARCH_INDEX& HDB_INSTANCE_NAME::search_index() const
 {
     const HDB_INSTANCE_NAME* root = top();
-    if (root->m_search_index)
-        return *root->m_search_index;
+    if (const SEARCH_INDEX* built = root->m_search_index.load(std::memory_order_acquire))
+        return *built;
+    static std::mutex building;
+    std::lock_guard<std::mutex> lock(building);
+    if (const SEARCH_INDEX* built = root->m_search_index.load(std::memory_order_acquire))
+        return *built;
     std::unique_ptr<SEARCH_INDEX> index(new SEARCH_INDEX);
     std::uint32_t next = 0;
     // Iterative, so that very deep trees cannot exhaust the call stack.
@@ -131,8 +139,9 @@ const HDB_INSTANCE_NAME::SEARCH_INDEX& HDB_INSTANCE_NAME::search_index() const
         index->m_by_name[view_of(c->m_name)].push_back(c);
         stack.emplace_back(c, 0);
     }
-    root->m_search_index = std::move(index);
-    return *root->m_search_index;
+    const SEARCH_INDEX* built = index.release();
+    root->m_search_index.store(built, std::memory_order_release);
+    return *built;
 }
 
 HDB_INSTANCE_NAME* HDB_INSTANCE_NAME::walk(const std::vector<std::string_view>& parts, std::size_t from) const
@@ -242,5 +251,7 @@ std::unique_ptr<HDB_HIERARCHY> HDB_HIERARCHY::load(const char* file_name, STL_ST
         load_failed(error, name + ": no instance paths");
         return nullptr;
     }
+    // Built now, before any parse can share the tree.
+    top->search_index();
     return std::unique_ptr<HDB_HIERARCHY>(new HDB_HIERARCHY(std::move(top)));
 }

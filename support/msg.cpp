@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,8 +16,12 @@ void default_sink(const char* tag, const char* text)
     std::fprintf(stderr, "%s: %s\n", tag, text);
 }
 
+// The sink is shared: a delivery holds it for as long as it runs, so that
+// replacing it on another thread never destroys it under a running call.
+// The lock guards only the pointer, never a call of the sink.
 struct SINK_STATE {
-    MSG_SINK sink;
+    std::mutex lock;
+    std::shared_ptr<const MSG_SINK> sink;
     std::atomic<bool> enabled{true};
 };
 
@@ -28,6 +33,13 @@ SINK_STATE& state()
 
 thread_local const MSG_SINK* t_thread_sink = nullptr;
 
+std::shared_ptr<const MSG_SINK> current_sink()
+{
+    SINK_STATE& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.sink;
+}
+
 void deliver(const char* tag, const char* text)
 {
     // A sink is the host's code: what it allocates is its own, never in
@@ -37,16 +49,30 @@ void deliver(const char* tag, const char* text)
         (*t_thread_sink)(tag, text);
         return;
     }
-    SINK_STATE& s = state();
-    if (s.sink)
-        s.sink(tag, text);
+    std::shared_ptr<const MSG_SINK> sink = current_sink();
+    if (sink)
+        (*sink)(tag, text);
     else
         default_sink(tag, text);
 }
 
 }  // namespace
 
-void msg_set_sink(MSG_SINK sink) { state().sink = std::move(sink); }
+void msg_set_sink(MSG_SINK sink)
+{
+    // Made (and the one it replaces released) outside any report's storage.
+    MEM_POOL_SCOPE outside(nullptr);
+    std::shared_ptr<const MSG_SINK> replacement;
+    if (sink)
+        replacement = std::make_shared<const MSG_SINK>(std::move(sink));
+    SINK_STATE& s = state();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.sink.swap(replacement);
+    }
+    // `replacement` now holds the old sink: it goes here, unless a delivery
+    // still runs it, which then releases it when it returns.
+}
 void msg_set_thread_sink(const MSG_SINK* sink) { t_thread_sink = sink; }
 void msg_set_enabled(bool enabled) { state().enabled = enabled; }
 

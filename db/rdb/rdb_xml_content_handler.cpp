@@ -77,17 +77,28 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, c
         rdb_xml_out_of_memory("the folder index");
     if (object == nullptr)
         return;
+    if (object == rdb_xml_report->get_main_folder()) {
+        rdb_xml_passed_over("%s \"%s\" is the report's main folder: the main folder is not placed again",
+                            object->get_kind(), object->get_name().c_str());
+        return;
+    }
     RDB_FOLDER_OBJECT* folder = entry;
+    if (folder != nullptr && rdb_xml_place_in_folder(folder, object))
+        return;
+    if (object->get_owner() != nullptr) {
+        // Only a folder is referenced again. One that has a place (or that
+        // the report holds as an earlier main folder) keeps it.
+        rdb_xml_passed_over("%s \"%s\" is already placed: it stays where it is, not placed again into \"%s\"",
+                            object->get_kind(), object->get_name().c_str(), parent_name);
+        return;
+    }
     if (folder == nullptr) {
         rdb_xml_passed_over("%s \"%s\" names the folder \"%s\", which was never declared: it is not placed",
                             object->get_kind(), object->get_name().c_str(), parent_name);
-    } else if (rdb_xml_place_in_folder(folder, object)) {
-        return;
-    } else if (object->get_owner() != nullptr) {
-        // A folder placed a second time stays where it was first placed.
-        rdb_xml_passed_over("%s \"%s\" is already placed: not placed again into \"%s\"", object->get_kind(),
-                            object->get_name().c_str(), parent_name);
-        return;
+        // A declared folder stays unowned, free for a later reference to
+        // place it; the parse hands it to the report at its end if none does.
+        if (object->dynamic_cast_to_RDB_FOLDER_OBJECT() != nullptr)
+            return;
     } else if (rdb_xml_would_make_cycle(folder, object)) {
         rdb_xml_semantic_error("Folder \"%s\" cannot be placed into \"%s\", which it holds",
                                object->get_name().c_str(), parent_name);

@@ -8,7 +8,11 @@
 
 parse() and parse_bytes() return a Report or raise ParseError. Every object
 taken from a report keeps the report alive; rows, cells, delays and gauges
-are plain values.
+are plain values. A Hierarchy is loaded once and serves any number of
+parses, on any threads:
+
+    design = rdbxml.Hierarchy("hierarchy.txt")
+    reports = [rdbxml.parse(f, hierarchy=design) for f in files]
 """
 from ._rdbxml import (
     Cell,
@@ -19,6 +23,7 @@ from ._rdbxml import (
     Folder,
     Gauge,
     Gauges,
+    Hierarchy,
     Legal,
     Object,
     Report,
@@ -56,6 +61,7 @@ __all__ = [
     "Folder",
     "Gauge",
     "Gauges",
+    "Hierarchy",
     "Legal",
     "Object",
     "ParseError",

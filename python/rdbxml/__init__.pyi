@@ -191,9 +191,15 @@ class Report(metaclass=_pybind11_type):
     def select(self, pattern: str) -> list[tuple[str, Object]]: ...
     def to_json(self) -> str: ...
 
+class Hierarchy(metaclass=_pybind11_type):
+    """An instance hierarchy file, loaded once for any number of parses on any threads."""
+    def __init__(self, path: _Path) -> None: ...
+    @property
+    def file(self) -> str: ...
+
 def parse(
     path: _Path,
-    hierarchy: Optional[_Path] = None,
+    hierarchy: Union[Hierarchy, _Path, None] = None,
     schema: bool = False,
     *,
     namespaces: bool = True,
@@ -202,7 +208,7 @@ def parse(
 ) -> Report: ...
 def parse_bytes(
     data: _Buffer,
-    hierarchy: Optional[_Path] = None,
+    hierarchy: Union[Hierarchy, _Path, None] = None,
     schema: bool = False,
     *,
     name: str = "<memory>",

@@ -42,3 +42,21 @@ def test_dropping_the_report_while_iterating():
         churn()
         names.append(obj.name)
     assert names[-1] == "Reset sequence" and len(names) == 14
+
+
+def test_a_report_keeps_the_hierarchy_it_resolved_against(tmp_path):
+    path = tmp_path / "design.txt"
+    path.write_text("top/cpu/pll\ntop/mem/pll\n")
+    design = rdbxml.Hierarchy(path)
+    assert design.file == str(path) and repr(design) == "<rdbxml.Hierarchy %r>" % str(path)
+    reports = [rdbxml.parse(EXAMPLE, hierarchy=design), rdbxml.parse_bytes(open(EXAMPLE, "rb").read(), design)]
+    del design
+    for n in range(3):
+        other = tmp_path / ("other%d.txt" % n)
+        other.write_text("XYZ/abc/def\nXYZ/ghi/jkl\n" * 50)
+        rdbxml.Hierarchy(other)
+    churn()
+    for report in reports:
+        clocks = report.main_folder.objects[1].objects[0]
+        assert [row[2] for row in clocks.rows] == ["top/cpu/pll", "top/mem/pll"]
+        assert clocks.cell(0, 2).instance == "top/cpu/pll"

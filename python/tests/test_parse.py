@@ -89,6 +89,10 @@ def test_missing_file_and_bad_hierarchy(tmp_path):
     bad = write(tmp_path, "h.txt", "top/a\nother/b\n")
     with pytest.raises(ValueError, match="h.txt:2"):
         rdbxml.parse(EXAMPLE, hierarchy=bad)
+    with pytest.raises(ValueError, match="h.txt:2: top instance"):
+        rdbxml.Hierarchy(bad)
+    with pytest.raises(ValueError, match="none.txt: No such file"):
+        rdbxml.Hierarchy(tmp_path / "none.txt")
 
 
 def test_options_reach_the_parser():

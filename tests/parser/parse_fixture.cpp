@@ -22,6 +22,8 @@ void ParseTest::SetUp()
     ASSERT_FALSE(m_scratch.empty());
     msg_set_sink([this](const char* tag, const char* text) {
         m_messages.push_back(std::string(tag) + ": " + text);
+        if (!m_allocations_may_fail && std::strncmp(text, "Out of memory", 13) == 0)
+            m_unexpected_out_of_memory = text;
         if (std::strncmp(text, "Parsing resulted in", 19) == 0)
             m_totals_json = json_of(rdb_xml_report);
     });
@@ -29,6 +31,7 @@ void ParseTest::SetUp()
 
 void ParseTest::TearDown()
 {
+    EXPECT_EQ(m_unexpected_out_of_memory, "") << "a parse said memory ran out, and no allocation was made to fail";
     msg_set_sink(MSG_SINK());
     std::filesystem::remove_all(m_scratch);
 }

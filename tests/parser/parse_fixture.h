@@ -66,9 +66,16 @@ protected:
     bool has_message(const std::string& text) const;
     std::string dump() const;
 
+    // For a test that makes allocations fail: in any other, a parse that
+    // says memory ran out fails the test, for it refused a file for a
+    // reason it did not name.
+    void allocations_fail_here() { m_allocations_may_fail = true; }
+
     std::vector<std::string> m_messages;
     std::string m_totals_json;
     std::string m_scratch;
+    bool m_allocations_may_fail = false;
+    std::string m_unexpected_out_of_memory;
 };
 
 // Where the JSON `value` first differs from `pattern`, as a path with both

@@ -1,5 +1,6 @@
 // Folders and folder references: the folder tree through the folder index,
 // and what finds no place in it.
+#include <rdbxml/rdb_xml.h>
 #include "bounded_run.h"
 #include "parse_fixture.h"
 #include "rdb_bench_reports.h"
@@ -108,4 +109,58 @@ TEST_F(ParseTest, FoldersPlacedAtTheBottomOfADeepChainCostNoWalkUpIt)
     EXPECT_TRUE(has_message("RDB_XML: Folder \"c0\" cannot be placed into \"c999\", which it holds")) << dump();
     // Placed above its own chain instead, it is no cycle.
     EXPECT_NE(parse_text(chain + "<folder_ref name=\"c0\" parent=\"main\"/></report>"), nullptr) << dump();
+}
+
+TEST_F(ParseTest, AFolderReferencedAgainKeepsOneOwnerAndTheReportIsKept)
+{
+    // Valid reports whose references find no new place for a folder: each
+    // refusal says its own cause as a warning, never that memory ran out,
+    // and the folder "a" has exactly one owner: the main folder ("main"),
+    // or the report as an unplaced object ("unplaced").
+    struct CASE {
+        const char* body;
+        std::vector<std::string> warnings;
+        const char* owner_of_a;
+    };
+    const CASE cases[] = {
+        {"<folder_ref name=\"a\" parent=\"main\"/><folder_ref name=\"a\" parent=\"nowhere\"/>",
+         {"folder \"a\" is already placed: it stays where it is, not placed again into \"nowhere\""}, "main"},
+        {"<folder_ref name=\"a\" parent=\"main\"/><folder_ref name=\"main\"/>",
+         {"folder \"main\" is the report's main folder: the main folder is not placed again"}, "main"},
+        {"<folder_ref name=\"main\" parent=\"nowhere\"/><folder_ref name=\"a\" parent=\"main\"/>",
+         {"folder \"main\" is the report's main folder: the main folder is not placed again"}, "main"},
+        {"<folder_ref name=\"main\" parent=\"a\"/><folder_ref name=\"a\" parent=\"main\"/>",
+         {"folder \"main\" is the report's main folder: the main folder is not placed again"}, "main"},
+        {"<folder_ref name=\"a\" parent=\"x\"/><folder_ref name=\"a\" parent=\"y\"/>",
+         {"folder \"a\" names the folder \"x\", which was never declared: it is not placed",
+          "folder \"a\" names the folder \"y\", which was never declared: it is not placed",
+          "Folder \"a\" is declared but never placed"},
+         "unplaced"},
+        // Being held as unplaced is not a placement.
+        {"<folder_ref name=\"a\" parent=\"x\"/><folder_ref name=\"a\" parent=\"main\"/>",
+         {"folder \"a\" names the folder \"x\", which was never declared: it is not placed"}, "main"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.body);
+        std::string xml = std::string("<report><folders><root name=\"main\"/><folder name=\"a\"/></folders>") +
+                          c.body + "</report>";
+        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size()), RDB_XML_OPTIONS());
+        ASSERT_NE(result.m_report, nullptr);
+        EXPECT_FALSE(result.m_out_of_memory);
+        std::vector<std::string> warnings;
+        for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics) {
+            EXPECT_EQ(d.m_severity, RDB_XML_DIAGNOSTIC::WARNING) << d.m_message;
+            warnings.push_back(d.m_message);
+        }
+        EXPECT_EQ(warnings, c.warnings);
+        const RDB_REPORT& report = *result.m_report;
+        const RDB_FOLDER_OBJECT* main = report.get_main_folder();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(main->get_name(), "main");
+        std::vector<const RDB_OBJECT*> in_main(main->objects().begin(), main->objects().end());
+        bool a_in_main = in_main.size() == 1 && in_main[0]->get_name() == "a";
+        EXPECT_EQ(in_main.size(), a_in_main ? 1u : 0u);
+        EXPECT_EQ(report.get_number_of_unplaced(), a_in_main ? 0u : 1u);
+        EXPECT_EQ(a_in_main ? "main" : "unplaced", std::string(c.owner_of_a));
+    }
 }

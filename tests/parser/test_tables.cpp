@@ -135,6 +135,7 @@ TEST_F(ParseTest, EveryFailedAllocationOfATableParseIsSurvived)
     // Whatever allocation fails, the parse gives the whole report or none,
     // saying why, and releases all it made (the sanitizer build checks the
     // releases).
+    allocations_fail_here();
     for (unsigned long failing = 1; failing <= allocations; ++failing) {
         MEM_MANAGER::fail_allocation_after(failing);
         REPORT_PTR report = parse_text(xml);

@@ -1,23 +1,30 @@
 // Parses on different threads are independent: many threads parsing a mix
 // of good and bad files at once give, for every file, exactly the report and
-// the messages that one thread alone gives.
+// the messages that one thread alone gives, also when they all resolve
+// against one loaded hierarchy, and while the process-wide message sink is
+// being replaced.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <thread>
 #include <vector>
 
+#include <rdbxml/hdb_instance.h>
+#include <rdbxml/msg.h>
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
+#include "instance_reports.h"
 #include "report_generator.h"
 #include "scratch_dir.h"
+#include "timing_lines.h"
 
 namespace {
 
@@ -32,12 +39,18 @@ struct INPUT_FILE {
     std::string bytes;  // parsed from memory when the index is odd
 };
 
-OUTCOME parse(const INPUT_FILE& file, bool from_memory)
+bool operator==(const OUTCOME& a, const OUTCOME& b)
+{
+    return a.json == b.json && a.messages == b.messages && a.diagnostics == b.diagnostics;
+}
+
+OUTCOME parse(const INPUT_FILE& file, bool from_memory, HDB_ACTION_PT_INSTANCE* action_point = nullptr)
 {
     OUTCOME outcome;
     RDB_XML_OPTIONS options;
+    options.m_action_point = action_point;
     options.m_message_sink = [&outcome](const char*, const char* text) {
-        if (std::strstr(text, " in ") == nullptr || std::strstr(text, "ms") == nullptr)
+        if (!test_is_timing_line(text))
             outcome.messages.emplace_back(text);
     };
     RDB_XML_RESULT result = rdb_xml_parse_input(
@@ -88,25 +101,22 @@ protected:
         s_files.push_back(INPUT_FILE{path, content});
     }
 
-    // Each thread parses every file `rounds` times, starting at its own
-    // place in the list; returns the number of outcomes that differed.
-    static int run_threads(int threads, int rounds)
+    // `threads` threads at once each check every one of `n` files `rounds`
+    // times, starting at its own place in the list; returns the number of
+    // checks that failed.
+    static int run_threads(int threads, int rounds, std::size_t n, const std::function<bool(std::size_t)>& check)
     {
         std::atomic<int> differences{0};
         std::atomic<bool> go{false};
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t) {
-            workers.emplace_back([t, rounds, &differences, &go] {
+            workers.emplace_back([t, rounds, n, &check, &differences, &go] {
                 while (!go)
                     std::this_thread::yield();
-                std::size_t n = s_files.size();
                 for (std::size_t k = 0; k < n * static_cast<std::size_t>(rounds); ++k) {
                     std::size_t i = (k + static_cast<std::size_t>(t) * 7) % n;
-                    OUTCOME outcome = parse(s_files[i], i % 2 == 1);
-                    const OUTCOME& expected = s_expected[i];
-                    if (outcome.json != expected.json || outcome.messages != expected.messages ||
-                        outcome.diagnostics != expected.diagnostics) {
-                        ADD_FAILURE() << "thread " << t << " differs on " << s_files[i].path;
+                    if (!check(i)) {
+                        ADD_FAILURE() << "thread " << t << " differs on file " << i;
                         ++differences;
                     }
                 }
@@ -116,6 +126,13 @@ protected:
         for (std::thread& worker : workers)
             worker.join();
         return differences;
+    }
+
+    // Each file parsed as the one thread did.
+    static int run_threads(int threads, int rounds)
+    {
+        return run_threads(threads, rounds, s_files.size(),
+                           [](std::size_t i) { return parse(s_files[i], i % 2 == 1) == s_expected[i]; });
     }
 
     static std::string s_dir;
@@ -144,3 +161,100 @@ TEST_F(ThreadTest, FourThreadsGiveTheOneThreadResults) { EXPECT_EQ(run_threads(4
 TEST_F(ThreadTest, SixteenThreadsGiveTheOneThreadResults) { EXPECT_EQ(run_threads(16, 1), 0); }
 
 }  // namespace
+
+TEST_F(ThreadTest, OneLoadedHierarchyServesEveryThread)
+{
+    // A host loads its design once and hands it to parses on 8 threads at
+    // once, whose first lookups all meet in a hierarchy that no search has
+    // used yet.
+    const int blocks = 60, units = 50;
+    const std::string design = s_dir + "/design.txt";
+    std::ofstream(design) << test_design_hierarchy(blocks, units);
+    std::vector<INPUT_FILE> reports;
+    for (int seed = 0; seed < 16; ++seed) {
+        std::string content = test_instance_report(seed, 200, blocks, units);
+        std::string path = s_dir + "/cells" + std::to_string(seed) + ".xml";
+        std::ofstream(path, std::ios::binary) << content;
+        reports.push_back(INPUT_FILE{path, content});
+    }
+    STL_STRING error;
+    std::vector<OUTCOME> alone;
+    {
+        std::unique_ptr<HDB_HIERARCHY> own = HDB_HIERARCHY::load(design.c_str(), &error);
+        ASSERT_NE(own, nullptr) << error.c_str();
+        for (std::size_t i = 0; i < reports.size(); ++i)
+            alone.push_back(parse(reports[i], i % 2 == 1, own->action_point()));
+    }
+    // The cells did resolve: a unit alone at the first block holding it.
+    ASSERT_NE(alone[0].json.find(R"("instance":"top/b0/u12","path":"u12")"), std::string::npos) << alone[0].json;
+
+    std::unique_ptr<HDB_HIERARCHY> shared = HDB_HIERARCHY::load(design.c_str(), &error);
+    ASSERT_NE(shared, nullptr) << error.c_str();
+    HDB_ACTION_PT_INSTANCE* action_point = shared->action_point();
+    EXPECT_EQ(run_threads(8, 1, reports.size(),
+                          [&](std::size_t i) { return parse(reports[i], i % 2 == 1, action_point) == alone[i]; }),
+              0);
+}
+
+TEST_F(ThreadTest, FirstSearchesOfAHandBuiltTreeOnManyThreads)
+{
+    // A tree a host builds itself has no search index until its first
+    // search: 8 threads making that first search at once all get the
+    // instances one thread finds.
+    HDB_INSTANCE_NAME top("top", nullptr);
+    for (int b = 0; b < 100; ++b)
+        for (int u = 0; u < 100; ++u)
+            top.add_child(("b" + std::to_string(b)).c_str())->add_child(("u" + std::to_string(u)).c_str());
+    std::vector<std::string> names;
+    for (int u = 0; u < 40; ++u)
+        names.push_back("u" + std::to_string(u));
+    EXPECT_EQ(run_threads(8, 1, names.size(),
+                          [&](std::size_t i) {
+                              HDB_INSTANCE_NAME* found = top.find_in_descendants(names[i].c_str(), true);
+                              return found != nullptr && found->full_path() == ("top/b0/" + names[i]).c_str();
+                          }),
+              0);
+}
+
+TEST_F(ThreadTest, ReplacingTheProcessSinkWhileThreadsParse)
+{
+    // Parses without a sink of their own hand their lines to the process's
+    // sink, which another thread replaces all the while: every line reaches
+    // one of the sinks, and a sink once replaced is released, never run
+    // after it is gone (each holds text of its own that it reads).
+    auto delivered = std::make_shared<std::atomic<long>>(0);
+    auto counting_sink = [](const std::shared_ptr<std::atomic<long>>& count, int generation) {
+        std::string own = "sink " + std::to_string(generation);
+        return [delivered = count, own](const char* tag, const char* text) {
+            if (own.compare(0, 5, "sink ") == 0 && tag != nullptr && text != nullptr)
+                ++*delivered;
+        };
+    };
+    auto report_of = [](std::size_t i) {
+        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(s_files[i].path), RDB_XML_OPTIONS());
+        std::ostringstream json;
+        rdb_write_json(result.m_report.get(), json);
+        return json.str();
+    };
+    msg_set_sink(counting_sink(delivered, 0));
+    for (std::size_t i = 0; i < s_files.size(); ++i)
+        report_of(i);
+    const long lines_per_round = *delivered;
+    ASSERT_GT(lines_per_round, static_cast<long>(s_files.size()));
+    *delivered = 0;
+
+    std::atomic<bool> parsing{true};
+    std::thread replacer([&] {
+        for (int generation = 1; parsing || generation < 1000; ++generation)
+            msg_set_sink(counting_sink(delivered, generation));
+    });
+    const int threads = 4;
+    EXPECT_EQ(run_threads(threads, 1, s_files.size(), [&](std::size_t i) { return report_of(i) == s_expected[i].json; }),
+              0);
+    parsing = false;
+    replacer.join();
+    msg_set_sink(nullptr);
+    EXPECT_EQ(*delivered, lines_per_round * threads);
+    // Only this test holds the count now: every sink was released.
+    EXPECT_EQ(delivered.use_count(), 1);
+}

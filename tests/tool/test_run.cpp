@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "gzip_bytes.h"
+#include "instance_reports.h"
 #include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
@@ -214,5 +215,34 @@ TEST(ToolFilesAtOnce, AnyNumberOfThreadsPrintsWhatOneDoes)
             EXPECT_TRUE(many.out == one.out) << mode << " -j " << threads;
             EXPECT_TRUE(many.err == one.err) << mode << " -j " << threads;
         }
+    }
+}
+
+TEST(ToolFilesAtOnce, OneHierarchyServesEveryThread)
+{
+    // The hierarchy is loaded once and every parse resolves its cells
+    // against it, on 8 threads at once.
+    TOOL_SCRATCH scratch;
+    const int blocks = 60, units = 50;
+    std::string hierarchy = scratch.write("design.txt", test_design_hierarchy(blocks, units));
+    std::string files;
+    for (int seed = 0; seed < 16; ++seed)
+        files += " " + tool_shell_quoted(scratch.write("r" + std::to_string(seed) + ".xml",
+                                                       test_instance_report(seed, 200, blocks, units)));
+    const std::string base = "\"$RDBXML\" --json --hierarchy " + tool_shell_quoted(hierarchy) + files + " -j ";
+    TOOL_RUN one = tool_shell(base + "1");
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(tool_lines(one.out).size(), 16u);
+    // The third row of the first report: a unit alone resolves at the first
+    // block holding it, a block's unit at that block, and the name the
+    // design lacks stays as written.
+    for (const char* cell : {R"("instance":"top/b0/u12","path":"u12")", R"("instance":"top/b1/u12","path":"b1/u12")",
+                             R"("instance":null,"path":"b1/nowhere2")"})
+        EXPECT_NE(one.out.find(cell), std::string::npos) << cell;
+    for (int run = 0; run < 3; ++run) {
+        TOOL_RUN many = tool_shell(base + "8");
+        EXPECT_EQ(many.status, 0) << many.err;
+        EXPECT_TRUE(many.out == one.out) << "run " << run;
+        EXPECT_EQ(many.err, one.err);
     }
 }

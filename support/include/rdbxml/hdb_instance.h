@@ -1,7 +1,12 @@
 // The instance hierarchy: a tree of named instances and an action point
 // rooted in it, loaded from a text file of instance paths.
+//
+// Threads: a hierarchy handed to parses is not changed (add_child) while
+// they run. Lookups (find_child, find_in_descendants, full_path) only read,
+// so one loaded hierarchy serves any number of parses on any threads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -11,8 +16,11 @@
 #include <rdbxml/stl_string.h>
 
 // One instance. It owns its children; names are unique among siblings.
-// Lookups are not thread-safe: the first search after a change builds an
-// index at the top instance.
+// Searching anywhere below an instance uses an index of the whole tree at
+// its top instance: a loaded hierarchy has it from the start; a tree built
+// by hand gets it with its first search, once, under a lock, so that
+// concurrent first searches are safe too. add_child drops it: adding is a
+// change, and no lookup may run on any thread meanwhile.
 class HDB_INSTANCE_NAME {
 public:
     // Records `parent` without entering the new instance among its
@@ -53,12 +61,16 @@ private:
     // The children by name, kept once there are many of them.
     std::unordered_map<std::string_view, HDB_INSTANCE_NAME*> m_child_index;
     // Pre-order numbers of this instance and of its last descendant; valid
-    // while the top instance has its search index.
+    // while the top instance has its search index, written only before the
+    // index is published.
     mutable std::uint32_t m_order = 0;
     mutable std::uint32_t m_order_end = 0;
-    // At the top instance only: built by the first search, dropped whenever
-    // an instance is added anywhere in the tree.
-    mutable std::unique_ptr<SEARCH_INDEX> m_search_index;
+    // At the top instance only, owned: null until built (at load, or by
+    // the first search), dropped whenever an instance is added anywhere in
+    // the tree. Published with release order, read with acquire.
+    mutable std::atomic<const SEARCH_INDEX*> m_search_index{nullptr};
+
+    friend class HDB_HIERARCHY;  // builds the index when it loads the tree
 };
 
 class HDB_ACTION_PT_INSTANCE {
@@ -71,7 +83,8 @@ private:
     HDB_INSTANCE_NAME* m_rooted_at;
 };
 
-// A loaded hierarchy: owns the instance tree and its action point.
+// A loaded hierarchy: owns the instance tree and its action point. Its
+// search index is built by load, so lookups never write to it.
 class HDB_HIERARCHY {
 public:
     // Reads one instance path per line ('/'-separated; blank lines, lines of

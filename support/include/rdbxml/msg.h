@@ -9,6 +9,13 @@
 using MSG_SINK = std::function<void(const char* tag, const char* text)>;
 
 // Installs the sink; an empty MSG_SINK restores the default stderr sink.
+// It may be called on any thread at any time, also while parses deliver
+// messages on others: each message reaches either the sink it replaces or
+// the new one, whole. A replaced sink is destroyed once no call of it runs
+// (on the thread whose call ended last, when that is not this one). The
+// sink may be called on several threads at once, and may itself call
+// msg_set_sink. Throws std::bad_alloc, keeping the old sink, when memory
+// runs out.
 void msg_set_sink(MSG_SINK sink);
 // Routes this thread's messages to `sink` (not copied: it must outlive its
 // use) instead of the process-wide sink, whether output is enabled or not;

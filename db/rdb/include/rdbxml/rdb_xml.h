@@ -3,7 +3,10 @@
 //
 // Parses on different threads are independent and may run at the same time;
 // one parse per thread at a time (calling the parser from inside one of its
-// own callbacks is not supported).
+// own callbacks is not supported). They may share one loaded hierarchy
+// (HDB_HIERARCHY, hdb_instance.h): its lookups only read, so any number of
+// threads resolve against it at once. A hierarchy handed to parses is not
+// changed (add_child) while they run.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +46,7 @@ extern "C" RDB_XML_EXPORT RDB_REPORT* rdb_xml_parse(const char* file_name,
 
 // The version of the library, "MAJOR.MINOR.PATCH". Programs built against
 // one major version keep working with every later release of it: the
-// library's file name carries the major version (librdb_xml.so.1).
+// library's file name carries the major version (librdb_xml.so.2).
 extern "C" RDB_XML_EXPORT const char* rdb_xml_version();
 
 // ---------------------------------------------------------------------------
