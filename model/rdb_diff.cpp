@@ -1,11 +1,13 @@
 #include <rdbxml/rdb_diff.h>
 
+#include <optional>
 #include <unordered_map>
 
 #include <rdbxml/rdb_select.h>
 #include <rdbxml/rdb_visitor.h>
 #include "rdb_diff_emitter.h"
 #include "rdb_diff_pairs.h"
+#include "rdb_diff_paths.h"
 
 namespace {
 
@@ -67,32 +69,50 @@ private:
     const RDB_OBJECT& m_old;
 };
 
-// The objects to compare at or below `top`, with their paths: all, or
-// what the options select.
-std::vector<RDB_PATH_MATCH> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF_OPTIONS& options)
+// An object to compare and the node of its path.
+struct DIFF_OBJECT {
+    RDB_DIFF_PATHS::NODE m_node;
+    const RDB_OBJECT* m_object;
+};
+
+// The objects to compare at or below `top`, with their paths in `paths`:
+// all, or what the options select.
+std::vector<DIFF_OBJECT> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF_OPTIONS& options,
+                                    RDB_DIFF_PATHS& paths)
 {
-    std::vector<RDB_PATH_MATCH> objects;
+    std::vector<DIFF_OBJECT> objects;
     if (top == nullptr)
         return objects;
+    std::optional<RDB_PATH_SELECTION> selection;
     if (!options.m_select.empty())
-        return RDB_PATH_SELECTION(*top, options.m_select).get_kept();
-    rdb_walk_paths(*top, [&](const std::string& path, const RDB_OBJECT& object) {
-        objects.push_back(RDB_PATH_MATCH{path, &object});
-    });
+        selection.emplace(*top, options.m_select);
+    // The node of each level of the current object's path.
+    std::vector<RDB_DIFF_PATHS::NODE> nodes;
+    RDB_PATH_CURSOR cursor(*top);
+    while (cursor.next()) {
+        std::size_t level = cursor.level();
+        if (nodes.size() <= level)
+            nodes.resize(level + 1);
+        RDB_DIFF_PATHS::NODE parent = level == 0 ? RDB_DIFF_PATHS::ROOT : nodes[level - 1];
+        nodes[level] = paths.extend(parent, std::string_view(cursor.path()).substr(cursor.step_start()));
+        if (!selection || selection->keeps(cursor.object()))
+            objects.push_back(DIFF_OBJECT{nodes[level], &cursor.object()});
+    }
     return objects;
 }
 
 // Each object's path, and a count after the second object of one path
 // (a folder and a table of one name, say), so that every key is unique
-// and such objects pair in order.
-std::vector<std::string> keys_of(const std::vector<RDB_PATH_MATCH>& objects)
+// and such objects pair in order. A path is its node's number.
+std::vector<std::string> keys_of(const std::vector<DIFF_OBJECT>& objects)
 {
     std::vector<std::string> keys;
     keys.reserve(objects.size());
-    std::unordered_map<std::string, std::size_t> seen;
-    for (const RDB_PATH_MATCH& object : objects) {
-        std::size_t n = ++seen[object.m_path];
-        keys.push_back(n == 1 ? object.m_path : object.m_path + '\n' + std::to_string(n));
+    std::unordered_map<RDB_DIFF_PATHS::NODE, std::size_t> seen;
+    for (const DIFF_OBJECT& object : objects) {
+        std::string key(reinterpret_cast<const char*>(&object.m_node), sizeof object.m_node);
+        std::size_t n = ++seen[object.m_node];
+        keys.push_back(n == 1 ? key : key + '\n' + std::to_string(n));
     }
     return keys;
 }
@@ -104,10 +124,12 @@ const char* rdb_diff_kind_name(RDB_DIFF_KIND kind)
     return kind >= 0 && kind < RDB_DIFF_KIND_COUNT ? KIND_NAMES[kind] : RDB_UNKNOWN_ENUM_NAME;
 }
 
-void RDB_DIFF_EMITTER::begin_object(const std::string& path, const RDB_OBJECT* old_object,
-                                    const RDB_OBJECT* new_object)
+void RDB_DIFF_EMITTER::begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS::NODE node,
+                                    const RDB_OBJECT* old_object, const RDB_OBJECT* new_object)
 {
-    m_path = &path;
+    m_paths = &paths;
+    m_node = node;
+    m_path.reset();
     m_old = old_object;
     m_new = new_object;
     m_match = RDB_DIFF_MATCH_NONE;
@@ -118,6 +140,8 @@ RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
 {
     RDB_DIFF_CHANGE change;
     change.m_kind = kind;
+    if (!m_path)
+        m_path = m_paths->text(m_node);
     change.m_path = *m_path;
     change.m_object_kind = (m_new != nullptr ? m_new : m_old)->get_kind();
     change.m_match = m_match;
@@ -163,17 +187,18 @@ void RDB_DIFF_EMITTER::object_fields()
 std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,
                              const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink)
 {
-    std::vector<RDB_PATH_MATCH> old_objects = objects_of(old_top, options);
-    std::vector<RDB_PATH_MATCH> new_objects = objects_of(new_top, options);
+    RDB_DIFF_PATHS paths;
+    std::vector<DIFF_OBJECT> old_objects = objects_of(old_top, options, paths);
+    std::vector<DIFF_OBJECT> new_objects = objects_of(new_top, options, paths);
     std::vector<RDB_DIFF_PAIR> pairs;
     rdb_diff_pair(keys_of(old_objects), keys_of(new_objects), true, pairs);
 
     RDB_DIFF_EMITTER emitter(options, sink);
     for (const RDB_DIFF_PAIR& pair : pairs) {
-        const RDB_PATH_MATCH* old_object = pair.m_old != RDB_DIFF_NO_ITEM ? &old_objects[pair.m_old] : nullptr;
-        const RDB_PATH_MATCH* new_object = pair.m_new != RDB_DIFF_NO_ITEM ? &new_objects[pair.m_new] : nullptr;
-        const RDB_PATH_MATCH& either = new_object != nullptr ? *new_object : *old_object;
-        emitter.begin_object(either.m_path, old_object ? old_object->m_object : nullptr,
+        const DIFF_OBJECT* old_object = pair.m_old != RDB_DIFF_NO_ITEM ? &old_objects[pair.m_old] : nullptr;
+        const DIFF_OBJECT* new_object = pair.m_new != RDB_DIFF_NO_ITEM ? &new_objects[pair.m_new] : nullptr;
+        const DIFF_OBJECT& either = new_object != nullptr ? *new_object : *old_object;
+        emitter.begin_object(paths, either.m_node, old_object ? old_object->m_object : nullptr,
                              new_object ? new_object->m_object : nullptr);
         if (old_object == nullptr || new_object == nullptr) {
             RDB_DIFF_CHANGE c = emitter.change(old_object == nullptr ? RDB_DIFF_OBJECT_ADDED : RDB_DIFF_OBJECT_REMOVED);

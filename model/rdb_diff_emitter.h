@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <rdbxml/rdb_diff.h>
+#include "rdb_diff_paths.h"
 
 class RDB_OBJECT;
 class RDB_TABLE_OBJECT;
@@ -23,7 +24,9 @@ public:
     std::size_t count() const { return m_count; }
 
     // The pair of objects the next changes are of (either may be null).
-    void begin_object(const std::string& path, const RDB_OBJECT* old_object, const RDB_OBJECT* new_object);
+    // Its path, `node` of `paths`, is spelled out at its first change.
+    void begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS::NODE node, const RDB_OBJECT* old_object,
+                      const RDB_OBJECT* new_object);
     // How its rows are paired, said by every change of it from now on.
     void set_match(RDB_DIFF_MATCH match) { m_match = match; }
 
@@ -43,7 +46,9 @@ private:
     const RDB_DIFF_SINK& m_sink;
     std::size_t m_count = 0;
 
-    const std::string* m_path = nullptr;
+    const RDB_DIFF_PATHS* m_paths = nullptr;
+    RDB_DIFF_PATHS::NODE m_node = RDB_DIFF_PATHS::ROOT;
+    mutable std::optional<std::string> m_path;
     const RDB_OBJECT* m_old = nullptr;
     const RDB_OBJECT* m_new = nullptr;
     RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;

@@ -51,6 +51,18 @@ bool RDB_FOLDER_OBJECT::add_object_to_list(RDB_OBJECT* object)
 {
     if (object == nullptr || object->m_owner != nullptr || !object->m_placeable || would_make_cycle(object))
         return false;
+    return append(object);
+}
+
+bool RDB_FOLDER_OBJECT::add_object_below_root(RDB_OBJECT* object, const RDB_OBJECT* root)
+{
+    if (object == nullptr || object->m_owner != nullptr || !object->m_placeable || object == root)
+        return false;
+    return append(object);
+}
+
+bool RDB_FOLDER_OBJECT::append(RDB_OBJECT* object)
+{
     try {
         m_objects.push_back(object);
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,6 @@
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_report_tree.h>
 #include <rdbxml/rdb_summary.h>
-#include <rdbxml/rdb_walk.h>
 
 namespace {
 
@@ -96,62 +95,6 @@ struct NAME_AND_KIND_HASH {
         std::hash<std::string_view> hash;
         return hash(key.m_name) * 31 + hash(key.m_kind);
     }
-};
-
-// Builds each object's path from its folder's as rdb_walk_folder_tree goes.
-class PATH_WALK : public RDB_FOLDER_WALK_HANDLER {
-public:
-    explicit PATH_WALK(const RDB_PATH_VISITOR& visit) : m_visit(visit) {}
-
-    void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t depth) override
-    {
-        m_starts.push_back(m_path.size());
-        if (depth == 0)
-            m_path = rdb_object_path(folder);
-        else
-            add_step(folder, depth);
-        if (m_counts.size() <= depth)
-            m_counts.resize(depth + 1);
-        m_visit(m_path, folder);
-    }
-
-    void leave_folder(const RDB_FOLDER_OBJECT&, std::size_t depth) override
-    {
-        m_counts[depth].clear();
-        m_path.resize(m_starts.back());
-        m_starts.pop_back();
-    }
-
-    void leaf(const RDB_OBJECT& object, std::size_t depth) override
-    {
-        std::size_t start = m_path.size();
-        add_step(object, depth);
-        m_visit(m_path, object);
-        const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(&object);
-        if (summary != nullptr && summary->get_gauges() != nullptr) {
-            m_path += '/';
-            append_step(m_path, *summary->get_gauges(), 1);
-            m_visit(m_path, *summary->get_gauges());
-        }
-        m_path.resize(start);
-    }
-
-private:
-    // The step of an object at `depth`, numbered among its folder's objects
-    // (the counts of the folder at depth - 1).
-    void add_step(const RDB_OBJECT& object, std::size_t depth)
-    {
-        std::size_t ordinal = ++m_counts[depth - 1][NAME_AND_KIND{object.get_name().view(), object.get_kind()}];
-        m_path += '/';
-        append_step(m_path, object, ordinal);
-    }
-
-    const RDB_PATH_VISITOR& m_visit;
-    std::string m_path;
-    // For each open folder, the length of the path before its step.
-    std::vector<std::size_t> m_starts;
-    // For each depth, the objects of the open folder there by name and kind.
-    std::vector<std::unordered_map<NAME_AND_KIND, std::size_t, NAME_AND_KIND_HASH>> m_counts;
 };
 
 }  // namespace
@@ -269,6 +212,17 @@ bool RDB_PATH_PATTERN::matches(std::string_view path) const
     return s == m_steps.size();
 }
 
+std::vector<std::string_view> rdb_path_steps(std::string_view path)
+{
+    std::vector<std::string_view> steps;
+    for (std::size_t at = 0; at != END;) {
+        std::size_t end = step_end(path, at);
+        steps.push_back(path.substr(at, end - at));
+        at = next_step(path, end);
+    }
+    return steps;
+}
+
 bool rdb_path_match(std::string_view pattern, std::string_view path) { return RDB_PATH_PATTERN(pattern).matches(path); }
 
 std::string rdb_object_path(const RDB_OBJECT& object)
@@ -288,10 +242,143 @@ std::string rdb_object_path(const RDB_OBJECT& object)
     return path;
 }
 
+void RDB_PATH_PATTERN::start(PROGRESS& progress) const
+{
+    progress.m_at.assign(m_steps.size() + 1, false);
+    if (!is_valid())
+        return;
+    progress.m_at[0] = true;
+    // "**" may stand for no step at all: what may come after it may come now.
+    for (std::size_t s = 0; s < m_steps.size() && progress.m_at[s] && m_steps[s].m_any_steps; ++s)
+        progress.m_at[s + 1] = true;
+}
+
+void RDB_PATH_PATTERN::advance(const PROGRESS& before, std::string_view steps, PROGRESS& after) const
+{
+    const PROGRESS* from = &before;
+    PROGRESS through;  // between the steps of several
+    for (std::size_t at = 0; at != END;) {
+        std::size_t end = step_end(steps, at);
+        std::string_view text = steps.substr(at, end - at);
+        at = next_step(steps, end);
+        PROGRESS& to = at == END ? after : through;
+        // The step taken: each place before a "**" stays (it takes one step
+        // more), each other place whose step matches moves past it.
+        PROGRESS next;
+        next.m_at.assign(m_steps.size() + 1, false);
+        for (std::size_t s = 0; s < m_steps.size(); ++s) {
+            if (s >= from->m_at.size() || !from->m_at[s])
+                continue;
+            if (m_steps[s].m_any_steps)
+                next.m_at[s] = true;
+            else if (matches_step(m_steps[s], text))
+                next.m_at[s + 1] = true;
+        }
+        for (std::size_t s = 0; s < m_steps.size(); ++s)
+            if (next.m_at[s] && m_steps[s].m_any_steps)
+                next.m_at[s + 1] = true;
+        to.m_at.swap(next.m_at);
+        from = &to;
+    }
+}
+
+bool RDB_PATH_PATTERN::accepts(const PROGRESS& progress) const
+{
+    return !progress.m_at.empty() && progress.m_at.back();
+}
+
+// The walk's own state: the open folders with the next object of each and
+// the length of the path before each one's step, and per open folder the
+// objects of each name and kind so far.
+struct RDB_PATH_CURSOR::STATE {
+    struct OPEN {
+        const RDB_FOLDER_OBJECT* m_folder;
+        std::size_t m_next;
+        std::size_t m_start;
+    };
+    const RDB_FOLDER_OBJECT& m_top;
+    std::vector<OPEN> m_open;
+    std::vector<std::unordered_map<NAME_AND_KIND, std::size_t, NAME_AND_KIND_HASH>> m_counts;
+    bool m_started = false;
+    // The length of the path before the current object's step, when that
+    // object is no folder: its step goes at the next move.
+    std::size_t m_leaf_start = END;
+    // A summary's gauges object, the next object after the summary.
+    const RDB_OBJECT* m_gauges = nullptr;
+
+    explicit STATE(const RDB_FOLDER_OBJECT& top) : m_top(top) {}
+};
+
+RDB_PATH_CURSOR::RDB_PATH_CURSOR(const RDB_FOLDER_OBJECT& top) : m_state(new STATE(top)) {}
+
+RDB_PATH_CURSOR::~RDB_PATH_CURSOR() { delete m_state; }
+
+bool RDB_PATH_CURSOR::next()
+{
+    STATE& state = *m_state;
+    if (!state.m_started) {
+        state.m_started = true;
+        m_path = rdb_object_path(state.m_top);
+        state.m_open.push_back(STATE::OPEN{&state.m_top, 0, 0});
+        state.m_counts.resize(1);
+        m_object = &state.m_top;
+        m_level = 0;
+        m_step_start = 0;
+        return true;
+    }
+    if (state.m_gauges != nullptr) {
+        m_path += '/';
+        m_step_start = m_path.size();
+        append_step(m_path, *state.m_gauges, 1);
+        m_object = state.m_gauges;
+        ++m_level;
+        state.m_gauges = nullptr;
+        return true;
+    }
+    if (state.m_leaf_start != END) {
+        m_path.resize(state.m_leaf_start);
+        state.m_leaf_start = END;
+    }
+    while (!state.m_open.empty()) {
+        STATE::OPEN& open = state.m_open.back();
+        std::size_t depth = state.m_open.size() - 1;
+        if (open.m_next >= open.m_folder->get_number_of_objects()) {
+            state.m_counts[depth].clear();
+            m_path.resize(open.m_start);
+            state.m_open.pop_back();
+            continue;
+        }
+        const RDB_OBJECT* object = open.m_folder->get_object(open.m_next++);
+        if (object == nullptr)
+            continue;
+        // Numbered among its folder's objects of its name and kind.
+        std::size_t start = m_path.size();
+        std::size_t ordinal = ++state.m_counts[depth][NAME_AND_KIND{object->get_name().view(), object->get_kind()}];
+        m_path += '/';
+        append_step(m_path, *object, ordinal);
+        m_object = object;
+        m_level = depth + 1;
+        m_step_start = start + 1;
+        if (const RDB_FOLDER_OBJECT* nested = object->dynamic_cast_to_RDB_FOLDER_OBJECT()) {
+            state.m_open.push_back(STATE::OPEN{nested, 0, start});
+            if (state.m_counts.size() < state.m_open.size())
+                state.m_counts.resize(state.m_open.size());
+        } else {
+            state.m_leaf_start = start;
+            const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(object);
+            if (summary != nullptr)
+                state.m_gauges = summary->get_gauges();
+        }
+        return true;
+    }
+    return false;
+}
+
 void rdb_walk_paths(const RDB_FOLDER_OBJECT& top, const RDB_PATH_VISITOR& visit)
 {
-    PATH_WALK walk(visit);
-    rdb_walk_folder_tree(top, walk);
+    RDB_PATH_CURSOR cursor(top);
+    while (cursor.next())
+        visit(cursor.path(), cursor.object());
 }
 
 std::vector<RDB_PATH_MATCH> rdb_select_paths(const RDB_FOLDER_OBJECT& top, const RDB_PATH_PATTERN& pattern)
@@ -299,9 +386,20 @@ std::vector<RDB_PATH_MATCH> rdb_select_paths(const RDB_FOLDER_OBJECT& top, const
     std::vector<RDB_PATH_MATCH> selected;
     if (!pattern.is_valid())
         return selected;
-    rdb_walk_paths(top, [&](const std::string& path, const RDB_OBJECT& object) {
-        if (pattern.matches(path))
-            selected.push_back(RDB_PATH_MATCH{path, &object});
-    });
+    // The progress of the pattern at each level of the current object's
+    // path: an object costs its own step.
+    std::vector<RDB_PATH_PATTERN::PROGRESS> progress(1);
+    RDB_PATH_PATTERN::PROGRESS before_top;
+    pattern.start(before_top);
+    RDB_PATH_CURSOR cursor(top);
+    while (cursor.next()) {
+        std::size_t level = cursor.level();
+        if (progress.size() <= level)
+            progress.resize(level + 1);
+        std::string_view step = std::string_view(cursor.path()).substr(cursor.step_start());
+        pattern.advance(level == 0 ? before_top : progress[level - 1], step, progress[level]);
+        if (pattern.accepts(progress[level]))
+            selected.push_back(RDB_PATH_MATCH{cursor.path(), &cursor.object()});
+    }
     return selected;
 }

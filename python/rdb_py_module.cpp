@@ -120,14 +120,35 @@ private:
 
 const RDB_FOLDER_OBJECT* main_folder(const RDB_PY_REPORT& held) { return held.m_report->get_main_folder(); }
 
-py::iterator walk(const std::shared_ptr<RDB_PY_REPORT>& held)
+// What walk() returns: the objects taken one at a time, each path made as
+// its object is reached, so that a walk holds the current path alone (a
+// list of every path of a deep folder chain would hold the sum of all its
+// depths). The iterator keeps the report alive.
+class RDB_PY_WALK {
+public:
+    explicit RDB_PY_WALK(std::shared_ptr<RDB_PY_REPORT> held) : m_held(std::move(held))
+    {
+        if (const RDB_FOLDER_OBJECT* top = main_folder(*m_held))
+            m_cursor = std::make_unique<RDB_PATH_CURSOR>(*top);
+    }
+
+    py::tuple next()
+    {
+        if (!m_cursor || !m_cursor->next()) {
+            m_cursor.reset();
+            throw py::stop_iteration();
+        }
+        return py::make_tuple(rdb_py_str(m_cursor->path()), rdb_py_object(m_held, &m_cursor->object()));
+    }
+
+private:
+    std::shared_ptr<RDB_PY_REPORT> m_held;
+    std::unique_ptr<RDB_PATH_CURSOR> m_cursor;
+};
+
+std::unique_ptr<RDB_PY_WALK> walk(const std::shared_ptr<RDB_PY_REPORT>& held)
 {
-    py::list entries;
-    if (const RDB_FOLDER_OBJECT* top = main_folder(*held))
-        rdb_walk_paths(*top, [&](const std::string& path, const RDB_OBJECT& object) {
-            entries.append(py::make_tuple(rdb_py_str(path), rdb_py_object(held, &object)));
-        });
-    return py::iter(entries);
+    return std::make_unique<RDB_PY_WALK>(held);
 }
 
 py::list select(const std::shared_ptr<RDB_PY_REPORT>& held, const std::string& pattern)
@@ -163,6 +184,10 @@ const char* const PARSE_OPTIONS_DOC =
 
 void bind_report(py::module_& module)
 {
+    py::class_<RDB_PY_WALK>(module, "_Walk", "An iterator over a report's objects with their paths (Report.walk).")
+        .def("__iter__", [](py::object self) { return self; })
+        .def("__next__", &RDB_PY_WALK::next);
+
     py::class_<RDB_XML_DIAGNOSTIC>(module, "Diagnostic", "A warning or error of a parse, where it was found.")
         .def_property_readonly(
             "severity", [](const RDB_XML_DIAGNOSTIC& d) { return std::string(severity_name(d.m_severity)); },
@@ -200,7 +225,8 @@ void bind_report(py::module_& module)
             "The parse's own lines ('RDB_XML: Parsing completed in ...').")
         .def("walk", &walk,
              "Every object with its path, as (path, object), in document order: each folder before what it "
-             "holds, a summary before its gauges. Paths as in 'main/timing/Setup slack'.")
+             "holds, a summary before its gauges. Paths as in 'main/timing/Setup slack'. Each path is made as "
+             "its object is reached: the walk holds one at a time.")
         .def("select", &select, py::arg("pattern"),
              "The (path, object) pairs whose path matches `pattern` ('*' and '?' within a step, '**' across "
              "steps), in the order of walk(). ValueError for a malformed pattern.")

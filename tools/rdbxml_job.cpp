@@ -51,8 +51,13 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         for (std::size_t p = 0; p < opt.select.size(); ++p)
             if (selection.get_match_counts()[p] == 0 && settings.verbosity != RDBXML_QUIET)
                 result.err += input.name + ": warning: --select " + opt.select[p] + " matches no object\n";
+        // Only the tables' paths: what the CSV writer writes (a path held
+        // for every folder of a deep chain would be the sum of their depths).
         if (!opt.csv.empty())
-            selected = selection.get_kept();
+            selection.walk_kept([&](const std::string& path, const RDB_OBJECT& object) {
+                if (dynamic_cast<const RDB_TABLE_OBJECT*>(&object) != nullptr)
+                    selected.push_back(RDB_PATH_MATCH{path, &object});
+            });
         else
             rdb_prune_report(*report, selection);
     }

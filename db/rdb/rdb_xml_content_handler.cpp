@@ -8,6 +8,7 @@
 #include <rdbxml/rdb_report.h>
 #include "gen_util.h"
 #include "rdb_xml_context.h"
+#include "rdb_xml_folder_trees.h"
 #include "rdb_xml_globals.h"
 #include "rdb_xml_transcode.h"
 
@@ -82,7 +83,7 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, c
         return;
     }
     RDB_FOLDER_OBJECT* folder = entry;
-    if (folder != nullptr && folder->add_object_to_list(object))
+    if (folder != nullptr && rdb_xml_place_in_folder(folder, object))
         return;
     if (object->get_owner() != nullptr) {
         // Only a folder is referenced again. One that has a place (or that
@@ -98,7 +99,7 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_add_to_parent_folder(RDB_OBJECT* object, c
         // place it; the parse hands it to the report at its end if none does.
         if (object->dynamic_cast_to_RDB_FOLDER_OBJECT() != nullptr)
             return;
-    } else if (folder->would_make_cycle(object)) {
+    } else if (rdb_xml_would_make_cycle(folder, object)) {
         rdb_xml_semantic_error("Folder \"%s\" cannot be placed into \"%s\", which it holds",
                                object->get_name().c_str(), parent_name);
     } else {

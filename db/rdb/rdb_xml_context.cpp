@@ -24,7 +24,7 @@ std::string format_text(const char* format, va_list args)
 }  // namespace
 
 void rdb_xml_note(RDB_XML_DIAGNOSTIC::SEVERITY severity, const char* message, std::uint64_t line,
-                  std::uint64_t column)
+                  std::uint64_t column, const char* kind)
 {
     RDB_XML_PARSE_CONTEXT* context = rdb_xml_context;
     if (context == nullptr)
@@ -34,7 +34,9 @@ void rdb_xml_note(RDB_XML_DIAGNOSTIC::SEVERITY severity, const char* message, st
         column = context->m_locator->getColumnNumber();
     }
     try {
-        context->m_diagnostics.push_back(RDB_XML_DIAGNOSTIC{severity, context->m_file_name, line, column, message});
+        if (context->m_diagnostic_bound.admit(severity, kind != nullptr ? kind : message, message,
+                                              context->m_file_name, line, column, context->m_diagnostics))
+            context->m_diagnostics.push_back(RDB_XML_DIAGNOSTIC{severity, context->m_file_name, line, column, message});
     } catch (const std::bad_alloc&) {
         context->m_diagnostics_lost = true;
     }
@@ -51,7 +53,7 @@ void rdb_xml_semantic_error(const char* format, ...)
     va_end(copy);
     std::string text = format_text(format, args);
     va_end(args);
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::ERROR, text.c_str());
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::ERROR, text.c_str(), 0, 0, format);
 }
 
 void rdb_xml_passed_over(const char* format, ...)
@@ -62,7 +64,7 @@ void rdb_xml_passed_over(const char* format, ...)
     va_start(args, format);
     std::string text = format_text(format, args);
     va_end(args);
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str());
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
 }
 
 void rdb_xml_out_of_memory(const char* what) { throw RDB_XML_STOP{RDB_XML_STOP::OUT_OF_MEMORY, what}; }

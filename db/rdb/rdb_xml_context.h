@@ -12,6 +12,8 @@
 
 #include <rdbxml/rdb_xml.h>
 #include "gen_string_hash_sys.h"
+#include "rdb_xml_diagnostic_bound.h"
+#include "rdb_xml_folder_trees.h"
 #include "rdb_xml_globals.h"
 
 class RDB_FOLDER_OBJECT;
@@ -37,10 +39,14 @@ public:
     // Document bytes (decompressed) the reader has taken from the input.
     std::uint64_t m_input_bytes = 0;
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
+    // How many of each kind are kept (rdb_xml_diagnostic_bound.h).
+    RDB_XML_DIAGNOSTIC_BOUND m_diagnostic_bound;
     // A diagnostic could not be kept for want of memory.
     bool m_diagnostics_lost = false;
     // The folder name index (rdb_xml_folder_index points here).
     GEN_STRING_HASH<RDB_FOLDER_OBJECT*> m_folder_index;
+    // Which folder tree each placed folder is in (rdb_xml_folder_trees.h).
+    RDB_XML_FOLDER_TREES m_folder_trees;
     // Every folder declared, placed or not (rdb_xml_unplaced.h).
     std::vector<RDB_XML_DECLARED_FOLDER> m_declared_folders;
     // The narrow text of the current character chunk.
@@ -52,9 +58,11 @@ public:
 extern thread_local RDB_XML_PARSE_CONTEXT* rdb_xml_context RDB_XML_HOT_TLS;
 
 // Keeps a diagnostic of the running parse for the host (no message is
-// printed); line and column 0 take the reader's current place.
+// printed); line and column 0 take the reader's current place. `kind` is
+// the message's template, by which the diagnostics kept are bounded
+// (rdb_xml_diagnostic_bound.h); null: the message itself.
 void rdb_xml_note(RDB_XML_DIAGNOSTIC::SEVERITY severity, const char* message, std::uint64_t line = 0,
-                  std::uint64_t column = 0);
+                  std::uint64_t column = 0, const char* kind = nullptr);
 
 // A semantic error of the report: one more in rdb_xml_error_count, the
 // message printed, and kept as an error diagnostic at the reader's place.

@@ -47,7 +47,7 @@ void report_stop(const char* format, const char* text, std::uint64_t line = 0, s
     }
     char message[1024];
     std::snprintf(message, sizeof message, format, text);
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::FATAL_ERROR, message, line, column);
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::FATAL_ERROR, message, line, column, format);
 }
 
 void report_xerces_exception(const XMLCh* message, std::uint64_t line = 0, std::uint64_t column = 0)
@@ -332,6 +332,7 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     }
     if (result.m_out_of_memory || result.m_cancelled)
         result.m_report.reset();
+    context.m_diagnostic_bound.finish(context.m_diagnostics);
     result.m_diagnostics.swap(context.m_diagnostics);
     return result;
 }

@@ -56,6 +56,7 @@ void RDB_XML_READER_LIMITS::resetDocument()
 {
     m_depth = 0;
     m_declarations_finished = false;
+    m_defaults_declared = false;
     m_produced = 0;
     m_entities.clear();
     m_entity_index.clear();
@@ -147,6 +148,13 @@ void RDB_XML_READER_LIMITS::internalEntityDecl(const XMLCh* const name, const XM
         complete(index);
 }
 
+void RDB_XML_READER_LIMITS::attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const,
+                                          const XMLCh* const, const XMLCh* const value)
+{
+    if (value != nullptr)
+        m_defaults_declared = true;
+}
+
 void RDB_XML_READER_LIMITS::startEntityReference(const xercesc::XMLEntityDecl& entDecl)
 {
     if (entDecl.isExternal())
@@ -184,9 +192,10 @@ void RDB_XML_READER_LIMITS::startElement(const xercesc::XMLElementDecl& elemDecl
 {
     if (!m_declarations_finished)
         finish_declarations();
-    // Without a general entity declared, attribute values hold only what
-    // was read: nothing to count, and no cost for the common report.
-    if (!m_entities.empty())
+    // Without a general entity or a default value declared, attribute
+    // values hold only what was read: nothing to count, and no cost for the
+    // common report.
+    if (!m_entities.empty() || m_defaults_declared)
         count_attribute_values(elemDecl, attrList, attrCount);
     if (isEmpty)
         return;

@@ -30,6 +30,10 @@
 //     manager (RDB_XML_XERCES_MEMORY) keeps a value from growing far past
 //     the bound first, and the reader's count of references
 //     (RDB_XML_READER_GUARD) bounds references to empty entities there.
+//   - default attribute values that the document's DTD declares are put
+//     into every start tag that leaves the attribute out, a megabyte each
+//     time for a megabyte declared once: in a document that declares any,
+//     each start tag adds its attribute values whole too, defaults and all.
 // - An internal entity longer than MAX_ENTITY_LENGTH characters, or a
 //   parameter entity longer than MAX_PARAMETER_ENTITY_LENGTH: the reader
 //   counts no parameter entity reference and tells no handler of one, so
@@ -79,8 +83,10 @@ public:
     // References in text.
     void startEntityReference(const xercesc::XMLEntityDecl& entDecl) override;
 
-    // Entity length and expansion (DeclHandler).
+    // Entity length and expansion, and default attribute values (DeclHandler).
     void internalEntityDecl(const XMLCh* const name, const XMLCh* const value) override;
+    void attributeDecl(const XMLCh* const elementName, const XMLCh* const attributeName, const XMLCh* const type,
+                       const XMLCh* const mode, const XMLCh* const value) override;
 
     // The rest of both interfaces is of no concern here.
     void docCharacters(const XMLCh* const, const XMLSize_t, const bool) override {}
@@ -92,8 +98,6 @@ public:
     void startDocument() override {}
     void XMLDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const, const XMLCh* const) override {}
     void elementDecl(const XMLCh* const, const XMLCh* const) override {}
-    void attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const, const XMLCh* const,
-                       const XMLCh* const) override {}
     void externalEntityDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {}
 
 private:
@@ -127,6 +131,8 @@ private:
     const std::uint64_t* m_input_bytes = nullptr;
     unsigned m_depth = 0;
     bool m_declarations_finished = false;
+    // The DTD gives an attribute a default value.
+    bool m_defaults_declared = false;
     // What entity references in text and all attribute values made so far.
     std::uint64_t m_produced = 0;
     std::vector<RDB_XML_ENTITY_COST> m_entities;

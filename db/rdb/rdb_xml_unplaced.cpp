@@ -27,7 +27,8 @@ void rdb_xml_keep_unplaced_folders(RDB_REPORT* report)
             continue;
         std::string text = "Folder \"" + std::string(entry.m_folder->get_name().c_str()) +
                            "\" is declared but never placed";
-        rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), entry.m_line, entry.m_column);
+        rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), entry.m_line, entry.m_column,
+                     "Folder \"%s\" is declared but never placed");
         if (!report->adopt_unplaced(entry.m_folder))
             rdb_xml_out_of_memory("a folder");
     }

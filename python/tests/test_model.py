@@ -1,6 +1,8 @@
 """The report model as Python objects, read from the example report: the
 folder tree, each kind's fields, rows of values, the heading row, cells,
 delays, gauges, chart points, and paths."""
+import tracemalloc
+
 import pytest
 
 import rdbxml
@@ -22,6 +24,32 @@ def test_folders_and_what_every_object_has(example):
     assert [type(o).__name__ for o in timing.objects] == ["Table", "SpeedTable", "SlackTable", "Chart"]
     assert repr(timing.objects[2]) == "<rdbxml.SlackTable 'main/timing/Setup slack'>"
     assert main.objects[0].objects[0].path == "main/summaries/Flow summary"
+
+
+def test_walk_holds_one_path_at_a_time():
+    # A folder chain 10 000 deep: the paths of all its folders together are
+    # some 300 MB; a walk makes each as it is reached.
+    n = 10000
+    xml = ('<report><folders><root name="main"/>' + "".join(f'<folder name="f{i}"/>' for i in range(n)) +
+           "</folders>" + "".join(f'<folder_ref name="f{i}" parent="{f"f{i - 1}" if i else "main"}"/>'
+                                  for i in range(n)) + "</report>")
+    report = rdbxml.parse_bytes(xml.encode())
+    tracemalloc.start()
+    try:
+        count, longest = 0, 0
+        for path, obj in report.walk():
+            count += 1
+            longest = max(longest, len(path))
+        peak = tracemalloc.get_traced_memory()[1]
+    finally:
+        tracemalloc.stop()
+    assert count == n + 1
+    assert longest == len("main/" + "/".join(f"f{i}" for i in range(n)))
+    assert peak < 16 << 20, f"{peak} bytes at the peak of the walk"
+    # A walk is an iterator of its own, and keeps the report alive.
+    walk = report.walk()
+    del report
+    assert iter(walk) is walk and next(walk)[0] == "main"
 
 
 def test_walk_and_select_use_the_library_paths(example):

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "parse_fixture.h"
+#include "rdb_bench_reports.h"
 #include "rdb_xml_reader_guard.h"
 
 namespace {
@@ -265,6 +266,29 @@ TEST_P(HostileTest, QuadraticBlowUpStopsAtTheFirstReferenceTooMany)
     expect_stopped(amplifying_report(100000, 1500, true),
                    "RDB_XML: Xerces Exception: Entity expansion would need ");
     EXPECT_EQ(count_messages_with("bytes at once, more than the 67108864 allowed from "), 1) << dump();
+}
+
+// With validation against the schema the reader applies no default the
+// document's DTD declares, so this runs once.
+TEST_F(ParseTest, DefaultAttributeValuesCountAsWhatEntitiesMake)
+{
+    // A megabyte declared once as the default name of a string cell, and
+    // 2 000 cells that leave the name out: two thousand megabytes of
+    // attribute values from a file of one.
+    EXPECT_EQ(parse_text(rdb_bench_defaulted_attributes(1 << 20, 2000)).get(), nullptr);
+    EXPECT_EQ(count_messages_with("RDB_XML: Xerces Exception: Attribute values of 'string_cell' would bring the text "
+                                  "made by entities to "),
+              1)
+        << dump();
+
+    // A short default on many elements is what defaults are for.
+    std::string texts;
+    for (int i = 0; i < 20000; ++i)
+        texts += "<text name=\"t\" parent=\"main\"/>";
+    REPORT_PTR report = parse_text("<!DOCTYPE report [<!ATTLIST text creator CDATA \"flow\">]>" + report_with(texts));
+    ASSERT_NE(report, nullptr) << dump();
+    EXPECT_EQ(report->get_main_folder()->get_number_of_objects(), 20000u);
+    EXPECT_EQ(report->get_main_folder()->get_object(19999)->get_creator_module().view(), "flow");
 }
 
 // Validation changes nothing in how references are counted, so this runs

@@ -138,3 +138,36 @@ TEST_F(DiffTest, RowsPairByKeyOnlyWhenTheKeysAreUniqueInBothReports)
     // Unique keys: a moved row is the same row; the same report has no change.
     EXPECT_EQ(changes(row("a", "1") + row("b", "2"), row("b", "2") + row("a", "1")), LINES());
 }
+
+TEST_F(DiffTest, ObjectsOfOnePathPairInOrderAndPathsAreWholeFromAnyFolder)
+{
+    // A folder and a text both named "x" share the path main/x: they pair
+    // in their order, after what only the old report has.
+    auto report = [&](const std::string& before, const std::string& text) {
+        return parse_text("<report><folders><root name=\"main\"/><folder name=\"x\"/></folders>" + before +
+                          "<folder_ref name=\"x\" parent=\"main\"/><text name=\"x\" parent=\"main\"><ascii_text>" +
+                          text + "</ascii_text></text></report>");
+    };
+    REPORT_PTR old_report = report("<text name=\"a\" parent=\"main\"/>", "one");
+    REPORT_PTR new_report = report("", "two");
+    ASSERT_TRUE(old_report && new_report) << dump();
+    LINES lines;
+    rdb_diff_reports(old_report->get_main_folder(), new_report->get_main_folder(), RDB_DIFF_OPTIONS(),
+                     [&](const RDB_DIFF_CHANGE& c) { lines.push_back(line_of(c)); });
+    EXPECT_EQ(lines, (LINES{"object_removed main/a (text): none -> none",
+                            "object_field main/x (text) .text: 'one' -> 'two'"}));
+
+    // Compared from a folder below the outermost, paths are still whole.
+    auto nested = [&](const std::string& text) {
+        return parse_text("<report><folders><root name=\"main\"/><folder name=\"f\"/></folders>"
+                          "<folder_ref name=\"f\" parent=\"main\"/><text name=\"t\" parent=\"f\"><ascii_text>" +
+                          text + "</ascii_text></text></report>");
+    };
+    REPORT_PTR nested_old = nested("one"), nested_new = nested("two");
+    ASSERT_TRUE(nested_old && nested_new) << dump();
+    std::vector<RDB_DIFF_CHANGE> changes =
+        rdb_diff_reports(nested_old->get_main_folder()->get_object(0)->dynamic_cast_to_RDB_FOLDER_OBJECT(),
+                         nested_new->get_main_folder()->get_object(0)->dynamic_cast_to_RDB_FOLDER_OBJECT());
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].m_path, "main/f/t");
+}

@@ -7,6 +7,7 @@
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_xml.h>
 #include "parse_fixture.h"
+#include "rdb_bench_reports.h"
 
 namespace {
 
@@ -141,6 +142,40 @@ TEST_F(ParseTest, PassedOverContentIsAWarningOnlyInTheDiagnostics)
     // None of them is a line of the debug channel.
     for (const std::string& line : own.lines)
         EXPECT_EQ(line.find("passed over"), std::string::npos) << line;
+}
+
+TEST_F(ParseTest, OfEachKindOfDiagnosticAHundredAreKeptThenHowManyMore)
+{
+    // 200 000 cells before any row, one of them a string cell: one kind,
+    // that of the message's template. Then three objects of an undeclared
+    // folder, and a folder never placed: kinds of their own.
+    std::string xml = rdb_bench_cells_before_any_row(200000);
+    xml.insert(xml.rfind("<int_cell/>"), "<string_cell/>");
+    xml.insert(xml.find("</folders>"), "<folder name=\"lost\"/>");
+    xml.insert(xml.rfind("</report>"), "\n" + std::string(3, ' ') +
+                                           "<text name=\"a\" parent=\"x\"/><text name=\"b\" parent=\"x\"/>"
+                                           "<text name=\"c\" parent=\"x\"/>");
+    LINES own;
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "c.xml"), own.options());
+    ASSERT_NE(result.m_report, nullptr);
+    std::vector<std::string> texts;
+    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics) {
+        EXPECT_EQ(d.m_severity, RDB_XML_DIAGNOSTIC::WARNING);
+        texts.push_back(diagnostic_text(d));
+    }
+    ASSERT_EQ(texts.size(), 100u + 3 + 1 + 1) << ::testing::PrintToString(std::vector<std::string>(
+        texts.begin(), texts.begin() + std::min<std::size_t>(texts.size(), 5)));
+    const std::size_t head = xml.find("<int_cell/>") + 12;
+    EXPECT_EQ(texts[0], "c.xml:1:" + std::to_string(head) + ": warning: int_cell before any row: passed over");
+    EXPECT_EQ(texts[99], "c.xml:1:" + std::to_string(head + 99 * 11) + ": warning: int_cell before any row: passed over");
+    EXPECT_EQ(texts[100], "c.xml:2:31: warning: text \"a\" names the folder \"x\", which was never declared: it is "
+                          "not placed");
+    EXPECT_EQ(texts[103], "c.xml:1:58: warning: Folder \"lost\" is declared but never placed");
+    // After all others, where the last of them was found.
+    EXPECT_EQ(texts[104], "c.xml:1:" + std::to_string(xml.rfind("<int_cell/>") + 12) +
+                              ": warning: and 199901 more like this: int_cell before any row: passed over");
+    // The totals are the parse's, whatever was kept.
+    EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
 }
 
 TEST_F(ParseTest, ASummaryPastTheGaugeLimitIsRefusedWithAMessage)

@@ -1,7 +1,9 @@
 // Folders and folder references: the folder tree through the folder index,
 // and what finds no place in it.
 #include <rdbxml/rdb_xml.h>
+#include "bounded_run.h"
 #include "parse_fixture.h"
+#include "rdb_bench_reports.h"
 #include "rdb_xml_globals.h"
 
 TEST_F(ParseTest, FolderTreeIsBuiltFromDeclarationsAndReferences)
@@ -72,6 +74,41 @@ TEST_F(ParseTest, UndeclaredFolderReferenceIsAnInternalErrorAndNothingOutlivesIt
     EXPECT_EQ(parse_text("<report><folders><root name=\"m\"/>"), nullptr);
     EXPECT_EQ(parse_text("<report><folders><root name=\"m\"/></folders><text name=\"t\" parent=\"m\">"), nullptr);
     EXPECT_EQ(rdb_xml_active_handler, nullptr);
+}
+
+TEST_F(ParseTest, FoldersPlacedAtTheBottomOfADeepChainCostNoWalkUpIt)
+{
+    // 100 000 folders, each holding a text, placed one after another at the
+    // bottom of a chain 100 000 deep: ten thousand million steps, were the
+    // chain walked up for each placement to look for a cycle.
+    const std::size_t depth = 100000, folders = 100000;
+    const std::string xml = rdb_bench_filled_folders_under_chain(depth, folders);
+    BOUNDED_RUN run = bounded_run(
+        [&] {
+            REPORT_PTR report = parse_text(xml);
+            const RDB_FOLDER_OBJECT* bottom = report ? report->get_main_folder() : nullptr;
+            for (std::size_t i = 0; i < depth && bottom != nullptr; ++i) {
+                const RDB_OBJECT* next = bottom->get_object(0);
+                bottom = next != nullptr ? next->dynamic_cast_to_RDB_FOLDER_OBJECT() : nullptr;
+            }
+            return bottom != nullptr && bottom->get_number_of_objects() == folders &&
+                   bottom->get_object(folders - 1)->get_name().view() == "g" + std::to_string(folders - 1);
+        },
+        60, std::size_t(4) << 30);
+    EXPECT_TRUE(run.ok) << run.outcome;
+
+    // The cycle is still seen at any depth: the top of a chain that is not
+    // in the main folder, placed at the chain's bottom.
+    std::string chain = "<report><folders><root name=\"main\"/>";
+    for (int i = 0; i < 1000; ++i)
+        chain += "<folder name=\"c" + std::to_string(i) + "\"/>";
+    chain += "</folders>";
+    for (int i = 1; i < 1000; ++i)
+        chain += "<folder_ref name=\"c" + std::to_string(i) + "\" parent=\"c" + std::to_string(i - 1) + "\"/>";
+    EXPECT_EQ(parse_text(chain + "<folder_ref name=\"c0\" parent=\"c999\"/></report>"), nullptr);
+    EXPECT_TRUE(has_message("RDB_XML: Folder \"c0\" cannot be placed into \"c999\", which it holds")) << dump();
+    // Placed above its own chain instead, it is no cycle.
+    EXPECT_NE(parse_text(chain + "<folder_ref name=\"c0\" parent=\"main\"/></report>"), nullptr) << dump();
 }
 
 TEST_F(ParseTest, AFolderReferencedAgainKeepsOneOwnerAndTheReportIsKept)

@@ -171,8 +171,20 @@ TEST(PathPatterns, MatchWithinStepsAcrossStepsAndLiterally)
         {"", "", true},
         {"", "a", false},
     };
-    for (const ROW& row : rows)
+    for (const ROW& row : rows) {
         EXPECT_EQ(rdb_path_match(row.pattern, row.path), row.matches) << row.pattern << " ~ " << row.path;
+        // Step by step, as a walk matches, and all steps at once: the same.
+        RDB_PATH_PATTERN pattern(row.pattern);
+        RDB_PATH_PATTERN::PROGRESS before, after;
+        pattern.start(before);
+        pattern.advance(before, row.path, after);
+        EXPECT_EQ(pattern.accepts(after), row.matches) << row.pattern << " ~ " << row.path << ", all at once";
+        for (std::string_view step : rdb_path_steps(row.path)) {
+            pattern.advance(before, step, after);
+            std::swap(before, after);
+        }
+        EXPECT_EQ(pattern.accepts(before), row.matches) << row.pattern << " ~ " << row.path << ", step by step";
+    }
 
     // Malformed: a lone backslash at the end.
     for (const char* bad : {"main\\", "\\", "a/b\\"}) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
 namespace fs = std::filesystem;
@@ -129,4 +130,17 @@ TEST(ToolSelect, KeepsMatchesTheirContentsAndTheFoldersOnTheWayInEveryMode)
     TOOL_RUN bad = tool_run({"--select", "main\\", tool_example_report()});
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, "rdbxml: --select main\\: the pattern ends in a lone backslash (see rdbxml --help)\n");
+}
+
+TEST(ToolSelect, AFolderChainThirtyThousandDeepInMemoryOfItsSize)
+{
+    // What is kept is the object at the bottom and every folder on the way
+    // to it: a path held, or matched whole, per object would cost the sum of
+    // all depths (gigabytes, and minutes, for this 2 MB file).
+    TOOL_SCRATCH scratch;
+    std::string file = scratch.write("chain.xml", rdb_bench_folder_chain(30000, true));
+    TOOL_RUN run = tool_shell(tool_limits(60, 1024) + "\"$RDBXML\" --noout --select '**/deep' --select 'main/**/f2/x' " +
+                              tool_shell_quoted(file));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, file + ": warning: --select main/**/f2/x matches no object\n");
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
 namespace {
@@ -162,4 +163,33 @@ TEST(ToolDiff, SelectAndIgnoreColoursNarrowTheChanges)
                                         "@@ main/w (waveform) @@", "~ source_vector: \"s1\" -> \"s2\"",
                                         "~ result_vector: \"r1\" -> \"r2\"", "~ compare: true -> false"}));
     EXPECT_EQ(tool_run({"diff", "--select", "main/bypos", "--select", "main/nothing", OLD, OLD}).status, 0);
+}
+
+TEST(ToolDiff, AFolderChainThirtyThousandDeepComparesInMemoryOfItsSize)
+{
+    // Each object's path is as long as its depth: a path kept per object
+    // would hold the sum of all depths, gigabytes for this 2 MB file.
+    TOOL_SCRATCH scratch;
+    std::string chain = rdb_bench_folder_chain(30000, true);
+    std::string file = scratch.write("chain.xml", chain);
+    std::string edited = chain;
+    edited.replace(edited.find("name=\"deep\""), 11, "name=\"deep\" creator=\"x\"");
+    std::string other = scratch.write("edited.xml", edited);
+    const std::string limits = tool_limits(60, 1024);
+
+    TOOL_RUN same = tool_shell(limits + "\"$RDBXML\" diff " + tool_shell_quoted(file) + " " + tool_shell_quoted(file));
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(same.err, "");
+
+    // The one change, under the whole path of the object at the bottom.
+    std::string path = "main";
+    for (int i = 0; i < 30000; ++i)
+        path += "/f" + std::to_string(i);
+    TOOL_RUN changed =
+        tool_shell(limits + "\"$RDBXML\" diff " + tool_shell_quoted(file) + " " + tool_shell_quoted(other));
+    EXPECT_EQ(changed.status, 1) << changed.err;
+    EXPECT_TRUE(changed.out == "--- " + file + "\n+++ " + other + "\n@@ " + path + "/deep (text) @@\n" +
+                                   "~ creator: \"\" -> \"x\"\n")
+        << changed.out.substr(0, 300);
 }

@@ -13,6 +13,7 @@
 
 #include "gzip_bytes.h"
 #include "instance_reports.h"
+#include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
 namespace fs = std::filesystem;
@@ -263,6 +264,32 @@ TEST(ToolDiagnostics, EachNamesFileLineAndColumn)
     ASSERT_EQ(lines.size(), 2u) << schema.err;
     for (const std::string& line : lines)
         EXPECT_TRUE(line.rfind(invalid + ":", 0) == 0 && line.find(": error: ") != std::string::npos) << line;
+}
+
+TEST(ToolDiagnostics, AHundredOfEachKindThenHowManyMore)
+{
+    // 200 000 cells before any row, a warning each (the file is one line).
+    TOOL_SCRATCH scratch;
+    const std::size_t cells = 200000;
+    const std::string xml = rdb_bench_cells_before_any_row(cells);
+    std::string file = scratch.write("cells.xml", xml);
+    TOOL_RUN run = tool_run({"--noout", file});
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> lines = tool_lines(run.err);
+    ASSERT_EQ(lines.size(), 101u) << run.err.substr(0, 500);
+    const std::string first_cell = "<int_cell/>";
+    std::size_t column = xml.find(first_cell) + first_cell.size() + 1;
+    for (std::size_t i = 0; i < 100; ++i, column += first_cell.size())
+        EXPECT_EQ(lines[i], file + ":1:" + std::to_string(column) + ": warning: int_cell before any row: passed over");
+    // The count where the last of them was.
+    column = xml.rfind(first_cell) + first_cell.size() + 1;
+    EXPECT_EQ(lines[100], file + ":1:" + std::to_string(column) +
+                              ": warning: and 199900 more like this: int_cell before any row: passed over");
+
+    // The parser's own lines are not bounded, nor are its totals.
+    TOOL_RUN verbose = tool_run({"-v", "--noout", file});
+    EXPECT_EQ(tool_lines(verbose.err).size(), 101u + tool_count(verbose.err, "RDB_XML: "));
+    EXPECT_NE(verbose.err.find("RDB_XML: Parsing resulted in 0 errors, 0 warnings\n"), std::string::npos);
 }
 
 TEST(ToolFilesAtOnce, AnyNumberOfThreadsPrintsWhatOneDoes)

@@ -23,6 +23,17 @@ std::string tool_shell_quoted(const std::string& text)
     return word + "'";
 }
 
+std::string tool_limits(unsigned cpu_seconds, unsigned long address_mib)
+{
+    std::string limits = "ulimit -t " + std::to_string(cpu_seconds) + "; ";
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    limits += "ulimit -v " + std::to_string(address_mib * 1024) + "; ";
+#else
+    (void)address_mib;
+#endif
+    return limits;
+}
+
 namespace {
 
 std::string read_file(const std::string& path)

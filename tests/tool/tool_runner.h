@@ -46,6 +46,13 @@ private:
 inline std::string tool_example_report() { return RDBXML_SOURCE_DIR "/examples/report.xml"; }
 inline std::string tool_example_hierarchy() { return RDBXML_SOURCE_DIR "/examples/hierarchy.txt"; }
 
+// Shell commands that bound what the rest of a script may take: CPU seconds,
+// and address space but under the sanitizers (which reserve far more than
+// any such bound leaves). Generous bounds, many times what the work needs on
+// a loaded machine, so that only a cost that grows faster than its input
+// meets them, and fails the test at once instead of taking minutes.
+std::string tool_limits(unsigned cpu_seconds, unsigned long address_mib);
+
 // `text` as one word of the shell.
 std::string tool_shell_quoted(const std::string& text);
 

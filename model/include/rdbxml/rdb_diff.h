@@ -27,9 +27,11 @@
 // removed object where it stood in the old one), its own fields, then its
 // titles, then its rows in the same merged order.
 //
-// Memory: the comparison holds the paths of both reports' objects and, for
-// the one table it compares at a time, the keys of its rows; changes are
-// handed on one by one, never gathered, unless asked for as a list.
+// Memory: the comparison holds each step of both reports' paths once (not
+// a path per object, which for a deep folder chain would be the sum of all
+// its depths) and, for the one table it compares at a time, the keys of its
+// rows; changes are handed on one by one, never gathered, unless asked for
+// as a list.
 #pragma once
 
 #include <cstddef>

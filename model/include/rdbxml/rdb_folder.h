@@ -27,6 +27,14 @@ class RDB_FOLDER_OBJECT : public RDB_OBJECT {
     // for one is the chain of owners above this folder walked.
     virtual bool add_object_to_list(RDB_OBJECT* object);
 
+    // As add_object_to_list, for a caller that keeps the root of this
+    // folder's tree (the last of its chain of owners; this folder when it
+    // has none) or is adding no folder (`root` null): `object` has no owner,
+    // so it roots a tree of its own, and makes a cycle exactly when it is
+    // that root. Nothing walks the chain of owners. `root` must be exact: a
+    // wrong one lets a cycle through.
+    bool add_object_below_root(RDB_OBJECT* object, const RDB_OBJECT* root);
+
     // True when adding `object` here would place a folder inside itself:
     // `object` is this folder, or a folder holding it at any depth. Tells a
     // caller whose add was refused a cycle from a lack of memory.
@@ -64,5 +72,8 @@ protected:
     bool reserve_entry();
 
 private:
+    // Appends `object`, which may be placed here, and takes it over.
+    bool append(RDB_OBJECT* object);
+
     std::vector<RDB_OBJECT*> m_objects;
 };

@@ -40,6 +40,7 @@
 // A pattern that ends in a lone backslash is malformed and matches nothing.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,21 @@ public:
     // stars there are.
     bool matches(std::string_view path) const;
 
+    // Matching as a walk goes down a tree, a step at a time, so that each
+    // object costs the matching of its own step only, never its whole path
+    // again: the places in the pattern that the steps taken so far lead to.
+    class PROGRESS {
+        friend class RDB_PATH_PATTERN;
+        std::vector<bool> m_at;  // m_at[s]: the pattern's steps before s are matched
+    };
+    // Where matching stands before the first step of a path.
+    void start(PROGRESS& progress) const;
+    // `after` is `before` with `steps` taken: one step, or several joined
+    // by '/', as a path writes them. `after` may not be `before`.
+    void advance(const PROGRESS& before, std::string_view steps, PROGRESS& after) const;
+    // Whether the path of the steps taken matches, as matches() would say.
+    bool accepts(const PROGRESS& progress) const;
+
 private:
     struct TOKEN {
         enum KIND { TEXT, ONE, ANY } m_kind;
@@ -83,6 +99,10 @@ private:
     std::string m_error;
 };
 
+// The steps of `path` (or of part of one): the texts between the '/' that
+// are not escaped, as patterns match them; "" is one empty step.
+std::vector<std::string_view> rdb_path_steps(std::string_view path);
+
 // Whether `path` matches `pattern`; false for a malformed pattern.
 bool rdb_path_match(std::string_view pattern, std::string_view path);
 
@@ -93,12 +113,46 @@ std::string rdb_object_path(const RDB_OBJECT& object);
 
 typedef std::function<void(const std::string& path, const RDB_OBJECT& object)> RDB_PATH_VISITOR;
 
+// The walk of rdb_walk_paths taken one object at a time, for a caller that
+// stops between objects (an iterator) or carries something of its own down
+// the tree along with the path (RDB_PATH_PATTERN::PROGRESS): each object
+// comes with its level and where its own step begins in its path. It holds
+// one path, the current one, never one per object.
+class RDB_PATH_CURSOR {
+public:
+    explicit RDB_PATH_CURSOR(const RDB_FOLDER_OBJECT& top);
+    RDB_PATH_CURSOR(const RDB_PATH_CURSOR&) = delete;
+    RDB_PATH_CURSOR& operator=(const RDB_PATH_CURSOR&) = delete;
+    ~RDB_PATH_CURSOR();
+
+    // Moves to the next object (the first: `top`); false at the end.
+    bool next();
+    // The current object and its path, valid until the next move.
+    const RDB_OBJECT& object() const { return *m_object; }
+    const std::string& path() const { return m_path; }
+    // 0 for `top`, one more than its folder's for an object in a folder, one
+    // more than its summary's for a summary's gauges object.
+    std::size_t level() const { return m_level; }
+    // Where the object's own step begins in path(); 0 for `top`, whose path
+    // may have several steps.
+    std::size_t step_start() const { return m_step_start; }
+
+private:
+    struct STATE;
+    STATE* m_state;
+    std::string m_path;
+    const RDB_OBJECT* m_object = nullptr;
+    std::size_t m_level = 0;
+    std::size_t m_step_start = 0;
+};
+
 // Calls `visit` for `top` and every object below it, in document order,
 // each folder before what it holds and a summary before its gauges object.
 // The paths are whole (those of rdb_object_path) also when `top` is not the
 // outermost folder. The walk keeps nested folders on a list of its own, not
 // on the call stack, and numbers duplicates with one count per name and
-// kind in each open folder, so it costs time linear in the objects.
+// kind in each open folder, so it costs time linear in the objects; it
+// holds the current path alone (RDB_PATH_CURSOR).
 void rdb_walk_paths(const RDB_FOLDER_OBJECT& top, const RDB_PATH_VISITOR& visit);
 
 struct RDB_PATH_MATCH {

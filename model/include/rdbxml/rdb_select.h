@@ -2,6 +2,7 @@
 // --select keeps, and what a host narrows a report to.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -22,15 +23,22 @@ public:
     RDB_PATH_SELECTION(const RDB_FOLDER_OBJECT& top, const std::vector<RDB_PATH_PATTERN>& patterns);
 
     bool keeps(const RDB_OBJECT& object) const { return m_kept.count(&object) != 0; }
-    // The kept objects with their paths, in the order of rdb_walk_paths.
-    const std::vector<RDB_PATH_MATCH>& get_kept() const { return m_list; }
+    // Calls `visit` for each kept object with its path, in the order of
+    // rdb_walk_paths; holds the current path alone.
+    void walk_kept(const RDB_PATH_VISITOR& visit) const;
+    // The kept objects with their paths, in the order of rdb_walk_paths:
+    // made at the first call, and a path for every kept object (for a deep
+    // folder chain, the sum of all their depths: walk_kept holds one).
+    const std::vector<RDB_PATH_MATCH>& get_kept() const;
     // For each pattern, in order, how many objects its path matched.
     const std::vector<std::size_t>& get_match_counts() const { return m_counts; }
 
 private:
+    const RDB_FOLDER_OBJECT& m_top;
     std::unordered_set<const RDB_OBJECT*> m_kept;
-    std::vector<RDB_PATH_MATCH> m_list;
     std::vector<std::size_t> m_counts;
+    mutable std::once_flag m_listed;
+    mutable std::vector<RDB_PATH_MATCH> m_list;
 };
 
 // Releases from the tree below `top` every object `selection` (made for

@@ -99,10 +99,19 @@ struct RDB_XML_DIAGNOSTIC {
 
 struct RDB_XML_RESULT {
     std::unique_ptr<RDB_REPORT> m_report;  // null when the parse failed
-    // Every warning and error of this parse, in the order found. Content
+    // The warnings and errors of this parse, in the order found. Content
     // the reader passes over (a cell before any row, an object whose folder
     // was never declared, a folder declared but never placed) is a warning
     // here and nowhere else.
+    // Bounded: of each kind of message (its template, such as "%s before
+    // any row: passed over", whatever fills it in; and its severity) the
+    // first 100 are kept. A kind that had more gets one diagnostic of the
+    // same severity at the end, after all others (in the order the kinds
+    // went past 100): "and 999900 more like this: " and the kind's first
+    // message, at the line and column of the last one it counts. So a file
+    // of a million such cells costs a hundred and one diagnostics. The
+    // "RDB_XML:" lines of the message sink and the totals below are not
+    // bounded.
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
     // The totals the "Parsing resulted in" line gives; both 0 when the
     // parse ended before its totals (the diagnostics say why).
