@@ -5,6 +5,8 @@
 
 #include <pybind11/stl.h>
 
+#include <cxxabi.h>
+
 #include <sstream>
 
 #include <rdbxml/rdb_json_writer.h>
@@ -146,9 +148,11 @@ private:
     std::unique_ptr<RDB_PATH_CURSOR> m_cursor;
 };
 
-std::unique_ptr<RDB_PY_WALK> walk(const std::shared_ptr<RDB_PY_REPORT>& held)
+// Shared, as the model's objects are held (rdb_py_held_class): should
+// wrapping it run out of memory, only the holder frees it.
+std::shared_ptr<RDB_PY_WALK> walk(const std::shared_ptr<RDB_PY_REPORT>& held)
 {
-    return std::make_unique<RDB_PY_WALK>(held);
+    return std::make_shared<RDB_PY_WALK>(held);
 }
 
 py::list select(const std::shared_ptr<RDB_PY_REPORT>& held, const std::string& pattern)
@@ -184,7 +188,7 @@ const char* const PARSE_OPTIONS_DOC =
 
 void bind_report(py::module_& module)
 {
-    py::class_<RDB_PY_WALK>(module, "_Walk", "An iterator over a report's objects with their paths (Report.walk).")
+    rdb_py_held_class<RDB_PY_WALK>(module, "_Walk", "An iterator over a report's objects with their paths (Report.walk).")
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", &RDB_PY_WALK::next);
 
@@ -269,6 +273,13 @@ void rdb_py_bind_parse(py::module_& module)
 PYBIND11_MODULE(_rdbxml, module)
 {
     module.doc() = "The report reader's binding; import it as the package rdbxml.";
+    // The C++ runtime comes into the interpreter with this module, so its
+    // thread-local data is made by a thread's first exception, and the C
+    // library ends the process when it has no memory for that. Made now,
+    // the importing thread's later exceptions (StopIteration at the end of
+    // every walk) cannot end it so.
+    void* volatile exception_data = abi::__cxa_get_globals();
+    (void)exception_data;
     module.attr("__version__") = rdb_xml_version();
     rdb_py_bind_objects(module);
     rdb_py_bind_tables(module);
