@@ -107,26 +107,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unsigned sum = static_cast<unsigned>(size);
     for (std::size_t i = 0; i < size; ++i)
         sum += data[i];
-    bool use_schema = (sum & 1) != 0;
-    bool use_namespaces = (sum & 2) != 0;
-    bool use_static_buffers = (sum & 4) == 0;
-    bool dead_parser = (sum & 0x38) == 0;
-    bool stream_flag = (sum & 0x40) != 0;
     RDB_XML_OPTIONS options;
     options.m_action_point = action_point;
-    options.m_stream_flag = stream_flag;
-    options.m_use_schema = use_schema;
-    options.m_use_namespaces = use_namespaces;
-    options.m_use_static_buffers = use_static_buffers;
-    options.m_dead_parser = dead_parser;
+    options.m_use_schema = (sum & 1) != 0;
+    options.m_use_namespaces = (sum & 2) != 0;
+    options.m_use_static_buffers = (sum & 4) == 0;
+    options.m_dead_parser = (sum & 0x38) == 0;
+    options.m_stream_flag = (sum & 0x40) != 0;
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(report_file->path()), options);
     if (says_out_of_memory(result)) {
         std::fprintf(stderr, "the parse said that memory ran out, and none was refused\n");
         std::abort();
     }
     std::string first = json_of(result.m_report.release());
-    std::string second = json_of(rdb_xml_parse(report_file->path(), action_point, stream_flag, use_schema,
-                                                use_namespaces, !use_static_buffers, dead_parser));
+    std::string second = json_of(rdb_xml_parse(report_file->path(), action_point, options.m_stream_flag,
+                                                options.m_use_schema, options.m_use_namespaces,
+                                                !options.m_use_static_buffers, options.m_dead_parser));
     if (first != second) {
         std::fprintf(stderr, "the static-buffers option changed the report:\n%.2000s\n%.2000s\n", first.c_str(),
                      second.c_str());

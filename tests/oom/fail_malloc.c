@@ -10,6 +10,12 @@
  *   RDBXML_FAIL_MALLOC_ONCE  1: only the n-th call fails, the ones after it
  *                            get memory again; otherwise every call from the
  *                            n-th on fails
+ *   RDBXML_FAIL_MALLOC_FROM_MARK
+ *                            1: n counts the calls after the program's call
+ *                            of rdbxml_fail_malloc_mark(), and none fails
+ *                            before it: for a program whose start-up does
+ *                            not allocate the same number of times on
+ *                            every run (an interpreter)
  *   RDBXML_FAIL_MALLOC_TRACE 1: the refused call's stack goes to stderr, and
  *                            so does the stack of a crash (SIGSEGV, SIGABRT)
  *                            after it: to find what a point of a sweep hit
@@ -21,7 +27,9 @@
  *                            "calls N" at exit
  *
  * The program may read the count itself: rdbxml_fail_malloc_calls() (found
- * with dlsym, or ctypes in Python) gives the calls so far. */
+ * with dlsym, or ctypes in Python) gives the calls so far, and
+ * rdbxml_fail_malloc_mark() the calls so far, from which n counts from then
+ * on. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -43,6 +51,9 @@ extern void* __libc_valloc(size_t size);
 static atomic_ulong g_calls;
 static unsigned long g_fail_at;
 static int g_once;
+static int g_from_mark;
+static atomic_int g_marked;
+static atomic_ulong g_mark;
 static int g_trace;
 static int g_log = -1;
 
@@ -66,6 +77,8 @@ __attribute__((constructor(101))) static void read_settings(void)
     const char* once = getenv("RDBXML_FAIL_MALLOC_ONCE");
     const char* log = getenv("RDBXML_FAIL_MALLOC_LOG");
     const char* trace = getenv("RDBXML_FAIL_MALLOC_TRACE");
+    const char* from_mark = getenv("RDBXML_FAIL_MALLOC_FROM_MARK");
+    g_from_mark = from_mark != NULL && strcmp(from_mark, "1") == 0;
     if (log != NULL && log[0] != '\0')
         g_log = open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     g_trace = trace != NULL && strcmp(trace, "1") == 0;
@@ -76,6 +89,14 @@ __attribute__((constructor(101))) static void read_settings(void)
 __attribute__((destructor)) static void write_count(void) { write_line("calls", atomic_load(&g_calls)); }
 
 unsigned long rdbxml_fail_malloc_calls(void) { return atomic_load(&g_calls); }
+
+unsigned long rdbxml_fail_malloc_mark(void)
+{
+    unsigned long calls = atomic_load(&g_calls);
+    atomic_store(&g_mark, calls);
+    atomic_store(&g_marked, 1);
+    return calls;
+}
 
 /* The program's main, called through main_counted, which notes where it
  * starts. */
@@ -110,6 +131,11 @@ static void trace_crash(int signal_number)
 static int refuse(void)
 {
     unsigned long n = atomic_fetch_add(&g_calls, 1) + 1;
+    if (g_from_mark) {
+        if (!atomic_load(&g_marked))
+            return 0;
+        n -= atomic_load(&g_mark);
+    }
     if (g_fail_at == 0 || n < g_fail_at || (g_once && n != g_fail_at))
         return 0;
     if (n == g_fail_at) {

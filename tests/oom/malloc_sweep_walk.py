@@ -7,15 +7,20 @@ memory back. Prints one line:
 
 where the outcome is "whole:<objects>", "memory" (MemoryError), or
 "parse-error:<message>", and the calls delimit the part of the run swept:
-the driver fails the allocations between them.
+the driver fails the allocations between them. They count from the mark
+set just before the work: the interpreter's start-up does not allocate
+the same number of times on every run.
 """
 import ctypes
 import sys
 
 import rdbxml
 
-calls = ctypes.CDLL(None).rdbxml_fail_malloc_calls
+shim = ctypes.CDLL(None)
+calls = shim.rdbxml_fail_malloc_calls
 calls.restype = ctypes.c_ulong
+mark = shim.rdbxml_fail_malloc_mark
+mark.restype = ctypes.c_ulong
 
 
 def parse_and_walk(path):
@@ -30,14 +35,15 @@ def parse_and_walk(path):
 def main(path):
     outcome = None
     error = None
-    first = calls()
+    base = mark()
+    first = calls() - base
     try:
         outcome = parse_and_walk(path)
     except MemoryError:
         outcome = -1
     except rdbxml.ParseError as exc:
         error = exc
-    last = calls()
+    last = calls() - base
     again = parse_and_walk(path)
     if error is not None:
         first_outcome = "parse-error:" + str(error).replace("\n", " ")

@@ -313,7 +313,8 @@ TEST(MallocSweep, PythonParseAndWalkRaiseMemoryErrorAndNothingBreaksLater)
     // seed, so that every run allocates in the same order.
     SHIM_RUNNER python({RDBXML_PYTHON, "-S", RDBXML_SOURCE_DIR "/tests/oom/malloc_sweep_walk.py",
                         RDBXML_SOURCE_DIR "/examples/report.xml"},
-                       {"PYTHONPATH=" RDBXML_PYTHON_PATH, "PYTHONHASHSEED=0", "PYTHONDONTWRITEBYTECODE=1"});
+                       {"PYTHONPATH=" RDBXML_PYTHON_PATH, "PYTHONHASHSEED=0", "PYTHONDONTWRITEBYTECODE=1",
+                        "RDBXML_FAIL_MALLOC_FROM_MARK=1"});
     SHIM_RUN whole = python.run({0})[0];
     ASSERT_TRUE(WIFEXITED(whole.status) && WEXITSTATUS(whole.status) == 0) << described(whole);
     std::istringstream fields(whole.out);
