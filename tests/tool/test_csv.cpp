@@ -17,13 +17,6 @@ namespace {
 
 const std::string TABLES = RDBXML_TEST_DATA_DIR "/csv_tables.xml";
 
-std::string slurp(const fs::path& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 // The files below `dir`, relative to it, sorted.
 std::vector<std::string> files_below(const fs::path& dir)
 {
@@ -49,20 +42,20 @@ TEST(ToolCsv, EachTableAFileNamedByItsPathWithDelaysInTheirColumnsUnit)
     // The heading row names the columns (an empty title by its number), the
     // first delay's unit is the column's, MHz of no delay is empty, fields
     // are quoted and lines end in CRLF.
-    EXPECT_EQ(slurp(out + "main/Paths.csv"),
+    EXPECT_EQ(tool_read_file(out + "main/Paths.csv"),
               "\"Slack (ns)\",\"Note, \"\"quoted\"\"\",\"To\",\"4\"\r\n"
               "\"-0.120\",\"two\nlines\",\"cpu/regfile/r0\",\"  padded  \"\r\n"
               "\"2.500\",\"NA\",\"mem/x\",\"\"\r\n"
               "\"0.000\",\"007\",\"caf\xc3\xa9/\xe4\xb8\xad\",\"-5\"\r\n");
-    EXPECT_EQ(slurp(out + "main/a%2Fb/Fmax.csv"), "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
+    EXPECT_EQ(tool_read_file(out + "main/a%2Fb/Fmax.csv"), "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
     // No heading row: the columns are numbered, and short rows filled.
-    EXPECT_EQ(slurp(out + "main/numbers.csv"), "\"1\",\"2\"\r\n\"1\",\"one\"\r\n\"2\",\"\"\r\n");
+    EXPECT_EQ(tool_read_file(out + "main/numbers.csv"), "\"1\",\"2\"\r\n\"1\",\"one\"\r\n\"2\",\"\"\r\n");
 
     // Several files: a directory of each file's tables.
     run = tool_run({"--csv", scratch.dir() + "/two/", TABLES, TABLES});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(scratch.dir() + "/two").size(), 6u);
-    EXPECT_EQ(slurp(scratch.dir() + "/two/csv_tables-2/main/numbers.csv"), slurp(out + "main/numbers.csv"));
+    EXPECT_EQ(tool_read_file(scratch.dir() + "/two/csv_tables-2/main/numbers.csv"), tool_read_file(out + "main/numbers.csv"));
 }
 
 TEST(ToolCsv, OneTableToStandardOutputOrAFile)
@@ -73,7 +66,7 @@ TEST(ToolCsv, OneTableToStandardOutputOrAFile)
     EXPECT_EQ(run.out, "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
     const std::string file = scratch.dir() + "/fmax.csv";
     ASSERT_EQ(tool_run({"--csv", file, "--select", "**/Fmax", TABLES}).status, 0);
-    EXPECT_EQ(slurp(file), run.out);
+    EXPECT_EQ(tool_read_file(file), run.out);
 
     // More than one table, or none, is a usage error that names them.
     run = tool_run({"--csv", "-", TABLES});
@@ -113,7 +106,7 @@ TEST(ToolCsv, AFailedWriteNamesTheFileAndLeavesNoPart)
                      tool_shell_quoted(big));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("rdbxml: cannot write " + file + ": File too large"), std::string::npos) << run.err;
-    EXPECT_EQ(slurp(file), "earlier");
+    EXPECT_EQ(tool_read_file(file), "earlier");
 }
 
 TEST(ToolSelect, KeepsMatchesTheirContentsAndTheFoldersOnTheWayInEveryMode)

@@ -25,14 +25,6 @@ struct LIMITED_RUN {
     std::string out, err;
 };
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The tool under `ulimit -v` of `kib` KiB (0: none).
 LIMITED_RUN run_limited(const TOOL_SCRATCH& scratch, unsigned long kib, const std::string& args)
 {
@@ -42,8 +34,8 @@ LIMITED_RUN run_limited(const TOOL_SCRATCH& scratch, unsigned long kib, const st
     int raw = std::system(("/bin/sh -c " + tool_shell_quoted(command)).c_str());
     LIMITED_RUN run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    run.out = slurp(out);
-    run.err = slurp(err);
+    run.out = tool_read_file(out);
+    run.err = tool_read_file(err);
     return run;
 }
 

@@ -117,6 +117,13 @@ std::string TOOL_SCRATCH::write(const std::string& name, const std::string& cont
     return path;
 }
 
+std::string tool_read_file(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
 std::vector<std::string> tool_lines(const std::string& text)
 {
     std::vector<std::string> lines;

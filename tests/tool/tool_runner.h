@@ -56,6 +56,9 @@ std::string tool_limits(unsigned cpu_seconds, unsigned long address_mib);
 // `text` as one word of the shell.
 std::string tool_shell_quoted(const std::string& text);
 
+// The whole content of the file at `path`; empty when it cannot be read.
+std::string tool_read_file(const std::string& path);
+
 // The lines of `text`, without their line ends.
 std::vector<std::string> tool_lines(const std::string& text);
 // How often `part` occurs in `text`, not overlapping.
