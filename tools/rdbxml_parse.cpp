@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <rdbxml/rdb_text_writer.h>
+
 namespace {
 
 // What standard input is called in messages, as compilers call it.
@@ -29,14 +31,18 @@ std::string unreadable_reason(const std::string& file)
 // place left out where it is not known.
 std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
 {
-    std::string line = d.m_file;
+    std::string file = d.m_file;
     if (d.m_line != 0)
-        line += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
-    line += d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? ": warning: " : ": error: ";
-    return line + d.m_message + "\n";
+        file += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
+    return rdbxml_file_message(file, d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? "warning" : "error", d.m_message);
 }
 
 }  // namespace
+
+std::string rdbxml_file_message(const std::string& file, const char* severity, const std::string& text)
+{
+    return rdb_text_escaped(file) + ": " + severity + ": " + rdb_text_escaped(text) + "\n";
+}
 
 RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JOB_SETTINGS& settings,
                                  const RDB_XML_PROGRESS& progress)
@@ -46,7 +52,7 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
     std::string unreadable = input.from_stdin ? std::string() : unreadable_reason(input.name);
     if (!unreadable.empty()) {
         if (settings.verbosity != RDBXML_QUIET)
-            result.err += input.name + ": error: cannot read: " + unreadable + "\n";
+            result.err += rdbxml_file_message(input.name, "error", "cannot read: " + unreadable);
         return result;
     }
     RDB_XML_OPTIONS options;
@@ -72,7 +78,7 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
             result.err += diagnostic_line(d);
         // So short of memory that not even the reason could be kept.
         if (!result.report && parsed.m_diagnostics.empty())
-            result.err += input.name + (parsed.m_out_of_memory ? ": error: out of memory\n" : ": error: no report\n");
+            result.err += rdbxml_file_message(input.name, "error", parsed.m_out_of_memory ? "out of memory" : "no report");
     }
     return result;
 }

@@ -16,6 +16,11 @@ struct RDBXML_PARSED {
     std::string err;                     // for standard error
 };
 
+// One line for standard error about `file`: "FILE: SEVERITY: TEXT", the
+// file's name and the text escaped for the terminal as the report tree
+// escapes texts, since both may hold what a report or a file name holds.
+std::string rdbxml_file_message(const std::string& file, const char* severity, const std::string& text);
+
 // Parses `input` with the options and verbosity of `settings`; `progress`
 // is handed to the parse (it may be empty).
 RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JOB_SETTINGS& settings,

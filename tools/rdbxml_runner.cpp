@@ -13,6 +13,8 @@
 #include <system_error>
 #include <thread>
 
+#include "rdbxml_parse.h"
+
 namespace {
 
 class RDBXML_RUNNER {
@@ -25,7 +27,8 @@ public:
         for (std::size_t i = 0; i < jobs.size(); ++i) {
             // Made now: when it is needed there may be no memory to make it.
             if (settings.verbosity != RDBXML_QUIET)
-                m_out_of_memory[i] = jobs[i].input.name + ": error: out of memory while printing its report\n";
+                m_out_of_memory[i] =
+                    rdbxml_file_message(jobs[i].input.name, "error", "out of memory while printing its report");
             m_read[i] = 0;
             m_sizes[i] = input_size(jobs[i].input);
             m_total += m_sizes[i];

@@ -2,7 +2,15 @@
 
 #include <cstdio>
 
+#include <rdbxml/rdb_text_writer.h>
 #include "rdb_utf8.h"
+
+std::string rdb_text_escaped(std::string_view text)
+{
+    std::string out;
+    rdb_text_append_escaped(out, text, false);
+    return out;
+}
 
 void rdb_text_append_escaped(std::string& out, std::string_view text, bool quoted)
 {

@@ -107,6 +107,22 @@ TEST(ToolOutput, ReportOnStdoutMessagesOnStderr)
     expect_only_messages(broken.err);
 }
 
+TEST(ToolOutput, MessagesQuotingTheReportAreEscapedAsTheTreeIs)
+{
+    // A name holding a terminal's control sequence ("ESC [ 2 J" clears the
+    // screen; XML 1.1 lets a reference write it) reaches stderr in a
+    // warning only escaped, and so does a file name holding one and a byte
+    // that is not UTF-8. Well-formed UTF-8 stays as it is.
+    TOOL_SCRATCH scratch;
+    std::string file = scratch.write("names\x1b[2J\xff.xml",
+                                     "<?xml version=\"1.1\"?><report><folders><root name=\"main\"/></folders>\n"
+                                     "<text name=\"&#x1b;[2J\xc3\xa9\" parent=\"nowhere\"/></report>");
+    TOOL_RUN run = tool_run({"--noout", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, scratch.dir() + "/names\\x1b[2J\\xff.xml:2:43: warning: text \"\\x1b[2J\xc3\xa9\" names the "
+                                       "folder \"nowhere\", which was never declared: it is not placed\n");
+}
+
 TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
 {
     TOOL_SCRATCH scratch;

@@ -45,6 +45,8 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
+#include <string_view>
 
 class RDB_REPORT;
 
@@ -57,3 +59,9 @@ enum RDB_TEXT_DETAIL : int {
 void rdb_write_text(const RDB_REPORT* report, std::ostream& out);
 // Writes the tree with the detail asked for.
 void rdb_write_text(const RDB_REPORT* report, std::ostream& out, RDB_TEXT_DETAIL detail);
+
+// `text` as the tree escapes it for a terminal (control characters, DEL and
+// ill-formed UTF-8 bytes as \n, \t, \r or \xNN): for any report text a
+// program prints to a terminal beside the tree, such as a diagnostic that
+// quotes a name.
+std::string rdb_text_escaped(std::string_view text);
