@@ -75,8 +75,10 @@ bool says_out_of_memory(const RDB_XML_RESULT& result)
     if (result.m_out_of_memory)
         return true;
     for (const RDB_XML_DIAGNOSTIC& diagnostic : result.m_diagnostics)
-        if (diagnostic.m_message.rfind("Out of memory", 0) == 0 ||
-            diagnostic.m_message.find("no memory left") != std::string::npos)
+        // The reader's own words only: a message may quote the file, and a
+        // file may hold these words anywhere.
+        if (diagnostic.m_message.rfind("Out of memory while reading ", 0) == 0 ||
+            diagnostic.m_message == "Xerces Exception: (no memory left for its text)")
             return true;
     return false;
 }
