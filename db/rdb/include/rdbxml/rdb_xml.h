@@ -85,6 +85,11 @@ struct RDB_XML_OPTIONS {
     // process-wide sink of msg.h (stderr by default).
     RDB_XML_MESSAGE_SINK m_message_sink;
     RDB_XML_PROGRESS m_progress;  // empty: no progress calls
+    // Any warning in the diagnostics refuses the report: those for content
+    // not taken as written, those for content passed over and the XML
+    // parser's own. For a CI job that must not pass on a file read
+    // differently from how it was written.
+    bool m_strict = false;
 };
 
 struct RDB_XML_DIAGNOSTIC {
@@ -95,6 +100,9 @@ struct RDB_XML_DIAGNOSTIC {
     std::uint64_t m_line = 0;    // where it was detected; 0 when unknown
     std::uint64_t m_column = 0;  // 0 when unknown
     std::string m_message;
+    // The system's error number when the input could not be read (the
+    // message then reads "cannot read: " and its text); 0 otherwise.
+    int m_errno = 0;
 };
 
 struct RDB_XML_RESULT {
@@ -119,6 +127,12 @@ struct RDB_XML_RESULT {
     int m_warnings = 0;
     bool m_cancelled = false;      // the progress callback asked to stop
     bool m_out_of_memory = false;  // memory ran out: no report
+    // Warnings for content the report does not hold as written (a number
+    // that is not one, an element the format does not have, text lost
+    // around a child element); counted here and nowhere else, so the
+    // totals above stay those of the "Parsing resulted in" line.
+    int m_not_as_written = 0;
+    bool m_strict_refused = false;  // m_strict, and a warning refused the report
 };
 
 // Parses `input` as rdb_xml_parse does, with the same messages. Never
