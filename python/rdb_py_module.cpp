@@ -42,6 +42,7 @@ struct PARSE_SETTINGS {
     bool namespaces;
     bool static_buffers;
     bool dead_parser;
+    bool strict;
 };
 
 [[noreturn]] void raise_parse_error(const RDB_PY_REPORT& held, const RDB_XML_RESULT& result)
@@ -80,6 +81,7 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             options.m_use_namespaces = settings.namespaces;
             options.m_use_static_buffers = settings.static_buffers;
             options.m_dead_parser = settings.dead_parser;
+            options.m_strict = settings.strict;
             std::vector<std::string>& messages = held->m_messages;
             options.m_message_sink = [&messages](const char* tag, const char* text) {
                 try {
@@ -183,7 +185,9 @@ const char* const PARSE_OPTIONS_DOC =
     " `hierarchy` is what instance names resolve against: a Hierarchy, loaded once for any number of parses, "
     "or an instance hierarchy file (one '/'-separated instance path a line) loaded for this parse; `schema` validates against the schema (and turns namespaces on); `namespaces`, "
     "`static_buffers` and `dead_parser` are the parser's options (a dead parser reads and checks the file but "
-    "builds an empty report). The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
+    "builds an empty report); `strict` refuses the report for any warning (content passed over or not taken "
+    "as written, the XML parser's own), as a CI check that must not pass on a file read differently from how "
+    "it was written. The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
     "report is refused; ValueError when the hierarchy cannot be loaded.";
 
 void bind_report(py::module_& module)
@@ -246,24 +250,25 @@ void rdb_py_bind_parse(py::module_& module)
     module.def(
         "parse",
         [](const py::object& path, const py::object& hierarchy, bool schema, bool namespaces, bool static_buffers,
-           bool dead_parser) {
-            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
+           bool dead_parser, bool strict) {
+            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser, strict};
             return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings);
         },
         py::arg("path"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("namespaces") = true, py::arg("static_buffers") = true, py::arg("dead_parser") = false,
+        py::arg("strict") = false,
         (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report.") + PARSE_OPTIONS_DOC).c_str());
     module.def(
         "parse_bytes",
         [](const py::object& data, const py::object& hierarchy, bool schema, const std::string& name,
-           bool namespaces, bool static_buffers, bool dead_parser) {
-            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
+           bool namespaces, bool static_buffers, bool dead_parser, bool strict) {
+            PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser, strict};
             BUFFER_VIEW bytes(data);
             return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings);
         },
         py::arg("data"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("name") = "<memory>", py::arg("namespaces") = true, py::arg("static_buffers") = true,
-        py::arg("dead_parser") = false,
+        py::arg("dead_parser") = false, py::arg("strict") = false,
         (std::string("Reads a report held in memory (bytes or any buffer; plain or compressed) into a Report; "
                      "`name` stands for it in diagnostics.") +
          PARSE_OPTIONS_DOC)

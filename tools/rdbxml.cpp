@@ -29,8 +29,10 @@
 #include "rdbxml_names.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
+#include "rdbxml_parse.h"
 #include "rdbxml_progress.h"
 #include "rdbxml_runner.h"
+#include "rdbxml_select.h"
 
 namespace {
 
@@ -63,7 +65,7 @@ int run(int argc, char** argv, std::string& current)
         STL_STRING error;
         hierarchy = HDB_HIERARCHY::load(opt.hierarchy.c_str(), &error);
         if (!hierarchy) {
-            std::cerr << "rdbxml: " << error.c_str() << "\n";
+            std::cerr << rdbxml_tool_message("rdbxml", error.c_str());
             return RDBXML_EXIT_USAGE;
         }
         settings.action_point = hierarchy->action_point();
@@ -76,7 +78,7 @@ int run(int argc, char** argv, std::string& current)
     for (const RDBXML_INPUT_FILE& input : inputs) {
         if (input.from_stdin) {
             if (!rdbxml_read_stdin(stdin_bytes, error)) {
-                std::cerr << "rdbxml: " << error << "\n";
+                std::cerr << rdbxml_tool_message("rdbxml", error);
                 return RDBXML_EXIT_USAGE;
             }
             settings.stdin_bytes = &stdin_bytes;
@@ -86,14 +88,14 @@ int run(int argc, char** argv, std::string& current)
 
     RDBXML_HTML_PAGES pages(opt.html, inputs.size());
     if (!opt.html.empty() && !pages.prepare(error)) {
-        std::cerr << "rdbxml: " << error << "\n";
+        std::cerr << rdbxml_tool_message("rdbxml", error);
         return RDBXML_EXIT_USAGE;
     }
     // --csv: into a directory, one of its own per input when there are
     // several; else the one table of the one input.
     bool csv_directory = !opt.csv.empty() && rdbxml_csv_is_directory(opt.csv);
     if (!opt.csv.empty() && !csv_directory && inputs.size() > 1) {
-        std::cerr << "rdbxml: --csv " << opt.csv << " takes one table: give one FILE, or a directory (OUT/)\n";
+        std::cerr << rdbxml_tool_message("rdbxml", "--csv " + opt.csv + " takes one table: give one FILE, or a directory (OUT/)");
         return RDBXML_EXIT_USAGE;
     }
     RDBXML_NAMES csv_names;
@@ -117,6 +119,11 @@ int run(int argc, char** argv, std::string& current)
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
+    }
+    std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file");
+    if (!unmatched.empty()) {
+        err.write(unmatched);
+        return RDBXML_EXIT_USAGE;
     }
     if (result.usage)
         return RDBXML_EXIT_USAGE;

@@ -15,6 +15,7 @@
 #include <rdbxml/rdb_report.h>
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
+#include "rdbxml_select.h"
 #include "rdbxml_text.h"
 #include "rdbxml_write_file.h"
 
@@ -57,11 +58,12 @@ struct DIFF_OPTIONS {
     bool schema = false;
     bool no_namespaces = false;
     bool quiet = false;
+    bool strict = false;
 };
 
 int usage_error(const std::string& reason)
 {
-    std::cerr << "rdbxml diff: " << reason << " (see rdbxml diff --help)\n";
+    std::cerr << rdbxml_tool_message("rdbxml diff", reason + " (see rdbxml diff --help)");
     return DIFF_TROUBLE;
 }
 
@@ -80,6 +82,7 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
     app.add_flag("--ignore-colours", options.ignore_colours, "no changes of cell colours");
     app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
     app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off");
+    app.add_flag("--strict", options.strict, "a file with any warning gives no report (exit 2)");
     app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files");
     app.set_help_flag("-h,--help", "print this help and exit");
     app.footer(FOOTER);
@@ -134,6 +137,7 @@ int run(int argc, char** argv)
     RDBXML_OPTIONS parse;
     parse.schema = opt.schema;
     parse.no_namespaces = opt.no_namespaces;
+    parse.strict = opt.strict;
     RDBXML_JOB_SETTINGS settings;
     settings.options = &parse;
     settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
@@ -172,6 +176,16 @@ int run(int argc, char** argv)
         return DIFF_TROUBLE;
     const RDB_FOLDER_OBJECT* old_top = parsed[0].report->get_main_folder();
     const RDB_FOLDER_OBJECT* new_top = parsed[1].report->get_main_folder();
+    // A pattern that selects nothing in either report would compare nothing
+    // and say "no differences".
+    std::vector<std::size_t> matches;
+    rdbxml_count_select_matches(old_top, opt.select, matches);
+    rdbxml_count_select_matches(new_top, opt.select, matches);
+    std::string unmatched = rdbxml_unmatched_selections("rdbxml diff", opt.select, matches, "in either report");
+    if (!unmatched.empty()) {
+        err.write(unmatched);
+        return DIFF_TROUBLE;
+    }
 
     std::size_t changes = 0;
     if (!opt.html.empty()) {
@@ -182,7 +196,7 @@ int run(int argc, char** argv)
         if (opt.html == "-") {
             out.write(page.take());
         } else if (!rdbxml_write_file(opt.html, page.take(), error)) {
-            std::fprintf(stderr, "rdbxml: %s\n", error.c_str());
+            std::cerr << rdbxml_tool_message("rdbxml", error);
             return DIFF_TROUBLE;
         }
     } else {

@@ -48,7 +48,10 @@ std::vector<RDBXML_INPUT_FILE> rdbxml_expand_inputs(const std::vector<std::strin
         if (argument == "-") {
             inputs.push_back(RDBXML_INPUT_FILE{argument, true});
         } else if (fs::is_directory(argument, code)) {
-            for (std::string& file : report_files_below(argument))
+            std::vector<std::string> found = report_files_below(argument);
+            if (found.empty())
+                inputs.push_back(RDBXML_INPUT_FILE{argument, false, true});
+            for (std::string& file : found)
                 inputs.push_back(RDBXML_INPUT_FILE{std::move(file), false});
         } else {
             inputs.push_back(RDBXML_INPUT_FILE{argument, false});

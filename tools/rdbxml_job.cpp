@@ -23,7 +23,7 @@ std::string json_line(const std::string& file, const RDB_REPORT* report)
 
 // The tool's own failure to do what was asked with a file: said even with
 // -q, which silences what the files say, never that an output was lost.
-std::string tool_failure(const std::string& error) { return "rdbxml: " + error + "\n"; }
+std::string tool_failure(const std::string& error) { return rdbxml_tool_message("rdbxml", error); }
 
 }  // namespace
 
@@ -43,11 +43,15 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
     // the whole report; the report is narrowed to it.
     std::vector<RDB_PATH_MATCH> selected;
     RDB_FOLDER_OBJECT* main_folder = report ? report->get_main_folder() : nullptr;
+    if (report)
+        result.select_matches.assign(opt.select.size(), 0);
     if (main_folder != nullptr && (!opt.select.empty() || !opt.csv.empty())) {
         std::vector<RDB_PATH_PATTERN> patterns(opt.select.begin(), opt.select.end());
         if (patterns.empty())
             patterns.emplace_back("**");
         RDB_PATH_SELECTION selection(*main_folder, patterns);
+        for (std::size_t p = 0; p < opt.select.size(); ++p)
+            result.select_matches[p] = selection.get_match_counts()[p];
         for (std::size_t p = 0; p < opt.select.size(); ++p)
             if (selection.get_match_counts()[p] == 0 && settings.verbosity != RDBXML_QUIET)
                 result.err += rdbxml_file_message(input.name, "warning", "--select " + opt.select[p] + " matches no object");

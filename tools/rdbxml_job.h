@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <rdbxml/rdb_xml.h>
 #include "rdbxml_inputs.h"
@@ -37,6 +38,8 @@ struct RDBXML_JOB_RESULT {
     std::string err;  // for standard error
     bool ok = false;  // the file gave a report (and its page was written)
     bool usage = false;  // what was asked cannot be done with this file (--csv - of several tables)
+    // With --select and a report: the objects each pattern matched in it.
+    std::vector<std::size_t> select_matches;
 };
 
 // `progress` is handed to the parse (it may be empty).

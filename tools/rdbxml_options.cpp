@@ -8,6 +8,7 @@
 
 #include <rdbxml/rdb_xml.h>
 #include "rdbxml_output.h"
+#include "rdbxml_parse.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ const char* const FOOTER =
     "(-v adds the parser's own \"RDB_XML: ...\" lines, -q leaves them all out),\n"
     "and so does a progress line while 8 MB or more are read and stderr is a\n"
     "terminal. A failed write says so, even with -q, and exits 1.\n"
+    "\n"
+    "Warnings name content the reader passed over or did not take as written;\n"
+    "alone they do not fail a file. With --strict they do: the file gives no\n"
+    "report (exit 1), its warnings are printed, and a last error line says that\n"
+    "strictness refused it. That is the switch for a CI job.\n"
     "\n"
     "--html and --csv replace a regular file OUT whole or not at all; a device or\n"
     "FIFO there is written to as it is, and - is standard output.\n"
@@ -54,6 +60,7 @@ const char* const FOOTER =
     "  rdbxml --json --hierarchy design.txt a.xml b.xml > reports.jsonl\n"
     "                                          one JSON line per file\n"
     "  rdbxml --noout --schema runs/           check every report below runs/\n"
+    "  rdbxml -q --noout --strict runs/        ... failing on any warning too\n"
     "  rdbxml --html run.html run.xml          one self-contained page to open in a browser\n"
     "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n"
     "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
@@ -64,7 +71,7 @@ const char* const FOOTER =
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
 {
-    std::cerr << "rdbxml: " << reason << " (see rdbxml --help)\n";
+    std::cerr << rdbxml_tool_message("rdbxml", reason + " (see rdbxml --help)");
     return RDBXML_EXIT_USAGE;
 }
 
@@ -110,6 +117,7 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--dead-parser", options.dead_parser, "check each file but build an empty report")
         ->group(parsing);
     app.add_flag("--stream-flag", options.stream_flag, "set the input stream's flag")->group(parsing);
+    app.add_flag("--strict", options.strict, "fail a file that has any warning (exit 1)")->group(parsing);
 
     const char* const other = "Other";
     app.add_option("-j,--jobs", options.jobs, "read N files at once (default: one per core)")

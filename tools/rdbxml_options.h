@@ -20,6 +20,7 @@ struct RDBXML_OPTIONS {
     bool no_namespaces = false;
     bool dynamic_buffers = false;
     bool dead_parser = false;
+    bool strict = false;  // any warning fails the file
     bool stream_flag = false;
     bool quiet = false;
     bool verbose = false;

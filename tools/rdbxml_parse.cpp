@@ -44,11 +44,22 @@ std::string rdbxml_file_message(const std::string& file, const char* severity, c
     return rdb_text_escaped(file) + ": " + severity + ": " + rdb_text_escaped(text) + "\n";
 }
 
+std::string rdbxml_tool_message(const char* tool, const std::string& text)
+{
+    return std::string(tool) + ": " + rdb_text_escaped(text) + "\n";
+}
+
 RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JOB_SETTINGS& settings,
                                  const RDB_XML_PROGRESS& progress)
 {
     const RDBXML_OPTIONS& opt = *settings.options;
     RDBXML_PARSED result;
+    if (input.empty_directory) {
+        if (settings.verbosity != RDBXML_QUIET)
+            result.err += rdbxml_file_message(input.name, "error",
+                                              "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)");
+        return result;
+    }
     std::string unreadable = input.from_stdin ? std::string() : unreadable_reason(input.name);
     if (!unreadable.empty()) {
         if (settings.verbosity != RDBXML_QUIET)
@@ -62,6 +73,7 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
     options.m_use_namespaces = !opt.no_namespaces;
     options.m_use_static_buffers = !opt.dynamic_buffers;
     options.m_dead_parser = opt.dead_parser;
+    options.m_strict = opt.strict;
     options.m_progress = progress;
     // The parser's lines, kept for the verbose and dropped otherwise.
     options.m_message_sink = [&result, &settings](const char* tag, const char* text) {

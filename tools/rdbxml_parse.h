@@ -20,6 +20,9 @@ struct RDBXML_PARSED {
 // file's name and the text escaped for the terminal as the report tree
 // escapes texts, since both may hold what a report or a file name holds.
 std::string rdbxml_file_message(const std::string& file, const char* severity, const std::string& text);
+// One line for standard error in the tool's own name: "TOOL: TEXT", the
+// text escaped as above, since it names files and patterns as given.
+std::string rdbxml_tool_message(const char* tool, const std::string& text);
 
 // Parses `input` with the options and verbosity of `settings`; `progress`
 // is handed to the parse (it may be empty).

@@ -67,6 +67,11 @@ public:
             progress.erase();
             run.all_ok = run.all_ok && result.ok;
             run.usage = run.usage || result.usage;
+            if (!result.select_matches.empty()) {
+                run.select_matches.resize(result.select_matches.size(), 0);
+                for (std::size_t p = 0; p < result.select_matches.size(); ++p)
+                    run.select_matches[p] += result.select_matches[p];
+            }
             // A file's messages come before its report, as one thread prints them.
             err.write(result.err);
             out.write(result.out);

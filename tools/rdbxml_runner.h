@@ -16,6 +16,9 @@
 struct RDBXML_RUN {
     bool all_ok = true;  // every job gave its report (and its page)
     bool usage = false;  // a job could not do what was asked of it
+    // Per --select pattern, the objects it matched in all the reports;
+    // empty when no file gave a report.
+    std::vector<std::size_t> select_matches;
 };
 
 // Prints to `out` and `err` until a write fails; the failure is then in

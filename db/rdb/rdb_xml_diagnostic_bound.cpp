@@ -24,6 +24,8 @@ bool RDB_XML_DIAGNOSTIC_BOUND::admit(RDB_XML_DIAGNOSTIC::SEVERITY severity, cons
                                      const std::string& file, std::uint64_t line, std::uint64_t column,
                                      std::vector<RDB_XML_DIAGNOSTIC>& kept)
 {
+    if (severity == RDB_XML_DIAGNOSTIC::WARNING)
+        ++m_warnings;
     std::string key(1, static_cast<char>('0' + severity));
     key += kind;
     KIND& entry = m_kinds[key];

@@ -32,6 +32,9 @@ public:
     // Appends the counts to `kept`, once, in the room admit() kept; never
     // throws.
     void finish(std::vector<RDB_XML_DIAGNOSTIC>& kept);
+    // Every warning admit() was asked about, kept or counted: what a strict
+    // parse is refused for.
+    std::uint64_t warnings() const { return m_warnings; }
 
 private:
     struct KIND {
@@ -47,5 +50,6 @@ private:
 
     std::unordered_map<std::string, KIND> m_kinds;
     std::vector<COUNT> m_counts;
+    std::uint64_t m_warnings = 0;
     bool m_finished = false;
 };

@@ -291,6 +291,29 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL*
     }
 }
 
+// A strict parse gives no report once anything was not read as written
+// (every warning, also those past the bound on diagnostics): a CI job that
+// sets it must fail on the file, not pass on a report that differs from it.
+// Said last, after the warnings it counts.
+void refuse_if_warned(RDB_XML_PARSE_CONTEXT& context, RDB_XML_RESULT& result)
+{
+    std::uint64_t warnings = context.m_diagnostic_bound.warnings();
+    if (warnings == 0)
+        return;
+    result.m_report.reset();
+    result.m_strict_refused = true;
+    try {
+        char message[96];
+        std::snprintf(message, sizeof message, "strict: the report is refused for its %llu warning%s",
+                      static_cast<unsigned long long>(warnings), warnings == 1 ? "" : "s");
+        context.m_diagnostics.push_back(
+            RDB_XML_DIAGNOSTIC{RDB_XML_DIAGNOSTIC::ERROR, context.m_file_name, 0, 0, message});
+    } catch (const std::bad_alloc&) {
+        // The refusal stands; m_strict_refused says why.
+        result.m_out_of_memory = true;
+    }
+}
+
 }  // namespace
 
 RDB_XML_INPUT RDB_XML_INPUT::file(std::string path)
@@ -333,6 +356,8 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     if (result.m_out_of_memory || result.m_cancelled)
         result.m_report.reset();
     context.m_diagnostic_bound.finish(context.m_diagnostics);
+    if (options.m_strict && result.m_report)
+        refuse_if_warned(context, result);
     result.m_diagnostics.swap(context.m_diagnostics);
     return result;
 }

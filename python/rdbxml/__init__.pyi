@@ -205,6 +205,7 @@ def parse(
     namespaces: bool = True,
     static_buffers: bool = True,
     dead_parser: bool = False,
+    strict: bool = False,
 ) -> Report: ...
 def parse_bytes(
     data: _Buffer,
@@ -215,4 +216,5 @@ def parse_bytes(
     namespaces: bool = True,
     static_buffers: bool = True,
     dead_parser: bool = False,
+    strict: bool = False,
 ) -> Report: ...
