@@ -178,6 +178,50 @@ TEST_F(ParseTest, OfEachKindOfDiagnosticAHundredAreKeptThenHowManyMore)
     EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
 }
 
+TEST_F(ParseTest, StrictRefusesTheReportForAnyWarningCountedOrKept)
+{
+    // Passed-over content past the bound on diagnostics (150 cells before
+    // any row, 100 kept), and the XML parser's own warning (an attribute
+    // declared twice): every one counts.
+    std::string xml = rdb_bench_cells_before_any_row(150);
+    xml.insert(0, "<!DOCTYPE report [<!ATTLIST report a CDATA #IMPLIED><!ATTLIST report a CDATA #IMPLIED>]>\n");
+    RDB_XML_INPUT input = RDB_XML_INPUT::memory(xml.data(), xml.size(), "s.xml");
+    LINES lenient_lines;
+    RDB_XML_RESULT lenient = rdb_xml_parse_input(input, lenient_lines.options());
+    ASSERT_NE(lenient.m_report, nullptr);
+    EXPECT_FALSE(lenient.m_strict_refused);
+
+    LINES own;
+    RDB_XML_OPTIONS options = own.options();
+    options.m_strict = true;
+    RDB_XML_RESULT strict = rdb_xml_parse_input(input, options);
+    EXPECT_EQ(strict.m_report, nullptr);
+    EXPECT_TRUE(strict.m_strict_refused);
+    EXPECT_FALSE(strict.m_out_of_memory);
+    // The warnings as without strictness, then the refusal, last.
+    ASSERT_EQ(strict.m_diagnostics.size(), lenient.m_diagnostics.size() + 1);
+    for (std::size_t i = 0; i < lenient.m_diagnostics.size(); ++i)
+        EXPECT_EQ(diagnostic_text(strict.m_diagnostics[i]), diagnostic_text(lenient.m_diagnostics[i]));
+    EXPECT_EQ(diagnostic_text(strict.m_diagnostics.back()),
+              "s.xml:0:0: error: strict: the report is refused for its 151 warnings");
+    // The parse's own lines and totals are those of any parse.
+    EXPECT_EQ(own.lines.size(), lenient_lines.lines.size());
+    EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 1 warning"));
+    EXPECT_EQ(strict.m_warnings, 1);
+    EXPECT_EQ(strict.m_errors, 0);
+
+    // A clean report passes; a failed one is not called refused for strictness.
+    std::string clean = report_with("<text name=\"t\" parent=\"main\"><ascii_text>x</ascii_text></text>");
+    RDB_XML_RESULT passed = rdb_xml_parse_input(RDB_XML_INPUT::memory(clean.data(), clean.size()), options);
+    EXPECT_NE(passed.m_report, nullptr);
+    EXPECT_FALSE(passed.m_strict_refused);
+    EXPECT_TRUE(passed.m_diagnostics.empty());
+    std::string broken = "<report><folders><root name=\"main\"/><folder name=\"lost\"/></folders><text>";
+    RDB_XML_RESULT failed = rdb_xml_parse_input(RDB_XML_INPUT::memory(broken.data(), broken.size()), options);
+    EXPECT_EQ(failed.m_report, nullptr);
+    EXPECT_FALSE(failed.m_strict_refused);
+}
+
 TEST_F(ParseTest, ASummaryPastTheGaugeLimitIsRefusedWithAMessage)
 {
     RDB_GAUGES_OBJECT::set_slot_limit(3);

@@ -146,6 +146,27 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     EXPECT_EQ(tool_run({"-q", missing, missing}).status, 1);
 }
 
+TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
+{
+    // A mistyped or empty run directory must not pass as "every file was
+    // good": it fails as a file that gives no report does, and the others
+    // are still read.
+    TOOL_SCRATCH scratch;
+    scratch.write("runs/notes.txt", "not a report");
+    std::string runs = scratch.dir() + "/runs";
+    TOOL_RUN run = tool_run({"--json", runs, tool_example_report()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, runs + ": error: no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)\n");
+    EXPECT_EQ(tool_lines(run.out).size(), 2u) << run.out;
+    EXPECT_EQ(tool_count(run.out, "{\"file\":" + std::string("\"") + runs + "\",\"report\":null}\n"), 1u) << run.out;
+    EXPECT_EQ(tool_run({"-q", "--noout", runs}).status, 1);
+    // A directory with a report below it is as before.
+    scratch.write("runs/deep/r.xml", tool_read_file(tool_example_report()));
+    TOOL_RUN found = tool_run({"--noout", runs});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.err, "");
+}
+
 TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)
 {
     TOOL_SCRATCH scratch;
@@ -171,6 +192,57 @@ TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)
         else
             EXPECT_EQ(report["main_folder"]["name"], main_folders[i]) << lines[i];
     }
+}
+
+TEST(ToolParsing, StrictFailsAFileWithAnyWarningInEveryModeThatParses)
+{
+    // Passed over twice (a cell before any row, a folder never placed) and
+    // the XML parser's own warning (an attribute declared twice).
+    TOOL_SCRATCH scratch;
+    std::string warned = scratch.write(
+        "warned.xml",
+        "<!DOCTYPE report [<!ATTLIST report a CDATA #IMPLIED><!ATTLIST report a CDATA #IMPLIED>]>\n"
+        "<report><folders><root name=\"main\"/><folder name=\"lost\"/></folders>\n"
+        "<table name=\"t\" parent=\"main\"><int_cell>1</int_cell><row/></table></report>\n");
+    const std::string warnings = warned + ":1:71: warning: attribute 'a' has already been declared for element 'report'\n" +
+                                 warned + ":3:41: warning: int_cell before any row: passed over\n" +
+                                 warned + ":2:58: warning: Folder \"lost\" is declared but never placed\n";
+    TOOL_RUN lenient = tool_run({"--json", warned});
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_EQ(lenient.err, warnings);
+
+    // Refused, and said last; the other files are read as ever.
+    TOOL_RUN strict = tool_run({"--strict", "--json", warned, tool_example_report()});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, warnings + warned + ": error: strict: the report is refused for its 3 warnings\n");
+    std::vector<std::string> lines = tool_lines(strict.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "{\"file\":\"" + warned + "\",\"report\":null}");
+    EXPECT_EQ(lines[1] + "\n", tool_run({"--json", tool_example_report()}).out);
+    // The parser's totals line is what it always is.
+    TOOL_RUN verbose = tool_run({"-v", "--strict", "--noout", warned});
+    EXPECT_NE(verbose.err.find("RDB_XML: Parsing resulted in 0 errors, 1 warning\n"), std::string::npos) << verbose.err;
+
+    // Every output mode, and quiet: exit 1, no page, no table.
+    for (const std::vector<std::string>& mode :
+         {std::vector<std::string>{}, {"--noout"}, {"-q"}, {"--html", scratch.dir() + "/page.html"},
+          {"--csv", scratch.dir() + "/tables/"}, {"--select", "main/t"}}) {
+        std::vector<std::string> args = mode;
+        args.insert(args.end(), {"--strict", warned});
+        TOOL_RUN run = tool_run(args);
+        std::string shown = mode.empty() ? "tree" : mode[0];
+        EXPECT_EQ(run.status, 1) << shown;
+        EXPECT_EQ(run.out, "") << shown;
+        EXPECT_EQ(run.err.find("strict: the report is refused") == std::string::npos, mode == std::vector<std::string>{"-q"})
+            << shown;
+    }
+    EXPECT_EQ(tool_read_file(scratch.dir() + "/page.html"), "");
+    EXPECT_EQ(tool_read_file(scratch.dir() + "/tables/main/t.csv"), "");
+    // A clean file passes as it would without.
+    TOOL_RUN clean = tool_run({"--strict", tool_example_report()});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.err, "");
+    EXPECT_EQ(clean.out, tool_run({tool_example_report()}).out);
 }
 
 TEST(ToolParsing, OptionsReachTheParser)

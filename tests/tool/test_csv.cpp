@@ -125,6 +125,38 @@ TEST(ToolSelect, KeepsMatchesTheirContentsAndTheFoldersOnTheWayInEveryMode)
     EXPECT_EQ(bad.err, "rdbxml: --select main\\: the pattern ends in a lone backslash (see rdbxml --help)\n");
 }
 
+TEST(ToolSelect, APatternThatMatchesNothingInAnyFileIsAnErrorNamingIt)
+{
+    // Decided once every file has been read: one that matches somewhere is
+    // a warning in the files where it does not.
+    TOOL_SCRATCH scratch;
+    std::string other = scratch.write("other.xml", "<report><folders><root name=\"main\"/></folders>"
+                                                   "<text name=\"Setup slak\" parent=\"main\"/></report>");
+    const std::string example = tool_example_report();
+    TOOL_RUN somewhere = tool_run({"--noout", "--select", "main/Setup slak", example, other});
+    EXPECT_EQ(somewhere.status, 0);
+    EXPECT_EQ(somewhere.err, example + ": warning: --select main/Setup slak matches no object\n");
+
+    TOOL_RUN nowhere = tool_run({"--json", "--select", "main/timing/Setup slak", "--select", "main/notes", example, other});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_EQ(nowhere.err, example + ": warning: --select main/timing/Setup slak matches no object\n" + other +
+                               ": warning: --select main/timing/Setup slak matches no object\n" + other +
+                               ": warning: --select main/notes matches no object\n"
+                               "rdbxml: --select main/timing/Setup slak matches no object in any file\n");
+    // The reports were still printed, each narrowed to what matched.
+    EXPECT_EQ(tool_lines(nowhere.out).size(), 2u);
+    // Said even when quiet, as every usage error is; a pattern holding a
+    // control character reaches the terminal escaped.
+    TOOL_RUN quiet = tool_run({"-q", "--noout", "--select", "x\x1b[2J", example});
+    EXPECT_EQ(quiet.status, 2);
+    EXPECT_EQ(quiet.err, "rdbxml: --select x\\x1b[2J matches no object in any file\n");
+    // With no report at all there is nothing to match in: the files' own
+    // failure is what is said.
+    TOOL_RUN failed = tool_run({"--noout", "--select", "main/nothing", scratch.dir() + "/missing.xml"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err.find("--select"), std::string::npos) << failed.err;
+}
+
 TEST(ToolSelect, AFolderChainThirtyThousandDeepInMemoryOfItsSize)
 {
     // What is kept is the object at the bottom and every folder on the way
@@ -134,6 +166,7 @@ TEST(ToolSelect, AFolderChainThirtyThousandDeepInMemoryOfItsSize)
     std::string file = scratch.write("chain.xml", rdb_bench_folder_chain(30000, true));
     TOOL_RUN run = tool_shell(tool_limits(60, 1024) + "\"$RDBXML\" --noout --select '**/deep' --select 'main/**/f2/x' " +
                               tool_shell_quoted(file));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, file + ": warning: --select main/**/f2/x matches no object\n");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_EQ(run.err, file + ": warning: --select main/**/f2/x matches no object\n"
+                              "rdbxml: --select main/**/f2/x matches no object in any file\n");
 }

@@ -162,7 +162,74 @@ TEST(ToolDiff, SelectAndIgnoreColoursNarrowTheChanges)
                                         "~ kind: table -> text", "@@ main/f/new (text) @@", "+ added",
                                         "@@ main/w (waveform) @@", "~ source_vector: \"s1\" -> \"s2\"",
                                         "~ result_vector: \"r1\" -> \"r2\"", "~ compare: true -> false"}));
-    EXPECT_EQ(tool_run({"diff", "--select", "main/bypos", "--select", "main/nothing", OLD, OLD}).status, 0);
+    EXPECT_EQ(tool_run({"diff", "--select", "main/bypos", OLD, OLD}).status, 0);
+    // A pattern that selects nothing in either report compares nothing: a
+    // mistake, not "no differences". One that selects in one report only
+    // selects what was added or removed.
+    TOOL_RUN typo = tool_run({"diff", "--select", "main/bypos", "--select", "main/f/T", OLD, NEW});
+    EXPECT_EQ(typo.status, 2);
+    EXPECT_EQ(typo.out, "");
+    EXPECT_EQ(typo.err, "rdbxml diff: --select main/f/T matches no object in either report\n");
+    EXPECT_EQ(tool_run({"diff", "-q", "--select", "main/nothing", OLD, OLD}).status, 2);
+    TOOL_RUN one_side = tool_run({"diff", "--select", "main/f/new", OLD, NEW});
+    EXPECT_EQ(one_side.status, 1);
+    EXPECT_EQ(tool_lines(one_side.out).back(), "+ added");
+}
+
+TEST(ToolDiff, StrictRefusesAFileWithAnyWarning)
+{
+    TOOL_SCRATCH scratch;
+    std::string warned =
+        scratch.write("warned.xml", tool_read_file(OLD).insert(tool_read_file(OLD).rfind("</report>"),
+                                                              "<text name=\"x\" parent=\"nowhere\"/>"));
+    TOOL_RUN lenient = tool_run({"diff", warned, OLD});
+    EXPECT_EQ(lenient.status, 0) << lenient.err;
+    EXPECT_EQ(tool_count(lenient.err, ": warning: "), 1u) << lenient.err;
+    TOOL_RUN strict = tool_run({"diff", "--strict", warned, OLD});
+    EXPECT_EQ(strict.status, 2);
+    EXPECT_EQ(strict.out, "");
+    EXPECT_EQ(strict.err, lenient.err + warned + ": error: strict: the report is refused for its 1 warning\n");
+    EXPECT_EQ(tool_run({"diff", "--strict", OLD, NEW}).status, 1);
+}
+
+TEST(ToolDiff, LinesAboutFilesOrReportTextAreEscapedAsTheTreeIs)
+{
+    // A file name, an object path, a key and a value holding a terminal's
+    // control sequence ("ESC [ 2 J" clears the screen), in the changes, in
+    // a file's warning, and in the tool's own lines about a pattern or an
+    // output it cannot write.
+    TOOL_SCRATCH scratch;
+    const std::string esc = "\x1b[2J", shown = "\\x1b[2J";
+    const std::string body = "<?xml version=\"1.1\"?><report><folders><root name=\"m&#x1b;[2J\"/></folders>"
+                             "<table name=\"T\" parent=\"m&#x1b;[2J\"><row><string_cell>Key</string_cell>"
+                             "<string_cell>Value</string_cell></row><row><string_cell>k</string_cell>"
+                             "<string_cell>VALUE&#x1b;[2J</string_cell></row></table>"
+                             "<text name=\"x&#x1b;[2J\" parent=\"n&#x1b;[2J\"/></report>";
+    std::string old_file = scratch.write("old" + esc + ".xml", body);
+    std::string new_file = scratch.write("new.xml", std::string(body).replace(body.find("VALUE"), 5, "OTHER"));
+    const std::string old_shown = scratch.dir() + "/old" + shown + ".xml";
+    TOOL_RUN text = tool_run({"diff", old_file, new_file});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "--- " + old_shown + "\n+++ " + new_file + "\n@@ m" + shown + "/T (table, rows by key) @@\n" +
+                            "~ row \"k\", column \"Value\": \"VALUE" + shown + "\" -> \"OTHER" + shown + "\"\n");
+    EXPECT_EQ(text.err, old_shown + ":1:316: warning: text \"x" + shown + "\" names the folder \"n" + shown +
+                            "\", which was never declared: it is not placed\n" + new_file +
+                            ":1:316: warning: text \"x" + shown + "\" names the folder \"n" + shown +
+                            "\", which was never declared: it is not placed\n");
+    TOOL_RUN json = tool_run({"diff", "-q", "--json", old_file, new_file});
+    EXPECT_EQ(json.out.find(esc), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("m\\u001B[2J/T"), std::string::npos) << json.out;
+
+    TOOL_RUN pattern = tool_run({"diff", "-q", "--select", "a" + esc, old_file, new_file});
+    EXPECT_EQ(pattern.status, 2);
+    EXPECT_EQ(pattern.err, "rdbxml diff: --select a" + shown + " matches no object in either report\n");
+    TOOL_RUN malformed = tool_run({"diff", "--select", "a" + esc + "\\", OLD, NEW});
+    EXPECT_EQ(malformed.err, "rdbxml diff: --select a" + shown +
+                                 "\\: the pattern ends in a lone backslash (see rdbxml diff --help)\n");
+    TOOL_RUN unwritable = tool_run({"diff", "-q", "--html", scratch.dir() + "/no" + esc + "/page.html", OLD, NEW});
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_EQ(unwritable.err,
+              "rdbxml: cannot write " + scratch.dir() + "/no" + shown + "/page.html: No such file or directory\n");
 }
 
 TEST(ToolDiff, AFolderChainThirtyThousandDeepComparesInMemoryOfItsSize)
