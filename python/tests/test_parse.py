@@ -82,6 +82,29 @@ def test_warnings_of_a_good_report_and_its_messages():
     assert any(m.startswith("RDB_XML: Parsing resulted in") for m in report.messages)
 
 
+def test_strict_refuses_a_report_with_any_warning(tmp_path):
+    # Passed over (a folder never placed, a cell before any row) and the XML
+    # parser's own warning (an attribute declared twice).
+    xml = (
+        "<!DOCTYPE report [<!ATTLIST report a CDATA #IMPLIED><!ATTLIST report a CDATA #IMPLIED>]>\n"
+        '<report><folders><root name="main"/><folder name="lost"/></folders>\n'
+        '<table name="t" parent="main"><int_cell>1</int_cell><row/></table></report>\n'
+    )
+    path = write(tmp_path, "warned.xml", xml)
+    lenient = rdbxml.parse(path)
+    assert [d.severity for d in lenient.diagnostics] == ["warning"] * 3
+    for parse in (lambda **o: rdbxml.parse(path, **o), lambda **o: rdbxml.parse_bytes(xml.encode(), name=path, **o)):
+        with pytest.raises(rdbxml.ParseError) as raised:
+            parse(strict=True)
+        # The warnings as without strictness, then the refusal, which is
+        # what the exception says.
+        diagnostics = raised.value.diagnostics
+        assert [str(d) for d in diagnostics[:-1]] == [str(d) for d in lenient.diagnostics]
+        assert str(diagnostics[-1]) == path + ": error: strict: the report is refused for its 3 warnings"
+        assert str(raised.value) == str(diagnostics[-1])
+    assert rdbxml.parse(EXAMPLE, strict=True).to_json() == rdbxml.parse(EXAMPLE).to_json()
+
+
 def test_missing_file_and_bad_hierarchy(tmp_path):
     with pytest.raises(rdbxml.ParseError) as raised:
         rdbxml.parse(str(tmp_path / "none.xml"))
