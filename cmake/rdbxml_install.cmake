@@ -35,6 +35,7 @@ install(TARGETS rdbsupport rdbmodel rdbwriters rdb_xml EXPORT rdbxmlTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS rdbxml RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/rdbxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/db/rdb/rdb_schema.xsd DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # The public headers: each part keeps those a host includes in its own
