@@ -95,7 +95,8 @@ int run(int argc, char** argv, std::string& current)
     // several; else the one table of the one input.
     bool csv_directory = !opt.csv.empty() && rdbxml_csv_is_directory(opt.csv);
     if (!opt.csv.empty() && !csv_directory && inputs.size() > 1) {
-        std::cerr << rdbxml_tool_message("rdbxml", "--csv " + opt.csv + " takes one table: give one FILE, or a directory (OUT/)");
+        std::cerr << rdbxml_tool_message("rdbxml",
+                                         "--csv " + opt.csv + " takes one table: give one FILE, or a directory (OUT/)");
         return RDBXML_EXIT_USAGE;
     }
     RDBXML_NAMES csv_names;

@@ -5,7 +5,6 @@
 // else is taken as given (a file that cannot be read fails on its own). A
 // directory with no report file below it stays an input of its own, which
 // fails: a mistyped run directory must not pass as "every file was good".
-
 #pragma once
 
 #include <string>

@@ -50,11 +50,11 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         if (patterns.empty())
             patterns.emplace_back("**");
         RDB_PATH_SELECTION selection(*main_folder, patterns);
-        for (std::size_t p = 0; p < opt.select.size(); ++p)
+        for (std::size_t p = 0; p < opt.select.size(); ++p) {
             result.select_matches[p] = selection.get_match_counts()[p];
-        for (std::size_t p = 0; p < opt.select.size(); ++p)
-            if (selection.get_match_counts()[p] == 0 && settings.verbosity != RDBXML_QUIET)
+            if (result.select_matches[p] == 0 && settings.verbosity != RDBXML_QUIET)
                 result.err += rdbxml_file_message(input.name, "warning", "--select " + opt.select[p] + " matches no object");
+        }
         // Only the tables' paths: what the CSV writer writes (a path held
         // for every folder of a deep chain would be the sum of their depths).
         if (!opt.csv.empty())

@@ -56,8 +56,8 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
     RDBXML_PARSED result;
     if (input.empty_directory) {
         if (settings.verbosity != RDBXML_QUIET)
-            result.err += rdbxml_file_message(input.name, "error",
-                                              "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)");
+            result.err += rdbxml_file_message(
+                input.name, "error", "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)");
         return result;
     }
     std::string unreadable = input.from_stdin ? std::string() : unreadable_reason(input.name);
