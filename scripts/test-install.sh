@@ -119,6 +119,9 @@ grep -q "Processing file: $prefix/.*/report.xml" "$work/tool.err" ||
   fail "the installed tool did not read the installed example"
 grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no main folder"
 "$prefix/bin/rdbxml" -q --noout --schema "$example" || fail "the installed example does not validate"
+"$prefix/bin/rdbxml" -q --noout --strict "$example" || fail "the installed example has warnings"
+man1=$(find "$prefix" -path '*/man1/rdbxml.1')
+[ -n "$man1" ] && grep -q '^\.TH RDBXML 1' "$man1" || fail "the tool's manual page is not installed"
 
 # The Python module: the installed package, loading the installed
 # libraries, reads the installed example (with the schema beside them) as
