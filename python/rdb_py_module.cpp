@@ -7,6 +7,7 @@
 
 #include <cxxabi.h>
 
+#include <cstring>
 #include <sstream>
 
 #include <rdbxml/rdb_json_writer.h>
@@ -35,6 +36,30 @@ std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
     return line + ": " + severity_name(d.m_severity) + ": " + d.m_message;
 }
 
+// A diagnostic as pickle keeps it (with ParseError): its texts as the bytes
+// the parse gave, so that they come back as they were. (The errno of an
+// input that could not be read never reaches Python as a diagnostic: it is
+// an OSError.)
+py::tuple diagnostic_state(const RDB_XML_DIAGNOSTIC& d)
+{
+    return py::make_tuple(static_cast<int>(d.m_severity), py::bytes(d.m_file), d.m_line, d.m_column,
+                          py::bytes(d.m_message));
+}
+
+RDB_XML_DIAGNOSTIC diagnostic_from_state(const py::tuple& state)
+{
+    int severity = state.size() == 5 ? state[0].cast<int>() : -1;
+    if (severity < RDB_XML_DIAGNOSTIC::WARNING || severity > RDB_XML_DIAGNOSTIC::FATAL_ERROR)
+        throw py::value_error("not the state of a Diagnostic");
+    RDB_XML_DIAGNOSTIC d;
+    d.m_severity = static_cast<RDB_XML_DIAGNOSTIC::SEVERITY>(severity);
+    d.m_file = state[1].cast<std::string>();
+    d.m_line = state[2].cast<std::uint64_t>();
+    d.m_column = state[3].cast<std::uint64_t>();
+    d.m_message = state[4].cast<std::string>();
+    return d;
+}
+
 // The parse options Python passes besides the input.
 struct PARSE_SETTINGS {
     py::object hierarchy;
@@ -43,6 +68,17 @@ struct PARSE_SETTINGS {
     bool static_buffers;
     bool dead_parser;
 };
+
+// The input could not be opened: the OSError Python's own open() raises
+// for it (FileNotFoundError, IsADirectoryError, PermissionError, ...), with
+// the path as open() names it (a path object as its str or bytes).
+[[noreturn]] void raise_unreadable(int code, const py::object& path)
+{
+    py::object name = py::module_::import("os").attr("fspath")(path);
+    py::object error = py::module_::import("builtins").attr("OSError")(code, std::strerror(code), name);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+    throw py::error_already_set();
+}
 
 [[noreturn]] void raise_parse_error(const RDB_PY_REPORT& held, const RDB_XML_RESULT& result)
 {
@@ -62,8 +98,9 @@ struct PARSE_SETTINGS {
 }
 
 // Parses `input` with the GIL released: the report with its hierarchy and
-// diagnostics, or ParseError.
-py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings)
+// diagnostics; or ParseError, or the OSError of a file that could not be
+// opened (`path`, as given).
+py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings, const py::object& path)
 {
     RDB_PY_HIERARCHY_ARGUMENT hierarchy(settings.hierarchy);
     auto held = std::make_shared<RDB_PY_REPORT>();
@@ -94,6 +131,9 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
     if (hierarchy.given() && !held->m_hierarchy)
         rdb_py_hierarchy_error(hierarchy_error);
     held->m_diagnostics = std::move(result.m_diagnostics);
+    for (const RDB_XML_DIAGNOSTIC& d : held->m_diagnostics)
+        if (d.m_errno != 0 && !result.m_report)
+            raise_unreadable(d.m_errno, path);
     if (!result.m_report)
         raise_parse_error(*held, result);
     held->m_report = std::move(result.m_report);
@@ -203,6 +243,7 @@ void bind_report(py::module_& module)
         .def_readonly("column", &RDB_XML_DIAGNOSTIC::m_column, "The column, from 1; 0 when not known.")
         .def_property_readonly(
             "message", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_message); }, "What was found.")
+        .def(py::pickle(&diagnostic_state, &diagnostic_from_state))
         .def("__str__", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(diagnostic_line(d)); })
         .def("__repr__",
              [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });
@@ -248,18 +289,22 @@ void rdb_py_bind_parse(py::module_& module)
         [](const py::object& path, const py::object& hierarchy, bool schema, bool namespaces, bool static_buffers,
            bool dead_parser) {
             PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
-            return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings);
+            return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings, path);
         },
         py::arg("path"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("namespaces") = true, py::arg("static_buffers") = true, py::arg("dead_parser") = false,
-        (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report.") + PARSE_OPTIONS_DOC).c_str());
+        (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report. A file that cannot be "
+                     "opened raises the OSError that open() raises (FileNotFoundError, IsADirectoryError, "
+                     "PermissionError), a path holding a NUL ValueError.") +
+         PARSE_OPTIONS_DOC)
+            .c_str());
     module.def(
         "parse_bytes",
         [](const py::object& data, const py::object& hierarchy, bool schema, const std::string& name,
            bool namespaces, bool static_buffers, bool dead_parser) {
             PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser};
             BUFFER_VIEW bytes(data);
-            return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings);
+            return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings, py::none());
         },
         py::arg("data"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("name") = "<memory>", py::arg("namespaces") = true, py::arg("static_buffers") = true,
