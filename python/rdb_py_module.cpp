@@ -1,6 +1,7 @@
 // The module: parse and parse_bytes, the report they return and the
 // diagnostics of a parse (rdbxml.Hierarchy: rdb_py_hierarchy.cpp). The parse runs without the GIL, so that threads
-// parse at the same time; nothing in it calls into Python.
+// parse at the same time; nothing in it calls into Python but the check for
+// signals of a parse on the main thread.
 #include "rdb_py.h"
 
 #include <pybind11/stl.h>
@@ -8,6 +9,8 @@
 #include <cxxabi.h>
 
 #include <cstring>
+#include <optional>
+#include <stdexcept>
 #include <sstream>
 
 #include <rdbxml/rdb_json_writer.h>
@@ -69,6 +72,73 @@ struct PARSE_SETTINGS {
     bool dead_parser;
 };
 
+// Python runs a signal's handler (Ctrl-C's raises KeyboardInterrupt) on
+// its main thread only, and only between its own steps: a long parse there
+// would hold the signal until it ended. So a parse on the main thread looks
+// for signals as it reads, with the GIL taken for the moment of the look;
+// whatever a handler raises ends the parse and is raised in its place. Made
+// with the GIL held. Parses on other threads never take the GIL.
+class SIGNAL_CHECK {
+public:
+    // A handler runs inside the parse, on its thread, where no second parse
+    // can start: RuntimeError for a parse it asks for.
+    static void refuse_a_parse_inside_a_handler()
+    {
+        if (t_in_handler)
+            throw std::runtime_error("a signal handler cannot parse while it interrupts a parse");
+    }
+
+    // The signal module's own test of the thread, which (unlike asking
+    // the threading module) neither imports nor allocates.
+    SIGNAL_CHECK() : m_main_thread(_PyOS_IsMainThread() != 0) {}
+
+    // The parse's progress callback: none off the main thread.
+    RDB_XML_PROGRESS progress()
+    {
+        if (!m_main_thread)
+            return RDB_XML_PROGRESS();
+        return [this](std::uint64_t, std::uint64_t) { return look(); };
+    }
+
+    // With the GIL, after the parse: raises what a handler raised.
+    void raise_caught()
+    {
+        if (m_raised) {
+            m_raised->restore();
+            throw py::error_already_set();
+        }
+    }
+
+private:
+    // The reader asks for its input 48 KiB at a time. Taking the GIL while
+    // another thread runs Python waits for that thread's turn to end (up to
+    // its switch interval, 5 ms): so the look is at every 32nd call, which
+    // stops a parse within about 1.5 MiB of the signal (tens of ms).
+    static constexpr unsigned LOOK_EVERY = 32;
+
+    bool look()
+    {
+        if (m_calls++ % LOOK_EVERY != 0)
+            return true;
+        py::gil_scoped_acquire gil;
+        t_in_handler = true;
+        int raised = PyErr_CheckSignals();
+        t_in_handler = false;
+        if (raised == 0)
+            return true;
+        m_raised.emplace();  // takes the handler's exception from Python
+        return false;
+    }
+
+    static thread_local bool t_in_handler;
+
+    bool m_main_thread;
+    unsigned m_calls = 0;
+    std::optional<py::error_already_set> m_raised;
+};
+
+thread_local bool SIGNAL_CHECK::t_in_handler = false;
+
 // The input could not be opened: the OSError Python's own open() raises
 // for it (FileNotFoundError, IsADirectoryError, PermissionError, ...), with
 // the path as open() names it (a path object as its str or bytes).
@@ -98,11 +168,13 @@ struct PARSE_SETTINGS {
 }
 
 // Parses `input` with the GIL released: the report with its hierarchy and
-// diagnostics; or ParseError, or the OSError of a file that could not be
-// opened (`path`, as given).
+// diagnostics; or ParseError, the OSError of a file that could not be
+// opened (`path`, as given), or what a signal's handler raised.
 py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings, const py::object& path)
 {
+    SIGNAL_CHECK::refuse_a_parse_inside_a_handler();
     RDB_PY_HIERARCHY_ARGUMENT hierarchy(settings.hierarchy);
+    SIGNAL_CHECK signals;
     auto held = std::make_shared<RDB_PY_REPORT>();
     held->m_file = input.m_name;
     RDB_XML_RESULT result;
@@ -117,6 +189,7 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             options.m_use_namespaces = settings.namespaces;
             options.m_use_static_buffers = settings.static_buffers;
             options.m_dead_parser = settings.dead_parser;
+            options.m_progress = signals.progress();
             std::vector<std::string>& messages = held->m_messages;
             options.m_message_sink = [&messages](const char* tag, const char* text) {
                 try {
@@ -128,6 +201,7 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             result = rdb_xml_parse_input(input, options);
         }
     }
+    signals.raise_caught();
     if (hierarchy.given() && !held->m_hierarchy)
         rdb_py_hierarchy_error(hierarchy_error);
     held->m_diagnostics = std::move(result.m_diagnostics);
@@ -224,7 +298,9 @@ const char* const PARSE_OPTIONS_DOC =
     "or an instance hierarchy file (one '/'-separated instance path a line) loaded for this parse; `schema` validates against the schema (and turns namespaces on); `namespaces`, "
     "`static_buffers` and `dead_parser` are the parser's options (a dead parser reads and checks the file but "
     "builds an empty report). The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
-    "report is refused; ValueError when the hierarchy cannot be loaded.";
+    "report is refused; ValueError when the hierarchy cannot be loaded. On the main thread a signal ends the "
+    "parse with what its handler raises (Ctrl-C: KeyboardInterrupt). Python delivers signals to the main thread "
+    "only: a parse on any other thread runs to its end.";
 
 void bind_report(py::module_& module)
 {

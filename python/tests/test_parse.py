@@ -1,7 +1,7 @@
 """Parsing from files and memory: the report's JSON is the tool's, refused
 reports raise ParseError with their diagnostics, files that cannot be opened
-the OSError of open(), the options reach the parser, and the parse runs
-without the GIL."""
+the OSError of open(), the options reach the parser, the parse runs without
+the GIL, and Ctrl-C ends a parse on the main thread."""
 import errno
 import faulthandler
 import gzip
@@ -213,3 +213,71 @@ def test_parse_runs_without_the_gil(tmp_path):
         faulthandler.cancel_dump_traceback_later()
     assert result["report"].main_folder.name == "main"
 
+
+# Run in a process of its own, where a KeyboardInterrupt that arrives late
+# cannot end the test session: a parse of a pipe that a thread fills with
+# rows up to `limit` bytes, and the process sent SIGINT once the parse has
+# read a megabyte. "cut": the parse closed the pipe before the end.
+CTRL_C = r"""
+import os, signal, sys, threading
+import rdbxml
+
+fifo, limit, mode = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+fed = {"bytes": 0, "cut": False, "handled at": None}
+def handle(*_):
+    fed.update({"handled at": fed["bytes"]})
+    if mode == "nested":
+        rdbxml.parse_bytes(b"<report/>")
+if mode == "raise":
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+else:
+    signal.signal(signal.SIGINT, handle)
+row = b"<row><int_cell>1</int_cell></row>" * 1024
+
+def feed():
+    try:
+        with open(fifo, "wb") as pipe:
+            pipe.write(b'<report><folders><root name="main"/></folders><table name="t" parent="main">')
+            while fed["bytes"] < limit:
+                pipe.write(row)  # waits while the parse is behind
+                fed["bytes"] += len(row)
+                if fed["bytes"] == 32 * len(row):  # far more than a pipe holds: the parse is reading
+                    os.kill(os.getpid(), signal.SIGINT)
+            pipe.write(b"</table></report>")
+    except BrokenPipeError:
+        fed["cut"] = True
+
+os.mkfifo(fifo)
+feeder = threading.Thread(target=feed)
+feeder.start()
+try:
+    outcome = "%d rows" % len(rdbxml.parse(fifo).main_folder.objects[0].rows)
+except (KeyboardInterrupt, RuntimeError) as e:
+    outcome = type(e).__name__
+feeder.join()
+handled = fed["handled at"]
+when = "never" if handled is None else "during the parse" if handled < limit else "after the parse"
+print("%s; %s; handler %s" % (outcome, "cut" if fed["cut"] else "read to the end", when))
+"""
+
+
+@pytest.mark.parametrize("mode", ["raise", "record", "nested"])
+def test_a_signal_reaches_a_parse_on_the_main_thread(tmp_path, mode):
+    """Ctrl-C (KeyboardInterrupt) ends the parse long before its end; a
+    handler that raises nothing runs during the parse, which goes on; one
+    that would parse inside the parse it interrupts is refused."""
+    limit = 64 << 20
+    run = subprocess.run(
+        [sys.executable, "-c", CTRL_C, str(tmp_path / "pipe.xml"), str(limit), mode],
+        capture_output=True,
+        text=True,
+        timeout=300,
+    )
+    chunk = 1024 * len(b"<row><int_cell>1</int_cell></row>")
+    rows = -(-limit // chunk) * 1024
+    expected = {
+        "raise": "KeyboardInterrupt; cut; handler never",
+        "record": "%d rows; read to the end; handler during the parse" % rows,
+        "nested": "RuntimeError; cut; handler during the parse",
+    }[mode]
+    assert run.stdout.strip() == expected, run.stderr
