@@ -168,8 +168,8 @@ thread_local bool SIGNAL_CHECK::t_in_handler = false;
 }
 
 // Parses `input` with the GIL released: the report with its hierarchy and
-// diagnostics; or ParseError, the OSError of a file that could not be
-// opened (`path`, as given), or what a signal's handler raised.
+// diagnostics; or ParseError, the OSError of the file `path` when it could
+// not be opened, or what a signal's handler raised.
 py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings, const py::object& path)
 {
     SIGNAL_CHECK::refuse_a_parse_inside_a_handler();
@@ -205,11 +205,12 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
     if (hierarchy.given() && !held->m_hierarchy)
         rdb_py_hierarchy_error(hierarchy_error);
     held->m_diagnostics = std::move(result.m_diagnostics);
-    for (const RDB_XML_DIAGNOSTIC& d : held->m_diagnostics)
-        if (d.m_errno != 0 && !result.m_report)
-            raise_unreadable(d.m_errno, path);
-    if (!result.m_report)
+    if (!result.m_report) {
+        for (const RDB_XML_DIAGNOSTIC& d : held->m_diagnostics)
+            if (d.m_errno != 0)
+                raise_unreadable(d.m_errno, path);
         raise_parse_error(*held, result);
+    }
     held->m_report = std::move(result.m_report);
     return py::cast(std::shared_ptr<RDB_PY_REPORT>(std::move(held)));
 }
