@@ -107,7 +107,8 @@ private:
 // The error of a hierarchy that could not be loaded, as Python sees it.
 [[noreturn]] void rdb_py_hierarchy_error(const std::string& reason);
 
-// A path given as str, bytes or os.PathLike, as the file system's bytes.
+// A path given as str, bytes or os.PathLike, as the file system's bytes;
+// ValueError for one holding a NUL, as Python's own functions say.
 std::string rdb_py_file_system_path(const py::object& path);
 
 // The parts of the module, each registering its classes and functions.

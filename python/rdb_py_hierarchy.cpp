@@ -45,7 +45,11 @@ py::object file_of(const RDB_PY_HIERARCHY& held)
 
 std::string rdb_py_file_system_path(const py::object& path)
 {
-    return py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+    std::string bytes = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+    // The system would read the name only up to the NUL: another file.
+    if (bytes.find('\0') != std::string::npos)
+        throw py::value_error("embedded null byte");
+    return bytes;
 }
 
 void rdb_py_hierarchy_error(const std::string& reason)

@@ -1,12 +1,16 @@
 // The module: parse and parse_bytes, the report they return and the
 // diagnostics of a parse (rdbxml.Hierarchy: rdb_py_hierarchy.cpp). The parse runs without the GIL, so that threads
-// parse at the same time; nothing in it calls into Python.
+// parse at the same time; nothing in it calls into Python but the check for
+// signals of a parse on the main thread.
 #include "rdb_py.h"
 
 #include <pybind11/stl.h>
 
 #include <cxxabi.h>
 
+#include <cstring>
+#include <optional>
+#include <stdexcept>
 #include <sstream>
 
 #include <rdbxml/rdb_json_writer.h>
@@ -35,6 +39,30 @@ std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
     return line + ": " + severity_name(d.m_severity) + ": " + d.m_message;
 }
 
+// A diagnostic as pickle keeps it (with ParseError): its texts as the bytes
+// the parse gave, so that they come back as they were. (The errno of an
+// input that could not be read never reaches Python as a diagnostic: it is
+// an OSError.)
+py::tuple diagnostic_state(const RDB_XML_DIAGNOSTIC& d)
+{
+    return py::make_tuple(static_cast<int>(d.m_severity), py::bytes(d.m_file), d.m_line, d.m_column,
+                          py::bytes(d.m_message));
+}
+
+RDB_XML_DIAGNOSTIC diagnostic_from_state(const py::tuple& state)
+{
+    int severity = state.size() == 5 ? state[0].cast<int>() : -1;
+    if (severity < RDB_XML_DIAGNOSTIC::WARNING || severity > RDB_XML_DIAGNOSTIC::FATAL_ERROR)
+        throw py::value_error("not the state of a Diagnostic");
+    RDB_XML_DIAGNOSTIC d;
+    d.m_severity = static_cast<RDB_XML_DIAGNOSTIC::SEVERITY>(severity);
+    d.m_file = state[1].cast<std::string>();
+    d.m_line = state[2].cast<std::uint64_t>();
+    d.m_column = state[3].cast<std::uint64_t>();
+    d.m_message = state[4].cast<std::string>();
+    return d;
+}
+
 // The parse options Python passes besides the input.
 struct PARSE_SETTINGS {
     py::object hierarchy;
@@ -44,6 +72,84 @@ struct PARSE_SETTINGS {
     bool dead_parser;
     bool strict;
 };
+
+// Python runs a signal's handler (Ctrl-C's raises KeyboardInterrupt) on
+// its main thread only, and only between its own steps: a long parse there
+// would hold the signal until it ended. So a parse on the main thread looks
+// for signals as it reads, with the GIL taken for the moment of the look;
+// whatever a handler raises ends the parse and is raised in its place. Made
+// with the GIL held. Parses on other threads never take the GIL.
+class SIGNAL_CHECK {
+public:
+    // A handler runs inside the parse, on its thread, where no second parse
+    // can start: RuntimeError for a parse it asks for.
+    static void refuse_a_parse_inside_a_handler()
+    {
+        if (t_in_handler)
+            throw std::runtime_error("a signal handler cannot parse while it interrupts a parse");
+    }
+
+    // The signal module's own test of the thread, which (unlike asking
+    // the threading module) neither imports nor allocates.
+    SIGNAL_CHECK() : m_main_thread(_PyOS_IsMainThread() != 0) {}
+
+    // The parse's progress callback: none off the main thread.
+    RDB_XML_PROGRESS progress()
+    {
+        if (!m_main_thread)
+            return RDB_XML_PROGRESS();
+        return [this](std::uint64_t, std::uint64_t) { return look(); };
+    }
+
+    // With the GIL, after the parse: raises what a handler raised.
+    void raise_caught()
+    {
+        if (m_raised) {
+            m_raised->restore();
+            throw py::error_already_set();
+        }
+    }
+
+private:
+    // The reader asks for its input 48 KiB at a time. Taking the GIL while
+    // another thread runs Python waits for that thread's turn to end (up to
+    // its switch interval, 5 ms): so the look is at every 32nd call, which
+    // stops a parse within about 1.5 MiB of the signal (tens of ms).
+    static constexpr unsigned LOOK_EVERY = 32;
+
+    bool look()
+    {
+        if (m_calls++ % LOOK_EVERY != 0)
+            return true;
+        py::gil_scoped_acquire gil;
+        t_in_handler = true;
+        int raised = PyErr_CheckSignals();
+        t_in_handler = false;
+        if (raised == 0)
+            return true;
+        m_raised.emplace();  // takes the handler's exception from Python
+        return false;
+    }
+
+    static thread_local bool t_in_handler;
+
+    bool m_main_thread;
+    unsigned m_calls = 0;
+    std::optional<py::error_already_set> m_raised;
+};
+
+thread_local bool SIGNAL_CHECK::t_in_handler = false;
+
+// The input could not be opened: the OSError Python's own open() raises
+// for it (FileNotFoundError, IsADirectoryError, PermissionError, ...), with
+// the path as open() names it (a path object as its str or bytes).
+[[noreturn]] void raise_unreadable(int code, const py::object& path)
+{
+    py::object name = py::module_::import("os").attr("fspath")(path);
+    py::object error = py::module_::import("builtins").attr("OSError")(code, std::strerror(code), name);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+    throw py::error_already_set();
+}
 
 [[noreturn]] void raise_parse_error(const RDB_PY_REPORT& held, const RDB_XML_RESULT& result)
 {
@@ -63,10 +169,13 @@ struct PARSE_SETTINGS {
 }
 
 // Parses `input` with the GIL released: the report with its hierarchy and
-// diagnostics, or ParseError.
-py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings)
+// diagnostics; or ParseError, the OSError of the file `path` when it could
+// not be opened, or what a signal's handler raised.
+py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& settings, const py::object& path)
 {
+    SIGNAL_CHECK::refuse_a_parse_inside_a_handler();
     RDB_PY_HIERARCHY_ARGUMENT hierarchy(settings.hierarchy);
+    SIGNAL_CHECK signals;
     auto held = std::make_shared<RDB_PY_REPORT>();
     held->m_file = input.m_name;
     RDB_XML_RESULT result;
@@ -82,6 +191,7 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             options.m_use_static_buffers = settings.static_buffers;
             options.m_dead_parser = settings.dead_parser;
             options.m_strict = settings.strict;
+            options.m_progress = signals.progress();
             std::vector<std::string>& messages = held->m_messages;
             options.m_message_sink = [&messages](const char* tag, const char* text) {
                 try {
@@ -93,11 +203,16 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
             result = rdb_xml_parse_input(input, options);
         }
     }
+    signals.raise_caught();
     if (hierarchy.given() && !held->m_hierarchy)
         rdb_py_hierarchy_error(hierarchy_error);
     held->m_diagnostics = std::move(result.m_diagnostics);
-    if (!result.m_report)
+    if (!result.m_report) {
+        for (const RDB_XML_DIAGNOSTIC& d : held->m_diagnostics)
+            if (d.m_errno != 0)
+                raise_unreadable(d.m_errno, path);
         raise_parse_error(*held, result);
+    }
     held->m_report = std::move(result.m_report);
     return py::cast(std::shared_ptr<RDB_PY_REPORT>(std::move(held)));
 }
@@ -188,7 +303,9 @@ const char* const PARSE_OPTIONS_DOC =
     "builds an empty report); `strict` refuses the report for any warning (content passed over or not taken "
     "as written, the XML parser's own), as a CI check that must not pass on a file read differently from how "
     "it was written. The parse releases the GIL. Raises ParseError, with the diagnostics, when the "
-    "report is refused; ValueError when the hierarchy cannot be loaded.";
+    "report is refused; ValueError when the hierarchy cannot be loaded. On the main thread a signal ends the "
+    "parse with what its handler raises (Ctrl-C: KeyboardInterrupt). Python delivers signals to the main thread "
+    "only: a parse on any other thread runs to its end.";
 
 void bind_report(py::module_& module)
 {
@@ -207,6 +324,7 @@ void bind_report(py::module_& module)
         .def_readonly("column", &RDB_XML_DIAGNOSTIC::m_column, "The column, from 1; 0 when not known.")
         .def_property_readonly(
             "message", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_message); }, "What was found.")
+        .def(py::pickle(&diagnostic_state, &diagnostic_from_state))
         .def("__str__", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(diagnostic_line(d)); })
         .def("__repr__",
              [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });
@@ -252,19 +370,23 @@ void rdb_py_bind_parse(py::module_& module)
         [](const py::object& path, const py::object& hierarchy, bool schema, bool namespaces, bool static_buffers,
            bool dead_parser, bool strict) {
             PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser, strict};
-            return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings);
+            return parse_input(RDB_XML_INPUT::file(rdb_py_file_system_path(path)), settings, path);
         },
         py::arg("path"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("namespaces") = true, py::arg("static_buffers") = true, py::arg("dead_parser") = false,
         py::arg("strict") = false,
-        (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report.") + PARSE_OPTIONS_DOC).c_str());
+        (std::string("Reads a report file (XML: plain, gzip, zstd or xz) into a Report. A file that cannot be "
+                     "opened raises the OSError that open() raises (FileNotFoundError, IsADirectoryError, "
+                     "PermissionError), a path holding a NUL ValueError.") +
+         PARSE_OPTIONS_DOC)
+            .c_str());
     module.def(
         "parse_bytes",
         [](const py::object& data, const py::object& hierarchy, bool schema, const std::string& name,
            bool namespaces, bool static_buffers, bool dead_parser, bool strict) {
             PARSE_SETTINGS settings{hierarchy, schema, namespaces, static_buffers, dead_parser, strict};
             BUFFER_VIEW bytes(data);
-            return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings);
+            return parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), name), settings, py::none());
         },
         py::arg("data"), py::arg("hierarchy") = py::none(), py::arg("schema") = false, py::kw_only(),
         py::arg("name") = "<memory>", py::arg("namespaces") = true, py::arg("static_buffers") = true,

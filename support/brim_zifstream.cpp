@@ -64,6 +64,7 @@ public:
     const char* format() const { return m_decoder != nullptr ? m_decoder->name() : "plain"; }
     const std::string& error() const { return m_error; }
     const std::string& damage() const { return m_damage; }
+    int error_number() const { return m_errno; }
     bool finish();
     std::uint64_t input_position() const;
     std::uint64_t input_size() const { return m_source_size; }
@@ -86,6 +87,7 @@ private:
     void skip_plain();
     void decoder_failed();
     std::string named(const std::string& text) const;
+    void system_failed(int code, const char* before, const std::string& after = std::string());
     [[noreturn]] void raise() const;
     void report_progress() const;
 
@@ -108,6 +110,7 @@ private:
     std::uint64_t m_delivered = 0;  // bytes handed out or placed in the get area
     std::string m_error;            // why the stream went bad; empty while it is fine
     std::string m_damage;           // what is wrong with the compressed data
+    int m_errno = 0;                // the system's reason for m_error, when it is the system's
 };
 
 namespace {
@@ -167,16 +170,16 @@ bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode
         m_fd = ::open(file_name, O_RDONLY | O_CLOEXEC);
     while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) {
-        m_error = named(std::strerror(errno));
+        system_failed(errno, "");
         return false;
     }
     struct stat st;
     if (::fstat(m_fd, &st) != 0) {
-        m_error = named(std::strerror(errno));
+        system_failed(errno, "");
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
-        m_error = named(std::strerror(EISDIR));
+        system_failed(EISDIR, "");
         return false;
     }
     if (S_ISREG(st.st_mode))
@@ -224,8 +227,8 @@ std::size_t BRIM_ZIFSTREAM::BUFFER::read_file(char* dst, std::size_t cap)
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            m_error = named(std::string("read error: ") + std::strerror(errno) + " at byte " +
-                            std::to_string(m_source_read) + " of the file");
+            int code = errno;
+            system_failed(code, "read error: ", " at byte " + std::to_string(m_source_read) + " of the file");
             break;
         }
         if (r == 0) {
@@ -404,6 +407,14 @@ std::string BRIM_ZIFSTREAM::BUFFER::named(const std::string& text) const
     return m_name.empty() ? text : m_name + ": " + text;
 }
 
+// The file failed for the system's reason `code`: its text, between
+// `before` and `after`, is the stream's error.
+void BRIM_ZIFSTREAM::BUFFER::system_failed(int code, const char* before, const std::string& after)
+{
+    m_errno = code;
+    m_error = named(before + std::string(std::strerror(code)) + after);
+}
+
 std::uint64_t BRIM_ZIFSTREAM::BUFFER::input_position() const
 {
     if (m_decoder == nullptr)
@@ -504,6 +515,8 @@ const char* BRIM_ZIFSTREAM::format() const { return m_buffer->format(); }
 const char* BRIM_ZIFSTREAM::error() const { return m_buffer->error().c_str(); }
 
 const char* BRIM_ZIFSTREAM::damage() const { return m_buffer->damage().c_str(); }
+
+int BRIM_ZIFSTREAM::error_number() const { return m_buffer->error_number(); }
 
 bool BRIM_ZIFSTREAM::finish()
 {

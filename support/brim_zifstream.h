@@ -53,6 +53,10 @@ public:
     // found the damage, and the decoder's reason. Empty while all is well,
     // and for every other failure (those are in error()).
     const char* damage() const;
+    // The system's error number (errno) of a file that could not be opened
+    // or read, so that a caller can say which kind of failure it was; 0
+    // while all is well and for every failure that is not the system's.
+    int error_number() const;
 
     // Reads what remains of the input to its end, checking it and discarding
     // the data: true when the whole input is intact (remaining plain bytes

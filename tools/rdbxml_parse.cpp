@@ -13,8 +13,10 @@ namespace {
 // What standard input is called in messages, as compilers call it.
 const char* const STDIN_NAME = "<stdin>";
 
-// Why `file` cannot be read, or empty when it can. The parser sees only an
-// empty document in a file it cannot open and says no more than that.
+// Why `file` cannot be read, or empty when it can. Asked before the parse,
+// so that a file never opened has no parser lines (those of an empty
+// document) with -v; should the file go between this and the parse, the
+// library's diagnostic gives the same line.
 std::string unreadable_reason(const std::string& file)
 {
     struct stat status;

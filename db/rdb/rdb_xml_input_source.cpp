@@ -1,5 +1,6 @@
 #include "rdb_xml_input_source.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -21,8 +22,14 @@ xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
     if (m_stream == nullptr) {
         if (m_input.m_in_memory)
             m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_data, m_input.m_size, m_input.m_name.c_str()));
-        else
-            m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_name.c_str(), std::ios::in, nullptr, 16));
+        else {
+            // The system would take a name with a NUL in it for the name
+            // before the NUL: another file.
+            bool whole = m_input.m_name.find('\0') == std::string::npos;
+            m_stream.reset(new BRIM_ZIFSTREAM(whole ? m_input.m_name.c_str() : nullptr, std::ios::in, nullptr, 16));
+            if (m_stream->fail())
+                m_unreadable = whole ? m_stream->error_number() : EINVAL;
+        }
         // Null when no thread or no memory for it can be had: then the
         // stream is read directly.
         if (!m_stream->fail() && std::strcmp(m_stream->format(), "plain") != 0)

@@ -45,6 +45,10 @@ public:
     // Whether the data itself was found damaged, cut short or followed by
     // anything else (not a file that could not be opened or read).
     bool damaged() const;
+    // The system's error number when the reader asked for the input and it
+    // could not be opened (a missing file, a directory, no permission, a
+    // name holding a NUL); 0 otherwise.
+    int unreadable() const { return m_unreadable; }
 
 private:
     const RDB_XML_INPUT& m_input;
@@ -57,6 +61,7 @@ private:
     mutable std::unique_ptr<BRIM_PREFETCH> m_prefetch;
     // The stream the reader holds, until it releases it.
     mutable RDB_XML_INPUT_STREAM* m_made = nullptr;
+    mutable int m_unreadable = 0;
 };
 
 // What the parser reads from: the source's compressed stream, or what reads

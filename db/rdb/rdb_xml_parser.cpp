@@ -3,6 +3,7 @@
 #include <rdbxml/rdb_xml.h>
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include <xercesc/sax/SAXParseException.hpp>
@@ -59,6 +60,21 @@ void report_xerces_exception(const XMLCh* message, std::uint64_t line = 0, std::
         // No memory left to transcode the reader's message.
         report_stop("Xerces Exception: %s", "(no memory left for its text)", line, column);
     }
+}
+
+// The input could not be opened, for the system's reason `code`. The reader
+// took it for an empty document, and its lines say no more than that; the
+// diagnostics say what the system said instead, as the one reason.
+void report_unreadable(int code)
+{
+    RDB_XML_PARSE_CONTEXT& context = *rdb_xml_context;
+    RDB_XML_DIAGNOSTIC unreadable;
+    unreadable.m_severity = RDB_XML_DIAGNOSTIC::FATAL_ERROR;
+    unreadable.m_file = context.m_file_name;
+    unreadable.m_message = std::string("cannot read: ") + std::strerror(code);
+    unreadable.m_errno = code;
+    context.m_diagnostics.assign(1, std::move(unreadable));
+    context.m_diagnostics_lost = false;
 }
 
 // The parse's own message sink and context on this thread, for the time of
@@ -262,6 +278,8 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL*
     rdb_xml_error_count = 0;
 
     bool completed = run_reader(call, source, result);
+    if (int code = source.unreadable())
+        report_unreadable(code);
     int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
     // The input is checked to its very end: bytes after the document, or a
     // damaged check value, are not a whole report. A document the reader

@@ -42,14 +42,19 @@ from ._rdbxml import (
 )
 
 
-class ParseError(Exception):
+class ParseError(ValueError):
     """A report that was refused. `diagnostics` holds every warning and error
     of the parse (severity, file, line, column, message); str() is the first
-    error."""
+    error. A ValueError: the input's content is what is wrong. It pickles
+    with its diagnostics, as a process pool hands it back."""
 
     def __init__(self, message: str, diagnostics: "list[Diagnostic]") -> None:
         super().__init__(message)
         self.diagnostics = diagnostics
+
+    def __reduce__(self) -> "tuple[type, tuple[str, list[Diagnostic]], dict[str, object]]":
+        # The exception's own would call the class with the message alone.
+        return (type(self), (str(self), self.diagnostics), self.__dict__)
 
 
 __all__ = [

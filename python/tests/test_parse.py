@@ -1,10 +1,17 @@
 """Parsing from files and memory: the report's JSON is the tool's, refused
-reports raise ParseError with their diagnostics, the options reach the
-parser, and the parse runs without the GIL."""
+reports raise ParseError with their diagnostics, files that cannot be opened
+the OSError of open(), the options reach the parser, the parse runs without
+the GIL, and Ctrl-C ends a parse on the main thread."""
+import errno
 import faulthandler
 import gzip
 import os
 import pathlib
+import pickle
+import shutil
+import subprocess
+import sys
+import tempfile
 import threading
 
 import pytest
@@ -105,10 +112,88 @@ def test_strict_refuses_a_report_with_any_warning(tmp_path):
     assert rdbxml.parse(EXAMPLE, strict=True).to_json() == rdbxml.parse(EXAMPLE).to_json()
 
 
-def test_missing_file_and_bad_hierarchy(tmp_path):
-    with pytest.raises(rdbxml.ParseError) as raised:
-        rdbxml.parse(str(tmp_path / "none.xml"))
-    assert raised.value.diagnostics and str(raised.value).startswith(str(tmp_path / "none.xml"))
+def test_a_file_that_cannot_be_opened_raises_the_oserror_of_open(tmp_path):
+    missing = tmp_path / "none.xml"
+    cases = [
+        (str(missing), FileNotFoundError, errno.ENOENT),
+        (missing, FileNotFoundError, errno.ENOENT),
+        (os.fsencode(missing), FileNotFoundError, errno.ENOENT),
+        (str(tmp_path), IsADirectoryError, errno.EISDIR),
+    ]
+    for path, kind, code in cases:
+        with pytest.raises(kind) as raised:
+            rdbxml.parse(path)
+        with pytest.raises(kind) as opened:
+            open(path, "rb")
+        assert not isinstance(raised.value, rdbxml.ParseError)
+        assert (raised.value.errno, raised.value.filename) == (code, os.fspath(path))
+        assert str(raised.value) == str(opened.value)
+
+
+def test_a_file_without_read_permission_raises_permission_error():
+    """Root reads a file of mode 000: as root, the parse runs as nobody."""
+    script = (
+        "import sys, rdbxml\n"
+        "for path in sys.argv[1:]:\n"
+        "    try:\n"
+        "        print(rdbxml.parse(path).main_folder.name)\n"
+        "    except OSError as e:\n"
+        "        print(type(e).__name__, e.errno, e.filename == path)\n"
+    )
+    command = [sys.executable, "-c", script]
+    if os.geteuid() == 0:
+        if shutil.which("setpriv") is None:
+            pytest.skip("root reads any file, and setpriv, to run the parse as another user, is not installed")
+        command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + command
+    directory = tempfile.mkdtemp()
+    try:
+        os.chmod(directory, 0o755)
+        locked, readable = os.path.join(directory, "locked.xml"), os.path.join(directory, "readable.xml")
+        for path, mode in ((locked, 0o000), (readable, 0o644)):
+            with open(path, "w") as f:
+                f.write(report_with(""))
+            os.chmod(path, mode)
+        run = subprocess.run(command + [locked, readable], capture_output=True, text=True)
+    finally:
+        shutil.rmtree(directory)
+    if os.geteuid() == 0 and run.returncode != 0 and "setpriv" in run.stderr:
+        pytest.skip("setpriv cannot run the parse as nobody here: " + run.stderr.strip())
+    # The same file, readable, gives its report: it is the permission.
+    assert run.stdout.splitlines() == ["PermissionError %d True" % errno.EACCES, "main"], run.stderr
+
+
+def test_a_path_holding_a_nul_is_refused_not_cut(tmp_path):
+    """Cut at the NUL, each name is of a file that can be read."""
+    report = write(tmp_path, "r.xml", report_with(""))
+    hierarchy = write(tmp_path, "h.txt", "top/a\n")
+    calls = [
+        lambda: rdbxml.parse(report + "\0.gz"),
+        lambda: rdbxml.parse(os.fsencode(report) + b"\0.gz"),
+        lambda: rdbxml.parse(report, hierarchy=hierarchy + "\0.old"),
+        lambda: rdbxml.parse_bytes(report_with("").encode(), hierarchy=hierarchy + "\0.old"),
+        lambda: rdbxml.Hierarchy(hierarchy + "\0.old"),
+    ]
+    for call in calls:
+        with pytest.raises(ValueError, match="embedded null byte") as raised:
+            call()
+        assert not isinstance(raised.value, rdbxml.ParseError)
+
+
+def test_parse_error_is_a_value_error_and_pickles_with_its_diagnostics():
+    with pytest.raises(ValueError) as raised:
+        rdbxml.parse_bytes(report_with("<table name='t' parent='none'/><b>").encode(), name="r\u00e9.xml")
+    error = raised.value
+    assert isinstance(error, rdbxml.ParseError)
+    error.add_note("while reading run 7")
+    copy = pickle.loads(pickle.dumps(error))
+    assert type(copy) is rdbxml.ParseError and str(copy) == str(error)
+    assert copy.__notes__ == ["while reading run 7"]
+    fields = lambda d: (d.severity, d.file, d.line, d.column, d.message, str(d))
+    assert [fields(d) for d in copy.diagnostics] == [fields(d) for d in error.diagnostics]
+    assert [d.severity for d in copy.diagnostics] == ["warning", "fatal error"]
+
+
+def test_bad_hierarchy(tmp_path):
     bad = write(tmp_path, "h.txt", "top/a\nother/b\n")
     with pytest.raises(ValueError, match="h.txt:2"):
         rdbxml.parse(EXAMPLE, hierarchy=bad)
@@ -150,3 +235,72 @@ def test_parse_runs_without_the_gil(tmp_path):
     finally:
         faulthandler.cancel_dump_traceback_later()
     assert result["report"].main_folder.name == "main"
+
+
+# Run in a process of its own, where a KeyboardInterrupt that arrives late
+# cannot end the test session: a parse of a pipe that a thread fills with
+# rows up to `limit` bytes, and the process sent SIGINT once the parse has
+# read a megabyte. "cut": the parse closed the pipe before the end.
+CTRL_C = r"""
+import os, signal, sys, threading
+import rdbxml
+
+fifo, limit, mode = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+fed = {"bytes": 0, "cut": False, "handled at": None}
+def handle(*_):
+    fed.update({"handled at": fed["bytes"]})
+    if mode == "nested":
+        rdbxml.parse_bytes(b"<report/>")
+if mode == "raise":
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+else:
+    signal.signal(signal.SIGINT, handle)
+row = b"<row><int_cell>1</int_cell></row>" * 1024
+
+def feed():
+    try:
+        with open(fifo, "wb") as pipe:
+            pipe.write(b'<report><folders><root name="main"/></folders><table name="t" parent="main">')
+            while fed["bytes"] < limit:
+                pipe.write(row)  # waits while the parse is behind
+                fed["bytes"] += len(row)
+                if fed["bytes"] == 32 * len(row):  # far more than a pipe holds: the parse is reading
+                    os.kill(os.getpid(), signal.SIGINT)
+            pipe.write(b"</table></report>")
+    except BrokenPipeError:
+        fed["cut"] = True
+
+os.mkfifo(fifo)
+feeder = threading.Thread(target=feed)
+feeder.start()
+try:
+    outcome = "%d rows" % len(rdbxml.parse(fifo).main_folder.objects[0].rows)
+except (KeyboardInterrupt, RuntimeError) as e:
+    outcome = type(e).__name__
+feeder.join()
+handled = fed["handled at"]
+when = "never" if handled is None else "during the parse" if handled < limit else "after the parse"
+print("%s; %s; handler %s" % (outcome, "cut" if fed["cut"] else "read to the end", when))
+"""
+
+
+@pytest.mark.parametrize("mode", ["raise", "record", "nested"])
+def test_a_signal_reaches_a_parse_on_the_main_thread(tmp_path, mode):
+    """Ctrl-C (KeyboardInterrupt) ends the parse long before its end; a
+    handler that raises nothing runs during the parse, which goes on; one
+    that would parse inside the parse it interrupts is refused."""
+    limit = 64 << 20
+    run = subprocess.run(
+        [sys.executable, "-c", CTRL_C, str(tmp_path / "pipe.xml"), str(limit), mode],
+        capture_output=True,
+        text=True,
+        timeout=300,
+    )
+    chunk = 1024 * len(b"<row><int_cell>1</int_cell></row>")
+    rows = -(-limit // chunk) * 1024
+    expected = {
+        "raise": "KeyboardInterrupt; cut; handler never",
+        "record": "%d rows; read to the end; handler during the parse" % rows,
+        "nested": "RuntimeError; cut; handler during the parse",
+    }[mode]
+    assert run.stdout.strip() == expected, run.stderr

@@ -1,7 +1,9 @@
 // The entry point for hosts: input from memory, a message sink and progress
 // of the parse's own, cancelling, and every warning and error as data.
+#include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <regex>
 
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_summary.h>
@@ -233,4 +235,59 @@ TEST_F(ParseTest, ASummaryPastTheGaugeLimitIsRefusedWithAMessage)
     EXPECT_EQ(report, nullptr);
     EXPECT_TRUE(has_message("RDB_XML: Summary \"s\" holds more than 3 gauges: gauge \"g3\" cannot be kept")) << dump();
     EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 1 error, 0 warnings"));
+}
+
+TEST_F(ParseTest, AnInputThatCannotBeReadSaysWhyWithTheSystemsErrorNumber)
+{
+    // The lines of a parse, their times left out.
+    auto untimed = [](std::vector<std::string> lines) {
+        for (std::string& line : lines)
+            line = std::regex_replace(line, std::regex(" in [0-9.]+ m?s$"), " in T");
+        return lines;
+    };
+    struct CASE {
+        std::string path;
+        int code;
+        const char* reason;
+    };
+    std::string file = write_file("r.xml", report_with(""));
+    const CASE cases[] = {{m_scratch + "/missing.xml", ENOENT, "No such file or directory"},
+                          {m_scratch, EISDIR, "Is a directory"},
+                          // Cut at the NUL, the name would be of a file that can be read.
+                          {file + std::string(1, '\0') + "/more", EINVAL, "Invalid argument"}};
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.reason);
+        m_messages.clear();
+        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(c.path), RDB_XML_OPTIONS());
+        std::vector<std::string> lines = untimed(m_messages);
+        EXPECT_EQ(result.m_report, nullptr);
+        EXPECT_EQ(result.m_errors, 1);
+        ASSERT_EQ(result.m_diagnostics.size(), 1u);
+        const RDB_XML_DIAGNOSTIC& d = result.m_diagnostics[0];
+        EXPECT_EQ(d.m_severity, RDB_XML_DIAGNOSTIC::FATAL_ERROR);
+        EXPECT_EQ(d.m_file, c.path);
+        EXPECT_EQ(d.m_line, 0u);
+        EXPECT_EQ(d.m_column, 0u);
+        EXPECT_EQ(d.m_message, std::string("cannot read: ") + c.reason);
+        EXPECT_EQ(d.m_errno, c.code);
+
+        // The old entry cannot be given a NUL; for the others it prints the
+        // same lines: those of an empty document.
+        if (c.code == EINVAL)
+            continue;
+        EXPECT_EQ(parse_file(c.path), nullptr);
+        ASSERT_EQ(messages_with("Fatal Error: ").size(), 1u) << dump();
+        EXPECT_NE(messages_with("Fatal Error: ")[0].find(" at line: 1"), std::string::npos) << dump();
+        EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 1 error, 0 warnings")) << dump();
+        EXPECT_EQ(untimed(m_messages), lines);
+    }
+
+    // Read as it is, the same file has no such diagnostic; nor has memory.
+    RDB_XML_RESULT whole = rdb_xml_parse_input(RDB_XML_INPUT::file(file), RDB_XML_OPTIONS());
+    ASSERT_NE(whole.m_report, nullptr);
+    EXPECT_TRUE(whole.m_diagnostics.empty());
+    RDB_XML_RESULT empty = rdb_xml_parse_input(RDB_XML_INPUT::memory("", 0, "empty"), RDB_XML_OPTIONS());
+    ASSERT_EQ(empty.m_diagnostics.size(), 1u);
+    EXPECT_EQ(empty.m_diagnostics[0].m_errno, 0);
+    EXPECT_EQ(empty.m_diagnostics[0].m_line, 1u);
 }

@@ -7,6 +7,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -408,6 +409,12 @@ TEST(Stream, WhatCannotBeReadFailsAtOnceAndShortFilesArePlain)
         EXPECT_TRUE(!in.finish() && !in.bad());
     }
     EXPECT_NE(std::string(streams[0].error()).find(missing), std::string::npos);
+    // The system's reason, for the caller to tell the user; none where the
+    // system gave none.
+    EXPECT_EQ(streams[0].error_number(), ENOENT);
+    EXPECT_EQ(streams[1].error_number(), EISDIR);
+    EXPECT_EQ(streams[2].error_number(), 0);
+    EXPECT_EQ(streams[3].error_number(), 0);
 
     // An input is compressed only when its first bytes say so; the two magic
     // bytes of gzip alone start a stream that then breaks off. Plain input
