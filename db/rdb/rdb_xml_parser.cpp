@@ -334,6 +334,7 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
         result.m_report.reset();
     context.m_diagnostic_bound.finish(context.m_diagnostics);
     result.m_diagnostics.swap(context.m_diagnostics);
+    result.m_not_as_written = context.m_not_as_written;
     return result;
 }
 
