@@ -167,12 +167,10 @@ void RDB_XML_COLLECTING_HANDLER::startElement(const XMLCh* const, const XMLCh* c
 void RDB_XML_COLLECTING_HANDLER::endElement(const XMLCh* const, const XMLCh* const localname,
                                             const XMLCh* const qname)
 {
-    RDB_XML_ELEMENT_KIND kind = end_kind(rdb_xml_element_name_of(localname, qname));
-    // The end of an unknown element takes nothing: the text of the element
-    // around it goes on.
-    if (kind != RDB_XML_ELEMENT_UNKNOWN)
-        m_read = m_characters.size();
-    handle_end_element(kind);
+    // Text dropped later was inside this element: its own, read or not as
+    // the element is; an unknown element is said by itself.
+    m_read = m_characters.size();
+    handle_end_element(end_kind(rdb_xml_element_name_of(localname, qname)));
 }
 
 void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, std::size_t length)

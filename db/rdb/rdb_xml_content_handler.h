@@ -100,9 +100,9 @@ private:
     // as dropped at the start of element `name`.
     void say_dropped_text(const XMLCh* name) const;
 
-    // How much of m_characters the end of an element of the format has
-    // taken as its text (or passed by): what comes after it, up to a
-    // child's start, is text no element keeps.
+    // How much of m_characters was there at the last element end: what
+    // comes after it, up to a child's start, is text directly in the
+    // element around them, which no element keeps.
     std::size_t m_read = 0;
 };
 
