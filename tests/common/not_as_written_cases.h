@@ -82,7 +82,8 @@ inline const std::vector<NOT_AS_WRITTEN_CASE>& not_as_written_cases()
          1},
         // Elements of names the format does not have: the cell is gone and
         // the row shifts left; the folder is never placed.
-        {"<table name=\"t\" parent=\"main\"><row><strin_cell>a</strin_cell><string_cell>b</string_cell></row></table>",
+        {"<table name=\"t\" parent=\"main\"><row><strin_cell><em>a</em></strin_cell><string_cell>b</string_cell>"
+         "</row></table>",
          "<table name=\"t\" parent=\"main\"><row><string_cell>b</string_cell></row></table>",
          {"2:48: warning: unknown element \"strin_cell\": passed over"},
          1},

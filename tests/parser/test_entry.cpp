@@ -191,7 +191,10 @@ TEST_F(ParseTest, NumbersWithWhiteSpaceAroundThemAreTakenAsWritten)
         "  <restricted_to> 9223372036854775807 </restricted_to>\n</tan_slack_table>\n"
         "<chart name=\"c\" parent=\"main\" size=\"2\"><data name=\"a\"> -2147483648 </data></chart>\n"
         "<summary name=\"s\" parent=\"main\"><gauges><gauge name=\"g\"><min> 0 </min><max>\n4294967295\n</max>"
-        "<value>-0</value></gauge></gauges></summary>");
+        "<value>-0</value></gauge></gauges></summary>\n"
+        // Absent attributes read as 0 without a word.
+        "<chart name=\"d\" parent=\"main\"/><tan_slack_table name=\"u\" parent=\"main\"><column type=\"slack\"/>"
+        "</tan_slack_table>");
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "w.xml"), own.options());
     ASSERT_NE(result.m_report, nullptr);
     std::vector<std::string> texts;
@@ -239,18 +242,18 @@ TEST_F(ParseTest, OfEachKindOfDiagnosticAHundredAreKeptThenHowManyMore)
     // So are the values not taken as written: all of them counted.
     std::string row;
     for (int i = 0; i < 1000; ++i)
-        row += "<int_cell>x</int_cell>";
+        row += "<int_cell>x" + std::to_string(i % 10) + "</int_cell>";
     xml = report_with("<table name=\"t\" parent=\"main\"><row>" + row + "</row></table>");
     result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "n.xml"), own.options());
     ASSERT_NE(result.m_report, nullptr);
     ASSERT_EQ(result.m_diagnostics.size(), 101u);
-    const std::string cell = "<int_cell>x</int_cell>";
+    const std::string cell = "<int_cell>x0</int_cell>";
     const std::size_t first = xml.find(cell) - xml.find('\n') + cell.size();
     EXPECT_EQ(diagnostic_text(result.m_diagnostics[0]),
-              "n.xml:2:" + std::to_string(first) + ": warning: int_cell \"x\" is not a number: taken as 0");
+              "n.xml:2:" + std::to_string(first) + ": warning: int_cell \"x0\" is not a number: taken as 0");
     EXPECT_EQ(diagnostic_text(result.m_diagnostics[100]),
               "n.xml:2:" + std::to_string(first + 999 * cell.size()) +
-                  ": warning: and 900 more like this: int_cell \"x\" is not a number: taken as 0");
+                  ": warning: and 900 more like this: int_cell \"x0\" is not a number: taken as 0");
     EXPECT_EQ(result.m_not_as_written, 1000);
     EXPECT_EQ(result.m_warnings, 0);
 }
