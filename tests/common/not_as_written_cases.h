@@ -92,6 +92,13 @@ inline const std::vector<NOT_AS_WRITTEN_CASE>& not_as_written_cases()
          {"2:83: warning: unknown element \"folder_rf\": passed over",
           "2:33: warning: Folder \"timing\" is declared but never placed"},
          1},
+        // Inside a folder reference, any element is one.
+        {"<folders><folder name=\"a\"/><folder name=\"b\"/></folders><folder_ref name=\"a\" parent=\"main\">"
+         "<fr name=\"b\" parent=\"a\"/></folder_ref>",
+         "<folders><folder name=\"a\"/><folder name=\"b\"/></folders><folder_ref name=\"a\" parent=\"main\"/>"
+         "<folder_ref name=\"b\" parent=\"a\"/>",
+         {"2:116: warning: unknown element \"fr\": taken as a folder reference"},
+         1},
         // Text around a child element.
         {"<text name=\"x\" parent=\"main\"><ascii_text>first <b>bold</b> last</ascii_text></text>",
          "<text name=\"x\" parent=\"main\"><ascii_text></ascii_text></text>",
