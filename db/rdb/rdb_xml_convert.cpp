@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "rdb_xml_content_handler.h"
 #include "rdb_xml_context.h"
@@ -64,21 +65,12 @@ const char* range_of(FIELD field)
 
 enum FAULT { WHOLE_NUMBER, NOT_A_NUMBER, NOT_WHOLE, OUT_OF_RANGE };
 
-// Whether `text` is a whole number of the field's range; `quoted` and
-// `length` become the text without the white space around it, as the
-// warning quotes it.
-FAULT fault_of(const char* text, FIELD field, const char*& quoted, int& length)
+// Whether `text` is a whole number of the field's range.
+FAULT fault_of(const char* text, FIELD field)
 {
     const char* p = text;
     while (is_scanf_space(*p))
         ++p;
-    quoted = p;
-    const char* end = p;
-    for (const char* q = p; *q != 0; ++q)
-        if (!is_xml_space(*q))
-            end = q + 1;
-    length = static_cast<int>(end - p);
-
     const char* sign = p;
     if (*p == '-' || *p == '+')
         ++p;
@@ -109,19 +101,23 @@ FAULT fault_of(const char* text, FIELD field, const char*& quoted, int& length)
 // `held` is the value the report holds, as text.
 void check(const char* text, const char* what, FIELD field, const char* held)
 {
-    const char* quoted;
-    int length;
-    switch (fault_of(text, field, quoted, length)) {
-    case WHOLE_NUMBER: break;
+    FAULT fault = fault_of(text, field);
+    if (fault == WHOLE_NUMBER)
+        return;
+    RDB_XML_QUOTE quote = {"", 0, ""};
+    rdb_xml_quote_text(text, std::strlen(text), quote);
+    switch (fault) {
     case NOT_A_NUMBER:
-        rdb_xml_not_as_written("%s \"%.*s\" is not a number: taken as %s", what, length, quoted, held);
+        rdb_xml_not_as_written("%s \"%.*s%s\" is not a number: taken as %s", what, quote.m_length, quote.m_text,
+                               quote.m_more, held);
         break;
     case NOT_WHOLE:
-        rdb_xml_not_as_written("%s \"%.*s\" is not a whole number: taken as %s", what, length, quoted, held);
+        rdb_xml_not_as_written("%s \"%.*s%s\" is not a whole number: taken as %s", what, quote.m_length,
+                               quote.m_text, quote.m_more, held);
         break;
-    case OUT_OF_RANGE:
-        rdb_xml_not_as_written("%s \"%.*s\" is out of range for %s: taken as %s", what, length, quoted,
-                               range_of(field), held);
+    default:
+        rdb_xml_not_as_written("%s \"%.*s%s\" is out of range for %s: taken as %s", what, quote.m_length,
+                               quote.m_text, quote.m_more, range_of(field), held);
         break;
     }
 }
