@@ -53,8 +53,7 @@ void RDB_XML_CHART_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
 
 void RDB_XML_CHART_HANDLER::start_chart(const STL_STRING& name, const xercesc::Attributes& attrs)
 {
-    RDB_XML_CHAR_BUFFER size;
-    m_chart = RDB_XML_NEW(RDB_CHART_TABLE_OBJECT, name, rdb_xml_read_int(rdb_xml_get_attribute(attrs, u"size", size)));
+    m_chart = RDB_XML_NEW(RDB_CHART_TABLE_OBJECT, name, rdb_xml_read_int_attribute(attrs, u"size", "chart size"));
     if (m_chart == nullptr)
         rdb_xml_out_of_memory("a chart");
     RDB_XML_UNATTACHED guard(m_chart);
@@ -86,5 +85,5 @@ void RDB_XML_CHART_HANDLER::end_data()
     RDB_TABLE_ELEMENT* cell =
         m_chart->get_element(static_cast<unsigned>(m_row_count), 1, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));
     if (cell != nullptr)
-        cell->set_int_element_data(rdb_xml_read_int(m_characters.c_str()));
+        cell->set_int_element_data(rdb_xml_read_int(m_characters.c_str(), "data"));
 }

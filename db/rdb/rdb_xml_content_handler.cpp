@@ -16,12 +16,29 @@ using xercesc::Attributes;
 
 namespace {
 
-// Xerces-C gives an empty local name for every element when namespace
-// processing is off; the qualified name is the element's name then.
-inline const XMLCh* element_name(const XMLCh* localname, const XMLCh* qname)
-{
-    return (localname == nullptr || localname[0] == 0) ? qname : localname;
-}
+inline bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The longest part of a dropped text a warning quotes, in bytes, and of an
+// element's name, in UTF-16 units.
+const std::size_t QUOTED_TEXT = 60;
+const std::size_t QUOTED_NAME = 80;
+
+// An element's name as a warning quotes it: narrowed without a message of
+// its own (a char buffer prints one with static buffers off), and cut
+// before a character when very long.
+struct QUOTED_NAME_TEXT {
+    explicit QUOTED_NAME_TEXT(const XMLCh* name)
+    {
+        std::size_t length = rdb_xml_wide_length(name);
+        if (length > QUOTED_NAME) {
+            length = QUOTED_NAME;
+            if (name[length - 1] >= 0xD800 && name[length - 1] <= 0xDBFF)
+                --length;
+        }
+        m_text[rdb_xml_utf8_encode(name, length, m_text)] = 0;
+    }
+    char m_text[3 * QUOTED_NAME + 1];
+};
 
 }  // namespace
 
@@ -40,13 +57,31 @@ void RDB_XML_CONTENT_HANDLER::characters(const XMLCh* const chars, const XMLSize
 void RDB_XML_CONTENT_HANDLER::startElement(const XMLCh* const, const XMLCh* const localname,
                                            const XMLCh* const qname, const Attributes& attrs)
 {
-    handle_start_element(rdb_xml_element_kind(element_name(localname, qname)), attrs);
+    handle_start_element(start_kind(rdb_xml_element_name_of(localname, qname)), attrs);
 }
 
 void RDB_XML_CONTENT_HANDLER::endElement(const XMLCh* const, const XMLCh* const localname,
                                          const XMLCh* const qname)
 {
-    handle_end_element(rdb_xml_element_kind(element_name(localname, qname)));
+    handle_end_element(end_kind(rdb_xml_element_name_of(localname, qname)));
+}
+
+RDB_XML_ELEMENT_KIND RDB_XML_CONTENT_HANDLER::start_kind(const XMLCh* name)
+{
+    RDB_XML_ELEMENT_KIND kind = rdb_xml_element_kind(name);
+    if (kind == RDB_XML_ELEMENT_UNKNOWN && rdb_xml_context->m_unknown_depth++ == 0) {
+        rdb_xml_not_as_written("unknown element \"%s\": %s", QUOTED_NAME_TEXT(name).m_text,
+                               unknown_element_outcome());
+    }
+    return kind;
+}
+
+RDB_XML_ELEMENT_KIND RDB_XML_CONTENT_HANDLER::end_kind(const XMLCh* name)
+{
+    RDB_XML_ELEMENT_KIND kind = rdb_xml_element_kind(name);
+    if (kind == RDB_XML_ELEMENT_UNKNOWN)
+        --rdb_xml_context->m_unknown_depth;
+    return kind;
 }
 
 void RDB_XML_CONTENT_HANDLER::rdb_xml_set_common_attributes(RDB_OBJECT* object, const Attributes& attrs)
@@ -119,9 +154,62 @@ void RDB_XML_CONTENT_HANDLER::rdb_xml_hand_back()
     mem_delete(this, RDB_XML_TAG);
 }
 
+void RDB_XML_COLLECTING_HANDLER::startElement(const XMLCh* const, const XMLCh* const localname,
+                                              const XMLCh* const qname, const Attributes& attrs)
+{
+    const XMLCh* name = rdb_xml_element_name_of(localname, qname);
+    // Every handler empties its text at every start.
+    if (m_characters.size() > m_read)
+        say_dropped_text(name);
+    handle_start_element(start_kind(name), attrs);
+}
+
+void RDB_XML_COLLECTING_HANDLER::endElement(const XMLCh* const, const XMLCh* const localname,
+                                            const XMLCh* const qname)
+{
+    // Text dropped later was inside this element: its own, read or not as
+    // the element is; an unknown element is said by itself.
+    m_read = m_characters.size();
+    handle_end_element(end_kind(rdb_xml_element_name_of(localname, qname)));
+}
+
 void RDB_XML_COLLECTING_HANDLER::handle_characters(const char* text, std::size_t length)
 {
     m_characters.append(text, length);
+}
+
+void RDB_XML_COLLECTING_HANDLER::say_dropped_text(const XMLCh* name) const
+{
+    RDB_XML_QUOTE quote;
+    if (!rdb_xml_quote_text(m_characters.c_str() + m_read, m_characters.size() - m_read, quote))
+        return;
+    rdb_xml_not_as_written("text \"%.*s%s\" before element \"%s\" is dropped: an element keeps only its text "
+                           "after its last child",
+                           quote.m_length, quote.m_text, quote.m_more, QUOTED_NAME_TEXT(name).m_text);
+}
+
+bool rdb_xml_quote_text(const char* text, std::size_t length, RDB_XML_QUOTE& quote)
+{
+    const char* begin = text;
+    const char* end = text + length;
+    while (begin != end && is_xml_space(*begin))
+        ++begin;
+    if (begin == end)
+        return false;
+    while (is_xml_space(end[-1]))
+        --end;
+    std::size_t shown = static_cast<std::size_t>(end - begin);
+    quote.m_more = "";
+    if (shown > QUOTED_TEXT) {
+        // Cut before a character, never inside one.
+        shown = QUOTED_TEXT;
+        while (shown > 0 && (static_cast<unsigned char>(begin[shown]) & 0xC0) == 0x80)
+            --shown;
+        quote.m_more = "...";
+    }
+    quote.m_text = begin;
+    quote.m_length = static_cast<int>(shown);
+    return true;
 }
 
 RDB_XML_UNATTACHED::~RDB_XML_UNATTACHED()

@@ -53,22 +53,57 @@ protected:
     // element it was made for (never in its start).
     void rdb_xml_hand_back();
 
+    // The kind of the element that starts or ends: one whose name the
+    // format does not have is said at its start, the outermost of them
+    // only (what is inside it is read, or not, as anywhere else).
+    RDB_XML_ELEMENT_KIND start_kind(const XMLCh* name);
+    static RDB_XML_ELEMENT_KIND end_kind(const XMLCh* name);
+    // What the handler does with an element of a name the format does not
+    // have, for the warning.
+    virtual const char* unknown_element_outcome() const { return "passed over"; }
+
     RDB_XML_CONTENT_HANDLER* m_parent;
 };
 
+// Xerces-C gives an empty local name for every element when namespace
+// processing is off; the qualified name is the element's name then.
+inline const XMLCh* rdb_xml_element_name_of(const XMLCh* localname, const XMLCh* qname)
+{
+    return (localname == nullptr || localname[0] == 0) ? qname : localname;
+}
+
 // A handler that collects the character data of the element it is in: every
 // element start empties m_characters, every chunk is appended whole, and an
-// element end reads it as that element's text. Never trimmed.
+// element end reads it as that element's text. Never trimmed. So text
+// before a child element is dropped at the child's start, which says so
+// when it is more than white space.
 class RDB_XML_COLLECTING_HANDLER : public RDB_XML_CONTENT_HANDLER {
 public:
     using RDB_XML_CONTENT_HANDLER::RDB_XML_CONTENT_HANDLER;
 
+    void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
+                      const xercesc::Attributes& attrs) override;
+    void endElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname) override;
     void handle_characters(const char* text, std::size_t length) override;
 
 protected:
-    void clear_characters() { m_characters.clear(); }
+    void clear_characters()
+    {
+        m_characters.clear();
+        m_read = 0;
+    }
 
     STL_STRING m_characters;
+
+private:
+    // Says the text of m_characters past m_read, if any is not white space,
+    // as dropped at the start of element `name`.
+    void say_dropped_text(const XMLCh* name) const;
+
+    // How much of m_characters was there at the last element end: what
+    // comes after it, up to a child's start, is text directly in the
+    // element around them, which no element keeps.
+    std::size_t m_read = 0;
 };
 
 // A report object that a handler made and no container has taken yet: if
@@ -101,6 +136,16 @@ inline bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, RDB_XML_ELEMENT_KIN
     // Most ends are of neither.
     return rdb_xml_is_header_or_footer(element) && rdb_xml_set_header_or_footer_of(object, element, text);
 }
+
+// Text as a warning quotes it: without the XML white space around it, and
+// cut before a character after a line's worth ("..." then follows).
+struct RDB_XML_QUOTE {
+    const char* m_text;
+    int m_length;
+    const char* m_more;  // "..." or ""
+};
+// False, with nothing set, for text of white space only.
+bool rdb_xml_quote_text(const char* text, std::size_t length, RDB_XML_QUOTE& quote);
 
 // A flag attribute or text: true exactly for "true" in any case.
 bool rdb_xml_is_true(const char* text);

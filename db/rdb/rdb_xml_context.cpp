@@ -67,4 +67,16 @@ void rdb_xml_passed_over(const char* format, ...)
     rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
 }
 
+void rdb_xml_not_as_written(const char* format, ...)
+{
+    if (rdb_xml_context == nullptr)
+        return;
+    ++rdb_xml_context->m_not_as_written;
+    va_list args;
+    va_start(args, format);
+    std::string text = format_text(format, args);
+    va_end(args);
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
+}
+
 void rdb_xml_out_of_memory(const char* what) { throw RDB_XML_STOP{RDB_XML_STOP::OUT_OF_MEMORY, what}; }

@@ -4,6 +4,7 @@
 // which, like the globals, belongs to the thread that runs the parse.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,6 +52,12 @@ public:
     std::vector<RDB_XML_DECLARED_FOLDER> m_declared_folders;
     // The narrow text of the current character chunk.
     std::vector<char> m_chunk;
+    // Warnings for content the report does not hold as written, all of
+    // them, kept or not (RDB_XML_RESULT::m_not_as_written).
+    int m_not_as_written = 0;
+    // How many elements of names the format does not have the reader is
+    // inside: only the outermost of them is worth a warning.
+    std::size_t m_unknown_depth = 0;
 };
 
 // Read at every character chunk: kept in the static TLS block (see
@@ -70,6 +77,12 @@ void rdb_xml_semantic_error(const char* format, ...) __attribute__((format(print
 // Content the reader passes over: a warning diagnostic only (no message,
 // nothing counted).
 void rdb_xml_passed_over(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Content the report holds otherwise than it was written (a number that is
+// not one, an element the format does not have, text dropped beside a child
+// element): a warning diagnostic at the reader's place, counted apart from
+// the totals, with no message printed. The format is the kind the bound
+// counts by.
+void rdb_xml_not_as_written(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The ways a parse ends at once. Each is thrown from wherever the parse is,
 // passes through the reader (they are none of its exception kinds) and is

@@ -48,8 +48,11 @@ RDB_XML_ELEMENT_KIND ascii_kind(const XMLCh* n)
         switch (fold(n[1])) {
         case 'h': return kind_if(is(n, "chart"), RDB_XML_ELEMENT_CHART);
         case 'o':
-            return fold(n[2]) == 'l' ? kind_if(is(n, "column"), RDB_XML_ELEMENT_COLUMN)
-                                     : kind_if(is(n, "compare"), RDB_XML_ELEMENT_COMPARE);
+            if (fold(n[2]) != 'l')
+                return kind_if(is(n, "compare"), RDB_XML_ELEMENT_COMPARE);
+            if (is(n, "column"))
+                return RDB_XML_ELEMENT_COLUMN;
+            return kind_if(is(n, "column_types_map"), RDB_XML_ELEMENT_COLUMN_TYPES_MAP);
         }
         break;
     case 'd':
@@ -97,9 +100,14 @@ RDB_XML_ELEMENT_KIND ascii_kind(const XMLCh* n)
             return fold(n[2]) == 'w' ? kind_if(is(n, "row"), RDB_XML_ELEMENT_ROW)
                                      : kind_if(is(n, "root"), RDB_XML_ELEMENT_ROOT);
         case 'e':
-            if (is(n, "result_vector"))
-                return RDB_XML_ELEMENT_RESULT_VECTOR;
-            return kind_if(is(n, "restricted_to"), RDB_XML_ELEMENT_RESTRICTED_TO);
+            switch (fold(n[2])) {
+            case 's':
+                if (is(n, "result_vector"))
+                    return RDB_XML_ELEMENT_RESULT_VECTOR;
+                return kind_if(is(n, "restricted_to"), RDB_XML_ELEMENT_RESTRICTED_TO);
+            case 'p': return kind_if(is(n, "report"), RDB_XML_ELEMENT_REPORT);
+            }
+            break;
         }
         break;
     case 's':

@@ -5,8 +5,10 @@
 
 #include <xercesc/util/XercesDefs.hpp>
 
-// Every name, lower case, in the order the root handler has always tried
-// its report elements (the first eleven) and then the others.
+// Every name of the format, lower case, in the order the root handler has
+// always tried its report elements (the first eleven) and then the others;
+// the last two no handler reads (the document element, and the wrapper of
+// a slack table's columns), but they are the format's, so not unknown.
 #define RDB_XML_ELEMENT_NAMES(X)                                                                      \
     X(FOLDERS, "folders") X(TEXT, "text") X(FOLDER_REF, "folder_ref") X(LEGAL, "legal")               \
     X(SUMMARY, "summary") X(EMBEDDED, "embedded") X(WAVEFORM, "waveform") X(CHART, "chart")           \
@@ -18,7 +20,8 @@
     X(SOURCE_VECTOR, "source_vector") X(RESULT_VECTOR, "result_vector") X(COMPARE, "compare")         \
     X(ROW, "row") X(STRING_CELL, "string_cell") X(INT_CELL, "int_cell") X(INAME_CELL, "iname_cell")   \
     X(DELAY_CELL, "delay_cell") X(DELAY, "delay") X(DISPLAY_OPTION, "display_option")                 \
-    X(COLUMN, "column") X(RESTRICTED_TO, "restricted_to")
+    X(COLUMN, "column") X(RESTRICTED_TO, "restricted_to") X(REPORT, "report")                        \
+    X(COLUMN_TYPES_MAP, "column_types_map")
 
 enum RDB_XML_ELEMENT_KIND {
 #define RDB_XML_ELEMENT_ENUMERATOR(KIND, NAME) RDB_XML_ELEMENT_##KIND,

@@ -14,6 +14,9 @@ public:
     void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
     void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
+protected:
+    const char* unknown_element_outcome() const override { return "taken as a folder reference"; }
+
 private:
     RDB_FOLDER_OBJECT* m_folder = nullptr;
 };

@@ -377,6 +377,7 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     if (options.m_strict && result.m_report)
         refuse_if_warned(context, result);
     result.m_diagnostics.swap(context.m_diagnostics);
+    result.m_not_as_written = context.m_not_as_written;
     return result;
 }
 

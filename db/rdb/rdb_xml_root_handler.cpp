@@ -5,6 +5,7 @@
 
 void RDB_XML_ROOT_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs)
 {
+    m_text_said = false;
     RDB_XML_HANDLER_FACTORY factory = rdb_xml_handler_factory(element);
     if (factory == nullptr)
         return;
@@ -17,6 +18,16 @@ void RDB_XML_ROOT_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, co
     rdb_xml_active_handler = handler;
     handler->handle_start_element(element, attrs);
     rdb_xml_reader->setContentHandler(handler);
+}
+
+void RDB_XML_ROOT_HANDLER::handle_characters(const char* text, std::size_t length)
+{
+    RDB_XML_QUOTE quote;
+    if (m_text_said || !rdb_xml_quote_text(text, length, quote))
+        return;
+    m_text_said = true;
+    rdb_xml_not_as_written("text \"%.*s%s\" outside any report element: passed over", quote.m_length, quote.m_text,
+                           quote.m_more);
 }
 
 void RDB_XML_ROOT_HANDLER::setDocumentLocator(const xercesc::Locator* const locator)

@@ -16,7 +16,12 @@ public:
     RDB_XML_ROOT_HANDLER() : RDB_XML_CONTENT_HANDLER(nullptr) {}
 
     void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
-    void handle_end_element(RDB_XML_ELEMENT_KIND) override {}
-    void handle_characters(const char*, std::size_t) override {}
+    void handle_end_element(RDB_XML_ELEMENT_KIND) override { m_text_said = false; }
+    // Text between report elements is dropped; said once for each run of
+    // it that is more than white space.
+    void handle_characters(const char* text, std::size_t length) override;
     void setDocumentLocator(const xercesc::Locator* const locator) override;
+
+private:
+    bool m_text_said = false;
 };

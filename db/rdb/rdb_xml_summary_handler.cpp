@@ -44,7 +44,9 @@ void RDB_XML_SUMMARY_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
     case RDB_XML_ELEMENT_MAX:
     case RDB_XML_ELEMENT_VALUE:
         if (int* field = gauge_field(element))
-            *field = rdb_xml_read_int(m_characters.c_str());
+            *field = rdb_xml_read_int(m_characters.c_str(), element == RDB_XML_ELEMENT_MIN   ? "min"
+                                                            : element == RDB_XML_ELEMENT_MAX ? "max"
+                                                                                             : "value");
         break;
     case RDB_XML_ELEMENT_SUMMARY: rdb_xml_hand_back(); break;
     default: break;

@@ -26,12 +26,22 @@ void RDB_XML_TABLE_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND element, c
 
     switch (element) {
     case RDB_XML_ELEMENT_TABLE:
+        say_table_inside_table("table", name.text());
         m_table = RDB_XML_NEW(RDB_TABLE_OBJECT, STL_STRING(name.text()), RDB_OBJECT_TYPE_TABLE);
         attach_table(attrs);
         break;
-    case RDB_XML_ELEMENT_TAN_SPD_TABLE: start_spd_table(name.text(), attrs); break;
-    case RDB_XML_ELEMENT_TAN_SLACK_TABLE: start_slack_table(name.text(), attrs); break;
-    case RDB_XML_ELEMENT_ROW: start_row(); break;
+    case RDB_XML_ELEMENT_TAN_SPD_TABLE:
+        say_table_inside_table("tan_spd_table", name.text());
+        start_spd_table(name.text(), attrs);
+        break;
+    case RDB_XML_ELEMENT_TAN_SLACK_TABLE:
+        say_table_inside_table("tan_slack_table", name.text());
+        start_slack_table(name.text(), attrs);
+        break;
+    case RDB_XML_ELEMENT_ROW:
+        start_row();
+        m_in_row = true;
+        break;
     case RDB_XML_ELEMENT_STRING_CELL:
         m_string_cell = start_cell<RDB_TABLE_STRING_ELEMENT>("string_cell", foreground, background);
         break;
@@ -58,13 +68,14 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
     // A cell, "delay" or "display_option" without a current object of its
     // kind (before the first row or delay cell) is passed over.
     switch (element) {
+    case RDB_XML_ELEMENT_ROW: m_in_row = false; break;
     case RDB_XML_ELEMENT_STRING_CELL:
         if (m_string_cell != nullptr)
             m_string_cell->set_string(m_characters);
         break;
     case RDB_XML_ELEMENT_INT_CELL:
         if (m_int_cell != nullptr)
-            m_int_cell->set_data(rdb_xml_read_int(m_characters.c_str()));
+            m_int_cell->set_data(rdb_xml_read_int(m_characters.c_str(), "int_cell"));
         break;
     case RDB_XML_ELEMENT_INAME_CELL:
         if (m_iname_cell != nullptr) {
@@ -75,7 +86,7 @@ void RDB_XML_TABLE_HANDLER::handle_end_element(RDB_XML_ELEMENT_KIND element)
         break;
     case RDB_XML_ELEMENT_DELAY:
         if (m_delay_cell != nullptr)
-            m_delay_cell->set_delay(rdb_xml_read_long(m_characters.c_str()));
+            m_delay_cell->set_delay(rdb_xml_read_long(m_characters.c_str(), "delay"));
         else
             rdb_xml_passed_over("delay before any delay_cell: passed over");
         break;
@@ -140,6 +151,10 @@ CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const XMLCh* foregroun
         rdb_xml_passed_over("%s before any row: passed over", kind);
         return nullptr;
     }
+    // Nothing ends the current row but the next: a cell after a row's end
+    // joins it.
+    if (!m_in_row)
+        rdb_xml_not_as_written("%s outside a row: added to the row before it", kind);
     CELL* cell = RDB_XML_NEW(CELL, std::forward<ARGS>(args)...);
     if (cell == nullptr)
         rdb_xml_out_of_memory("a table cell");
@@ -151,6 +166,17 @@ CELL* RDB_XML_TABLE_HANDLER::start_cell(const char* kind, const XMLCh* foregroun
     }
     rdb_xml_set_cell_colors(cell, foreground, background);
     return cell;
+}
+
+void RDB_XML_TABLE_HANDLER::say_table_inside_table(const char* kind, const char* name) const
+{
+    // The first start is the handler's own table. A later one makes a new
+    // table that takes the rows from there on, and the end of either ends
+    // the handler: what follows in the outer table is read outside any.
+    if (m_table == nullptr)
+        return;
+    rdb_xml_not_as_written("%s \"%s\" inside %s \"%s\": its end ends both, and the rest of \"%s\" is passed over",
+                           kind, name, m_table->get_kind(), m_table->get_name().c_str(), m_table->get_name().c_str());
 }
 
 void RDB_XML_TABLE_HANDLER::end_display_option()

@@ -36,6 +36,8 @@ private:
     template <class CELL, class... ARGS>
     CELL* start_cell(const char* kind, const XMLCh* foreground, const XMLCh* background, ARGS&&... args);
     void end_display_option();
+    // Says a table element inside this handler's table, if it is one.
+    void say_table_inside_table(const char* kind, const char* name) const;
     // The slack table under construction, reached through the model's
     // virtual casts; null for the other tables.
     RDB_TAN_SLACK_TABLE_OBJECT* slack_table() const;
@@ -50,6 +52,8 @@ private:
     RDB_TABLE_INT_ELEMENT* m_int_cell = nullptr;
     RDB_TABLE_INAME_ELEMENT* m_iname_cell = nullptr;
     RDB_TABLE_DELAY_ELEMENT* m_delay_cell = nullptr;
+    // Between a row's start and its end.
+    bool m_in_row = false;
 };
 
 RDB_XML_CONTENT_HANDLER* rdb_xml_create_table_handler(RDB_XML_CONTENT_HANDLER* parent);

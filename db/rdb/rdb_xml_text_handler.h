@@ -14,6 +14,14 @@ public:
     void handle_start_element(RDB_XML_ELEMENT_KIND element, const xercesc::Attributes& attrs) override;
     void handle_end_element(RDB_XML_ELEMENT_KIND element) override;
 
+protected:
+    // Its end is the end of the text object's element, as any end but
+    // that of a header, footer or body text is.
+    const char* unknown_element_outcome() const override
+    {
+        return "passed over, and the text ends with it: what follows inside the text is not read";
+    }
+
 private:
     RDB_TEXT_OBJECT* m_object = nullptr;
     STL_STRING* m_text = nullptr;  // the object's body text while inside "ascii_text"

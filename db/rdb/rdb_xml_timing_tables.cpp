@@ -30,8 +30,7 @@ void RDB_XML_TABLE_HANDLER::start_slack_table(const char* name, const xercesc::A
     } catch (const std::bad_alloc&) {
         rdb_xml_out_of_memory("a table");
     }
-    RDB_XML_CHAR_BUFFER analysis_type;
-    int analysis = rdb_xml_read_int(rdb_xml_get_attribute(attrs, u"analysis_type", analysis_type));
+    int analysis = rdb_xml_read_int_attribute(attrs, u"analysis_type", "tan_slack_table analysis_type");
     m_table = RDB_XML_NEW(RDB_TAN_SLACK_TABLE_OBJECT, STL_STRING(name), analysis, *columns,
                           RDB_OBJECT_TYPE_TAN_TABLE);
     attach_table(attrs);
@@ -55,8 +54,8 @@ void RDB_XML_TABLE_HANDLER::start_column(const xercesc::Attributes& attrs)
         rdb_xml_passed_over("column outside a tan_slack_table: passed over");
         return;
     }
+    unsigned int id = rdb_xml_read_unsigned_attribute(attrs, u"id", "column id");
     RDB_XML_CHAR_BUFFER buffer;
-    unsigned int id = rdb_xml_read_unsigned(rdb_xml_get_attribute(attrs, u"id", buffer));
     const char* type_name = rdb_xml_get_attribute(attrs, u"type", buffer);
     RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type =
         rdb_get_rdb_tan_slack_table_object_column_types_enum_by_string(type_name);
@@ -74,5 +73,5 @@ void RDB_XML_TABLE_HANDLER::end_restricted_to()
         rdb_xml_passed_over("restricted_to outside a tan_slack_table: passed over");
         return;
     }
-    table->set_restricted_to(rdb_xml_read_long(m_characters.c_str()));
+    table->set_restricted_to(rdb_xml_read_long(m_characters.c_str(), "restricted_to"));
 }

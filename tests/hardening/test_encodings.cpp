@@ -1,6 +1,10 @@
 // Reports in other encodings than UTF-8, plain and compressed: the model
 // holds their text as the right UTF-8, and bytes the declared encoding does
 // not allow stop the parse.
+#include <fstream>
+#include <iterator>
+
+#include <rdbxml/rdb_xml.h>
 #include "parse_fixture.h"
 
 TEST_F(ParseTest, Utf16AndLatin1ReadAsUtf8)
@@ -43,5 +47,83 @@ TEST_F(ParseTest, Utf16AndLatin1ReadAsUtf8)
         EXPECT_EQ(parse_text(report(std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>", "caf\xE9")),
                   nullptr);
         EXPECT_GE(count_messages_with("RDB_XML: Fatal Error: "), 1) << encoding;
+    }
+}
+
+namespace {
+
+// The code points of UTF-8 text (which these files are, whole).
+std::u32string code_points(const std::string& utf8)
+{
+    std::u32string text;
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        int more = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        char32_t c = more == 0 ? lead : lead & (0x3F >> more);
+        for (int k = 1; k <= more; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        text += c;
+        i += 1 + more;
+    }
+    return text;
+}
+
+// Little-endian bytes with a byte order mark, each code point in `width`
+// bytes (2: UTF-16, with surrogate pairs; 4: UTF-32).
+std::string encoded(const std::u32string& text, int width)
+{
+    std::string bytes;
+    auto unit = [&bytes, width](char32_t u) {
+        for (int b = 0; b < width; ++b)
+            bytes += static_cast<char>((u >> (8 * b)) & 0xFF);
+    };
+    unit(0xFEFF);
+    for (char32_t c : text) {
+        if (width == 2 && c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(ParseTest, IndentedReportsInEveryWidthSayNothingOfContentNotAsWritten)
+{
+    // Reports as a tool writes them, indented, every element of the format
+    // among them; in UTF-8, UTF-16 and UTF-32, each read to the same report
+    // with no diagnostic at all.
+    const std::string files[] = {example_file("report.xml"), data_file("schema_every_element.xml"),
+                                 data_file("csv_tables.xml"), data_file("diff_old.xml"), data_file("table_slack.xml")};
+    for (const std::string& path : files) {
+        std::ifstream in(path, std::ios::binary);
+        std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(utf8.empty()) << path;
+        std::string json;
+        for (int width : {1, 2, 4}) {
+            SCOPED_TRACE(path + " in " + std::to_string(8 * width) + " bits");
+            std::string bytes = utf8;
+            if (width > 1) {
+                std::string declared = utf8;
+                std::size_t at = declared.find("encoding=\"UTF-8\"");
+                if (at != std::string::npos)
+                    declared.replace(at, 16, width == 2 ? "encoding=\"UTF-16\"" : "encoding=\"UTF-32\"");
+                bytes = encoded(code_points(declared), width);
+            }
+            RDB_XML_RESULT result =
+                rdb_xml_parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), "r.xml"), RDB_XML_OPTIONS());
+            ASSERT_NE(result.m_report, nullptr);
+            EXPECT_TRUE(result.m_diagnostics.empty()) << result.m_diagnostics[0].m_line << ":"
+                                                      << result.m_diagnostics[0].m_column << ": "
+                                                      << result.m_diagnostics[0].m_message;
+            EXPECT_EQ(result.m_not_as_written, 0);
+            if (width == 1)
+                json = json_of(result.m_report.get());
+            else
+                EXPECT_EQ(json_of(result.m_report.get()), json);
+        }
     }
 }

@@ -8,6 +8,7 @@
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_xml.h>
+#include "not_as_written_cases.h"
 #include "parse_fixture.h"
 #include "rdb_bench_reports.h"
 
@@ -103,7 +104,7 @@ TEST_F(ParseTest, DiagnosticsNameFileLineAndColumn)
 {
     LINES own;
     std::string xml = report_with(
-        "<chart name=\"c\" parent=\"main\">\n  <type>donut</type></chart>\n<text parent=\"main\">\n<b></c></text>");
+        "<chart name=\"c\" parent=\"main\">\n  <type>donut</type></chart>\n<text parent=\"main\">\n<header></c></text>");
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "r.xml"), own.options());
     EXPECT_EQ(result.m_report, nullptr);
     ASSERT_EQ(result.m_diagnostics.size(), 2u);
@@ -146,6 +147,67 @@ TEST_F(ParseTest, PassedOverContentIsAWarningOnlyInTheDiagnostics)
         EXPECT_EQ(line.find("passed over"), std::string::npos) << line;
 }
 
+TEST_F(ParseTest, ContentNotTakenAsWrittenIsAWarningSayingWhatTheReportHolds)
+{
+    // Each file is read exactly as the file that writes what it is read as:
+    // the same report, and no error or warning in the totals. Only its
+    // diagnostics say more, whatever the buffers.
+    for (const NOT_AS_WRITTEN_CASE& c : not_as_written_cases()) {
+        SCOPED_TRACE(c.m_body);
+        std::string path = write_file("case.xml", not_as_written_report(c.m_body));
+        std::string read_as_path = write_file("read_as.xml", not_as_written_report(c.m_read_as));
+        for (bool static_buffers : {true, false}) {
+            LINES own;
+            RDB_XML_OPTIONS options = own.options();
+            options.m_use_static_buffers = static_buffers;
+            RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(path), options);
+            ASSERT_NE(result.m_report, nullptr);
+            std::vector<std::string> texts;
+            for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
+                texts.push_back(diagnostic_text(d).substr(path.size() + 1));
+            EXPECT_EQ(texts, c.m_warnings);
+            EXPECT_EQ(result.m_not_as_written, c.m_not_as_written);
+            EXPECT_EQ(result.m_warnings, 0);
+            EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
+
+            LINES plain;
+            options = plain.options();
+            options.m_use_static_buffers = static_buffers;
+            RDB_XML_RESULT read_as = rdb_xml_parse_input(RDB_XML_INPUT::file(read_as_path), options);
+            ASSERT_NE(read_as.m_report, nullptr);
+            EXPECT_EQ(read_as.m_not_as_written, 0);
+            EXPECT_EQ(json_of(result.m_report.get()), json_of(read_as.m_report.get()));
+        }
+    }
+}
+
+TEST_F(ParseTest, NumbersWithWhiteSpaceAroundThemAreTakenAsWritten)
+{
+    // An indented report puts line ends and blanks around every value.
+    LINES own;
+    std::string xml = report_with(
+        "<table name=\"t\" parent=\"main\">\n  <row>\n    <int_cell>\n      -42\n    </int_cell>\n"
+        "    <int_cell>\t+7\r\n</int_cell>\n  </row>\n</table>\n"
+        "<tan_slack_table name=\"s\" parent=\"main\" analysis_type=\" 3 \">\n  <column id=\" 0 \" type=\"slack\"/>\n"
+        "  <row><delay_cell> <delay> -120 </delay> </delay_cell></row>\n"
+        "  <restricted_to> 9223372036854775807 </restricted_to>\n</tan_slack_table>\n"
+        "<chart name=\"c\" parent=\"main\" size=\"2\"><data name=\"a\"> -2147483648 </data></chart>\n"
+        "<summary name=\"s\" parent=\"main\"><gauges><gauge name=\"g\"><min> 0 </min><max>\n4294967295\n</max>"
+        "<value>-0</value></gauge></gauges></summary>\n"
+        // Absent attributes read as 0 without a word.
+        "<chart name=\"d\" parent=\"main\"/><tan_slack_table name=\"u\" parent=\"main\"><column type=\"slack\"/>"
+        "</tan_slack_table>");
+    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "w.xml"), own.options());
+    ASSERT_NE(result.m_report, nullptr);
+    std::vector<std::string> texts;
+    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
+        texts.push_back(diagnostic_text(d));
+    // Only the gauge's maximum is past its field.
+    EXPECT_EQ(texts, std::vector<std::string>{"w.xml:19:7: warning: max \"4294967295\" is out of range for a "
+                                              "32-bit number: taken as -1"});
+    EXPECT_EQ(result.m_not_as_written, 1);
+}
+
 TEST_F(ParseTest, OfEachKindOfDiagnosticAHundredAreKeptThenHowManyMore)
 {
     // 200 000 cells before any row, one of them a string cell: one kind,
@@ -178,6 +240,24 @@ TEST_F(ParseTest, OfEachKindOfDiagnosticAHundredAreKeptThenHowManyMore)
                               ": warning: and 199901 more like this: int_cell before any row: passed over");
     // The totals are the parse's, whatever was kept.
     EXPECT_TRUE(own.has("Parsing resulted in 0 errors, 0 warnings"));
+
+    // So are the values not taken as written: all of them counted.
+    std::string row;
+    for (int i = 0; i < 1000; ++i)
+        row += "<int_cell>x" + std::to_string(i % 10) + "</int_cell>";
+    xml = report_with("<table name=\"t\" parent=\"main\"><row>" + row + "</row></table>");
+    result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "n.xml"), own.options());
+    ASSERT_NE(result.m_report, nullptr);
+    ASSERT_EQ(result.m_diagnostics.size(), 101u);
+    const std::string cell = "<int_cell>x0</int_cell>";
+    const std::size_t first = xml.find(cell) - xml.find('\n') + cell.size();
+    EXPECT_EQ(diagnostic_text(result.m_diagnostics[0]),
+              "n.xml:2:" + std::to_string(first) + ": warning: int_cell \"x0\" is not a number: taken as 0");
+    EXPECT_EQ(diagnostic_text(result.m_diagnostics[100]),
+              "n.xml:2:" + std::to_string(first + 999 * cell.size()) +
+                  ": warning: and 900 more like this: int_cell \"x0\" is not a number: taken as 0");
+    EXPECT_EQ(result.m_not_as_written, 1000);
+    EXPECT_EQ(result.m_warnings, 0);
 }
 
 TEST_F(ParseTest, StrictRefusesTheReportForAnyWarningCountedOrKept)

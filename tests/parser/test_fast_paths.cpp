@@ -76,8 +76,8 @@ TEST(FastPaths, ReadNumberMatchesScanf)
         long as_long = 0;
         std::sscanf(text.c_str(), "%d", &as_int);
         std::sscanf(text.c_str(), "%ld", &as_long);
-        EXPECT_EQ(rdb_xml_read_int(text.c_str()), as_int) << '"' << text << '"';
-        EXPECT_EQ(rdb_xml_read_long(text.c_str()), as_long) << '"' << text << '"';
+        EXPECT_EQ(rdb_xml_read_int(text.c_str(), "int_cell"), as_int) << '"' << text << '"';
+        EXPECT_EQ(rdb_xml_read_long(text.c_str(), "delay"), as_long) << '"' << text << '"';
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "gzip_bytes.h"
 #include "instance_reports.h"
+#include "not_as_written_cases.h"
 #include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
@@ -254,9 +255,33 @@ TEST(ToolDiagnostics, EachNamesFileLineAndColumn)
     TOOL_RUN schema = tool_run({"--noout", "--schema", invalid});
     EXPECT_EQ(schema.status, 1);
     std::vector<std::string> lines = tool_lines(schema.err);
-    ASSERT_EQ(lines.size(), 2u) << schema.err;
+    // Each value the schema refuses is also said as read without it.
+    ASSERT_EQ(lines.size(), 4u) << schema.err;
+    EXPECT_EQ(tool_count(schema.err, ": error: "), 2u) << schema.err;
     for (const std::string& line : lines)
-        EXPECT_TRUE(line.rfind(invalid + ":", 0) == 0 && line.find(": error: ") != std::string::npos) << line;
+        EXPECT_TRUE(line.rfind(invalid + ":", 0) == 0) << line;
+}
+
+TEST(ToolDiagnostics, ContentNotTakenAsWrittenIsAWarningAndTheFileStillPasses)
+{
+    TOOL_SCRATCH scratch;
+    for (const NOT_AS_WRITTEN_CASE& c : not_as_written_cases()) {
+        SCOPED_TRACE(c.m_body);
+        std::string file = scratch.write("case.xml", not_as_written_report(c.m_body));
+        std::string read_as = scratch.write("read_as.xml", not_as_written_report(c.m_read_as));
+        TOOL_RUN run = tool_run({"--json", file});
+        EXPECT_EQ(run.status, 0);
+        std::vector<std::string> expected;
+        for (const std::string& warning : c.m_warnings)
+            expected.push_back(file + ":" + warning);
+        EXPECT_EQ(tool_lines(run.err), expected);
+        // The report is the one the file's plain reading gives.
+        TOOL_RUN plain = tool_run({"--json", read_as});
+        EXPECT_EQ(plain.status, 0);
+        std::string json = plain.out;
+        json.replace(json.find(read_as), read_as.size(), file);
+        EXPECT_EQ(run.out, json);
+    }
 }
 
 TEST(ToolDiagnostics, AHundredOfEachKindThenHowManyMore)
