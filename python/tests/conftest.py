@@ -1,6 +1,7 @@
 """Where the Python tests find the tool, the test reports and the example
 (CTest sets the variables; see python/CMakeLists.txt)."""
 import glob
+import json
 import os
 import subprocess
 
@@ -14,6 +15,16 @@ EXAMPLE_HIERARCHY = os.path.join(EXAMPLES, "hierarchy.txt")
 
 # Every test report, the example first.
 REPORTS = [EXAMPLE] + sorted(glob.glob(os.path.join(DATA, "*.xml")))
+
+# Content the reader does not take as written, shared with the C++ tests:
+# each case's report line, the line it is read as, and its warnings.
+with open(os.path.join(DATA, "not_as_written.json"), encoding="utf-8") as cases:
+    NOT_AS_WRITTEN = json.load(cases)
+
+
+def not_as_written_report(body):
+    """The report of one such case, line for line as the C++ tests write it."""
+    return '<report><folders><root name="main"/></folders>\n' + body + "\n</report>\n"
 
 
 def tool_reports(files, *options):

@@ -17,7 +17,17 @@ import threading
 import pytest
 
 import rdbxml
-from conftest import DATA, EXAMPLE, EXAMPLE_HIERARCHY, REPORTS, report_with, tool_reports, write
+from conftest import (
+    DATA,
+    EXAMPLE,
+    EXAMPLE_HIERARCHY,
+    NOT_AS_WRITTEN,
+    REPORTS,
+    not_as_written_report,
+    report_with,
+    tool_reports,
+    write,
+)
 
 
 def python_report(path, **options):
@@ -110,6 +120,19 @@ def test_strict_refuses_a_report_with_any_warning(tmp_path):
         assert str(diagnostics[-1]) == path + ": error: strict: the report is refused for its 3 warnings"
         assert str(raised.value) == str(diagnostics[-1])
     assert rdbxml.parse(EXAMPLE, strict=True).to_json() == rdbxml.parse(EXAMPLE).to_json()
+
+
+@pytest.mark.parametrize("case", NOT_AS_WRITTEN, ids=lambda case: case["body"][:60])
+def test_content_not_taken_as_written_is_a_warning_and_strict_refuses_it(tmp_path, case):
+    path = write(tmp_path, "case.xml", not_as_written_report(case["body"]))
+    read_as = write(tmp_path, "read_as.xml", not_as_written_report(case["read_as"]))
+    report = rdbxml.parse(path)
+    assert [str(d) for d in report.diagnostics] == [path + ":" + w for w in case["warnings"]]
+    assert report.to_json() == rdbxml.parse(read_as).to_json()
+    with pytest.raises(rdbxml.ParseError) as raised:
+        rdbxml.parse(path, strict=True)
+    assert [str(d) for d in raised.value.diagnostics[:-1]] == [str(d) for d in report.diagnostics]
+    assert raised.value.diagnostics[-1].message.startswith("strict: the report is refused")
 
 
 def test_a_file_that_cannot_be_opened_raises_the_oserror_of_open(tmp_path):

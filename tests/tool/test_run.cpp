@@ -262,7 +262,7 @@ TEST(ToolDiagnostics, EachNamesFileLineAndColumn)
         EXPECT_TRUE(line.rfind(invalid + ":", 0) == 0) << line;
 }
 
-TEST(ToolDiagnostics, ContentNotTakenAsWrittenIsAWarningAndTheFileStillPasses)
+TEST(ToolDiagnostics, ContentNotTakenAsWrittenIsAWarningThatFailsTheFileOnlyWithStrict)
 {
     TOOL_SCRATCH scratch;
     for (const NOT_AS_WRITTEN_CASE& c : not_as_written_cases()) {
@@ -281,6 +281,12 @@ TEST(ToolDiagnostics, ContentNotTakenAsWrittenIsAWarningAndTheFileStillPasses)
         std::string json = plain.out;
         json.replace(json.find(read_as), read_as.size(), file);
         EXPECT_EQ(run.out, json);
+        // Strictness refuses the file for those very warnings.
+        TOOL_RUN strict = tool_run({"--strict", "--json", file});
+        EXPECT_EQ(strict.status, 1);
+        expected.push_back(file + ": error: strict: the report is refused for its " +
+                           std::to_string(c.m_warnings.size()) + " warning" + (c.m_warnings.size() == 1 ? "" : "s"));
+        EXPECT_EQ(tool_lines(strict.err), expected);
     }
 }
 
