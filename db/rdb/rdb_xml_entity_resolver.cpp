@@ -1,6 +1,7 @@
 #include "rdb_xml_entity_resolver.h"
 
 #include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/util/RuntimeException.hpp>
 #include <xercesc/util/XMLString.hpp>
 
@@ -15,9 +16,22 @@ InputSource* RDB_XML_ENTITY_RESOLVER::resolveEntity(const XMLCh*, const XMLCh* s
         return new LocalFileInputSource(m_schema_location);
 
     const XMLCh* name = system_id != nullptr ? system_id : u"";
+    if (m_in_doctype && m_has_dtd && m_dtd == name) {
+        static const XMLByte NOTHING[1] = {0};
+        return new MemBufInputSource(NOTHING, 0, name);
+    }
     RDB_XML_NARROW_TEXT text(name);
     rdb_xml_debug("Refused to read external resource: %s", text.text());
     // A fatal error of the reader: it reports it through the error handler
     // at the place of the reference and ends the parse.
     ThrowXML1(RuntimeException, XMLExcepts::Gen_CouldNotOpenExtEntity, name);
 }
+
+void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const system_id)
+{
+    m_in_doctype = true;
+    m_has_dtd = system_id != nullptr;
+    m_dtd = system_id != nullptr ? system_id : u"";
+}
+
+void RDB_XML_ENTITY_RESOLVER::endDTD() { m_in_doctype = false; }

@@ -13,7 +13,9 @@ void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_lo
     reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
     reader->setFeature(XMLUni::fgXercesLoadSchema, false);
     reader->setFeature(XMLUni::fgXercesSkipDTDValidation, true);
-    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    // The DTD a DOCTYPE names is not read: the resolver gives it as empty.
+    // It learns the DTD's name as the lexical handler.
+    reader->setLexicalHandler(&m_resolver);
     reader->setProperty(XMLUni::fgXercesSecurityManager, &m_security);
     m_limits.set_input_bytes(input_bytes);
     reader->installAdvDocHandler(&m_limits);
