@@ -6,6 +6,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include "rdb_xml_content_handler.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_transcode.h"
 
 using namespace xercesc;
@@ -32,6 +33,16 @@ void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, c
     m_in_doctype = true;
     m_has_dtd = system_id != nullptr;
     m_dtd = system_id != nullptr ? system_id : u"";
+    if (!m_has_dtd)
+        return;
+    // Not an error, but not nothing either: a reference to an entity only
+    // the DTD declares is passed over by the reader without a word, and an
+    // attribute default only it gives is missing.
+    RDB_XML_NARROW_TEXT name(system_id);
+    std::string message = std::string("the DTD \"") + name.text() +
+                          "\" that the DOCTYPE names is not read: what it declares does not apply";
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, message.c_str(), 0, 0,
+                 "the DTD \"%s\" that the DOCTYPE names is not read: what it declares does not apply");
 }
 
 void RDB_XML_ENTITY_RESOLVER::endDTD() { m_in_doctype = false; }
