@@ -193,7 +193,7 @@ TEST_P(HostileTest, ExternalDtdIsNeitherOpenedNorNeeded)
         options.m_use_schema = GetParam();
         BOUNDED_RUN run = bounded_run(
             [&] {
-                alarm(120);
+                alarm(30);
                 RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(xml), options);
                 bool said = false;
                 for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
