@@ -1,7 +1,6 @@
 #include "rdb_xml_entity_resolver.h"
 
 #include <xercesc/framework/LocalFileInputSource.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/util/RuntimeException.hpp>
 #include <xercesc/util/XMLString.hpp>
 
@@ -17,10 +16,6 @@ InputSource* RDB_XML_ENTITY_RESOLVER::resolveEntity(const XMLCh*, const XMLCh* s
         return new LocalFileInputSource(m_schema_location);
 
     const XMLCh* name = system_id != nullptr ? system_id : u"";
-    if (m_in_doctype && m_has_dtd && m_dtd == name) {
-        static const XMLByte NOTHING[1] = {0};
-        return new MemBufInputSource(NOTHING, 0, name);
-    }
     RDB_XML_NARROW_TEXT text(name);
     rdb_xml_debug("Refused to read external resource: %s", text.text());
     // A fatal error of the reader: it reports it through the error handler
@@ -30,10 +25,7 @@ InputSource* RDB_XML_ENTITY_RESOLVER::resolveEntity(const XMLCh*, const XMLCh* s
 
 void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const system_id)
 {
-    m_in_doctype = true;
-    m_has_dtd = system_id != nullptr;
-    m_dtd = system_id != nullptr ? system_id : u"";
-    if (!m_has_dtd)
+    if (system_id == nullptr)
         return;
     // Not an error, but not nothing either: a reference to an entity only
     // the DTD declares is passed over by the reader without a word, and an
@@ -44,5 +36,3 @@ void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, c
     rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, message.c_str(), 0, 0,
                  "the DTD \"%s\" that the DOCTYPE names is not read: what it declares does not apply");
 }
-
-void RDB_XML_ENTITY_RESOLVER::endDTD() { m_in_doctype = false; }

@@ -1,22 +1,18 @@
 // RDB_XML_ENTITY_RESOLVER: the one way the reader reaches anything outside
-// the report file. It allows exactly the schema file beside the library,
-// gives the external DTD that a DOCTYPE names as empty, unread, and refuses
-// everything else (external entities, external parameter entities): it
-// prints "Refused to read external resource: %s" with the resource's system
-// id and throws, so that the reader reports a fatal error at the reference
-// and ends the parse, which then yields no report. Nothing refused is
-// opened, nor is the DTD.
+// the report file. It allows exactly the schema file beside the library and
+// refuses everything else (external entities, external parameter entities,
+// the external DTD where the reader asks for it): it prints "Refused to read
+// external resource: %s" with the resource's system id and throws, so that
+// the reader reports a fatal error at the reference and ends the parse,
+// which then yields no report. Nothing refused is opened.
 //
 // A report's DOCTYPE often names a DTD that is not at hand where the report
-// is read, and a reader that does not validate against it need not read it.
-// The XML parser asks for it right after the DOCTYPE's internal subset, also
-// when it is told not to load it but validates (the schema). The resolver
-// knows the DTD by the DOCTYPE's own system id, which it hears of as the
-// lexical handler, and only until the DOCTYPE has ended: an entity after it
-// with the same system id is refused as any other.
+// is read, and a reader that does not validate need not read it: the XML
+// parser is told not to load it (the reader guard), and the report is read
+// without it. As the lexical handler, the resolver hears of the DOCTYPE and
+// keeps a warning that what the DTD declares does not apply. A validating
+// reader (the schema) loads the DTD all the same, and is refused it.
 #pragma once
-
-#include <string>
 
 #include <xercesc/sax/EntityResolver.hpp>
 #include <xercesc/sax2/LexicalHandler.hpp>
@@ -31,9 +27,9 @@ public:
 
     xercesc::InputSource* resolveEntity(const XMLCh* public_id, const XMLCh* system_id) override;
 
-    // The DOCTYPE, from its start to its end.
+    // The DOCTYPE: a warning when it names a DTD.
     void startDTD(const XMLCh* const name, const XMLCh* const public_id, const XMLCh* const system_id) override;
-    void endDTD() override;
+    void endDTD() override {}
     // The rest of the lexical handler is of no concern here.
     void comment(const XMLCh* const, const XMLSize_t) override {}
     void startCDATA() override {}
@@ -43,7 +39,4 @@ public:
 
 private:
     const XMLCh* m_schema_location = nullptr;
-    bool m_in_doctype = false;
-    bool m_has_dtd = false;
-    std::u16string m_dtd;  // the system id of the DTD the DOCTYPE names
 };

@@ -13,8 +13,9 @@ void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_lo
     reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
     reader->setFeature(XMLUni::fgXercesLoadSchema, false);
     reader->setFeature(XMLUni::fgXercesSkipDTDValidation, true);
-    // The DTD a DOCTYPE names is not read: the resolver gives it as empty.
-    // It learns the DTD's name as the lexical handler.
+    // The DTD a DOCTYPE names is not read without validation (which loads
+    // it anyway, and is refused it by the resolver); the resolver warns.
+    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
     reader->setLexicalHandler(&m_resolver);
     reader->setProperty(XMLUni::fgXercesSecurityManager, &m_security);
     m_limits.set_input_bytes(input_bytes);
