@@ -56,6 +56,7 @@ class BRIM_ZIFSTREAM::BUFFER : public std::streambuf {
 public:
     BUFFER(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary, int block_log2);
     BUFFER(const void* data, std::size_t size, const char* name);
+    BUFFER(int fd, const char* name);
     ~BUFFER() override;
     BUFFER(const BUFFER&) = delete;
     BUFFER& operator=(const BUFFER&) = delete;
@@ -65,7 +66,8 @@ public:
     const std::string& error() const { return m_error; }
     const std::string& damage() const { return m_damage; }
     int error_number() const { return m_errno; }
-    bool finish();
+    bool finish(std::uint64_t limit);
+    bool stopped_short() const { return m_stopped_short; }
     std::uint64_t input_position() const;
     std::uint64_t input_size() const { return m_source_size; }
 
@@ -76,6 +78,7 @@ protected:
 
 private:
     bool open(const char* file_name, std::ios::openmode mode, const unsigned char* dictionary);
+    bool open_descriptor();
     bool start(const unsigned char* head, std::size_t n);
     std::size_t read_file(char* dst, std::size_t cap);
     void next_input();
@@ -84,7 +87,7 @@ private:
     std::size_t produce(char* dst, std::size_t cap, bool spare);
     std::size_t deliver(char* dst, std::size_t cap);
     std::size_t refill_get_area();
-    void skip_plain();
+    void skip_plain(std::uint64_t limit);
     void decoder_failed();
     std::string named(const std::string& text) const;
     void system_failed(int code, const char* before, const std::string& after = std::string());
@@ -93,6 +96,7 @@ private:
 
     std::string m_name;
     int m_fd = -1;
+    bool m_owns_fd = true;  // false: the caller's descriptor, left open
     const char* m_data = nullptr;  // the input in memory, when it is there
     bool m_open = false;
     std::uint64_t m_source_size = 0;  // bytes of the input; 0 when unknown
@@ -111,6 +115,7 @@ private:
     std::string m_error;            // why the stream went bad; empty while it is fine
     std::string m_damage;           // what is wrong with the compressed data
     int m_errno = 0;                // the system's reason for m_error, when it is the system's
+    bool m_stopped_short = false;   // finish() met its limit first
 };
 
 namespace {
@@ -144,9 +149,18 @@ BRIM_ZIFSTREAM::BUFFER::BUFFER(const void* data, std::size_t size, const char* n
     m_open = start(static_cast<const unsigned char*>(data), size);
 }
 
+BRIM_ZIFSTREAM::BUFFER::BUFFER(int fd, const char* name)
+    : m_name(name != nullptr ? name : ""), m_fd(fd), m_owns_fd(false), m_block(std::size_t(1) << 16)
+{
+    if (fd < 0)
+        m_error = named(std::strerror(EBADF));
+    else
+        m_open = open_descriptor();
+}
+
 BRIM_ZIFSTREAM::BUFFER::~BUFFER()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0 && m_owns_fd)
         ::close(m_fd);
 }
 
@@ -173,6 +187,13 @@ bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode
         system_failed(errno, "");
         return false;
     }
+    return open_descriptor();
+}
+
+// Sizes up the open m_fd and reads its first block. False, with the reason
+// in m_error, when it cannot be read.
+bool BRIM_ZIFSTREAM::BUFFER::open_descriptor()
+{
     struct stat st;
     if (::fstat(m_fd, &st) != 0) {
         system_failed(errno, "");
@@ -184,7 +205,8 @@ bool BRIM_ZIFSTREAM::BUFFER::open(const char* file_name, std::ios::openmode mode
     }
     if (S_ISREG(st.st_mode))
         m_source_size = static_cast<std::uint64_t>(st.st_size);
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (m_owns_fd)
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     m_in.reset(new char[m_block]);
     next_input();
@@ -358,39 +380,53 @@ std::size_t BRIM_ZIFSTREAM::BUFFER::refill_get_area()
     return n;
 }
 
-bool BRIM_ZIFSTREAM::BUFFER::finish()
+bool BRIM_ZIFSTREAM::BUFFER::finish(std::uint64_t limit)
 {
     if (!m_open || !m_error.empty())
         return false;
     if (m_decoder == nullptr) {
-        skip_plain();
-        return m_error.empty();
+        skip_plain(limit);
+        return m_error.empty() && !m_stopped_short;
     }
     m_delivered += m_holding ? 1 : 0;
     m_holding = false;
-    while (!m_ended && m_error.empty())
+    // Counted in whichever grows faster: the input read, or what it makes.
+    const std::uint64_t read_before = m_source_read, made_before = m_delivered;
+    while (!m_ended && m_error.empty()) {
+        if (m_source_read - read_before >= limit || m_delivered - made_before >= limit) {
+            m_stopped_short = true;
+            break;
+        }
         m_delivered += decode_into(m_out.get(), m_block);
+    }
     setg(m_out.get(), m_out.get(), m_out.get());
-    return m_error.empty();
+    return m_error.empty() && !m_stopped_short;
 }
 
-// Moves past the rest of plain data: in memory, and in a file that can
-// seek, without reading it.
-void BRIM_ZIFSTREAM::BUFFER::skip_plain()
+// Moves past the rest of plain data: in memory, and in a regular file,
+// without reading it; anything else is read, `limit` bytes at most.
+void BRIM_ZIFSTREAM::BUFFER::skip_plain(std::uint64_t limit)
 {
     setg(egptr(), egptr(), egptr());
     if (m_data != nullptr) {
         m_source_read = m_source_size;
         m_source_eof = true;
     } else if (!m_source_eof) {
-        off_t end = ::lseek(m_fd, 0, SEEK_END);
+        // Only a regular file's end is where lseek says: a device's is not.
+        off_t end = m_source_size != 0 ? ::lseek(m_fd, 0, SEEK_END) : -1;
         if (end >= 0 && static_cast<std::uint64_t>(end) >= m_source_read) {
             m_source_read = static_cast<std::uint64_t>(end);
             m_source_eof = true;
             report_progress();
         }
-        while (!m_source_eof && m_error.empty())
-            read_file(m_in.get(), m_block);
+        const std::uint64_t read_before = m_source_read;
+        while (!m_source_eof && m_error.empty()) {
+            if (m_source_read - read_before >= limit) {
+                m_stopped_short = true;
+                break;
+            }
+            read_file(m_in.get(), static_cast<std::size_t>(std::min<std::uint64_t>(m_block, limit)));
+        }
     }
     m_delivered = m_source_read;
 }
@@ -501,6 +537,11 @@ BRIM_ZIFSTREAM::BRIM_ZIFSTREAM(const void* data, std::size_t size, const char* n
     start();
 }
 
+BRIM_ZIFSTREAM::BRIM_ZIFSTREAM(int fd, const char* name) : std::istream(nullptr), m_buffer(new BUFFER(fd, name))
+{
+    start();
+}
+
 void BRIM_ZIFSTREAM::start()
 {
     rdbuf(m_buffer.get());  // also clears the bad state of the null buffer
@@ -518,14 +559,16 @@ const char* BRIM_ZIFSTREAM::damage() const { return m_buffer->damage().c_str(); 
 
 int BRIM_ZIFSTREAM::error_number() const { return m_buffer->error_number(); }
 
-bool BRIM_ZIFSTREAM::finish()
+bool BRIM_ZIFSTREAM::finish(std::uint64_t limit)
 {
-    if (m_buffer->finish())
+    if (m_buffer->finish(limit))
         return true;
-    if (m_buffer->is_open())
+    if (m_buffer->is_open() && !m_buffer->stopped_short())
         setstate(std::ios::badbit);
     return false;
 }
+
+bool BRIM_ZIFSTREAM::stopped_short() const { return m_buffer->stopped_short(); }
 
 std::uint64_t BRIM_ZIFSTREAM::input_position() const { return m_buffer->input_position(); }
 

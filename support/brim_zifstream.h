@@ -39,6 +39,10 @@ public:
     // The `size` bytes at `data`, which are not copied and must outlive the
     // stream. `name` stands for them in error().
     BRIM_ZIFSTREAM(const void* data, std::size_t size, const char* name);
+    // What the open descriptor `fd` (a pipe, a terminal, a file) reads from
+    // where it stands; the stream neither owns nor closes it. `name` stands
+    // for it in error().
+    BRIM_ZIFSTREAM(int fd, const char* name);
     ~BRIM_ZIFSTREAM() override;
 
     // Which decoder the stream chose: "plain", "gzip", "zstd" or "xz".
@@ -60,9 +64,14 @@ public:
 
     // Reads what remains of the input to its end, checking it and discarding
     // the data: true when the whole input is intact (remaining plain bytes
-    // are skipped unread). On damage sets badbit, as a read would. Cheap
-    // once the data has ended.
-    bool finish();
+    // are skipped unread where the file can seek). On damage sets badbit, as
+    // a read would. Cheap once the data has ended. With `limit`, stops once
+    // that many more bytes have been taken from the input or made from it,
+    // and returns false without badbit when it stopped there: an input
+    // that never ends (a device, a pipe) ends the check too.
+    bool finish(std::uint64_t limit = UINT64_MAX);
+    // finish() stopped at its limit before the end of the input.
+    bool stopped_short() const;
 
     // Bytes of the input (the compressed bytes of a compressed one) consumed
     // so far, and its size in bytes (0 when unknown).

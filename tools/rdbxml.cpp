@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,17 +75,12 @@ int run(int argc, char** argv, std::string& current)
         opt.files.push_back(default_example());
     std::vector<RDBXML_INPUT_FILE> inputs = rdbxml_expand_inputs(opt.files);
 
-    std::string stdin_bytes, error;
-    for (const RDBXML_INPUT_FILE& input : inputs) {
-        if (input.from_stdin) {
-            if (!rdbxml_read_stdin(stdin_bytes, error)) {
-                std::cerr << rdbxml_tool_message("rdbxml", error);
-                return RDBXML_EXIT_USAGE;
-            }
-            settings.stdin_bytes = &stdin_bytes;
-            break;
-        }
+    // Standard input is read as a stream, as files are, and so only once.
+    if (std::count_if(inputs.begin(), inputs.end(), [](const RDBXML_INPUT_FILE& input) { return input.from_stdin; }) > 1) {
+        std::cerr << rdbxml_tool_message("rdbxml", "standard input (-) can be read only once");
+        return RDBXML_EXIT_USAGE;
     }
+    std::string error;
 
     RDBXML_HTML_PAGES pages(opt.html, inputs.size());
     if (!opt.html.empty() && !pages.prepare(error)) {

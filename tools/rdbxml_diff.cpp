@@ -144,12 +144,6 @@ int run(int argc, char** argv)
     settings.options = &parse;
     settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
     RDBXML_INPUT_FILE inputs[2] = {{opt.old_file, opt.old_file == "-"}, {opt.new_file, opt.new_file == "-"}};
-    std::string stdin_bytes, error;
-    if (inputs[0].from_stdin || inputs[1].from_stdin) {
-        if (!rdbxml_read_stdin(stdin_bytes, error))
-            return usage_error(error);
-        settings.stdin_bytes = &stdin_bytes;
-    }
 
     // Both files at once: the comparison waits for the slower one only.
     RDBXML_PARSED parsed[2];
@@ -197,7 +191,7 @@ int run(int argc, char** argv)
         rdb_write_diff_html(list, page, opt.old_file, opt.new_file);
         if (opt.html == "-") {
             out.write(page.take());
-        } else if (!rdbxml_write_file(opt.html, page.take(), error)) {
+        } else if (std::string error; !rdbxml_write_file(opt.html, page.take(), error)) {
             std::cerr << rdbxml_tool_message("rdbxml", error);
             return DIFF_TROUBLE;
         }

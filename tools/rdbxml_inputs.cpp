@@ -1,9 +1,6 @@
 #include "rdbxml_inputs.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -58,21 +55,4 @@ std::vector<RDBXML_INPUT_FILE> rdbxml_expand_inputs(const std::vector<std::strin
         }
     }
     return inputs;
-}
-
-bool rdbxml_read_stdin(std::string& bytes, std::string& error)
-{
-    char block[1 << 16];
-    for (;;) {
-        ssize_t n = ::read(STDIN_FILENO, block, sizeof block);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = std::string("cannot read standard input: ") + std::strerror(errno);
-            return false;
-        }
-        if (n == 0)
-            return true;
-        bytes.append(block, static_cast<std::size_t>(n));
-    }
 }

@@ -17,6 +17,3 @@ struct RDBXML_INPUT_FILE {
 };
 
 std::vector<RDBXML_INPUT_FILE> rdbxml_expand_inputs(const std::vector<std::string>& arguments);
-
-// All of standard input; false with `error` set when it cannot be read.
-bool rdbxml_read_stdin(std::string& bytes, std::string& error);

@@ -29,7 +29,6 @@ struct RDBXML_JOB {
 struct RDBXML_JOB_SETTINGS {
     const RDBXML_OPTIONS* options = nullptr;
     HDB_ACTION_PT_INSTANCE* action_point = nullptr;
-    const std::string* stdin_bytes = nullptr;  // all of standard input, when "-" is an input
     RDBXML_VERBOSITY verbosity = RDBXML_NORMAL;
 };
 

@@ -82,8 +82,7 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
         if (settings.verbosity == RDBXML_VERBOSE)
             result.err += std::string(tag) + ": " + text + "\n";
     };
-    RDB_XML_INPUT source = input.from_stdin ? RDB_XML_INPUT::memory(settings.stdin_bytes->data(),
-                                                                    settings.stdin_bytes->size(), STDIN_NAME)
+    RDB_XML_INPUT source = input.from_stdin ? RDB_XML_INPUT::descriptor(STDIN_FILENO, STDIN_NAME)
                                             : RDB_XML_INPUT::file(input.name);
     RDB_XML_RESULT parsed = rdb_xml_parse_input(source, options);
     result.report = std::move(parsed.m_report);

@@ -1,6 +1,7 @@
 #include "rdbxml_runner.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -160,10 +161,9 @@ private:
 
     std::uint64_t input_size(const RDBXML_INPUT_FILE& input) const
     {
-        if (input.from_stdin)
-            return m_settings.stdin_bytes != nullptr ? m_settings.stdin_bytes->size() : 0;
         struct stat status;
-        return stat(input.name.c_str(), &status) == 0 && S_ISREG(status.st_mode)
+        int known = input.from_stdin ? fstat(STDIN_FILENO, &status) : stat(input.name.c_str(), &status);
+        return known == 0 && S_ISREG(status.st_mode)
                    ? static_cast<std::uint64_t>(status.st_size)
                    : 0;
     }

@@ -5,6 +5,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include "rdb_xml_content_handler.h"
+#include "rdb_xml_context.h"
 #include "rdb_xml_transcode.h"
 
 using namespace xercesc;
@@ -20,4 +21,18 @@ InputSource* RDB_XML_ENTITY_RESOLVER::resolveEntity(const XMLCh*, const XMLCh* s
     // A fatal error of the reader: it reports it through the error handler
     // at the place of the reference and ends the parse.
     ThrowXML1(RuntimeException, XMLExcepts::Gen_CouldNotOpenExtEntity, name);
+}
+
+void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const system_id)
+{
+    if (system_id == nullptr)
+        return;
+    // Not an error, but not nothing either: a reference to an entity only
+    // the DTD declares is passed over by the reader without a word, and an
+    // attribute default only it gives is missing.
+    RDB_XML_NARROW_TEXT name(system_id);
+    std::string message = std::string("the DTD \"") + name.text() +
+                          "\" that the DOCTYPE names is not read: what it declares does not apply";
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, message.c_str(), 0, 0,
+                 "the DTD \"%s\" that the DOCTYPE names is not read: what it declares does not apply");
 }

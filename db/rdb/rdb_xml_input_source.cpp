@@ -22,6 +22,8 @@ xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
     if (m_stream == nullptr) {
         if (m_input.m_in_memory)
             m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_data, m_input.m_size, m_input.m_name.c_str()));
+        else if (m_input.m_descriptor >= 0)
+            m_stream.reset(new BRIM_ZIFSTREAM(m_input.m_descriptor, m_input.m_name.c_str()));
         else {
             // The system would take a name with a NUL in it for the name
             // before the NUL: another file.
@@ -39,14 +41,17 @@ xercesc::BinInputStream* RDB_XML_INPUT_SOURCE::makeStream() const
     return m_made;
 }
 
-bool RDB_XML_INPUT_SOURCE::finish()
+bool RDB_XML_INPUT_SOURCE::finish(bool failed)
 {
     if (m_stream == nullptr)
         return true;
     // The stream goes on from where the thread left it.
     if (m_prefetch != nullptr)
         m_prefetch->stop();
-    return m_stream->finish();
+    // A file's size bounds the search already, and the damage that explains
+    // a broken document may be far behind it (a check value at the end).
+    bool endless = failed && m_stream->input_size() == 0;
+    return m_stream->finish(endless ? AFTER_FAILURE : UINT64_MAX);
 }
 
 const char* RDB_XML_INPUT_SOURCE::damage() const
@@ -86,7 +91,12 @@ XMLFilePos RDB_XML_INPUT_STREAM::curPos() const
 
 XMLSize_t RDB_XML_INPUT_STREAM::readBytes(XMLByte* const to_fill, const XMLSize_t max_to_read)
 {
+    // Past a NUL nothing more is taken from the stream: the driver's check
+    // of the rest goes on from here.
+    if (m_source.m_nul.found())
+        return 0;
     XMLSize_t count = m_prefetch != nullptr ? read_ahead(to_fill, max_to_read) : read_directly(to_fill, max_to_read);
+    count = m_source.m_nul.scan(to_fill, count);
     if (RDB_XML_PARSE_CONTEXT* context = rdb_xml_context) {
         context->m_input_bytes += count;
         std::uint64_t position = m_prefetch != nullptr ? m_prefetch->input_position() : m_stream.input_position();

@@ -13,6 +13,7 @@
 // progress callback stay on the parser's.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include <xercesc/sax/InputSource.hpp>
@@ -21,6 +22,7 @@
 #include <rdbxml/rdb_xml.h>
 #include "brim_prefetch.h"
 #include "brim_zifstream.h"
+#include "rdb_xml_nul_scan.h"
 
 class RDB_XML_INPUT_STREAM;
 
@@ -37,8 +39,12 @@ public:
 
     // Reads what the parser left of the input to its end and verifies it.
     // Returns false when the input is damaged; the stream's reason is then
-    // in damage().
-    bool finish();
+    // in damage(). Once the parse has `failed`, the rest is only searched
+    // for damage that explains the failure, and of an input without a known
+    // size (a device, a pipe, which may never end) only AFTER_FAILURE bytes
+    // are read: false then, undamaged, when it did not end within them.
+    bool finish(bool failed);
+    static constexpr std::uint64_t AFTER_FAILURE = std::uint64_t(16) << 20;
     // Why the input failed: the stream's damage, else its read error.
     // Both end the reading ahead first.
     const char* damage() const;
@@ -49,6 +55,9 @@ public:
     // could not be opened (a missing file, a directory, no permission, a
     // name holding a NUL); 0 otherwise.
     int unreadable() const { return m_unreadable; }
+    // The first U+0000 character of the input, where the parser's input
+    // ended; found() is false when there is none.
+    const RDB_XML_NUL_SCAN& nul() const { return m_nul; }
 
 private:
     const RDB_XML_INPUT& m_input;
@@ -62,12 +71,17 @@ private:
     // The stream the reader holds, until it releases it.
     mutable RDB_XML_INPUT_STREAM* m_made = nullptr;
     mutable int m_unreadable = 0;
+    // What the reader was handed, searched for a NUL character: the input
+    // ends for the reader where one is.
+    mutable RDB_XML_NUL_SCAN m_nul;
 };
 
 // What the parser reads from: the source's compressed stream, or what reads
 // it ahead. It counts the document bytes it hands over, reports progress,
 // and ends the parse at once when the stream finds damage (after every byte
-// before it) or the host cancels.
+// before it) or the host cancels. It hands over nothing from a NUL
+// character on: the parser's input ends there, as the parser would take it
+// to, and the driver refuses the input.
 class RDB_XML_INPUT_STREAM : public xercesc::BinInputStream {
 public:
     RDB_XML_INPUT_STREAM(const RDB_XML_INPUT_SOURCE& source, BRIM_ZIFSTREAM& stream, BRIM_PREFETCH* prefetch)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
@@ -212,6 +213,26 @@ bool run_reader(RDB_XML_PARSE_CALL& call, RDB_XML_INPUT_SOURCE& source, RDB_XML_
     return false;
 }
 
+// What the reader did not judge: a NUL character, where the reader's input
+// ended, and the rest of the input, checked to its very end: bytes after the
+// document, or a damaged check value, are not a whole report. A document the
+// reader found broken may be broken because its stream is: then the stream's
+// reason is what a person needs to see. False, the reason said, when either
+// refuses the input.
+bool judge_rest(RDB_XML_INPUT_SOURCE& source, int errors)
+{
+    const RDB_XML_NUL_SCAN& nul = source.nul();
+    if (nul.found())
+        report_stop("NUL character (U+0000) at byte %s of the document: XML allows it nowhere",
+                    std::to_string(nul.byte()).c_str(), nul.line(), nul.column());
+    bool failed = errors != 0 || nul.found();
+    if (!source.finish(failed) && (!failed || source.damaged())) {
+        report_stop("Input stream error: %s", source.damage());
+        return false;
+    }
+    return !nul.found();
+}
+
 // One whole parse; fills `result`. Memory running out outside the reader
 // (setting it up, the totals) throws, and the caller reports it.
 void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL* storage, RDB_XML_RESULT& result)
@@ -281,14 +302,8 @@ void parse(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options, MEM_POOL*
     if (int code = source.unreadable())
         report_unreadable(code);
     int errors = call.m_error_handler->m_errors + call.m_error_handler->m_fatal_errors + rdb_xml_error_count;
-    // The input is checked to its very end: bytes after the document, or a
-    // damaged check value, are not a whole report. A document the reader
-    // found broken may be broken because its stream is: then the stream's
-    // reason is what a person needs to see.
-    if (completed && !source.finish() && (errors == 0 || source.damaged())) {
-        report_stop("Input stream error: %s", source.damage());
-        completed = false;
-    }
+    if (completed)
+        completed = judge_rest(source, errors);
 
     rdb_xml_debug("Parsing completed in %s", stopwatch.lap().c_str());
     if (!completed)
@@ -348,6 +363,14 @@ RDB_XML_INPUT RDB_XML_INPUT::memory(const void* data, std::size_t size, std::str
     input.m_data = data;
     input.m_size = size;
     input.m_in_memory = true;
+    return input;
+}
+
+RDB_XML_INPUT RDB_XML_INPUT::descriptor(int fd, std::string name)
+{
+    RDB_XML_INPUT input;
+    input.m_name = std::move(name);
+    input.m_descriptor = fd;
     return input;
 }
 

@@ -12,10 +12,11 @@ void RDB_XML_READER_GUARD::protect(SAX2XMLReader* reader, const XMLCh* schema_lo
     // Nothing the resolver gives no source for is looked up another way.
     reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
     reader->setFeature(XMLUni::fgXercesLoadSchema, false);
-    // An external DTD is not skipped quietly (loading it stays on): the
-    // resolver refuses it, so a file that names one ends with a clear
-    // message instead of a report read without the declarations it expects.
     reader->setFeature(XMLUni::fgXercesSkipDTDValidation, true);
+    // The DTD a DOCTYPE names is not read without validation (which loads
+    // it anyway, and is refused it by the resolver); the resolver warns.
+    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    reader->setLexicalHandler(&m_resolver);
     reader->setProperty(XMLUni::fgXercesSecurityManager, &m_security);
     m_limits.set_input_bytes(input_bytes);
     reader->installAdvDocHandler(&m_limits);

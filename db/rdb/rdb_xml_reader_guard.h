@@ -5,7 +5,8 @@
 //   anything outside the report file, and it allows only the schema beside
 //   the library; the reader never falls back to its own lookup (no file, no
 //   network), and schema hints inside a document are not followed;
-// - a DTD never validates a report (only the schema does);
+// - a DTD never validates a report (only the schema does), and the one a
+//   DOCTYPE names is not read;
 // - what entity references make is bounded by the bytes of the report read
 //   (rdb_xml_reader_limits.h, with the memory manager of
 //   rdb_xml_xerces_memory.h, which the driver gives the reader when it

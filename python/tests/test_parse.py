@@ -327,3 +327,25 @@ def test_a_signal_reaches_a_parse_on_the_main_thread(tmp_path, mode):
         "nested": "RuntimeError; cut; handler during the parse",
     }[mode]
     assert run.stdout.strip() == expected, run.stderr
+def test_a_nul_character_refuses_the_report_and_an_endless_device_ends(tmp_path):
+    # The example with a NUL and garbage after it is refused at the NUL,
+    # from a file and from bytes, as the garbage alone would be.
+    with open(EXAMPLE, "rb") as f:
+        example = f.read()
+    line = example.count(b"\n") + 1
+    (tmp_path / "nul.xml").write_bytes(example + b"\0<garbage")
+    for parse in (lambda: rdbxml.parse(str(tmp_path / "nul.xml")), lambda: rdbxml.parse_bytes(example + b"\0<garbage")):
+        with pytest.raises(rdbxml.ParseError) as raised:
+            parse()
+        nul = [d for d in raised.value.diagnostics if d.message.startswith("NUL character (U+0000)")]
+        assert [(d.line, d.column, d.severity) for d in nul] == [(line, 1, "fatal error")], raised.value.diagnostics
+    # /dev/zero never ends: the parse does, within a bound of CPU time that
+    # a drain of all of it would meet (in a process of its own, which the
+    # bound would kill).
+    script = (
+        "import resource, rdbxml\n"
+        "resource.setrlimit(resource.RLIMIT_CPU, (10, 10))\n"
+        "try:\n    rdbxml.parse('/dev/zero')\nexcept rdbxml.ParseError as e:\n    print(e)\n"
+    )
+    run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True)
+    assert run.returncode == 0 and run.stdout.startswith("/dev/zero:1:1: fatal error: "), run

@@ -68,23 +68,18 @@ std::u32string code_points(const std::string& utf8)
     return text;
 }
 
-// Little-endian bytes with a byte order mark, each code point in `width`
-// bytes (2: UTF-16, with surrogate pairs; 4: UTF-32).
-std::string encoded(const std::u32string& text, int width)
+// Each code point in `unit` bytes (2: UTF-16, with surrogate pairs; 4:
+// UTF-32), little or big end first.
+std::string encoded(const std::u32string& text, int unit, bool big_endian = false)
 {
     std::string bytes;
-    auto unit = [&bytes, width](char32_t u) {
-        for (int b = 0; b < width; ++b)
-            bytes += static_cast<char>((u >> (8 * b)) & 0xFF);
-    };
-    unit(0xFEFF);
     for (char32_t c : text) {
-        if (width == 2 && c >= 0x10000) {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            unit(c);
-        }
+        std::u32string units(1, c);
+        if (unit == 2 && c > 0xFFFF)
+            units = {char32_t(0xD800 + ((c - 0x10000) >> 10)), char32_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
+        for (char32_t u : units)
+            for (int k = 0; k < unit; ++k)
+                bytes += static_cast<char>(u >> (8 * (big_endian ? unit - 1 - k : k)));
     }
     return bytes;
 }
@@ -111,7 +106,7 @@ TEST_F(ParseTest, IndentedReportsInEveryWidthSayNothingOfContentNotAsWritten)
                 std::size_t at = declared.find("encoding=\"UTF-8\"");
                 if (at != std::string::npos)
                     declared.replace(at, 16, width == 2 ? "encoding=\"UTF-16\"" : "encoding=\"UTF-32\"");
-                bytes = encoded(code_points(declared), width);
+                bytes = encoded(U"\uFEFF" + code_points(declared), width);
             }
             RDB_XML_RESULT result =
                 rdb_xml_parse_input(RDB_XML_INPUT::memory(bytes.data(), bytes.size(), "r.xml"), RDB_XML_OPTIONS());
@@ -124,6 +119,33 @@ TEST_F(ParseTest, IndentedReportsInEveryWidthSayNothingOfContentNotAsWritten)
                 json = json_of(result.m_report.get());
             else
                 EXPECT_EQ(json_of(result.m_report.get()), json);
+TEST_F(ParseTest, Utf16AndUtf32HoldZeroBytesButNoNulCharacter)
+{
+    // Every ASCII character of these encodings has zero bytes: the report
+    // reads whole, each byte order, with a byte order mark or with the
+    // declaration alone; a NUL character after it, a unit of zero bytes,
+    // refuses it.
+    const std::u32string text = U"<report><folders><root name=\"main\"/></folders>\n<text name=\"\u00e9\U0001D11E\" "
+                                U"parent=\"main\"><ascii_text>x</ascii_text></text></report>";
+    for (int unit : {2, 4}) {
+        for (bool big_endian : {false, true}) {
+            for (bool mark : {true, false}) {
+                std::u32string declared = mark ? std::u32string(1, U'\uFEFF') + text
+                                               : U"<?xml version=\"1.0\" encoding=\"" +
+                                                     std::u32string(unit == 2 ? U"UTF-16" : U"UCS-4") + U"\"?>" + text;
+                SCOPED_TRACE(std::to_string(unit) + " bytes a unit, " + (big_endian ? "big" : "little") + " end first, " +
+                             (mark ? "a byte order mark" : "a declaration"));
+                ASSERT_NE(parse_text(encoded(declared, unit, big_endian)), nullptr) << dump();
+                EXPECT_TRUE(objects_hold("[{\"name\":\"\xC3\xA9\xF0\x9D\x84\x9E\",\"text\":\"x\"}]"));
+                for (const std::string& bytes : {encoded(declared + U'\0' + U"<x/>", unit, big_endian),
+                                                 gzip_bytes(encoded(declared + U'\0', unit, big_endian))}) {
+                    EXPECT_EQ(parse_text(bytes), nullptr);
+                    EXPECT_EQ(count_messages_with("RDB_XML: NUL character (U+0000) at byte " +
+                                                  std::to_string(unit * declared.size() + (unit == 2 ? unit : 0))),
+                              1)
+                        << dump();
+                }
+            }
         }
     }
 }

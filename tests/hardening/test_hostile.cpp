@@ -6,12 +6,18 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <thread>
 
+#include <rdbxml/rdb_xml.h>
+
+#include "bounded_run.h"
 #include "parse_fixture.h"
 #include "rdb_bench_reports.h"
 #include "rdb_xml_reader_guard.h"
@@ -138,12 +144,21 @@ TEST_P(HostileTest, ExternalEntitiesDtdsAndSchemasAreNeitherReadNorFetched)
     // Entities, the DTD and a parameter entity that would pull in the same
     // declarations, named by URL, absolute path or relative path.
     const char* const prologs[] = {"<!DOCTYPE report [<!ENTITY secret SYSTEM \"ID\">]>",
-                                   "<!DOCTYPE report SYSTEM \"ID\">",
                                    "<!DOCTYPE report [<!ENTITY % p SYSTEM \"ID\"> %p;]>"};
+    // The DTD a DOCTYPE names is never read (ExternalDtdIsNeitherOpenedNorNeeded):
+    // without validation an entity only it could declare is passed over.
     auto refuse_all = [&](const std::vector<std::string>& ids) {
         for (std::string prolog : prologs)
             for (const std::string& id : ids)
                 expect_refused(text_report(std::string(prolog).replace(prolog.find("ID"), 2, id), "&secret;"), id);
+        for (const std::string& id : ids) {
+            std::string xml = text_report("<!DOCTYPE report SYSTEM \"" + id + "\">", "&secret;");
+            if (GetParam())
+                expect_refused(xml, id);
+            else
+                EXPECT_NE(parse(xml), nullptr) << dump();
+            EXPECT_EQ(count_messages_with(SECRET), 0);
+        }
     };
     std::string secret = write_file("secret.txt", SECRET);
     std::string dtd = write_file("report.dtd", "<!ENTITY secret \"" + std::string(SECRET) + "\">");
@@ -162,6 +177,44 @@ TEST_P(HostileTest, ExternalEntitiesDtdsAndSchemasAreNeitherReadNorFetched)
     EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings")) << dump();
     if (GetParam())
         expect_stopped("<report><bogus/></report>", "RDB_XML: Error: ");
+}
+
+TEST_P(HostileTest, ExternalDtdIsNeitherOpenedNorNeeded)
+{
+    // The DTD is a FIFO that nobody writes to: opening it would wait for
+    // ever, so the parse runs in a process of its own, under an alarm that
+    // only a parse that opened it meets. Without validation the report is
+    // read without it; a validating parse asks for it and is refused it.
+    const std::string fifo = m_scratch + "/report.dtd";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+    auto parse_in_child = [&](const std::string& prolog, const std::string& body = "x&lt;y>") {
+        std::string xml = write_file("report.xml", text_report(prolog, body));
+        RDB_XML_OPTIONS options;
+        options.m_use_schema = GetParam();
+        BOUNDED_RUN run = bounded_run(
+            [&] {
+                alarm(30);
+                RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(xml), options);
+                bool said = false;
+                for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
+                    said = said || (d.m_severity == RDB_XML_DIAGNOSTIC::WARNING && d.m_line == 2 &&
+                                    d.m_message.find("that the DOCTYPE names is not read") != std::string::npos);
+                return result.m_report != nullptr && said;
+            },
+            60, 1024 << 20);
+        return run.ok ? std::string("read") : run.outcome;
+    };
+    // By its name beside the report and by its path, with an internal
+    // subset and without.
+    const std::string read = GetParam() ? "exit 1: the work failed" : "read";
+    for (const std::string& id : {std::string("report.dtd"), fifo}) {
+        EXPECT_EQ(parse_in_child("<!DOCTYPE report SYSTEM \"" + id + "\">"), read) << id;
+        EXPECT_EQ(parse_in_child("<!DOCTYPE report PUBLIC \"-//x//y//EN\" \"" + id + "\" [<!ENTITY e \"z\">]>"), read)
+            << id;
+    }
+    // The same name as an entity after the DOCTYPE is refused as any other.
+    EXPECT_EQ(parse_in_child("<!DOCTYPE report SYSTEM \"report.dtd\" [<!ENTITY e SYSTEM \"report.dtd\">]>", "&e;"),
+              "exit 1: the work failed");
 }
 
 TEST_P(HostileTest, InternalEntitiesExpandAsOftenAndAsLongAsAReportNeeds)

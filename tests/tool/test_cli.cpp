@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gzip_bytes.h"
 #include "tool_runner.h"
 
 namespace {
@@ -86,6 +87,7 @@ TEST(ToolUsage, ErrorsExitTwoWithOneLineAndReadNothing)
         {"--hierarchy"},
         {"--hierarchy", scratch.dir() + "/missing.txt"},
         {"--hierarchy", bad_hierarchy},
+        {"-", "-"},
     };
     for (const auto& args : cases) {
         TOOL_RUN run = tool_run(args);
@@ -193,6 +195,28 @@ TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
     TOOL_RUN found = tool_run({"--noout", runs});
     EXPECT_EQ(found.status, 0) << found.err;
     EXPECT_EQ(found.err, "");
+TEST(ToolFiles, StandardInputIsReadAsAStreamAndEndsOnceItFailed)
+{
+    // A report through a pipe, plain and compressed, reads as the file does.
+    TOOL_SCRATCH scratch;
+    std::string packed = scratch.write("report.xml.gz", gzip_bytes(tool_read_file(tool_example_report())));
+    std::string expected = tool_run({tool_example_report()}).out;
+    for (const std::string& file : {tool_example_report(), packed}) {
+        TOOL_RUN piped = tool_shell("cat " + tool_shell_quoted(file) + " | \"$RDBXML\" -");
+        EXPECT_EQ(piped.status, 0) << piped.err;
+        EXPECT_EQ(piped.out, expected) << file;
+    }
+    // A pipe that never ends, wrong from its first byte: the tool says so
+    // and ends, its memory flat (a copy of all of it would outgrow the bound
+    // within a second), as it does on a device that never ends.
+    const std::string limits = tool_limits(10, 512);
+    TOOL_RUN endless = tool_shell("yes | (" + limits + "\"$RDBXML\" -)");
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_EQ(endless.err, "<stdin>:1:1: error: invalid document structure\n");
+    TOOL_RUN zeros = tool_shell(limits + "\"$RDBXML\" /dev/zero");
+    EXPECT_EQ(zeros.status, 1);
+    EXPECT_EQ(zeros.err, "/dev/zero:1:1: error: invalid document structure\n/dev/zero:1:1: error: NUL character "
+                         "(U+0000) at byte 0 of the document: XML allows it nowhere\n");
 }
 
 TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)

@@ -145,6 +145,10 @@ TEST(ToolDiff, ExitStatusAsDiffsAndMessagesAsTheTools)
 
     // Standard input stands for either file.
     EXPECT_EQ(tool_shell("\"$RDBXML\" diff - " + tool_shell_quoted(OLD) + " < " + tool_shell_quoted(OLD)).status, 0);
+    TOOL_RUN piped = tool_shell("cat " + tool_shell_quoted(NEW) + " | \"$RDBXML\" diff " + tool_shell_quoted(OLD) + " -");
+    EXPECT_EQ(piped.status, 1) << piped.err;
+    std::string from_file = tool_run({"diff", OLD, NEW}).out;
+    EXPECT_EQ(piped.out, from_file.replace(from_file.find("+++ ") + 4, std::string(NEW).size(), "-"));
 }
 
 TEST(ToolDiff, SelectAndIgnoreColoursNarrowTheChanges)

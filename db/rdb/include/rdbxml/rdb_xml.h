@@ -65,6 +65,12 @@ struct RDB_XML_EXPORT RDB_XML_INPUT {
     const void* m_data = nullptr;
     std::size_t m_size = 0;
     bool m_in_memory = false;
+
+    // What the open descriptor `fd` reads, from where it stands (standard
+    // input, a pipe), read as a file is: as a stream, not all at once. The
+    // descriptor stays the caller's, open. `name` stands for it in messages.
+    static RDB_XML_INPUT descriptor(int fd, std::string name);
+    int m_descriptor = -1;  // >= 0: read from it (not m_name, not memory)
 };
 
 // One line of the parse's messages, as the debug channel carries it.
