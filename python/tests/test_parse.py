@@ -327,6 +327,8 @@ def test_a_signal_reaches_a_parse_on_the_main_thread(tmp_path, mode):
         "nested": "RuntimeError; cut; handler during the parse",
     }[mode]
     assert run.stdout.strip() == expected, run.stderr
+
+
 def test_a_nul_character_refuses_the_report_and_an_endless_device_ends(tmp_path):
     # The example with a NUL and garbage after it is refused at the NUL,
     # from a file and from bytes, as the garbage alone would be.

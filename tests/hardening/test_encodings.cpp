@@ -119,6 +119,10 @@ TEST_F(ParseTest, IndentedReportsInEveryWidthSayNothingOfContentNotAsWritten)
                 json = json_of(result.m_report.get());
             else
                 EXPECT_EQ(json_of(result.m_report.get()), json);
+        }
+    }
+}
+
 TEST_F(ParseTest, Utf16AndUtf32HoldZeroBytesButNoNulCharacter)
 {
     // Every ASCII character of these encodings has zero bytes: the report

@@ -195,6 +195,8 @@ TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
     TOOL_RUN found = tool_run({"--noout", runs});
     EXPECT_EQ(found.status, 0) << found.err;
     EXPECT_EQ(found.err, "");
+}
+
 TEST(ToolFiles, StandardInputIsReadAsAStreamAndEndsOnceItFailed)
 {
     // A report through a pipe, plain and compressed, reads as the file does.
