@@ -213,7 +213,7 @@ def test_parse_error_is_a_value_error_and_pickles_with_its_diagnostics():
     assert copy.__notes__ == ["while reading run 7"]
     fields = lambda d: (d.severity, d.file, d.line, d.column, d.message, str(d))
     assert [fields(d) for d in copy.diagnostics] == [fields(d) for d in error.diagnostics]
-    assert [d.severity for d in copy.diagnostics] == ["warning", "fatal error"]
+    assert [d.severity for d in copy.diagnostics] == ["warning", "warning", "fatal error"]
 
 
 def test_bad_hierarchy(tmp_path):
