@@ -16,7 +16,6 @@ using xercesc::Attributes;
 
 namespace {
 
-inline bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The longest part of a dropped text a warning quotes, in bytes, and of an
 // element's name, in UTF-16 units.
@@ -192,11 +191,11 @@ bool rdb_xml_quote_text(const char* text, std::size_t length, RDB_XML_QUOTE& quo
 {
     const char* begin = text;
     const char* end = text + length;
-    while (begin != end && is_xml_space(*begin))
+    while (begin != end && rdb_xml_is_space(*begin))
         ++begin;
     if (begin == end)
         return false;
-    while (is_xml_space(end[-1]))
+    while (rdb_xml_is_space(end[-1]))
         --end;
     std::size_t shown = static_cast<std::size_t>(end - begin);
     quote.m_more = "";

@@ -137,6 +137,10 @@ inline bool rdb_xml_set_header_or_footer(RDB_OBJECT* object, RDB_XML_ELEMENT_KIN
     return rdb_xml_is_header_or_footer(element) && rdb_xml_set_header_or_footer_of(object, element, text);
 }
 
+// XML's white space: what an indented report puts between elements and
+// around a value.
+inline bool rdb_xml_is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 // Text as a warning quotes it: without the XML white space around it, and
 // cut before a character after a line's worth ("..." then follows).
 struct RDB_XML_QUOTE {

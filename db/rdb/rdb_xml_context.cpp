@@ -56,15 +56,25 @@ void rdb_xml_semantic_error(const char* format, ...)
     rdb_xml_note(RDB_XML_DIAGNOSTIC::ERROR, text.c_str(), 0, 0, format);
 }
 
+namespace {
+
+// A warning diagnostic only: no message printed, nothing in the totals.
+void note_warning(const char* format, va_list args)
+{
+    std::string text = format_text(format, args);
+    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
+}
+
+}  // namespace
+
 void rdb_xml_passed_over(const char* format, ...)
 {
     if (rdb_xml_context == nullptr)
         return;
     va_list args;
     va_start(args, format);
-    std::string text = format_text(format, args);
+    note_warning(format, args);
     va_end(args);
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
 }
 
 void rdb_xml_not_as_written(const char* format, ...)
@@ -74,9 +84,8 @@ void rdb_xml_not_as_written(const char* format, ...)
     ++rdb_xml_context->m_not_as_written;
     va_list args;
     va_start(args, format);
-    std::string text = format_text(format, args);
+    note_warning(format, args);
     va_end(args);
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, text.c_str(), 0, 0, format);
 }
 
 void rdb_xml_out_of_memory(const char* what) { throw RDB_XML_STOP{RDB_XML_STOP::OUT_OF_MEMORY, what}; }

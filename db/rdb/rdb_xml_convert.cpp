@@ -12,14 +12,13 @@
 namespace {
 
 inline bool is_scanf_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-inline bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether nothing but XML white space is left: what an indented report
 // puts after a number.
 inline bool only_space_from(const char* p)
 {
-    while (is_xml_space(*p))
+    while (rdb_xml_is_space(*p))
         ++p;
     return *p == 0;
 }
@@ -174,20 +173,30 @@ unsigned int rdb_xml_read_unsigned(const char* text, const char* what)
     return value;
 }
 
-int rdb_xml_read_int_attribute(const xercesc::Attributes& attrs, const XMLCh* name, const char* what)
+namespace {
+
+// Attribute `name` read by `read`; an absent one is 0, without a word.
+template <class T>
+T read_attribute(const xercesc::Attributes& attrs, const XMLCh* name, const char* what, T (*read)(const char*, const char*))
 {
     const XMLCh* value = attrs.getValue(name);
+    if (value == nullptr)
+        return 0;
     RDB_XML_CHAR_BUFFER buffer;
     buffer.assign(value);
-    return value != nullptr ? rdb_xml_read_int(buffer.text(), what) : 0;
+    return read(buffer.text(), what);
+}
+
+}  // namespace
+
+int rdb_xml_read_int_attribute(const xercesc::Attributes& attrs, const XMLCh* name, const char* what)
+{
+    return read_attribute(attrs, name, what, rdb_xml_read_int);
 }
 
 unsigned int rdb_xml_read_unsigned_attribute(const xercesc::Attributes& attrs, const XMLCh* name, const char* what)
 {
-    const XMLCh* value = attrs.getValue(name);
-    RDB_XML_CHAR_BUFFER buffer;
-    buffer.assign(value);
-    return value != nullptr ? rdb_xml_read_unsigned(buffer.text(), what) : 0;
+    return read_attribute(attrs, name, what, rdb_xml_read_unsigned);
 }
 
 void rdb_xml_unknown_enumeration(const char* text) { rdb_xml_semantic_error("Unrecognized enumeration type: %s", text); }
