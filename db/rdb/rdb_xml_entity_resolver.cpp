@@ -31,8 +31,6 @@ void RDB_XML_ENTITY_RESOLVER::startDTD(const XMLCh* const, const XMLCh* const, c
     // the DTD declares is passed over by the reader without a word, and an
     // attribute default only it gives is missing.
     RDB_XML_NARROW_TEXT name(system_id);
-    std::string message = std::string("the DTD \"") + name.text() +
-                          "\" that the DOCTYPE names is not read: what it declares does not apply";
-    rdb_xml_note(RDB_XML_DIAGNOSTIC::WARNING, message.c_str(), 0, 0,
-                 "the DTD \"%s\" that the DOCTYPE names is not read: what it declares does not apply");
+    rdb_xml_passed_over("the DTD \"%s\" that the DOCTYPE names is not read: what it declares does not apply",
+                        name.text());
 }
