@@ -197,6 +197,7 @@ TEST_F(RuleCheck, DelaysCompareInPicosecondsWhateverUnitTheyAreShownIn)
               "fails 1/5 in 1\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
     EXPECT_EQ(check("main/timing/Setup slack : Slack >= 1us"),
               "fails 1/5 in 1\nmain/timing/Setup slack #4 1000.000 ns (1000.000 ns, a3, b3)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack <= 0.00025us", 0), "fails 4/5 in 1");
     EXPECT_EQ(check("main/timing/Setup slack : Slack == -120ps"),
               "fails 2/5 in 1"
               "\nmain/timing/Setup slack #2 -0.120 ns (-0.120 ns, a1, b1)"
@@ -285,11 +286,14 @@ TEST_F(RuleCheck, GaugesByPercentOrValueAndRowsOfASummary)
 
 TEST_F(RuleCheck, ObjectsBelowAMatchedFolderAndNamesThatHoldTheSeparator)
 {
+    // A text among delays cannot be compared: it comes first.
     EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst < 0ps"),
-              "fails 1/1 in 1\nmain/timing/Hold : fast #1 -30 ps (-30 ps, clk_core)");
+              "fails 2/2 in 1"
+              "\nmain/timing/Hold : fast #2 - (-, clk_io)"
+              "\nmain/timing/Hold : fast #1 -30 ps (-30 ps, clk_core)");
     // The folder matches; its tables are asked, those without the name skipped.
     EXPECT_EQ(check("main/timing : Clock == clk_core"),
-              "fails 3/5 in 1"
+              "fails 3/6 in 1"
               "\nmain/timing/Fmax #1 clk_core (clk_core, 400.0 MHz)"
               "\nmain/timing/Fmax #3 clk_core (clk_core, 500.0 MHz)"
               "\nmain/timing/Hold : fast #1 clk_core (-30 ps, clk_core)");
