@@ -6,9 +6,13 @@
 #include <vector>
 
 #include <memory>
+#include <sstream>
 
+#include <rdbxml/rdb_html_writer.h>
+#include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_rule.h>
+#include <rdbxml/rdb_text_writer.h>
 #include <rdbxml/rdb_xml.h>
 
 namespace {
@@ -347,4 +351,33 @@ TEST_F(RuleCheck, AConditionBoundToATableKeepsAndTellsRowsOneAtATime)
     EXPECT_FALSE(RDB_TABLE_CONDITION(unknown, *fmax).is_bound());
     RDB_CONDITION bare("Fmax > 1");
     EXPECT_NE(RDB_TABLE_CONDITION(bare, *fmax).get_misfit(), "");
+}
+
+// The share of its range a gauge stands at: one figure in the text tree, the
+// page and the JSON, and none for a gauge whose range is empty.
+TEST_F(RuleCheck, EveryViewShowsAGaugesPercentOfItsRange)
+{
+    std::ostringstream text, json, html;
+    rdb_write_text(s_report.get(), text);
+    rdb_write_json(s_report.get(), json);
+    rdb_write_html(s_report.get(), html, "rules");
+    EXPECT_NE(text.str().find("Logic elements  92.5%  (0 to 200)\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("Memory bits     62.5%  (0 to 8)\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("PLLs                4  (4 to 4)\n"), std::string::npos) << text.str();
+
+    EXPECT_NE(json.str().find(R"("name":"Logic elements","percent":true,"min":0,"max":200,"value":185,"disabled":false,"percent_of_range":92.5})"),
+              std::string::npos)
+        << json.str();
+    EXPECT_NE(json.str().find(R"("name":"PLLs","percent":true,"min":4,"max":4,"value":4,"disabled":false,"percent_of_range":null})"),
+              std::string::npos);
+
+    EXPECT_NE(html.str().find("width:92.5%\"></div></div><span class=\"gauge-value\">92.5%</span>"), std::string::npos);
+    EXPECT_NE(html.str().find("width:62.5%\"></div></div><span class=\"gauge-value\">62.5%</span>"), std::string::npos);
+    // An empty range the value reaches: a full bar, and the value itself.
+    EXPECT_NE(html.str().find("width:100.0%\"></div></div><span class=\"gauge-value\">4 (4\xE2\x80\x93" "4)</span>"),
+              std::string::npos);
+
+    EXPECT_EQ(rdb_format_percent(62.96), "63%");
+    EXPECT_EQ(rdb_format_percent(-0.04), "0%");
+    EXPECT_EQ(rdb_format_percent(100.0 / 3), "33.3%");
 }
