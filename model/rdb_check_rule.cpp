@@ -4,6 +4,7 @@
 #include <rdbxml/rdb_rule.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <rdbxml/rdb_folder.h>
@@ -107,19 +108,26 @@ struct VERDICT {
 };
 
 // VALUE in the scale row values are compared in: picoseconds for times,
-// megahertz for frequencies.
+// megahertz for frequencies. A scaled bound is taken to a thousandth of
+// the smaller unit, so that "1.005ns" is 1005 ps and not the float just
+// below it that the product gives.
 double scaled_target(const RDB_CONDITION& condition)
 {
+    double factor = 1;
     switch (condition.get_unit()) {
     case RDB_UNIT_NS:
-        return condition.get_number() * 1e3;
-    case RDB_UNIT_US:
-        return condition.get_number() * 1e6;
     case RDB_UNIT_GHZ:
-        return condition.get_number() * 1e3;
+        factor = 1e3;
+        break;
+    case RDB_UNIT_US:
+        factor = 1e6;
+        break;
     default:
         return condition.get_number();
     }
+    double scaled = condition.get_number() * factor;
+    double rounded = std::round(scaled * 1e3) / 1e3;
+    return std::isfinite(rounded) ? rounded : scaled;
 }
 
 VERDICT judge_number(const RDB_CONDITION& condition, double value)

@@ -294,13 +294,18 @@ TEST_F(RuleCheck, ObjectsBelowAMatchedFolderAndNamesThatHoldTheSeparator)
     EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst < 0ps"),
               "fails 2/2 in 1"
               "\nmain/timing/Hold : fast #2 - (-, clk_io)"
-              "\nmain/timing/Hold : fast #1 -30 ps (-30 ps, clk_core)");
+              "\nmain/timing/Hold : fast #1 -1005 ps (-1005 ps, clk_core)");
+    // A bound in ns is the picoseconds it names, not a float a hair away.
+    EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst == -1.005ns"),
+              "fails 2/2 in 1"
+              "\nmain/timing/Hold : fast #1 -1005 ps (-1005 ps, clk_core)"
+              "\nmain/timing/Hold : fast #2 - (-, clk_io)");
     // The folder matches; its tables are asked, those without the name skipped.
     EXPECT_EQ(check("main/timing : Clock == clk_core"),
               "fails 3/6 in 1"
               "\nmain/timing/Fmax #1 clk_core (clk_core, 400.0 MHz)"
               "\nmain/timing/Fmax #3 clk_core (clk_core, 500.0 MHz)"
-              "\nmain/timing/Hold : fast #1 clk_core (-30 ps, clk_core)");
+              "\nmain/timing/Hold : fast #1 clk_core (-1005 ps, clk_core)");
     EXPECT_EQ(check("main/** : Slack < -400ps"), "fails 1/5 in 9\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
     // A chart's columns are its axes.
     EXPECT_EQ(check("main/fit/Runtime : seconds > 60"), "fails 1/2 in 1\nmain/fit/Runtime #2 75 (place, 75)");
