@@ -25,6 +25,7 @@
 #include "fio_path.h"
 #include "gen_util.h"
 #include "rdbxml_diff.h"
+#include "rdbxml_focus.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_names.h"
@@ -117,7 +118,8 @@ int run(int argc, char** argv, std::string& current)
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
     }
-    std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file");
+    std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file") +
+                            rdbxml_unmatched_focus(opt, result.focus_matches);
     if (!unmatched.empty()) {
         err.write(unmatched);
         return RDBXML_EXIT_USAGE;

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <rdbxml/rdb_xml.h>
+#include "rdbxml_focus.h"
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
 
@@ -107,6 +108,21 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         ->type_name("PATTERN")
         ->allow_extra_args(false)
         ->group(output);
+    app.add_option("--where", options.where, "keep the rows of tables that meet CONDITION: 'Slack < 0ps'")
+        ->type_name("CONDITION")
+        ->group(output);
+    app.add_option("--sort", options.sort, "sort the rows of tables by column NAME (--sort=-NAME: descending)")
+        ->type_name("NAME")
+        ->group(output);
+    app.add_option("--top", options.top, "keep the first N rows of each table (after --where and --sort)")
+        ->type_name("N")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+                return digits && text.find_first_not_of("0") != std::string::npos ? "" : "N is a number from 1";
+            },
+            ""))
+        ->group(output);
 
     const char* const parsing = "Parsing";
     app.add_option("--hierarchy", options.hierarchy, "instance hierarchy to resolve instance names")
@@ -149,6 +165,8 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         if (!parsed.is_valid())
             return usage_error("--select " + pattern + ": " + parsed.get_error());
     }
+    if (std::string error = rdbxml_focus_option_error(options); !error.empty())
+        return usage_error(error);
     if (options.verbose && options.quiet)
         return usage_error("-v and -q exclude each other");
     return -1;
