@@ -28,6 +28,7 @@
 #include "rdbxml_focus.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
+#include "rdbxml_ls.h"
 #include "rdbxml_names.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
@@ -138,6 +139,8 @@ int main(int argc, char** argv)
     signal(SIGXFSZ, SIG_IGN);
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
         return rdbxml_diff_main(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "ls") == 0)
+        return rdbxml_ls_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
     std::string current;
     try {

@@ -8,6 +8,7 @@
 #include "rdbxml_focus.h"
 #include "rdbxml_html.h"
 #include "rdbxml_parse.h"
+#include "rdbxml_select.h"
 #include "rdbxml_text.h"
 
 namespace {
@@ -54,11 +55,8 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         if (patterns.empty())
             patterns.emplace_back("**");
         selection.emplace(*main_folder, patterns);
-        for (std::size_t p = 0; p < opt.select.size(); ++p) {
-            result.select_matches[p] = selection->get_match_counts()[p];
-            if (result.select_matches[p] == 0 && settings.verbosity != RDBXML_QUIET)
-                result.err += rdbxml_file_message(input.name, "warning", "--select " + opt.select[p] + " matches no object");
-        }
+        result.err += rdbxml_select_matches(*selection, opt.select, input.name, settings.verbosity == RDBXML_QUIET,
+                                            result.select_matches);
     }
     // The rows of the selected tables, before the tree is narrowed, so that
     // an error names a table by its path in the whole report.
