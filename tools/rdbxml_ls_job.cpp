@@ -77,7 +77,10 @@ void json_line(std::ostream& out, const std::string& file, const std::string& pa
     out << "{\"file\":";
     rdb_write_json_string(file.data(), file.size(), out);
     out << ",\"path\":";
-    rdb_write_json_string(path.data(), path.size(), out);
+    if (path.size() <= RDB_JSON_PATH_LIMIT)
+        rdb_write_json_string(path.data(), path.size(), out);
+    else
+        out << "null";
     out << ",\"kind\":\"" << object.get_kind() << '"';
     SIZES sizes = sizes_of(object);
     for (auto [key, count] : {std::pair<const char*, long>{"objects", sizes.objects}, {"rows", sizes.rows},
@@ -94,13 +97,19 @@ std::size_t width_of(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+// Paths wider than this are not padded to: the other lines stay short.
+const std::size_t MAX_PATH_COLUMN = 80;
+
 // The lines of the text listing, each column as wide as its widest entry.
 class TEXT_LISTING {
 public:
     void add(const std::string& path, const RDB_OBJECT& object)
     {
-        m_lines.push_back({rdb_text_escaped(path), object.get_kind(), sizes_text(sizes_of(object))});
-        m_path_width = std::max(m_path_width, width_of(m_lines.back().path));
+        std::string shown = path.size() <= RDB_JSON_PATH_LIMIT
+                                ? rdb_text_escaped(path)
+                                : "(a path of " + std::to_string(path.size()) + " bytes)";
+        m_lines.push_back({std::move(shown), object.get_kind(), sizes_text(sizes_of(object))});
+        m_path_width = std::min(std::max(m_path_width, width_of(m_lines.back().path)), MAX_PATH_COLUMN);
         m_kind_width = std::max(m_kind_width, width_of(m_lines.back().kind));
     }
 
@@ -108,7 +117,7 @@ public:
     {
         for (const LINE& line : m_lines) {
             std::string text = line.path;
-            text.append(m_path_width - width_of(line.path) + 2, ' ');
+            text.append(m_path_width - std::min(m_path_width, width_of(line.path)) + 2, ' ');
             text += line.kind;
             if (!line.sizes.empty()) {
                 text.append(m_kind_width - width_of(line.kind) + 2, ' ');

@@ -8,6 +8,10 @@
 //   main/timing/Setup slack  tan_slack_table  120 rows
 // With --json, one JSON object a line: {"file", "path", "kind"} and, as the
 // kind has them, "objects", "rows", "gauges", "points", "lines" (numbers).
+// A path longer than RDB_JSON_PATH_LIMIT bytes (of a chain of folders
+// thousands deep) is shown as "(a path of N bytes)", in JSON as null, and
+// paths align up to 80 columns, so that what is printed grows with the
+// objects, not with the square of their depth.
 // A file that gives no report lists nothing; its errors say why.
 #pragma once
 

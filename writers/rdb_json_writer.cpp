@@ -97,8 +97,7 @@ public:
         m_json.String(object.get_kind());
         m_json.Key("name");
         rdb_json_write_string(m_json, object.get_name());
-        m_json.Key("path");
-        rdb_json_write_string(m_json, m_path->data(), m_path->size());
+        write_path(m_path);
         m_json.Key("creator");
         rdb_json_write_string(m_json, object.get_creator_module());
         m_json.Key("enabled");
@@ -197,9 +196,11 @@ public:
             m_json.Key("name");
             rdb_json_write_string(m_json, gauges->get_name());
             // One step below its summary, and the only object there.
-            std::string path = *m_path + '/' + rdb_path_escape(gauges->get_name().view());
-            m_json.Key("path");
-            rdb_json_write_string(m_json, path.data(), path.size());
+            // Not made at all when it would be too long.
+            std::string path;
+            if (m_path->size() < RDB_JSON_PATH_LIMIT)
+                path = *m_path + '/' + rdb_path_escape(gauges->get_name().view());
+            write_path(path.empty() ? nullptr : &path);
             gauges_fields(*gauges);
             m_json.EndObject();
         } else {
@@ -225,6 +226,16 @@ public:
     }
 
 private:
+    // Null for none, and for one over the limit.
+    void write_path(const std::string* path)
+    {
+        m_json.Key("path");
+        if (path != nullptr && path->size() <= RDB_JSON_PATH_LIMIT)
+            rdb_json_write_string(m_json, path->data(), path->size());
+        else
+            m_json.Null();
+    }
+
     void embedded_fields(const RDB_EMBEDDED_OBJECT& object)
     {
         m_json.Key("embedded_type");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "rdb_bench_reports.h"
 #include "tool_runner.h"
 
 namespace {
@@ -102,6 +103,23 @@ TEST(ToolList, SeveralFilesEachUnderItsNameWithTheMainToolsExitStatuses)
         EXPECT_EQ(run.status, 2) << args.back();
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(tool_lines(run.err).size(), 1u) << run.err;
+    }
+    // A chain of folders 30 000 deep: a path longer than 4096 bytes is
+    // said to be so, and the paths align up to 80 columns, so the listing
+    // grows with the objects, not with the square of their depth (2 GB).
+    std::string chain = scratch.write("chain.xml", rdb_bench_folder_chain(30000, true));
+    for (const char* json : {"", "--json "}) {
+        std::string out = scratch.dir() + "/out.txt";
+        run = tool_shell(tool_limits(60, 1024) + "\"$RDBXML\" ls " + json + tool_shell_quoted(chain) + " >" +
+                         tool_shell_quoted(out) + " && wc -c <" + tool_shell_quoted(out));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_LT(std::stoul(run.out), 20000000ul) << json;
+        std::vector<std::string> lines = tool_lines(tool_read_file(out));
+        ASSERT_EQ(lines.size(), 30002u);
+        EXPECT_EQ(lines[2], json[0] == '\0' ? "main/f0/f1" + std::string(72, ' ') + "folder  1 object"
+                                             : "{\"file\":\"" + chain + "\",\"path\":\"main/f0/f1\",\"kind\":\"folder\",\"objects\":1}");
+        EXPECT_EQ(lines.back(), json[0] == '\0' ? "(a path of 198899 bytes)" + std::string(58, ' ') + "text    0 lines"
+                                                 : "{\"file\":\"" + chain + "\",\"path\":null,\"kind\":\"text\",\"lines\":0}");
     }
     run = tool_run({"ls", "--help"});
     EXPECT_EQ(run.status, 0);

@@ -7,7 +7,9 @@
 //     "footer" (header and footer null when never set), then by kind. The
 //     path is the object's in the report (rdb_path.h), the text --select
 //     matches, so an object picked out of the JSON can be selected again:
-//     '**/Setup slack[2]'.
+//     'main/timing/Setup slack[2]'. A path longer than RDB_JSON_PATH_LIMIT
+//     bytes is null, so that the JSON of a chain of folders thousands deep
+//     grows with its objects, not with the square of its depth.
 //   folder: "objects": [object, ...] in order
 //   text, legal: "text": string or null
 //   table, tan_spd_table, tan_slack_table, summary, chart: "object_type",
@@ -47,6 +49,9 @@
 #include <iosfwd>
 
 class RDB_REPORT;
+
+// The longest path written (see above), in bytes.
+const std::size_t RDB_JSON_PATH_LIMIT = 4096;
 
 // Writes the report as one JSON document (a null report writes null).
 // Memory running out on the way throws std::bad_alloc, with part of the
