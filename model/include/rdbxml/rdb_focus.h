@@ -2,10 +2,10 @@
 // what the tool's --where, --sort and --top do to the report it prints.
 // The rows are rearranged in the report itself; what is dropped is released.
 //
-// Focus works on tables and timing tables that have a heading row (the
-// column names). A summary's rows are names and values, and a chart's
-// points are its shape (a histogram's ranges, in order): both are left as
-// they are.
+// Focus works on tables and timing tables, whose columns are named by their
+// heading row (a table without one has no named column). A summary's rows
+// are names and values, and a chart's points are its shape (a histogram's
+// ranges, in order): both are left as they are.
 //
 // In each such table, in this order:
 //   where  keeps the data rows that the condition's row filter selects and
