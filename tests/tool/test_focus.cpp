@@ -167,11 +167,11 @@ TEST(ToolFocus, TheWorstSetupPathsOfALargeTable)
 
 TEST(ToolFocus, WhatCannotBeDoneIsAUsageError)
 {
-    // A condition that does not read, a column name missing: exit 2, one
-    // line, nothing read.
+    // A condition that does not read, a column name missing, one of them
+    // given twice: exit 2, one line, nothing read.
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--where", "Slack <"}, {"--where", "Slack < abc"}, {"--sort=-"}, {"--top", "0"},
-          {"--top", "-1"}}) {
+          {"--top", "-1"}, {"--where", "Slack < 0ps", "--where", "Slack > 0ps"}, {"--sort", "Slack", "--sort", "To"}}) {
         std::vector<std::string> with = args;
         with.push_back("missing.xml");
         TOOL_RUN run = tool_run(with);
