@@ -91,6 +91,31 @@ bool RDB_TABLE_OBJECT::add_string_row(const char* first, ...)
 
 bool RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row) { return row != nullptr && append_row(row); }
 
+bool RDB_TABLE_OBJECT::keep_data_rows(const std::vector<unsigned>& order)
+{
+    unsigned first = get_first_data_row();
+    std::vector<RDB_TABLE_ROW*> kept;
+    std::vector<bool> listed;
+    try {
+        kept.reserve(first + order.size());
+        listed.assign(m_rows.size(), false);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    kept.assign(m_rows.begin(), m_rows.begin() + first);
+    for (unsigned index : order) {
+        if (index < first || index >= m_rows.size() || listed[index])
+            return false;
+        listed[index] = true;
+        kept.push_back(m_rows[index]);
+    }
+    for (std::size_t r = first; r < m_rows.size(); ++r)
+        if (!listed[r])
+            rdb_release_row(m_rows[r]);
+    m_rows.swap(kept);
+    return true;
+}
+
 RDB_TABLE_ELEMENT* RDB_TABLE_OBJECT::get_element(unsigned row, unsigned column)
 {
     return get_element(row, column, static_cast<STATE_OF_GET_ELEMENT_ENUM*>(nullptr));

@@ -25,8 +25,10 @@
 #include "fio_path.h"
 #include "gen_util.h"
 #include "rdbxml_diff.h"
+#include "rdbxml_focus.h"
 #include "rdbxml_html.h"
 #include "rdbxml_inputs.h"
+#include "rdbxml_ls.h"
 #include "rdbxml_names.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
@@ -117,7 +119,8 @@ int run(int argc, char** argv, std::string& current)
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
     }
-    std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file");
+    std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file") +
+                            rdbxml_unmatched_focus(opt, result.focus_matches);
     if (!unmatched.empty()) {
         err.write(unmatched);
         return RDBXML_EXIT_USAGE;
@@ -136,6 +139,8 @@ int main(int argc, char** argv)
     signal(SIGXFSZ, SIG_IGN);
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
         return rdbxml_diff_main(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "ls") == 0)
+        return rdbxml_ls_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
     std::string current;
     try {

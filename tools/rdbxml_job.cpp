@@ -1,10 +1,14 @@
 #include "rdbxml_job.h"
 
+#include <optional>
+
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_text_writer.h>
 #include "rdbxml_csv.h"
+#include "rdbxml_focus.h"
 #include "rdbxml_html.h"
 #include "rdbxml_parse.h"
+#include "rdbxml_select.h"
 #include "rdbxml_text.h"
 
 namespace {
@@ -45,25 +49,33 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
     RDB_FOLDER_OBJECT* main_folder = report ? report->get_main_folder() : nullptr;
     if (report)
         result.select_matches.assign(opt.select.size(), 0);
+    std::optional<RDB_PATH_SELECTION> selection;
     if (main_folder != nullptr && (!opt.select.empty() || !opt.csv.empty())) {
         std::vector<RDB_PATH_PATTERN> patterns(opt.select.begin(), opt.select.end());
         if (patterns.empty())
             patterns.emplace_back("**");
-        RDB_PATH_SELECTION selection(*main_folder, patterns);
-        for (std::size_t p = 0; p < opt.select.size(); ++p) {
-            result.select_matches[p] = selection.get_match_counts()[p];
-            if (result.select_matches[p] == 0 && settings.verbosity != RDBXML_QUIET)
-                result.err += rdbxml_file_message(input.name, "warning", "--select " + opt.select[p] + " matches no object");
-        }
+        selection.emplace(*main_folder, patterns);
+        result.err += rdbxml_select_matches(*selection, opt.select, input.name, settings.verbosity == RDBXML_QUIET,
+                                            result.select_matches);
+    }
+    // The rows of the selected tables, before the tree is narrowed, so that
+    // an error names a table by its path in the whole report.
+    if (main_folder != nullptr && rdbxml_focus_asked(opt) &&
+        !rdbxml_focus(*main_folder, opt, selection ? &*selection : nullptr, input.name, result)) {
+        selection.reset();
+        report.reset();
+        main_folder = nullptr;
+    }
+    if (selection) {
         // Only the tables' paths: what the CSV writer writes (a path held
         // for every folder of a deep chain would be the sum of their depths).
         if (!opt.csv.empty())
-            selection.walk_kept([&](const std::string& path, const RDB_OBJECT& object) {
+            selection->walk_kept([&](const std::string& path, const RDB_OBJECT& object) {
                 if (dynamic_cast<const RDB_TABLE_OBJECT*>(&object) != nullptr)
                     selected.push_back(RDB_PATH_MATCH{path, &object});
             });
         else
-            rdb_prune_report(*report, selection);
+            rdb_prune_report(*report, *selection);
     }
 
     if (!opt.csv.empty()) {

@@ -39,6 +39,9 @@ struct RDBXML_JOB_RESULT {
     bool usage = false;  // what was asked cannot be done with this file (--csv - of several tables)
     // With --select and a report: the objects each pattern matched in it.
     std::vector<std::size_t> select_matches;
+    // With --where or --sort and a report: the tables that have the name of
+    // each (rdbxml_focus).
+    std::vector<std::size_t> focus_matches;
 };
 
 // `progress` is handed to the parse (it may be empty).

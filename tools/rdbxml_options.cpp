@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <rdbxml/rdb_xml.h>
+#include "rdbxml_focus.h"
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
 
@@ -42,7 +43,17 @@ const char* const FOOTER =
     "name[2] for a second object of one name and kind in a folder). --select\n"
     "takes glob patterns of them: * and ? within a step, ** across steps\n"
     "(main/**/Setup*); it keeps what a pattern matches, what a matched folder\n"
-    "holds, and the folders on the way.\n"
+    "holds, and the folders on the way. Each object of --json carries its \"path\".\n"
+    "\n"
+    "--where, --sort and --top narrow and order the data rows of the tables and\n"
+    "timing tables kept that have the named column (--top alone: every table),\n"
+    "in that order; summaries and charts stay whole. --where takes one condition,\n"
+    "NAME [COLUMN = TEXT] OP VALUE, OP one of < <= > >= == !=, VALUE a number with\n"
+    "a unit (ps ns us MHz GHz %) or a text: 'Slack < 0ps',\n"
+    "'Fmax [Clock = clk_core] < 400MHz'. --sort=-NAME sorts descending. Delays\n"
+    "all shown in MHz sort by frequency (the slowest clock first), other delays by\n"
+    "picoseconds, texts that read as numbers as numbers before the other texts;\n"
+    "missing cells come last.\n"
     "\n"
     "--csv writes tables, timing tables, summaries and charts as CSV: to\n"
     "standard output (-) or a file when there is one, or into a directory (an\n"
@@ -55,7 +66,9 @@ const char* const FOOTER =
     "     directory with no report file below it, too), or an output could not\n"
     "     be written\n"
     "  2  usage error (unknown option, bad --hierarchy file, ...): nothing read;\n"
-    "     or a --select PATTERN that matched nothing in any FILE\n"
+    "     or a --select PATTERN that matched nothing in any FILE, a --where or\n"
+    "     --sort NAME that no table of any FILE has, a --where VALUE that does\n"
+    "     not fit a table's column\n"
     "\n"
     "Examples:\n"
     "  rdbxml run.xml.gz                       print a report as an indented tree\n"
@@ -67,6 +80,12 @@ const char* const FOOTER =
     "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n"
     "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
     "                                          one table as CSV on stdout\n"
+    "  rdbxml --select '**/Setup slack' --sort Slack --top 20 run.xml\n"
+    "                                          the 20 worst setup paths\n"
+    "  rdbxml --where 'Slack < 0ps' --sort Slack run.xml\n"
+    "                                          the failing paths, worst first\n"
+    "  rdbxml ls FILE...                       every object's path, kind and size\n"
+    "                                          (rdbxml ls --help)\n"
     "  rdbxml diff OLD NEW                     what changed between two reports\n"
     "                                          (rdbxml diff --help)\n";
 
@@ -106,6 +125,21 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_option("--select", options.select, "keep the objects whose path matches (may be repeated)")
         ->type_name("PATTERN")
         ->allow_extra_args(false)
+        ->group(output);
+    app.add_option("--where", options.where, "keep the rows of tables that meet CONDITION: 'Slack < 0ps'")
+        ->type_name("CONDITION")
+        ->group(output);
+    app.add_option("--sort", options.sort, "sort the rows of tables by column NAME (--sort=-NAME: descending)")
+        ->type_name("NAME")
+        ->group(output);
+    app.add_option("--top", options.top, "keep the first N rows of each table (after --where and --sort)")
+        ->type_name("N")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+                return digits && text.find_first_not_of("0") != std::string::npos ? "" : "N is a number from 1";
+            },
+            ""))
         ->group(output);
 
     const char* const parsing = "Parsing";
@@ -149,6 +183,8 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         if (!parsed.is_valid())
             return usage_error("--select " + pattern + ": " + parsed.get_error());
     }
+    if (std::string error = rdbxml_focus_option_error(options); !error.empty())
+        return usage_error(error);
     if (options.verbose && options.quiet)
         return usage_error("-v and -q exclude each other");
     return -1;

@@ -29,6 +29,9 @@ struct RDBXML_OPTIONS {
     std::string html;  // page (one file) or directory of pages (several, or ending in '/')
     std::string csv;   // -, a file for one table, or a directory of one file per table
     std::vector<std::string> select;  // path patterns; empty: everything
+    std::string where;                // a condition on the rows of tables; empty: every row
+    std::string sort;                 // NAME, or -NAME for descending; empty: as written
+    std::size_t top = 0;              // the data rows kept of each table; 0: all
 };
 
 // Reads the command line into `options`. Returns -1 when the tool should go

@@ -68,11 +68,8 @@ public:
             progress.erase();
             run.all_ok = run.all_ok && result.ok;
             run.usage = run.usage || result.usage;
-            if (!result.select_matches.empty()) {
-                run.select_matches.resize(result.select_matches.size(), 0);
-                for (std::size_t p = 0; p < result.select_matches.size(); ++p)
-                    run.select_matches[p] += result.select_matches[p];
-            }
+            add_counts(result.select_matches, run.select_matches);
+            add_counts(result.focus_matches, run.focus_matches);
             // A file's messages come before its report, as one thread prints them.
             err.write(result.err);
             out.write(result.out);
@@ -92,6 +89,15 @@ public:
     }
 
 private:
+    static void add_counts(const std::vector<std::size_t>& counts, std::vector<std::size_t>& sums)
+    {
+        if (counts.empty())
+            return;
+        sums.resize(counts.size(), 0);
+        for (std::size_t p = 0; p < counts.size(); ++p)
+            sums[p] += counts[p];
+    }
+
     bool has_room() const { return m_next_job - m_printed < m_window; }
 
     // Job `i`, its progress kept for the line. Memory running out while its

@@ -19,6 +19,8 @@ struct RDBXML_RUN {
     // Per --select pattern, the objects it matched in all the reports;
     // empty when no file gave a report.
     std::vector<std::size_t> select_matches;
+    // The same for the names of --where and --sort: tables.
+    std::vector<std::size_t> focus_matches;
 };
 
 // Prints to `out` and `err` until a write fails; the failure is then in

@@ -9,6 +9,13 @@
 #include <vector>
 
 class RDB_FOLDER_OBJECT;
+class RDB_PATH_SELECTION;
+
+// Sets `matches` to the objects each pattern of `selection` (made of
+// `patterns`) matched in the report read from `file`; returns a warning
+// line for each pattern that matched none there (none when `quiet`).
+std::string rdbxml_select_matches(const RDB_PATH_SELECTION& selection, const std::vector<std::string>& patterns,
+                                  const std::string& file, bool quiet, std::vector<std::size_t>& matches);
 
 // Adds to `matches` (one count per pattern, sized to `patterns` at the
 // first report) the objects each pattern matches at or below `top`; a

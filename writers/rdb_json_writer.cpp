@@ -5,10 +5,10 @@
 #include <string>
 
 #include <rdbxml/hdb_instance.h>
+#include <rdbxml/rdb_path.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_rule.h>
 #include "rdb_json_output.h"
-#include <rdbxml/rdb_walk.h>
 #include "rdb_utf8.h"
 
 namespace {
@@ -86,6 +86,10 @@ public:
     explicit JSON_OBJECT_WRITER(RDB_JSON_WRITER& json) : m_json(json), m_cells(json) {}
     using RDB_OBJECT_VISITOR::visit;
 
+    // The path of the object written next: the walk's, which numbers the
+    // duplicates of each folder as it goes.
+    void set_path(const std::string& path) { m_path = &path; }
+
     // The opening of an object with the fields every object has.
     void begin(const RDB_OBJECT& object)
     {
@@ -94,6 +98,7 @@ public:
         m_json.String(object.get_kind());
         m_json.Key("name");
         rdb_json_write_string(m_json, object.get_name());
+        write_path(m_path);
         m_json.Key("creator");
         rdb_json_write_string(m_json, object.get_creator_module());
         m_json.Key("enabled");
@@ -191,6 +196,12 @@ public:
             m_json.StartObject();
             m_json.Key("name");
             rdb_json_write_string(m_json, gauges->get_name());
+            // One step below its summary, and the only object there.
+            // Not made at all when it would be too long.
+            std::string path;
+            if (m_path->size() < RDB_JSON_PATH_LIMIT)
+                path = *m_path + '/' + rdb_path_escape(gauges->get_name().view());
+            write_path(path.empty() ? nullptr : &path);
             gauges_fields(*gauges);
             m_json.EndObject();
         } else {
@@ -216,6 +227,16 @@ public:
     }
 
 private:
+    // Null for none, and for one over the limit.
+    void write_path(const std::string* path)
+    {
+        m_json.Key("path");
+        if (path != nullptr && path->size() <= RDB_JSON_PATH_LIMIT)
+            rdb_json_write_string(m_json, path->data(), path->size());
+        else
+            m_json.Null();
+    }
+
     void embedded_fields(const RDB_EMBEDDED_OBJECT& object)
     {
         m_json.Key("embedded_type");
@@ -291,29 +312,44 @@ private:
 
     RDB_JSON_WRITER& m_json;
     JSON_CELL_WRITER m_cells;
+    const std::string* m_path = nullptr;
 };
 
-class JSON_TREE_WRITER : public RDB_FOLDER_WALK_HANDLER {
-public:
-    explicit JSON_TREE_WRITER(RDB_JSON_WRITER& json) : m_json(json), m_objects(json) {}
-
-    void enter_folder(const RDB_FOLDER_OBJECT& folder, std::size_t) override
-    {
-        m_objects.begin(folder);
-        m_json.Key("objects");
-        m_json.StartArray();
+// The folder tree below `top`, each object with its path. The path walk
+// carries the folder's path down and numbers duplicates per folder, so the
+// tree costs time linear in its objects (the path of each object found
+// through its owners would cost the objects before it in its folder).
+void write_tree(RDB_JSON_WRITER& json, const RDB_FOLDER_OBJECT& top)
+{
+    JSON_OBJECT_WRITER objects(json);
+    RDB_PATH_CURSOR cursor(top);
+    std::size_t open = 0;  // folders begun and not yet ended
+    const RDB_OBJECT* gauges = nullptr;  // written with its summary
+    while (cursor.next()) {
+        const RDB_OBJECT& object = cursor.object();
+        if (&object == gauges)
+            continue;
+        for (; open > cursor.level(); --open) {
+            json.EndArray();
+            objects.end();
+        }
+        objects.set_path(cursor.path());
+        if (const RDB_FOLDER_OBJECT* folder = object.dynamic_cast_to_RDB_FOLDER_OBJECT()) {
+            objects.begin(*folder);
+            json.Key("objects");
+            json.StartArray();
+            ++open;
+            continue;
+        }
+        if (const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(&object))
+            gauges = summary->get_gauges();
+        object.accept(objects);
     }
-    void leave_folder(const RDB_FOLDER_OBJECT&, std::size_t) override
-    {
-        m_json.EndArray();
-        m_objects.end();
+    for (; open > 0; --open) {
+        json.EndArray();
+        objects.end();
     }
-    void leaf(const RDB_OBJECT& object, std::size_t) override { object.accept(m_objects); }
-
-private:
-    RDB_JSON_WRITER& m_json;
-    JSON_OBJECT_WRITER m_objects;
-};
+}
 
 }  // namespace
 
@@ -328,8 +364,7 @@ void rdb_write_json(const RDB_REPORT* report, std::ostream& out)
     json.StartObject();
     json.Key("main_folder");
     if (const RDB_FOLDER_OBJECT* main_folder = report->get_main_folder()) {
-        JSON_TREE_WRITER tree(json);
-        rdb_walk_folder_tree(*main_folder, tree);
+        write_tree(json, *main_folder);
     } else {
         json.Null();
     }

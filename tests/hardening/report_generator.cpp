@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -158,7 +160,7 @@ public:
             }
         }
         m_out.xml += "</report>\n";
-        m_out.expected.SetObject().AddMember("main_folder", folder_json(0), m_alloc);
+        m_out.expected.SetObject().AddMember("main_folder", folder_json(0, path_step(m_folders[0].m_name)), m_alloc);
         m_out.expected.AddMember("current_folder", string_json(m_folders[0].m_name), m_alloc);
     }
 
@@ -434,15 +436,43 @@ private:
         return json;
     }
 
-    JSON folder_json(int folder)
+    // `path`: the folder's own, as the JSON writes it.
+    JSON folder_json(int folder, const std::string& path)
     {
         FOLDER& record = m_folders[folder];
         JSON json(record.m_json, m_alloc), objects(rapidjson::kArrayType);
         json.AddMember("kind", "folder", m_alloc).AddMember("name", string_json(record.m_name), m_alloc);
-        for (auto& entry : record.m_entries)
-            objects.PushBack(entry.first >= 0 ? folder_json(entry.first) : JSON(std::move(entry.second)), m_alloc);
+        json.AddMember("path", string_json(path), m_alloc);
+        // The second object of one name and kind in a folder is "name[2]".
+        std::map<std::pair<std::string, std::string>, unsigned> seen;
+        for (auto& entry : record.m_entries) {
+            bool nested = entry.first >= 0;
+            const JSON* named = nested ? nullptr : &entry.second["name"];
+            std::string name = nested ? m_folders[entry.first].m_name : std::string(named->GetString(), named->GetStringLength());
+            std::string kind = nested ? "folder" : entry.second["kind"].GetString();
+            unsigned ordinal = ++seen[{name, kind}];
+            std::string step = path + "/" + path_step(name) + (ordinal > 1 ? "[" + std::to_string(ordinal) + "]" : "");
+            if (nested) {
+                objects.PushBack(folder_json(entry.first, step), m_alloc);
+            } else {
+                entry.second.AddMember("path", string_json(step), m_alloc);
+                objects.PushBack(JSON(std::move(entry.second)), m_alloc);
+            }
+        }
         json.AddMember("objects", objects, m_alloc);
         return json;
+    }
+
+    // A name as a step of a path: '/' and '\' escaped.
+    static std::string path_step(const std::string& name)
+    {
+        std::string step;
+        for (char c : name) {
+            if (c == '/' || c == '\\')
+                step += '\\';
+            step += c;
+        }
+        return step;
     }
 
     std::mt19937 m_random;

@@ -149,6 +149,44 @@ TEST(Tables, RowsAreTakenOrLeftWithTheCaller)
     EXPECT_EQ(outstanding_blocks(), before);
 }
 
+TEST(Tables, KeptDataRowsComeInTheOrderGivenAfterTheHeadingAndTheRestIsReleased)
+{
+    long before = outstanding_blocks();
+    {
+        RDB_TABLE_OBJECT table("t", RDB_OBJECT_TYPE_TABLE);
+        for (const char* text : {"Name", "a", "b", "c", "d"})
+            ASSERT_TRUE(table.add_string_row(text, RDB_ROW_END));
+        table.get_row(0)->push_back(new RDB_TABLE_STRING_ELEMENT("Value"));
+        for (unsigned r = 1; r < 5; ++r)
+            table.get_row(r)->push_back(new RDB_TABLE_INT_ELEMENT(static_cast<int>(r)));
+        auto names = [&table] {
+            std::string names;
+            for (const RDB_TABLE_ROW* row : table.rows())
+                names += rdb_cell_text(*(*row)[0]);
+            return names;
+        };
+        // Refused, with nothing changed: the heading row, an index past the
+        // rows, one given twice.
+        for (const std::vector<unsigned>& order :
+             {std::vector<unsigned>{0, 1}, std::vector<unsigned>{5}, std::vector<unsigned>{2, 3, 2}})
+            EXPECT_FALSE(table.keep_data_rows(order));
+        EXPECT_EQ(names(), "Nameabcd");
+        long rows_and_cells = outstanding_blocks();
+        const std::vector<unsigned> order{4, 2};
+        EXPECT_GE(test_each_allocation_failing([&] { return table.keep_data_rows(order); },
+                                               [&] { EXPECT_EQ(names(), "Nameabcd"); }),
+                  1u);
+        EXPECT_EQ(names(), "Namedb");
+        // Two rows went, with all they held, and the last two go the same.
+        long two_left = outstanding_blocks();
+        EXPECT_LT(two_left, rows_and_cells);
+        EXPECT_TRUE(table.keep_data_rows({}));
+        EXPECT_EQ(names(), "Name");
+        EXPECT_EQ(rows_and_cells - two_left, two_left - outstanding_blocks());
+    }
+    EXPECT_EQ(outstanding_blocks(), before);
+}
+
 // Tables are the bulk of a report: a cell is its vtable, two colours and its
 // value (an instance-name cell: the instance and the path as written).
 static_assert(sizeof(RDB_TABLE_INT_ELEMENT) <= 24u);

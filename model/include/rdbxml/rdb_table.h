@@ -50,6 +50,13 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
     RDB_TABLE_ROW* get_row(unsigned index) { return index < m_rows.size() ? m_rows[index] : nullptr; }
     const RDB_TABLE_ROW* get_row(unsigned index) const { return index < m_rows.size() ? m_rows[index] : nullptr; }
 
+    // Keeps the heading row, when there is one, and after it the data rows
+    // whose indexes `order` lists, in that order; releases every other data
+    // row (rdb_release_row). What --where, --sort and --top leave of a table.
+    // False, nothing changed, when an index is out of range, is the heading
+    // row's or comes twice, or when no memory is left for the new order.
+    bool keep_data_rows(const std::vector<unsigned>& order);
+
     // The rows in order: `for (const RDB_TABLE_ROW* row : table.rows())`, and
     // in each row its cells: `for (const RDB_TABLE_ELEMENT* cell : *row)`.
     GEN_POINTER_RANGE<const RDB_TABLE_ROW*, RDB_TABLE_ROW*> rows() const { return {m_rows.data(), m_rows.size()}; }

@@ -3,8 +3,13 @@
 //
 // Shape:
 //   REPORT: {"main_folder": FOLDER or null, "current_folder": name or null}
-//   every object: "kind", "name", "creator", "enabled", "header", "footer"
-//     (header and footer null when never set), then by kind:
+//   every object: "kind", "name", "path", "creator", "enabled", "header",
+//     "footer" (header and footer null when never set), then by kind. The
+//     path is the object's in the report (rdb_path.h), the text --select
+//     matches, so an object picked out of the JSON can be selected again:
+//     'main/timing/Setup slack[2]'. A path longer than RDB_JSON_PATH_LIMIT
+//     bytes is null, so that the JSON of a chain of folders thousands deep
+//     grows with its objects, not with the square of its depth.
 //   folder: "objects": [object, ...] in order
 //   text, legal: "text": string or null
 //   table, tan_spd_table, tan_slack_table, summary, chart: "object_type",
@@ -13,7 +18,8 @@
 //   tan_spd_table: "show_min"
 //   tan_slack_table: "analysis_type", "columns": {type name: id, ...} (in
 //     enumeration order), "restricted_to": int or null
-//   summary: "gauges": null or {"name", "size", "slots": [GAUGE or null, ...]}
+//   summary: "gauges": null or {"name", "path", "size", "slots": [GAUGE or
+//     null, ...]}
 //     with slots from 0 to the highest slot that holds a gauge; GAUGE is
 //     {"name", "percent", "min", "max", "value", "disabled"}
 //   chart: "size", "chart_type" (name), "x_axis", "y_axis", "display_labels"
@@ -43,6 +49,9 @@
 #include <iosfwd>
 
 class RDB_REPORT;
+
+// The longest path written (see above), in bytes.
+const std::size_t RDB_JSON_PATH_LIMIT = 4096;
 
 // Writes the report as one JSON document (a null report writes null).
 // Memory running out on the way throws std::bad_alloc, with part of the

@@ -1,0 +1,157 @@
+#include "rdbxml_ls.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include <rdbxml/msg.h>
+#include <rdbxml/rdb_path.h>
+#include <rdbxml/rdb_text_writer.h>
+#include "rdbxml_inputs.h"
+#include "rdbxml_ls_job.h"
+#include "rdbxml_options.h"
+#include "rdbxml_output.h"
+#include "rdbxml_parse.h"
+#include "rdbxml_select.h"
+
+namespace {
+
+const char* const DESCRIPTION =
+    "rdbxml ls lists the objects of reports, one a line: the path that --select\n"
+    "matches, the kind, and the size (a table's data rows, a summary's rows and\n"
+    "gauges, a chart's points, a folder's objects, a text's lines).";
+
+const char* const FOOTER =
+    "Several files: each file's objects under a line naming the file. With --json,\n"
+    "one JSON object per object and line: {\"file\", \"path\", \"kind\"} and, as the\n"
+    "kind has them, \"objects\", \"rows\", \"gauges\", \"points\", \"lines\". A\n"
+    "directory stands for the report files below it, - for standard input.\n"
+    "Warnings and errors of the files go to stderr as FILE:LINE:COL: error: MESSAGE\n"
+    "(none with -q).\n"
+    "\n"
+    "Exit status (as rdbxml's):\n"
+    "  0  every FILE gave a report\n"
+    "  1  some FILE gave no report, or an output could not be written\n"
+    "  2  usage error; or a --select PATTERN that matched nothing in any FILE\n"
+    "\n"
+    "Examples:\n"
+    "  rdbxml ls run.xml.gz\n"
+    "  rdbxml ls --select 'main/timing/**' runs/\n"
+    "  rdbxml ls --json run.xml | jq -r 'select(.kind==\"tan_slack_table\") | .path'\n";
+
+int usage_error(const std::string& reason)
+{
+    std::cerr << rdbxml_tool_message("rdbxml ls", reason + " (see rdbxml ls --help)");
+    return RDBXML_EXIT_USAGE;
+}
+
+// -1 to go on, else the exit status.
+int read_options(int argc, char** argv, RDBXML_OPTIONS& options)
+{
+    CLI::App app{DESCRIPTION, "rdbxml ls"};
+    app.get_formatter()->column_width(26);
+    app.add_option("FILE", options.files, "report files, each read on its own")->required()->type_name("");
+    app.add_flag("--json", options.json, "one JSON line per object: {\"file\",\"path\",\"kind\",...}");
+    app.add_option("--select", options.select, "list the objects whose path matches (may be repeated)")
+        ->type_name("PATTERN")
+        ->allow_extra_args(false);
+    app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
+    app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off");
+    app.add_flag("--strict", options.strict, "fail a file that has any warning (exit 1)");
+    app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files");
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.footer(FOOTER);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        std::ostringstream text;
+        int status = app.exit(e, text, text);
+        return rdbxml_print(text.str()) ? status : RDBXML_EXIT_SOME_FAILED;
+    } catch (const CLI::ParseError& e) {
+        return usage_error(e.what());
+    }
+    for (const std::string& pattern : options.select) {
+        RDB_PATH_PATTERN parsed(pattern);
+        if (!parsed.is_valid())
+            return usage_error("--select " + pattern + ": " + parsed.get_error());
+    }
+    return -1;
+}
+
+int run(int argc, char** argv)
+{
+    RDBXML_OPTIONS opt;
+    int status = read_options(argc, argv, opt);
+    if (status >= 0)
+        return status;
+    msg_set_enabled(false);
+    RDBXML_JOB_SETTINGS settings;
+    settings.options = &opt;
+    settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
+    std::vector<RDBXML_INPUT_FILE> inputs = rdbxml_expand_inputs(opt.files);
+    if (std::count_if(inputs.begin(), inputs.end(), [](const RDBXML_INPUT_FILE& input) { return input.from_stdin; }) > 1)
+        return usage_error("standard input (-) can be read only once");
+
+    // One file at a time: a listing is small beside the parse, and only one
+    // report is alive at once.
+    RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
+    RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
+    bool all_ok = true;
+    bool listed = false;
+    std::vector<std::size_t> matches;
+    for (const RDBXML_INPUT_FILE& input : inputs) {
+        RDBXML_JOB_RESULT result;
+        try {
+            result = rdbxml_run_ls_job(RDBXML_JOB{input, std::string(), std::string(), false}, settings, RDB_XML_PROGRESS());
+        } catch (const std::bad_alloc&) {
+            result = RDBXML_JOB_RESULT();
+            if (!opt.quiet)
+                result.err = rdbxml_file_message(input.name, "error", "out of memory while listing its objects");
+        }
+        all_ok = all_ok && result.ok;
+        if (!result.select_matches.empty()) {
+            matches.resize(result.select_matches.size(), 0);
+            for (std::size_t p = 0; p < result.select_matches.size(); ++p)
+                matches[p] += result.select_matches[p];
+        }
+        err.write(result.err);
+        if (inputs.size() > 1 && !opt.json && result.ok) {
+            // A heading per file, its name escaped as the tree escapes texts.
+            out.write((listed ? "\n" : "") + rdb_text_escaped(input.name) + ":\n");
+            listed = true;
+        }
+        out.write(result.out);
+        if (out.failed())
+            break;
+    }
+    if (out.failed()) {
+        rdbxml_say_failure(out);
+        return RDBXML_EXIT_SOME_FAILED;
+    }
+    std::string unmatched = rdbxml_unmatched_selections("rdbxml ls", opt.select, matches, "in any file");
+    if (!unmatched.empty()) {
+        err.write(unmatched);
+        return RDBXML_EXIT_USAGE;
+    }
+    return all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
+}
+
+}  // namespace
+
+int rdbxml_ls_main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "rdbxml: out of memory while listing\n");
+        return RDBXML_EXIT_SOME_FAILED;
+    }
+}
