@@ -16,10 +16,16 @@ const char* const MALFORMED = "<report>\n  <text name=\"a\">\n</report>\n";
 
 // Stderr holds diagnostics in the compiler's form ("FILE:LINE:COL: error:
 // ...", or "FILE: error: ..." where there is no place) and, with -v, the
-// parser's own lines.
-void expect_only_messages(const std::string& err)
+// parser's own lines; after several files, last, the `summary` of them.
+void expect_only_messages(const std::string& err, const std::string& summary = std::string())
 {
-    for (const std::string& line : tool_lines(err))
+    std::vector<std::string> lines = tool_lines(err);
+    if (!summary.empty()) {
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), summary);
+        lines.pop_back();
+    }
+    for (const std::string& line : lines)
         EXPECT_TRUE(line.rfind("RDB_XML: ", 0) == 0 || line.find(": error: ") != std::string::npos ||
                     line.find(": warning: ") != std::string::npos)
             << line;
@@ -134,7 +140,7 @@ TEST(ToolOutput, ReportOnStdoutMessagesOnStderr)
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.out, "");
     EXPECT_NE(broken.err.find("\n" + bad + ":3:3: error: "), std::string::npos) << broken.err;
-    expect_only_messages(broken.err);
+    expect_only_messages(broken.err, "2 files: 1 good, 1 failed, 1 with warnings");
 }
 
 TEST(ToolOutput, MessagesQuotingTheReportAreEscapedAsTheTreeIs)
@@ -163,7 +169,7 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     EXPECT_EQ(tool_count(run.out, "report, current folder \"main\"\n"), 2u);
     // A file that cannot be read is named as such, not only as a bad document.
     EXPECT_EQ(tool_count(run.err, missing + ": error: cannot read: No such file or directory\n"), 1u);
-    expect_only_messages(run.err);
+    expect_only_messages(run.err, "4 files: 2 good, 2 failed, 1 with warnings");
     // Each file was processed, in the order given.
     std::size_t at = 0;
     for (const std::string& said : {"Processing file: " + tool_example_report() + "\n", missing + ": error: ",
@@ -186,7 +192,8 @@ TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
     std::string runs = scratch.dir() + "/runs";
     TOOL_RUN run = tool_run({"--json", runs, tool_example_report()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, runs + ": error: no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)\n");
+    EXPECT_EQ(run.err, runs + ": error: no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)\n"
+                              "2 files: 1 good, 1 failed, 0 with warnings\n");
     EXPECT_EQ(tool_lines(run.out).size(), 2u) << run.out;
     EXPECT_EQ(tool_count(run.out, "{\"file\":" + std::string("\"") + runs + "\",\"report\":null}\n"), 1u) << run.out;
     EXPECT_EQ(tool_run({"-q", "--noout", runs}).status, 1);
@@ -229,7 +236,7 @@ TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)
     std::string missing = scratch.dir() + "/missing.xml";
     TOOL_RUN run = tool_run({"--json", tool_example_report(), missing, odd});
     EXPECT_EQ(run.status, 1);
-    expect_only_messages(run.err);
+    expect_only_messages(run.err, "3 files: 2 good, 1 failed, 0 with warnings");
     std::vector<std::string> lines = tool_lines(run.out);
     ASSERT_EQ(lines.size(), 3u);
     const std::string files[] = {tool_example_report(), missing, odd};
@@ -268,7 +275,8 @@ TEST(ToolParsing, StrictFailsAFileWithAnyWarningInEveryModeThatParses)
     // Refused, and said last; the other files are read as ever.
     TOOL_RUN strict = tool_run({"--strict", "--json", warned, tool_example_report()});
     EXPECT_EQ(strict.status, 1);
-    EXPECT_EQ(strict.err, warnings + warned + ": error: strict: the report is refused for its 3 warnings\n");
+    EXPECT_EQ(strict.err, warnings + warned + ": error: strict: the report is refused for its 3 warnings\n" +
+                              "2 files: 1 good, 1 failed, 1 with warnings\n");
     std::vector<std::string> lines = tool_lines(strict.out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "{\"file\":\"" + warned + "\",\"report\":null}");
