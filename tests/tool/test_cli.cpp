@@ -44,7 +44,7 @@ TEST(ToolHelp, HelpAndVersionGoToStdout)
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("rdbxml ", 0), 0u);
     // Written as every output is: a failed write is said (diff's trouble is 2).
-    for (const char* args : {"--help", "--version", "diff --help"}) {
+    for (const char* args : {"--help", "--version", "diff --help", "check --help"}) {
         for (const char* fault : {">/dev/full", ">&-"}) {
             TOOL_RUN failed = tool_shell("\"$RDBXML\" " + std::string(args) + " " + fault);
             EXPECT_EQ(failed.status, args[0] == 'd' ? 2 : 1) << args << fault;
@@ -65,7 +65,7 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
             ++i;  // roff's "\-" is a hyphen
         plain += manual[i];
     }
-    for (const char* help : {"--help", "diff --help"}) {
+    for (const char* help : {"--help", "diff --help", "check --help"}) {
         TOOL_RUN run = tool_shell("\"$RDBXML\" " + std::string(help));
         ASSERT_EQ(run.status, 0) << help;
         std::size_t options = 0;
