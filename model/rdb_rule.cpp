@@ -7,11 +7,9 @@
 
 #include <cstring>
 
-#include "gen_util.h"
+#include "rdb_rule_text.h"
 
 namespace {
-
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The text with, for each character, whether it is a backslash that
 // escapes the next one, or a character so escaped.
@@ -36,7 +34,7 @@ public:
     // Whether position i holds `c` as itself, not escaped.
     bool plain(std::size_t i) const { return m_kind[i] == PLAIN; }
     bool plain(std::size_t i, char c) const { return m_kind[i] == PLAIN && m_text[i] == c; }
-    bool plain_blank(std::size_t i) const { return m_kind[i] == PLAIN && is_blank(m_text[i]); }
+    bool plain_blank(std::size_t i) const { return m_kind[i] == PLAIN && rdb_rule_is_blank(m_text[i]); }
 
     // [begin, end) without the blanks around it that no backslash keeps.
     void trim(std::size_t& begin, std::size_t& end) const

@@ -4,36 +4,16 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include <rdbxml/rdb_chart.h>
 #include <rdbxml/rdb_summary.h>
-#include "gen_util.h"
+#include "rdb_rule_text.h"
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && is_blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool same_ignoring_case(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (gen_ascii_lower(a[i]) != gen_ascii_lower(b[i]))
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -58,7 +38,7 @@ const char* rdb_rule_op_text(RDB_RULE_OP op)
 
 bool rdb_read_number(std::string_view text, double& number)
 {
-    text = trimmed(text);
+    text = rdb_rule_trimmed(text);
     std::string digits;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -85,11 +65,10 @@ bool rdb_read_number(std::string_view text, double& number)
 
 int rdb_find_column(const RDB_TABLE_OBJECT& table, std::string_view name)
 {
-    name = trimmed(name);
-    if (const auto* chart = dynamic_cast<const RDB_CHART_TABLE_OBJECT*>(&table)) {
-        if (same_ignoring_case(trimmed(chart->get_x_axis().view()), name))
+        if (const auto* chart = dynamic_cast<const RDB_CHART_TABLE_OBJECT*>(&table)) {
+        if (rdb_rule_same_name(chart->get_x_axis().view(), name))
             return 0;
-        return same_ignoring_case(trimmed(chart->get_y_axis().view()), name) ? 1 : -1;
+        return rdb_rule_same_name(chart->get_y_axis().view(), name) ? 1 : -1;
     }
     // A table without a heading row has no column names (a summary's rows
     // are all data).
@@ -97,7 +76,7 @@ int rdb_find_column(const RDB_TABLE_OBJECT& table, std::string_view name)
         return -1;
     const RDB_TABLE_ROW& heading = *table.get_row(0);
     for (std::size_t c = 0; c < heading.size(); ++c)
-        if (heading[c] != nullptr && same_ignoring_case(trimmed(rdb_cell_text(*heading[c])), name))
+        if (heading[c] != nullptr && rdb_rule_same_name(rdb_cell_text(*heading[c]), name))
             return static_cast<int>(c);
     return -1;
 }
@@ -108,4 +87,16 @@ bool rdb_gauge_percent(const RDB_GAUGES_DATA_ELEMENT& gauge, double& percent)
         return false;
     percent = (static_cast<double>(gauge.m_value) - gauge.m_min) / (static_cast<double>(gauge.m_max) - gauge.m_min) * 100;
     return true;
+}
+
+std::string rdb_format_percent(double percent)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", percent);
+    std::string shown(text);
+    if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, ".0") == 0)
+        shown.resize(shown.size() - 2);
+    if (shown == "-0")
+        shown = "0";
+    return shown + "%";
 }

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_rule.h>
+#include <rdbxml/rdb_xml.h>
 
 namespace {
 
@@ -26,6 +30,58 @@ struct REFUSED {
     const char* m_rule;
     const char* m_error;  // a part of the error
 };
+
+const char* status_text(RDB_RULE_STATUS status)
+{
+    switch (status) {
+    case RDB_RULE_HOLDS:
+        return "holds";
+    case RDB_RULE_FAILS:
+        return "fails";
+    case RDB_RULE_NO_OBJECT:
+        return "no object";
+    case RDB_RULE_NO_NAME:
+        return "no name";
+    case RDB_RULE_MISFIT:
+        return "misfit";
+    }
+    return "?";
+}
+
+// An outcome as one text: its status and counts, then a line per row.
+std::string describe(const RDB_RULE_OUTCOME& outcome)
+{
+    std::string text = std::string(status_text(outcome.m_status)) + " " + std::to_string(outcome.m_violations) + "/" +
+                       std::to_string(outcome.m_checked) + " in " + std::to_string(outcome.m_objects);
+    if (!outcome.m_error.empty())
+        text += ": " + outcome.m_error;
+    for (const RDB_RULE_ROW& row : outcome.m_rows)
+        text += "\n" + row.m_path + " #" + std::to_string(row.m_row) + " " + row.m_value + " (" + row.m_cells + ")";
+    return text;
+}
+
+// rules_report.xml, read by the parser once for all the checks.
+class RuleCheck : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_report.reset(rdb_xml_parse(RDBXML_TEST_DATA_DIR "/rules_report.xml", nullptr, false, false, true, true, false));
+    }
+    static void TearDownTestSuite() { s_report.reset(); }
+
+    void SetUp() override { ASSERT_NE(s_report, nullptr); }
+
+    static std::string check(const std::string& text, std::size_t limit = 10)
+    {
+        RDB_RULE rule(text);
+        EXPECT_TRUE(rule.is_valid()) << text << ": " << rule.get_error();
+        return describe(rdb_check_rule(*s_report->get_main_folder(), rule, limit));
+    }
+
+    static std::unique_ptr<RDB_REPORT> s_report;
+};
+
+std::unique_ptr<RDB_REPORT> RuleCheck::s_report;
 
 }  // namespace
 
@@ -126,4 +182,165 @@ TEST(RuleText, RefusesWhatDoesNotReadAndSaysWhy)
     EXPECT_EQ(condition.get_unit(), RDB_UNIT_NS);
     EXPECT_EQ(condition.get_text(), "Slack [Clock = a\\]b] <= -1ns");
     EXPECT_EQ(RDB_CONDITION("Slack").get_error(), "no operator (<, <=, >, >=, ==, !=) between spaces");
+}
+
+TEST_F(RuleCheck, DelaysCompareInPicosecondsWhateverUnitTheyAreShownIn)
+{
+    // Worst first: the lowest slack, ties in document order.
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < 0ps"),
+              "fails 3/5 in 1"
+              "\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)"
+              "\nmain/timing/Setup slack #2 -0.120 ns (-0.120 ns, a1, b1)"
+              "\nmain/timing/Setup slack #5 -120 ps (-120 ps, a4, b4)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < -0.5ns"), "holds 0/5 in 1");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack <= -0.5 NS"),
+              "fails 1/5 in 1\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack >= 1us"),
+              "fails 1/5 in 1\nmain/timing/Setup slack #4 1000.000 ns (1000.000 ns, a3, b3)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack == -120ps"),
+              "fails 2/5 in 1"
+              "\nmain/timing/Setup slack #2 -0.120 ns (-0.120 ns, a1, b1)"
+              "\nmain/timing/Setup slack #5 -120 ps (-120 ps, a4, b4)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack != -120ps", 1),
+              "fails 3/5 in 1\nmain/timing/Setup slack #1 250 ps (250 ps, a0, b0)");
+}
+
+TEST_F(RuleCheck, KeepsTheWorstRowsUpToTheLimitAndCountsThemAll)
+{
+    // The highest first for >; the limit keeps the worst, not the first.
+    EXPECT_EQ(check("main/timing/Setup slack : Slack > -1ns", 2),
+              "fails 5/5 in 1"
+              "\nmain/timing/Setup slack #4 1000.000 ns (1000.000 ns, a3, b3)"
+              "\nmain/timing/Setup slack #1 250 ps (250 ps, a0, b0)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack > -1ns", 5),
+              "fails 5/5 in 1"
+              "\nmain/timing/Setup slack #4 1000.000 ns (1000.000 ns, a3, b3)"
+              "\nmain/timing/Setup slack #1 250 ps (250 ps, a0, b0)"
+              "\nmain/timing/Setup slack #2 -0.120 ns (-0.120 ns, a1, b1)"
+              "\nmain/timing/Setup slack #5 -120 ps (-120 ps, a4, b4)"
+              "\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < 1ns", 1),
+              "fails 4/5 in 1\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < 1ns", 0), "fails 4/5 in 1");
+    // == and != keep document order.
+    EXPECT_EQ(check("main/timing/Setup slack : Levels != 0", 2),
+              "fails 5/5 in 1"
+              "\nmain/timing/Setup slack #1 3 (250 ps, a0, b0)"
+              "\nmain/timing/Setup slack #2 7 (-0.120 ns, a1, b1)");
+}
+
+TEST_F(RuleCheck, FrequenciesOfTheRowsTheFilterKeeps)
+{
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [Clock = clk_core] < 400MHz"), "holds 0/2 in 1");
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [Clock = clk_core] < 450MHz"),
+              "fails 1/2 in 1\nmain/timing/Fmax #1 400.0 MHz (clk_core, 400.0 MHz)");
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [ clock = clk_core ] >= 0.45GHz"),
+              "fails 1/2 in 1\nmain/timing/Fmax #3 500.0 MHz (clk_core, 500.0 MHz)");
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [Clock = clk_core] <= 2000ps"),
+              "fails 1/2 in 1\nmain/timing/Fmax #3 500.0 MHz (clk_core, 500.0 MHz)");
+    // A delay of 0 has no frequency: it cannot be said to be fast enough,
+    // and comes before the rows that are too slow.
+    EXPECT_EQ(check("main/timing/Fmax : Fmax < 300MHz"),
+              "fails 2/4 in 1"
+              "\nmain/timing/Fmax #4 0 ps (clk_dead, 0 ps)"
+              "\nmain/timing/Fmax #2 200.0 MHz (clk_io, 200.0 MHz)");
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [Clock = clk_dead] > 1GHz"),
+              "fails 1/1 in 1\nmain/timing/Fmax #4 0 ps (clk_dead, 0 ps)");
+    EXPECT_EQ(check("main/timing/Fmax : Fmax [Clock = clk_none] < 1GHz"), "holds 0/0 in 1");
+}
+
+TEST_F(RuleCheck, GaugesByPercentOrValueAndRowsOfASummary)
+{
+    EXPECT_EQ(check("main/fit/Flow summary : Logic elements > 90%"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #1 92.5% (Logic elements, 185, 0 to 200)");
+    EXPECT_EQ(check("**/Flow summary : logic ELEMENTS > 95%"), "holds 0/1 in 1");
+    EXPECT_EQ(check("**/Flow summary : Memory bits >= 62.5%"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #2 62.5% (Memory bits, 5, 0 to 8)");
+    EXPECT_EQ(check("**/Flow summary : Logic elements > 184"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #1 185 (0 to 200) (Logic elements, 185, 0 to 200)");
+    // A gauge whose max equals its min has no percent; its value it has.
+    EXPECT_EQ(check("**/Flow summary : PLLs > 50%"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #3 4 (4 to 4) (PLLs, 4, 4 to 4)");
+    EXPECT_EQ(check("**/Flow summary : PLLs > 4"), "holds 0/1 in 1");
+
+    // Rows: a number with a thousands separator, a percent, a text.
+    EXPECT_EQ(check("**/Flow summary : Total registers > 1,800"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #2 1,842 (Total registers, 1,842)");
+    EXPECT_EQ(check("**/Flow summary : Total registers != 1842"), "holds 0/1 in 1");
+    EXPECT_EQ(check("**/Flow summary : Total pins > 90%"), "holds 0/1 in 1");
+    EXPECT_EQ(check("**/Flow summary : Total pins < 90 %"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #3 87 % (Total pins, 87 %)");
+    // "87 %" is no plain number, and "1,842" no percent: neither can be compared.
+    EXPECT_EQ(check("**/Flow summary : Total pins > 90"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #3 87 % (Total pins, 87 %)");
+    EXPECT_EQ(check("**/Flow summary : Total registers > 5%"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #2 1,842 (Total registers, 1,842)");
+    EXPECT_EQ(check("**/Flow summary : Status == Successful"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #1 Successful (Status, Successful)");
+    EXPECT_EQ(check("**/Flow summary : Status != Successful"), "holds 0/1 in 1");
+    EXPECT_EQ(check("**/Flow summary : Status == successful"), "holds 0/1 in 1");
+    EXPECT_EQ(check("**/Flow summary : Status > 3"),
+              "fails 1/1 in 1\nmain/fit/Flow summary #1 Successful (Status, Successful)");
+}
+
+TEST_F(RuleCheck, ObjectsBelowAMatchedFolderAndNamesThatHoldTheSeparator)
+{
+    EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst < 0ps"),
+              "fails 1/1 in 1\nmain/timing/Hold : fast #1 -30 ps (-30 ps, clk_core)");
+    // The folder matches; its tables are asked, those without the name skipped.
+    EXPECT_EQ(check("main/timing : Clock == clk_core"),
+              "fails 3/5 in 1"
+              "\nmain/timing/Fmax #1 clk_core (clk_core, 400.0 MHz)"
+              "\nmain/timing/Fmax #3 clk_core (clk_core, 500.0 MHz)"
+              "\nmain/timing/Hold : fast #1 clk_core (-30 ps, clk_core)");
+    EXPECT_EQ(check("main/** : Slack < -400ps"), "fails 1/5 in 9\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
+    // A chart's columns are its axes.
+    EXPECT_EQ(check("main/fit/Runtime : seconds > 60"), "fails 1/2 in 1\nmain/fit/Runtime #2 75 (place, 75)");
+    EXPECT_EQ(check("main/fit/Runtime : Stage == synth"), "fails 1/2 in 1\nmain/fit/Runtime #1 synth (synth, 40)");
+}
+
+TEST_F(RuleCheck, SaysWhenNothingIsFoundOrTheValueDoesNotFit)
+{
+    EXPECT_EQ(check("main/nothing : Slack < 0ps"), "no object 0/0 in 0");
+    EXPECT_EQ(check("main/timing/Setup slack : Hold < 0ps"), "no name 0/0 in 1");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack [Clock = a] < 0ps"), "no name 0/0 in 1");
+    EXPECT_EQ(check("main/fit/Flow summary : Total pins [Clock = a] < 3"), "no name 0/0 in 1");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < 0"),
+              "misfit 0/0 in 1: main/timing/Setup slack: Slack holds delays: give the value a unit (ps, ns, us, MHz, GHz)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack < 0%"),
+              "misfit 0/0 in 1: main/timing/Setup slack: unit % does not fit the delays of Slack");
+    EXPECT_EQ(check("main/timing/Setup slack : Levels < 3ps"),
+              "misfit 0/0 in 1: main/timing/Setup slack: unit ps does not fit the integers of Levels");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack == none"),
+              "misfit 0/0 in 1: main/timing/Setup slack: 'none' is a text, and Slack holds delays: compare it with a number");
+    EXPECT_EQ(check("main/fit/Flow summary : Logic elements > 90MHz"),
+              "misfit 0/0 in 1: main/fit/Flow summary: unit MHz does not fit the gauges of Logic elements");
+    EXPECT_EQ(check("main/fit/Flow summary : Total registers > 5ns"),
+              "misfit 0/0 in 1: main/fit/Flow summary: unit ns does not fit the texts of Total registers");
+    // A misfit in one object makes the rule unusable, however the others fare.
+    EXPECT_EQ(check("main/timing/* : Clock == 5ps"),
+              "misfit 0/0 in 3: main/timing/Fmax: unit ps does not fit the texts of Clock");
+}
+
+TEST_F(RuleCheck, AConditionBoundToATableKeepsAndTellsRowsOneAtATime)
+{
+    const RDB_OBJECT* timing = s_report->get_main_folder()->get_object(0);
+    const auto* fmax = dynamic_cast<const RDB_TABLE_OBJECT*>(timing->dynamic_cast_to_RDB_FOLDER_OBJECT()->get_object(1));
+    ASSERT_NE(fmax, nullptr);
+    RDB_CONDITION condition("Fmax [Clock = clk_core] > 450MHz");
+    RDB_TABLE_CONDITION bound(condition, *fmax);
+    ASSERT_TRUE(bound.is_bound());
+    EXPECT_EQ(bound.get_misfit(), "");
+    std::vector<bool> selected, met;
+    for (unsigned r = fmax->get_first_data_row(); r < fmax->get_number_of_rows(); ++r) {
+        selected.push_back(bound.selects(*fmax->get_row(r)));
+        met.push_back(bound.meets(*fmax->get_row(r)));
+    }
+    EXPECT_EQ(selected, (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(met, (std::vector<bool>{false, false, true, false}));  // no frequency: not met
+
+    RDB_CONDITION unknown("Fmax [Domain = x] > 1MHz");
+    EXPECT_FALSE(RDB_TABLE_CONDITION(unknown, *fmax).is_bound());
+    RDB_CONDITION bare("Fmax > 1");
+    EXPECT_NE(RDB_TABLE_CONDITION(bare, *fmax).get_misfit(), "");
 }

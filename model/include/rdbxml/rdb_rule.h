@@ -172,14 +172,16 @@ private:
 };
 
 enum RDB_RULE_STATUS {
-    RDB_RULE_HOLDS,      // every row it asks of meets the condition
-    RDB_RULE_FAILS,      // some row does not
+    // A rule names what must not be (--fail-if "Slack < 0ps"): it holds
+    // when no row meets its condition, and a row that does breaks it.
+    RDB_RULE_HOLDS,      // no row it asks of meets the condition, and each could be compared
+    RDB_RULE_FAILS,      // some row meets it, or has a value that cannot be compared
     RDB_RULE_NO_OBJECT,  // PATH matched no object
     RDB_RULE_NO_NAME,    // no matched object has NAME (and the filter's column)
     RDB_RULE_MISFIT,     // VALUE does not fit what NAME found (m_error says how)
 };
 
-// One row that breaks a rule.
+// One row that breaks a rule: it meets the condition, or cannot be compared.
 struct RDB_RULE_ROW {
     std::string m_path;   // the object's path
     unsigned m_row = 0;   // the data row (a gauge's place among the gauges), from 1
@@ -207,3 +209,6 @@ RDB_RULE_OUTCOME rdb_check_rule(const RDB_FOLDER_OBJECT& top, const RDB_RULE& ru
 // A gauge's percent, the one definition every view shares: (value - min) /
 // (max - min) x 100. False, `percent` unchanged, when max equals min.
 bool rdb_gauge_percent(const RDB_GAUGES_DATA_ELEMENT& gauge, double& percent);
+// A percent as every view shows it: at most one decimal, none when it
+// rounds to a whole number ("63%", "62.5%").
+std::string rdb_format_percent(double percent);
