@@ -52,7 +52,7 @@ def test_suites_cases_and_counts(tmp_path):
     # A file name with markup, a control character and a byte that is not
     # UTF-8; a cell holding an escape character (XML 1.1 may write it).
     odd_name = b"odd <&\"'\x01\xff.xml"
-    odd_text = example(**{"cpu/alu/acc_reg": "cpu/alu/acc&#x1b;<&amp;>reg"}).replace('version="1.0"', 'version="1.1"')
+    odd_text = example(**{"cpu/alu/acc_reg": "cpu/alu/acc&#x1b;&lt;&amp;&gt;reg"}).replace('version="1.0"', 'version="1.1"')
     odd = os.path.join(d, os.fsdecode(odd_name))
     write(d, os.fsdecode(odd_name), odd_text)
     missing = os.path.join(d, "missing.xml")
