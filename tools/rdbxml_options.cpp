@@ -23,7 +23,9 @@ const char* const FOOTER =
     "them. Each warning and error goes to stderr as FILE:LINE:COL: error: MESSAGE\n"
     "(-v adds the parser's own \"RDB_XML: ...\" lines, -q leaves them all out),\n"
     "and so does a progress line while 8 MB or more are read and stderr is a\n"
-    "terminal. A failed write says so, even with -q, and exits 1.\n"
+    "terminal. A failed write says so, even with -q, and exits 1. After several\n"
+    "files the last line on stderr counts them (none with -q): N files: G good\n"
+    "(gave a report, and its output was written), F failed, W with warnings.\n"
     "\n"
     "Warnings name content the reader passed over or did not take as written;\n"
     "alone they do not fail a file. With --strict they do: the file gives no\n"
@@ -68,7 +70,10 @@ const char* const FOOTER =
     "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
     "                                          one table as CSV on stdout\n"
     "  rdbxml diff OLD NEW                     what changed between two reports\n"
-    "                                          (rdbxml diff --help)\n";
+    "                                          (rdbxml diff --help)\n"
+    "  rdbxml check --fail-if 'main/timing/Setup slack : Slack < 0ps' runs/\n"
+    "                                          fail on a rule, listing the rows that\n"
+    "                                          break it (rdbxml check --help)\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
