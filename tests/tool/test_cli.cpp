@@ -182,6 +182,32 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     EXPECT_EQ(tool_run({"-q", missing, missing}).status, 1);
 }
 
+TEST(ToolFiles, SeveralFilesEndWithACountOfTheGoodTheFailedAndTheWarned)
+{
+    // Good: a report, and its output written; with warnings: good or not.
+    TOOL_SCRATCH scratch;
+    std::string warned = scratch.write("warned.xml", "<report><folders><root name=\"main\"/><folder name=\"lost\"/>"
+                                                     "</folders></report>\n");
+    std::string bad = scratch.write("bad.xml", MALFORMED);
+    std::string missing = scratch.dir() + "/missing.xml";
+    TOOL_RUN run = tool_run({"--noout", tool_example_report(), warned, bad, missing});
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::string> lines = tool_lines(run.err);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "4 files: 2 good, 2 failed, 2 with warnings");
+    EXPECT_EQ(tool_count(run.err, " files: "), 1u);
+
+    // A page that cannot be written fails its file, which gave a report.
+    scratch.write("pages/report.html/in-the-way", "");
+    TOOL_RUN pages = tool_run({"--html", scratch.dir() + "/pages/", tool_example_report(), warned});
+    EXPECT_EQ(pages.status, 1);
+    EXPECT_EQ(tool_lines(pages.err).back(), "2 files: 1 good, 1 failed, 1 with warnings") << pages.err;
+
+    // One file says it all in its own lines; -q says nothing.
+    EXPECT_EQ(tool_run({"--noout", warned}).err.find(" files: "), std::string::npos);
+    EXPECT_EQ(tool_run({"-q", "--noout", tool_example_report(), warned, bad}).err, "");
+}
+
 TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
 {
     // A mistyped or empty run directory must not pass as "every file was
