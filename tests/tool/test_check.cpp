@@ -159,6 +159,15 @@ TEST(ToolCheck, TheWorstTenRowsAreListedAndTheRestCounted)
         EXPECT_NE(lines[1 + k].find(": Slack = -" + std::to_string(25 - k) + " ps (row "), std::string::npos)
             << lines[1 + k];
     EXPECT_EQ(lines[11], report + ": ... and 15 more rows");
+    // One more than are listed (-15 ps ... -25 ps), and as many.
+    TOOL_RUN eleven = tool_run({"check", "--fail-if", "main/Paths : Slack < -14ps", report});
+    lines = tool_lines(eleven.out);
+    ASSERT_EQ(lines.size(), 12u) << eleven.out;
+    EXPECT_EQ(lines[11], report + ": ... and 1 more row");
+    TOOL_RUN ten = tool_run({"check", "--fail-if", "main/Paths : Slack < -15ps", report});
+    lines = tool_lines(ten.out);
+    ASSERT_EQ(lines.size(), 11u) << ten.out;
+    EXPECT_EQ(lines[10], report + ": main/Paths: Slack = -16 ps (row 21: -16 ps, p20)");
 }
 
 TEST(ToolCheck, RulesComeFromTheCommandLineAndFromFiles)

@@ -55,9 +55,12 @@ def test_suites_cases_and_counts(tmp_path):
     d = str(tmp_path)
     breaks = write(d, "breaks.xml", example())
     holds = write(d, "holds.xml", example(**{"<delay>-120</delay>": "<delay>120</delay>"}))
-    # A file name with markup, a control character and a byte that is not
-    # UTF-8; a cell holding an escape character (XML 1.1 may write it).
-    odd_name = b"odd <&\"'\x01\xff.xml"
+    # A file name with markup, blanks an attribute would lose, a control
+    # character and a byte that is not UTF-8; a cell holding an escape
+    # character (XML 1.1 may write it).
+    # Not UTF-8: a byte no character starts with, a start without its
+    # continuation, an overlong form, a surrogate, a sequence cut short.
+    odd_name = b"odd <&\"'\t\n\r\x01\xff\xc3(\xc0\xaf\xed\xa0\x80.xml\xe2\x82"
     odd_text = example(**{"cpu/alu/acc_reg": "cpu/alu/acc&#x1b;&lt;&amp;&gt;reg"}).replace('version="1.0"', 'version="1.1"')
     odd = os.path.join(d, os.fsdecode(odd_name))
     write(d, os.fsdecode(odd_name), odd_text)
@@ -71,8 +74,8 @@ def test_suites_cases_and_counts(tmp_path):
 
     assert root.tag == "testsuites"
     suites = root.findall("testsuite")
-    assert [s.get("name") for s in suites] == [breaks, holds, odd.replace("\x01", "\ufffd").encode(
-        "utf-8", "surrogateescape").decode("utf-8", "replace"), missing, extra]
+    shown_odd = os.path.join(d, "odd <&\"'\t\n\r" + "\ufffd" * 3 + "(" + "\ufffd" * 5 + ".xml" + "\ufffd" * 2)
+    assert [s.get("name") for s in suites] == [breaks, holds, shown_odd, missing, extra]
     expected = {
         breaks: dict(tests=3, failures=1, errors=0, skipped=1),
         holds: dict(tests=3, failures=0, errors=0, skipped=1),
