@@ -26,6 +26,7 @@
 #include "rdbxml_check.h"
 #include "rdbxml_diff.h"
 #include "rdbxml_html.h"
+#include "rdbxml_inputs.h"
 #include "rdbxml_names.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
@@ -108,15 +109,19 @@ int run(int argc, char** argv, std::string& current)
                                      tally.warned += file.warnings > 0;
                                  });
     }
+    // The last line on stderr, after what is said of the run as a whole.
+    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(tally);
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
     }
     std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file");
-    err.write(unmatched);
-    if (!opt.quiet)
-        err.write(rdbxml_summary_line(tally));
-    if (!unmatched.empty() || result.usage)
+    if (!unmatched.empty()) {
+        err.write(unmatched + summary);
+        return RDBXML_EXIT_USAGE;
+    }
+    err.write(summary);
+    if (result.usage)
         return RDBXML_EXIT_USAGE;
     return result.all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
 }
@@ -128,10 +133,10 @@ int main(int argc, char** argv)
     // A write past the file-size limit fails with EFBIG and is said, as
     // every failed write is, rather than ending the tool without a word.
     signal(SIGXFSZ, SIG_IGN);
-    if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
-        return rdbxml_diff_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "check") == 0)
         return rdbxml_check_main(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
+        return rdbxml_diff_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
     std::string current;
     try {
