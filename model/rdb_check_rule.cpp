@@ -4,7 +4,9 @@
 #include <rdbxml/rdb_rule.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_summary.h>
@@ -107,19 +109,26 @@ struct VERDICT {
 };
 
 // VALUE in the scale row values are compared in: picoseconds for times,
-// megahertz for frequencies.
+// megahertz for frequencies. A scaled bound is taken to a thousandth of
+// the smaller unit, so that "1.005ns" is 1005 ps and not the float just
+// below it that the product gives.
 double scaled_target(const RDB_CONDITION& condition)
 {
+    double factor = 1;
     switch (condition.get_unit()) {
     case RDB_UNIT_NS:
-        return condition.get_number() * 1e3;
-    case RDB_UNIT_US:
-        return condition.get_number() * 1e6;
     case RDB_UNIT_GHZ:
-        return condition.get_number() * 1e3;
+        factor = 1e3;
+        break;
+    case RDB_UNIT_US:
+        factor = 1e6;
+        break;
     default:
         return condition.get_number();
     }
+    double scaled = condition.get_number() * factor;
+    double rounded = std::round(scaled * 1e3) / 1e3;
+    return std::isfinite(rounded) ? rounded : scaled;
 }
 
 VERDICT judge_number(const RDB_CONDITION& condition, double value)
@@ -252,9 +261,39 @@ std::string first_cells(const RDB_TABLE_ROW& row)
     return cells;
 }
 
+std::string gauge_value_text(const RDB_CONDITION& condition, const RDB_GAUGES_DATA_ELEMENT& gauge)
+{
+    double percent = 0;
+    if (condition.get_unit() == RDB_UNIT_PERCENT && rdb_gauge_percent(gauge, percent))
+        return rdb_format_percent(percent);
+    return std::to_string(gauge.m_value) + " (" + std::to_string(gauge.m_min) + " to " + std::to_string(gauge.m_max) + ")";
+}
+
+// A row kept to be shown: where it is in the report, which stays as it is
+// while the rule is asked, so that its texts are made once, at the end,
+// for the rows still kept then (rows arriving worst and worst again would
+// otherwise each have them made). The object's path is shared by its rows.
+struct KEPT_ROW {
+    std::shared_ptr<const std::string> m_path;
+    unsigned m_number = 0;
+    const RDB_TABLE_ROW* m_row = nullptr;             // a table's or summary's row
+    const RDB_TABLE_ELEMENT* m_cell = nullptr;        // and its value cell
+    const RDB_GAUGES_DATA_ELEMENT* m_gauge = nullptr;  // or a gauge
+
+    RDB_RULE_ROW shown_as(const RDB_CONDITION& condition) const
+    {
+        if (m_gauge != nullptr) {
+            const RDB_GAUGES_DATA_ELEMENT& gauge = *m_gauge;
+            std::string range = std::to_string(gauge.m_min) + " to " + std::to_string(gauge.m_max);
+            return RDB_RULE_ROW{*m_path, m_number, gauge_value_text(condition, gauge),
+                                std::string(gauge.get_name().view()) + ", " + std::to_string(gauge.m_value) + ", " + range};
+        }
+        return RDB_RULE_ROW{*m_path, m_number, shown(m_cell), first_cells(*m_row)};
+    }
+};
+
 // The rows that broke the rule worth showing: at most `limit`, the worst
-// kept in a heap whose top is the mildest of them, so that a milder row is
-// turned away without its texts ever being made.
+// kept in a heap whose top is the mildest of them.
 class WORST_ROWS {
 public:
     WORST_ROWS(RDB_RULE_OP op, std::size_t limit) : m_op(op), m_limit(limit) {}
@@ -269,7 +308,7 @@ public:
         return worse(rank(verdict), m_heap.front());
     }
     // Keeps `row`, which wants() accepted, turning away the mildest kept.
-    void keep(const VERDICT& verdict, RDB_RULE_ROW row)
+    void keep(const VERDICT& verdict, KEPT_ROW row)
     {
         ENTRY entry = rank(verdict);
         entry.m_row = std::move(row);
@@ -284,13 +323,14 @@ public:
     }
     void pass() { ++m_order; }
 
-    std::vector<RDB_RULE_ROW> take_worst_first()
+    std::vector<RDB_RULE_ROW> take_worst_first(const RDB_CONDITION& condition)
     {
         std::sort_heap(m_heap.begin(), m_heap.end(), worse);
         std::vector<RDB_RULE_ROW> rows;
         rows.reserve(m_heap.size());
-        for (ENTRY& entry : m_heap)
-            rows.push_back(std::move(entry.m_row));
+        for (const ENTRY& entry : m_heap)
+            rows.push_back(entry.m_row.shown_as(condition));
+        m_heap.clear();
         return rows;
     }
 
@@ -299,7 +339,7 @@ private:
         bool m_comparable = true;
         double m_badness = 0;  // lower is worse
         std::size_t m_order = 0;
-        RDB_RULE_ROW m_row;
+        KEPT_ROW m_row;
     };
 
     ENTRY rank(const VERDICT& verdict) const
@@ -330,13 +370,6 @@ private:
     std::vector<ENTRY> m_heap;
 };
 
-std::string gauge_value_text(const RDB_CONDITION& condition, const RDB_GAUGES_DATA_ELEMENT& gauge)
-{
-    double percent = 0;
-    if (condition.get_unit() == RDB_UNIT_PERCENT && rdb_gauge_percent(gauge, percent))
-        return rdb_format_percent(percent);
-    return std::to_string(gauge.m_value) + " (" + std::to_string(gauge.m_min) + " to " + std::to_string(gauge.m_max) + ")";
-}
 
 // Asks the rule of the objects one at a time, as the walk reaches them.
 class RULE_CHECK {
@@ -348,6 +381,7 @@ public:
 
     void ask(const std::string& path, const RDB_OBJECT& object)
     {
+        m_path.reset();
         if (!m_misfit.empty())
             return;
         if (const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(&object))
@@ -367,7 +401,7 @@ public:
             m_outcome.m_violations = 0;
         } else {
             m_outcome.m_status = m_outcome.m_violations > 0 ? RDB_RULE_FAILS : RDB_RULE_HOLDS;
-            m_outcome.m_rows = m_worst.take_worst_first();
+            m_outcome.m_rows = m_worst.take_worst_first(m_condition);
         }
     }
 
@@ -383,16 +417,16 @@ private:
 
     // Counts one asked row; a row that breaks the rule (it meets the
     // condition, or has no value to compare) is kept when it is among the
-    // worst, its texts made only then.
-    template <typename DESCRIBE>
-    void count(const VERDICT& verdict, DESCRIBE describe)
+    // worst.
+    template <typename LOCATE>
+    void count(const VERDICT& verdict, LOCATE locate)
     {
         ++m_outcome.m_checked;
         if (verdict.m_comparable && !verdict.m_meets)
             return;
         ++m_outcome.m_violations;
         if (m_worst.wants(verdict))
-            m_worst.keep(verdict, describe());
+            m_worst.keep(verdict, locate());
         else
             m_worst.pass();
     }
@@ -410,9 +444,7 @@ private:
             if (!bound.selects(row))
                 continue;
             const RDB_TABLE_ELEMENT* cell = cell_at(row, column);
-            count(judge_cell(m_condition, cell), [&] {
-                return RDB_RULE_ROW{path, number, shown(cell), first_cells(row)};
-            });
+            count(judge_cell(m_condition, cell), [&] { return KEPT_ROW{shared_path(path), number, &row, cell, nullptr}; });
         }
     }
 
@@ -435,9 +467,7 @@ private:
             if (!is_labelled(*row))
                 continue;
             const RDB_TABLE_ELEMENT* cell = cell_at(*row, 1);
-            count(judge_cell(m_condition, cell), [&] {
-                return RDB_RULE_ROW{path, number, shown(cell), first_cells(*row)};
-            });
+            count(judge_cell(m_condition, cell), [&] { return KEPT_ROW{shared_path(path), number, row, cell, nullptr}; });
         }
     }
 
@@ -460,17 +490,23 @@ private:
             if (!found && !bind(path, misfit_of(m_condition, MEASURE_GAUGE)))
                 return true;
             found = true;
-            count(judge_gauge(m_condition, *gauge), [&] {
-                std::string range = std::to_string(gauge->m_min) + " to " + std::to_string(gauge->m_max);
-                return RDB_RULE_ROW{path, slot + 1, gauge_value_text(m_condition, *gauge),
-                                    std::string(gauge->get_name().view()) + ", " + std::to_string(gauge->m_value) + ", " + range};
-            });
+            count(judge_gauge(m_condition, *gauge),
+                  [&] { return KEPT_ROW{shared_path(path), slot + 1, nullptr, nullptr, gauge}; });
         }
         return found;
     }
 
+    // The current object's path, made when a row of it is first kept.
+    const std::shared_ptr<const std::string>& shared_path(const std::string& path)
+    {
+        if (!m_path)
+            m_path = std::make_shared<const std::string>(path);
+        return m_path;
+    }
+
     const RDB_CONDITION& m_condition;
     WORST_ROWS m_worst;
+    std::shared_ptr<const std::string> m_path;
     RDB_RULE_OUTCOME& m_outcome;
     bool m_bound = false;
     std::string m_misfit;

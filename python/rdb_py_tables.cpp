@@ -6,6 +6,8 @@
 #include <pybind11/operators.h>
 #include <pybind11/stl.h>
 
+#include <rdbxml/rdb_rule.h>
+
 namespace {
 
 // A delay as a value: picoseconds and the unit it is shown in.
@@ -59,7 +61,16 @@ struct RDB_PY_GAUGE {
     int m_max;
     int m_value;
     bool m_disabled;
+    py::object m_percent_of_range;  // a float, or None for an empty range
 };
+
+// Where a gauge's value stands in its range, as a percent; None for a range
+// whose max equals its min.
+py::object percent_of_range(const RDB_GAUGES_DATA_ELEMENT& gauge)
+{
+    double share = 0;
+    return rdb_gauge_percent(gauge, share) ? py::object(py::float_(share)) : py::none();
+}
 
 // The slots up to the last that holds a gauge, each a Gauge or None.
 py::list gauge_slots(const RDB_GAUGES_OBJECT& gauges)
@@ -70,7 +81,7 @@ py::list gauge_slots(const RDB_GAUGES_OBJECT& gauges)
         slots.append(g == nullptr ? py::none()
                                   : py::cast(RDB_PY_GAUGE{rdb_py_str(g->get_name().view()), g->is_percent(),
                                                           g->get_min(), g->get_max(), g->get_value(),
-                                                          g->is_disabled()}));
+                                                          g->is_disabled(), percent_of_range(*g)}));
     }
     return slots;
 }
@@ -226,6 +237,8 @@ void bind_values(py::module_& module)
         .def_readonly("max", &RDB_PY_GAUGE::m_max)
         .def_readonly("value", &RDB_PY_GAUGE::m_value)
         .def_readonly("disabled", &RDB_PY_GAUGE::m_disabled, "Whether the gauge is switched off.")
+        .def_readonly("percent_of_range", &RDB_PY_GAUGE::m_percent_of_range,
+                      "Where the value stands between min and max, in percent; None when max equals min.")
         .def("__repr__", [](const RDB_PY_GAUGE& g) {
             return py::str("<rdbxml.Gauge {!r} {} ({} to {})>").format(g.m_name, g.m_value, g.m_min, g.m_max);
         });

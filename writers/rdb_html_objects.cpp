@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_visitor.h>
 #include "rdb_html_chart.h"
 #include "rdb_html_output.h"
@@ -207,12 +208,14 @@ private:
     }
 
     // A bar filled as far as the value stands between min and max (clamped
-    // to the bar); a percent gauge says that share as a percentage.
+    // to the bar); a percent gauge says that share as a percentage (one
+    // whose range is empty, its value and range).
     void write_gauge(const RDB_GAUGES_DATA_ELEMENT& gauge)
     {
-        double span = static_cast<double>(gauge.m_max) - gauge.m_min;
-        double fraction = span > 0 ? (static_cast<double>(gauge.m_value) - gauge.m_min) / span
-                                   : (gauge.m_value >= gauge.m_max ? 1 : 0);
+        // An empty range: the bar is full once the value reaches it.
+        double share = 0;
+        bool has_share = rdb_gauge_percent(gauge, share);
+        double fraction = has_share ? share / 100 : (gauge.m_value >= gauge.m_max ? 1 : 0);
         fraction = std::min(1.0, std::max(0.0, fraction));
         m_out.raw(gauge.is_disabled() ? "<div class=\"gauge disabled\">" : "<div class=\"gauge\">");
         m_out.raw("<span class=\"gauge-name\">").text(gauge.get_name());
@@ -222,8 +225,8 @@ private:
         m_out.raw("\" aria-valuemax=\"").number(gauge.m_max).raw("\" aria-valuenow=\"").number(gauge.m_value);
         m_out.raw("\"><div class=\"gauge-fill\" style=\"width:").raw(percent(fraction)).raw("\"></div></div>");
         m_out.raw("<span class=\"gauge-value\">");
-        if (gauge.is_percent())
-            m_out.raw(percent(fraction));
+        if (gauge.is_percent() && has_share)
+            m_out.raw(rdb_format_percent(share));
         else
             m_out.number(gauge.m_value).raw(" (").number(gauge.m_min).raw("\xE2\x80\x93").number(gauge.m_max).raw(")");
         m_out.raw("</span></div>\n");

@@ -6,6 +6,7 @@
 
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_rule.h>
 #include "rdb_json_output.h"
 #include <rdbxml/rdb_walk.h>
 #include "rdb_utf8.h"
@@ -249,6 +250,13 @@ private:
             m_json.Int(gauge->m_value);
             m_json.Key("disabled");
             m_json.Bool(gauge->is_disabled());
+            // Where the value stands in the range, null for an empty range.
+            m_json.Key("percent_of_range");
+            double share = 0;
+            if (rdb_gauge_percent(*gauge, share))
+                m_json.Double(share);
+            else
+                m_json.Null();
             m_json.EndObject();
         }
         m_json.EndArray();

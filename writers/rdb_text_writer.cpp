@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <rdbxml/rdb_report.h>
+#include <rdbxml/rdb_rule.h>
 #include "rdb_text_escape.h"
 #include "rdb_text_grid.h"
 
@@ -306,7 +307,8 @@ private:
         grid(table.get_number_of_rows(), render);
     }
 
-    // Each gauge: its name, its value (with % when it is a percentage), its
+    // Each gauge: its name, its value (a percent gauge: where the value
+    // stands in its range, as a percent, when the range is not empty), its
     // range, and [disabled] when disabled.
     void gauges(const RDB_GAUGES_OBJECT& gauges)
     {
@@ -332,7 +334,9 @@ private:
             if (m_settings)
                 row.add_cell(false) = '#' + std::to_string(slots[r]);
             rdb_text_append_escaped(row.add_cell(false), gauge.get_name().view(), false);
-            row.add_cell(true) = std::to_string(gauge.get_value()) + (gauge.is_percent() ? "%" : "");
+            double share = 0;
+            row.add_cell(true) = gauge.is_percent() && rdb_gauge_percent(gauge, share) ? rdb_format_percent(share)
+                                                                                       : std::to_string(gauge.get_value());
             std::string& range = row.add_cell(false);
             range = "(" + std::to_string(gauge.get_min()) + " to " + std::to_string(gauge.get_max()) + ")";
             if (gauge.is_disabled())

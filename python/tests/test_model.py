@@ -118,6 +118,7 @@ def test_each_kinds_own_fields(example):
     assert [(g.name, g.percent, g.min, g.max, g.value, g.disabled) for g in gauges.slots] == [
         ("Logic elements", True, 0, 100, 63, False), ("Memory bits", True, 0, 100, 41, False),
         ("Pins", False, 0, 320, 118, False)]
+    assert [g.percent_of_range for g in gauges.slots] == [63.0, 41.0, 118 / 320 * 100]
     chart = objects["main/timing/Slack histogram"]
     assert (chart.chart_type, chart.x_axis, chart.y_axis, chart.display_labels, chart.size) == (
         "histogram", "Slack (ps)", "Paths", True, 5)
@@ -132,6 +133,17 @@ def test_each_kinds_own_fields(example):
     assert (embedded.embedded_type, embedded.info) == ("image", "placement.png")
     assert (waveform.source_vector, waveform.result_vector, waveform.compare_mode) == (
         "reset_stimulus.vec", "reset_result.vec", True)
+
+
+def test_a_gauges_percent_of_its_range_and_none_for_an_empty_range():
+    report = rdbxml.parse_bytes(report_with(
+        '<summary name="s" parent="main"><gauges>'
+        '<gauge name="a" percent="true"><min>0</min><max>8</max><value>5</value></gauge>'
+        '<gauge name="b"><min>10</min><max>-10</max><value>5</value></gauge>'
+        '<gauge name="c" percent="true"><min>4</min><max>4</max><value>4</value></gauge>'
+        '</gauges></summary>').encode())
+    slots = report.main_folder.objects[0].gauges.slots
+    assert [g.percent_of_range for g in slots] == [62.5, 25.0, None]
 
 
 def test_text_beyond_ascii_reads_back():

@@ -145,7 +145,7 @@ TEST_F(HtmlWriterTest, GaugesFillBetweenMinAndMax)
         "<gauge name=\"over\"><min>0</min><max>5</max><value>9</value></gauge>"
         "<gauge name=\"flat\" enabled=\"false\"><min>4</min><max>4</max><value>1</value></gauge>"
         "</gauges></summary>");
-    EXPECT_NE(page.find("width:50.0%\"></div></div><span class=\"gauge-value\">50.0%"), std::string::npos);
+    EXPECT_NE(page.find("width:50.0%\"></div></div><span class=\"gauge-value\">50%"), std::string::npos);
     EXPECT_NE(page.find("width:100.0%\"></div></div><span class=\"gauge-value\">9 (0\xE2\x80\x93" "5)"),
               std::string::npos);
     EXPECT_NE(page.find("<div class=\"gauge disabled\"><span class=\"gauge-name\">flat"), std::string::npos);

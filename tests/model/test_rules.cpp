@@ -6,9 +6,13 @@
 #include <vector>
 
 #include <memory>
+#include <sstream>
 
+#include <rdbxml/rdb_html_writer.h>
+#include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_rule.h>
+#include <rdbxml/rdb_text_writer.h>
 #include <rdbxml/rdb_xml.h>
 
 namespace {
@@ -197,6 +201,7 @@ TEST_F(RuleCheck, DelaysCompareInPicosecondsWhateverUnitTheyAreShownIn)
               "fails 1/5 in 1\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
     EXPECT_EQ(check("main/timing/Setup slack : Slack >= 1us"),
               "fails 1/5 in 1\nmain/timing/Setup slack #4 1000.000 ns (1000.000 ns, a3, b3)");
+    EXPECT_EQ(check("main/timing/Setup slack : Slack <= 0.00025us", 0), "fails 4/5 in 1");
     EXPECT_EQ(check("main/timing/Setup slack : Slack == -120ps"),
               "fails 2/5 in 1"
               "\nmain/timing/Setup slack #2 -0.120 ns (-0.120 ns, a1, b1)"
@@ -285,14 +290,22 @@ TEST_F(RuleCheck, GaugesByPercentOrValueAndRowsOfASummary)
 
 TEST_F(RuleCheck, ObjectsBelowAMatchedFolderAndNamesThatHoldTheSeparator)
 {
+    // A text among delays cannot be compared: it comes first.
     EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst < 0ps"),
-              "fails 1/1 in 1\nmain/timing/Hold : fast #1 -30 ps (-30 ps, clk_core)");
+              "fails 2/2 in 1"
+              "\nmain/timing/Hold : fast #2 - (-, clk_io)"
+              "\nmain/timing/Hold : fast #1 -1005 ps (-1005 ps, clk_core)");
+    // A bound in ns is the picoseconds it names, not a float a hair away.
+    EXPECT_EQ(check("main/timing/Hold\\ : fast : Slack\\ : worst == -1.005ns"),
+              "fails 2/2 in 1"
+              "\nmain/timing/Hold : fast #1 -1005 ps (-1005 ps, clk_core)"
+              "\nmain/timing/Hold : fast #2 - (-, clk_io)");
     // The folder matches; its tables are asked, those without the name skipped.
     EXPECT_EQ(check("main/timing : Clock == clk_core"),
-              "fails 3/5 in 1"
+              "fails 3/6 in 1"
               "\nmain/timing/Fmax #1 clk_core (clk_core, 400.0 MHz)"
               "\nmain/timing/Fmax #3 clk_core (clk_core, 500.0 MHz)"
-              "\nmain/timing/Hold : fast #1 clk_core (-30 ps, clk_core)");
+              "\nmain/timing/Hold : fast #1 clk_core (-1005 ps, clk_core)");
     EXPECT_EQ(check("main/** : Slack < -400ps"), "fails 1/5 in 9\nmain/timing/Setup slack #3 -500 ps (-500 ps, a2, b2)");
     // A chart's columns are its axes.
     EXPECT_EQ(check("main/fit/Runtime : seconds > 60"), "fails 1/2 in 1\nmain/fit/Runtime #2 75 (place, 75)");
@@ -343,4 +356,33 @@ TEST_F(RuleCheck, AConditionBoundToATableKeepsAndTellsRowsOneAtATime)
     EXPECT_FALSE(RDB_TABLE_CONDITION(unknown, *fmax).is_bound());
     RDB_CONDITION bare("Fmax > 1");
     EXPECT_NE(RDB_TABLE_CONDITION(bare, *fmax).get_misfit(), "");
+}
+
+// The share of its range a gauge stands at: one figure in the text tree, the
+// page and the JSON, and none for a gauge whose range is empty.
+TEST_F(RuleCheck, EveryViewShowsAGaugesPercentOfItsRange)
+{
+    std::ostringstream text, json, html;
+    rdb_write_text(s_report.get(), text);
+    rdb_write_json(s_report.get(), json);
+    rdb_write_html(s_report.get(), html, "rules");
+    EXPECT_NE(text.str().find("Logic elements  92.5%  (0 to 200)\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("Memory bits     62.5%  (0 to 8)\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("PLLs                4  (4 to 4)\n"), std::string::npos) << text.str();
+
+    EXPECT_NE(json.str().find(R"("name":"Logic elements","percent":true,"min":0,"max":200,"value":185,"disabled":false,"percent_of_range":92.5})"),
+              std::string::npos)
+        << json.str();
+    EXPECT_NE(json.str().find(R"("name":"PLLs","percent":true,"min":4,"max":4,"value":4,"disabled":false,"percent_of_range":null})"),
+              std::string::npos);
+
+    EXPECT_NE(html.str().find("width:92.5%\"></div></div><span class=\"gauge-value\">92.5%</span>"), std::string::npos);
+    EXPECT_NE(html.str().find("width:62.5%\"></div></div><span class=\"gauge-value\">62.5%</span>"), std::string::npos);
+    // An empty range the value reaches: a full bar, and the value itself.
+    EXPECT_NE(html.str().find("width:100.0%\"></div></div><span class=\"gauge-value\">4 (4\xE2\x80\x93" "4)</span>"),
+              std::string::npos);
+
+    EXPECT_EQ(rdb_format_percent(62.96), "63%");
+    EXPECT_EQ(rdb_format_percent(-0.04), "0%");
+    EXPECT_EQ(rdb_format_percent(100.0 / 3), "33.3%");
 }
