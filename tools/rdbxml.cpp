@@ -20,10 +20,10 @@
 #include <string>
 #include <thread>
 
-#include <rdbxml/hdb_instance.h>
 #include <rdbxml/msg.h>
 #include "fio_path.h"
 #include "gen_util.h"
+#include "rdbxml_check.h"
 #include "rdbxml_diff.h"
 #include "rdbxml_focus.h"
 #include "rdbxml_html.h"
@@ -34,8 +34,10 @@
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
 #include "rdbxml_progress.h"
+#include "rdbxml_reading.h"
 #include "rdbxml_runner.h"
 #include "rdbxml_select.h"
+#include "rdbxml_summary.h"
 
 namespace {
 
@@ -63,25 +65,13 @@ int run(int argc, char** argv, std::string& current)
     settings.options = &opt;
     settings.verbosity = opt.quiet ? RDBXML_QUIET : opt.verbose ? RDBXML_VERBOSE : RDBXML_NORMAL;
 
-    std::unique_ptr<HDB_HIERARCHY> hierarchy;
-    if (!opt.hierarchy.empty()) {
-        STL_STRING error;
-        hierarchy = HDB_HIERARCHY::load(opt.hierarchy.c_str(), &error);
-        if (!hierarchy) {
-            std::cerr << rdbxml_tool_message("rdbxml", error.c_str());
-            return RDBXML_EXIT_USAGE;
-        }
-        settings.action_point = hierarchy->action_point();
-    }
     if (opt.files.empty())
         opt.files.push_back(default_example());
-    std::vector<RDBXML_INPUT_FILE> inputs = rdbxml_expand_inputs(opt.files);
-
-    // Standard input is read as a stream, as files are, and so only once.
-    if (std::count_if(inputs.begin(), inputs.end(), [](const RDBXML_INPUT_FILE& input) { return input.from_stdin; }) > 1) {
-        std::cerr << rdbxml_tool_message("rdbxml", "standard input (-) can be read only once");
-        return RDBXML_EXIT_USAGE;
-    }
+    RDBXML_READING reading;
+    status = rdbxml_prepare_reading("rdbxml", opt, opt.files, settings, reading);
+    if (status >= 0)
+        return status;
+    const std::vector<RDBXML_INPUT_FILE>& inputs = reading.inputs;
     std::string error;
 
     RDBXML_HTML_PAGES pages(opt.html, inputs.size());
@@ -111,10 +101,18 @@ int run(int argc, char** argv, std::string& current)
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
+    RDBXML_TALLY tally;
     {
         RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
-        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress);
+        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress, rdbxml_run_job,
+                                 [&tally](std::size_t, RDBXML_JOB_RESULT& file) {
+                                     ++tally.files;
+                                     tally.good += file.ok;
+                                     tally.warned += file.warnings > 0;
+                                 });
     }
+    // The last line on stderr, after what is said of the run as a whole.
+    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(tally);
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
@@ -122,9 +120,10 @@ int run(int argc, char** argv, std::string& current)
     std::string unmatched = rdbxml_unmatched_selections("rdbxml", opt.select, result.select_matches, "in any file") +
                             rdbxml_unmatched_focus(opt, result.focus_matches);
     if (!unmatched.empty()) {
-        err.write(unmatched);
+        err.write(unmatched + summary);
         return RDBXML_EXIT_USAGE;
     }
+    err.write(summary);
     if (result.usage)
         return RDBXML_EXIT_USAGE;
     return result.all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
@@ -137,6 +136,8 @@ int main(int argc, char** argv)
     // A write past the file-size limit fails with EFBIG and is said, as
     // every failed write is, rather than ending the tool without a word.
     signal(SIGXFSZ, SIG_IGN);
+    if (argc > 1 && std::strcmp(argv[1], "check") == 0)
+        return rdbxml_check_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
         return rdbxml_diff_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "ls") == 0)

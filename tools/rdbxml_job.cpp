@@ -41,6 +41,7 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
     RDBXML_PARSED parsed = rdbxml_parse_input(input, settings, progress);
     std::unique_ptr<RDB_REPORT> report = std::move(parsed.report);
     result.err = std::move(parsed.err);
+    result.warnings = parsed.warnings;
     result.ok = report != nullptr;
 
     // What --select keeps (or, for --csv, every table), with the paths of

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_xml.h>
 #include "rdbxml_inputs.h"
 #include "rdbxml_options.h"
@@ -37,6 +38,11 @@ struct RDBXML_JOB_RESULT {
     std::string err;  // for standard error
     bool ok = false;  // the file gave a report (and its page was written)
     bool usage = false;  // what was asked cannot be done with this file (--csv - of several tables)
+    std::size_t warnings = 0;  // the file's warnings, whatever -q
+    // With check: each rule's outcome (none without a report), and why the
+    // file gave no report, whatever -q (RDBXML_PARSED::failure).
+    std::vector<RDB_RULE_OUTCOME> rules;
+    std::string failure;
     // With --select and a report: the objects each pattern matched in it.
     std::vector<std::size_t> select_matches;
     // With --where or --sort and a report: the tables that have the name of

@@ -24,7 +24,9 @@ const char* const FOOTER =
     "them. Each warning and error goes to stderr as FILE:LINE:COL: error: MESSAGE\n"
     "(-v adds the parser's own \"RDB_XML: ...\" lines, -q leaves them all out),\n"
     "and so does a progress line while 8 MB or more are read and stderr is a\n"
-    "terminal. A failed write says so, even with -q, and exits 1.\n"
+    "terminal. A failed write says so, even with -q, and exits 1. After several\n"
+    "files the last line on stderr counts them (none with -q): N files: G good\n"
+    "(gave a report, and its output was written), F failed, W with warnings.\n"
     "\n"
     "Warnings name content the reader passed over or did not take as written;\n"
     "alone they do not fail a file. With --strict they do: the file gives no\n"
@@ -87,7 +89,10 @@ const char* const FOOTER =
     "  rdbxml ls FILE...                       every object's path, kind and size\n"
     "                                          (rdbxml ls --help)\n"
     "  rdbxml diff OLD NEW                     what changed between two reports\n"
-    "                                          (rdbxml diff --help)\n";
+    "                                          (rdbxml diff --help)\n"
+    "  rdbxml check --fail-if 'main/timing/Setup slack : Slack < 0ps' runs/\n"
+    "                                          fail on a rule, listing the rows that\n"
+    "                                          break it (rdbxml check --help)\n";
 
 // A usage error: one line on stderr.
 int usage_error(const std::string& reason)
@@ -105,6 +110,24 @@ int print_exit(const CLI::App& app, const CLI::Error& asked)
 }
 
 }  // namespace
+
+void rdbxml_add_reading_options(CLI::App& app, RDBXML_OPTIONS& options)
+{
+    const char* const parsing = RDBXML_PARSING_GROUP;
+    app.add_option("--hierarchy", options.hierarchy, "instance hierarchy to resolve instance names")
+        ->type_name("FILE")
+        ->check(CLI::Validator(CLI::ExistingFile).description(""))
+        ->group(parsing);
+    app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)")->group(parsing);
+    app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off")->group(parsing);
+    app.add_flag("--dynamic-buffers", options.dynamic_buffers, "transcode attributes on the heap")->group(parsing);
+    app.add_flag("--stream-flag", options.stream_flag, "set the input stream's flag")->group(parsing);
+    app.add_flag("--strict", options.strict, "fail a file that has any warning (exit 1)")->group(parsing);
+    app.add_option("-j,--jobs", options.jobs, "read N files at once (default: one per core)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u).description(""))
+        ->group(RDBXML_OTHER_GROUP);
+}
 
 int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
 {
@@ -142,24 +165,11 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
             ""))
         ->group(output);
 
-    const char* const parsing = "Parsing";
-    app.add_option("--hierarchy", options.hierarchy, "instance hierarchy to resolve instance names")
-        ->type_name("FILE")
-        ->check(CLI::Validator(CLI::ExistingFile).description(""))
-        ->group(parsing);
-    app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)")->group(parsing);
-    app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off")->group(parsing);
-    app.add_flag("--dynamic-buffers", options.dynamic_buffers, "transcode attributes on the heap")->group(parsing);
+    rdbxml_add_reading_options(app, options);
     app.add_flag("--dead-parser", options.dead_parser, "check each file but build an empty report")
-        ->group(parsing);
-    app.add_flag("--stream-flag", options.stream_flag, "set the input stream's flag")->group(parsing);
-    app.add_flag("--strict", options.strict, "fail a file that has any warning (exit 1)")->group(parsing);
+        ->group(RDBXML_PARSING_GROUP);
 
-    const char* const other = "Other";
-    app.add_option("-j,--jobs", options.jobs, "read N files at once (default: one per core)")
-        ->type_name("N")
-        ->check(CLI::Range(1u, 1024u).description(""))
-        ->group(other);
+    const char* const other = RDBXML_OTHER_GROUP;
     app.add_flag("-v,--verbose", options.verbose, "add the parser's RDB_XML lines, and each object's settings to the tree")->group(other);
     app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files")->group(other);
     app.set_help_flag("-h,--help", "print this help and exit")->group(other);

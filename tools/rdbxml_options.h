@@ -34,6 +34,19 @@ struct RDBXML_OPTIONS {
     std::size_t top = 0;              // the data rows kept of each table; 0: all
 };
 
+namespace CLI {
+class App;
+}
+
+// The groups of options in the help.
+inline constexpr const char* RDBXML_PARSING_GROUP = "Parsing";
+inline constexpr const char* RDBXML_OTHER_GROUP = "Other";
+
+// Adds the options that say how files are read, which every command that
+// reads reports shares: --hierarchy, --schema, --no-namespaces,
+// --dynamic-buffers, --stream-flag, --strict, and -j.
+void rdbxml_add_reading_options(CLI::App& app, RDBXML_OPTIONS& options);
+
 // Reads the command line into `options`. Returns -1 when the tool should go
 // on; otherwise the exit status, after printing the help or the version on
 // stdout, or a one-line usage error on stderr.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,16 +57,20 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
 {
     const RDBXML_OPTIONS& opt = *settings.options;
     RDBXML_PARSED result;
-    if (input.empty_directory) {
+    // Why the file gave no report, said unless quiet.
+    auto refused = [&result, &settings](std::string said) {
         if (settings.verbosity != RDBXML_QUIET)
-            result.err += rdbxml_file_message(
-                input.name, "error", "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)");
+            result.err += said;
+        result.failure = std::move(said);
+    };
+    if (input.empty_directory) {
+        refused(rdbxml_file_message(input.name, "error",
+                                    "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)"));
         return result;
     }
     std::string unreadable = input.from_stdin ? std::string() : unreadable_reason(input.name);
     if (!unreadable.empty()) {
-        if (settings.verbosity != RDBXML_QUIET)
-            result.err += rdbxml_file_message(input.name, "error", "cannot read: " + unreadable);
+        refused(rdbxml_file_message(input.name, "error", "cannot read: " + unreadable));
         return result;
     }
     RDB_XML_OPTIONS options;
@@ -86,12 +91,23 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
                                             : RDB_XML_INPUT::file(input.name);
     RDB_XML_RESULT parsed = rdb_xml_parse_input(source, options);
     result.report = std::move(parsed.m_report);
-    if (settings.verbosity != RDBXML_QUIET) {
-        for (const RDB_XML_DIAGNOSTIC& d : parsed.m_diagnostics)
-            result.err += diagnostic_line(d);
-        // So short of memory that not even the reason could be kept.
-        if (!result.report && parsed.m_diagnostics.empty())
-            result.err += rdbxml_file_message(input.name, "error", parsed.m_out_of_memory ? "out of memory" : "no report");
-    }
+    std::size_t listed = 0;
+    for (const RDB_XML_DIAGNOSTIC& d : parsed.m_diagnostics)
+        listed += d.m_severity == RDB_XML_DIAGNOSTIC::WARNING;
+    // The list keeps only the first of each kind; the totals are lost when
+    // the parse ended early.
+    result.warnings = std::max(listed, static_cast<std::size_t>(parsed.m_warnings + parsed.m_not_as_written));
+    if (settings.verbosity == RDBXML_QUIET && result.report)
+        return result;
+    std::string said;
+    for (const RDB_XML_DIAGNOSTIC& d : parsed.m_diagnostics)
+        said += diagnostic_line(d);
+    // So short of memory that not even the reason could be kept.
+    if (!result.report && parsed.m_diagnostics.empty())
+        said += rdbxml_file_message(input.name, "error", parsed.m_out_of_memory ? "out of memory" : "no report");
+    if (result.report)
+        result.err += said;
+    else
+        refused(std::move(said));
     return result;
 }

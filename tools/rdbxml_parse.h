@@ -14,6 +14,10 @@
 struct RDBXML_PARSED {
     std::unique_ptr<RDB_REPORT> report;  // null when the input gave none
     std::string err;                     // for standard error
+    std::size_t warnings = 0;            // the file's warnings, whatever the verbosity
+    // Without a report: its warnings and errors as `err` has them when not
+    // quiet (a report of the run, JUnit, says why whatever -q).
+    std::string failure;
 };
 
 // One line for standard error about `file`: "FILE: SEVERITY: TEXT", the

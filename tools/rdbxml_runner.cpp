@@ -20,8 +20,9 @@ namespace {
 
 class RDBXML_RUNNER {
 public:
-    RDBXML_RUNNER(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings, unsigned window)
-        : m_jobs(jobs), m_settings(settings), m_window(window), m_results(jobs.size()),
+    RDBXML_RUNNER(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
+                  const RDBXML_JOB_FUNCTION& function, unsigned window)
+        : m_jobs(jobs), m_settings(settings), m_function(function), m_window(window), m_results(jobs.size()),
           m_read(new std::atomic<std::uint64_t>[jobs.size()]), m_sizes(jobs.size(), 0),
           m_out_of_memory(jobs.size())
     {
@@ -57,7 +58,8 @@ public:
 
     // Prints the results in order, drawing the progress line meanwhile;
     // `workers` threads take the jobs (none: this thread runs them too).
-    RDBXML_RUN print(unsigned workers, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress)
+    RDBXML_RUN print(unsigned workers, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
+                     const RDBXML_RESULT_SEEN& seen)
     {
         m_one_at_a_time = m_jobs.size() == 1 || workers <= 1;
         RDBXML_RUN run;
@@ -66,6 +68,8 @@ public:
                 work_one();
             RDBXML_JOB_RESULT result = wait_for(i, progress);
             progress.erase();
+            if (seen)
+                seen(i, result);
             run.all_ok = run.all_ok && result.ok;
             run.usage = run.usage || result.usage;
             add_counts(result.select_matches, run.select_matches);
@@ -106,7 +110,7 @@ private:
     {
         std::atomic<std::uint64_t>& read = m_read[i];
         try {
-            return rdbxml_run_job(m_jobs[i], m_settings, [this, &read](std::uint64_t now, std::uint64_t) {
+            return m_function(m_jobs[i], m_settings, [this, &read](std::uint64_t now, std::uint64_t) {
                 read = now;
                 m_done.notify_all();  // the printing thread redraws the line
                 return true;
@@ -176,6 +180,7 @@ private:
 
     const std::vector<RDBXML_JOB>& m_jobs;
     const RDBXML_JOB_SETTINGS& m_settings;
+    const RDBXML_JOB_FUNCTION& m_function;
     const std::size_t m_window;
     std::mutex m_mutex;
     std::condition_variable m_started_room;  // a result was printed: room for another job
@@ -196,13 +201,14 @@ private:
 }  // namespace
 
 RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
-                           unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress)
+                           unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
+                           const RDBXML_JOB_FUNCTION& function, const RDBXML_RESULT_SEEN& seen)
 {
     // Twice as many jobs as threads may be started before their results are
     // printed: a thread that finished a short file goes on while a long one
     // before it is still read. Reports live only while their job runs; what
     // waits is the text to print.
-    RDBXML_RUNNER runner(jobs, settings, 2 * std::max(threads, 1u));
+    RDBXML_RUNNER runner(jobs, settings, function, 2 * std::max(threads, 1u));
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads && t < jobs.size(); ++t) {
         try {
@@ -211,7 +217,7 @@ RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB
             break;  // no more threads to be had: those started do the work
         }
     }
-    RDBXML_RUN run = runner.print(static_cast<unsigned>(workers.size()), out, err, progress);
+    RDBXML_RUN run = runner.print(static_cast<unsigned>(workers.size()), out, err, progress, seen);
     for (std::thread& worker : workers)
         worker.join();
     return run;

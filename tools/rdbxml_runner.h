@@ -7,6 +7,7 @@
 // alone.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "rdbxml_job.h"
@@ -23,7 +24,17 @@ struct RDBXML_RUN {
     std::vector<std::size_t> focus_matches;
 };
 
+// What a job does with its file (the main tool's is rdbxml_run_job); called
+// on the runner's threads, several at once.
+using RDBXML_JOB_FUNCTION = std::function<RDBXML_JOB_RESULT(const RDBXML_JOB&, const RDBXML_JOB_SETTINGS&,
+                                                            const RDB_XML_PROGRESS&)>;
+// Sees each job's result (its index in `jobs`) in the order of the jobs,
+// on the calling thread, just before its text is printed.
+using RDBXML_RESULT_SEEN = std::function<void(std::size_t, RDBXML_JOB_RESULT&)>;
+
 // Prints to `out` and `err` until a write fails; the failure is then in
 // their error().
 RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
-                           unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress);
+                           unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
+                           const RDBXML_JOB_FUNCTION& function = rdbxml_run_job,
+                           const RDBXML_RESULT_SEEN& seen = RDBXML_RESULT_SEEN());

@@ -21,10 +21,16 @@ const char* const MALFORMED = "<report>\n  <text name=\"a\">\n</report>\n";
 
 // Stderr holds diagnostics in the compiler's form ("FILE:LINE:COL: error:
 // ...", or "FILE: error: ..." where there is no place) and, with -v, the
-// parser's own lines.
-void expect_only_messages(const std::string& err)
+// parser's own lines; after several files, last, the `summary` of them.
+void expect_only_messages(const std::string& err, const std::string& summary = std::string())
 {
-    for (const std::string& line : tool_lines(err))
+    std::vector<std::string> lines = tool_lines(err);
+    if (!summary.empty()) {
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), summary);
+        lines.pop_back();
+    }
+    for (const std::string& line : lines)
         EXPECT_TRUE(line.rfind("RDB_XML: ", 0) == 0 || line.find(": error: ") != std::string::npos ||
                     line.find(": warning: ") != std::string::npos)
             << line;
@@ -89,7 +95,7 @@ TEST(ToolHelp, HelpAndVersionGoToStdout)
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("rdbxml ", 0), 0u);
     // Written as every output is: a failed write is said (diff's trouble is 2).
-    for (const char* args : {"--help", "--version", "diff --help"}) {
+    for (const char* args : {"--help", "--version", "diff --help", "check --help"}) {
         for (const char* fault : {">/dev/full", ">&-"}) {
             TOOL_RUN failed = tool_shell("\"$RDBXML\" " + std::string(args) + " " + fault);
             EXPECT_EQ(failed.status, args[0] == 'd' ? 2 : 1) << args << fault;
@@ -110,7 +116,7 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
             ++i;  // roff's "\-" is a hyphen
         plain += manual[i];
     }
-    for (const char* help : {"--help", "diff --help", "ls --help"}) {
+    for (const char* help : {"--help", "diff --help", "check --help", "ls --help"}) {
         TOOL_RUN run = tool_shell("\"$RDBXML\" " + std::string(help));
         ASSERT_EQ(run.status, 0) << help;
         std::size_t options = 0;
@@ -185,7 +191,7 @@ TEST(ToolOutput, ReportOnStdoutMessagesOnStderr)
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.out, "");
     EXPECT_NE(broken.err.find("\n" + bad + ":3:3: error: "), std::string::npos) << broken.err;
-    expect_only_messages(broken.err);
+    expect_only_messages(broken.err, "2 files: 1 good, 1 failed, 1 with warnings");
 }
 
 TEST(ToolOutput, MessagesQuotingTheReportAreEscapedAsTheTreeIs)
@@ -214,7 +220,7 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     EXPECT_EQ(tool_count(run.out, "report, current folder \"main\"\n"), 2u);
     // A file that cannot be read is named as such, not only as a bad document.
     EXPECT_EQ(tool_count(run.err, missing + ": error: cannot read: No such file or directory\n"), 1u);
-    expect_only_messages(run.err);
+    expect_only_messages(run.err, "4 files: 2 good, 2 failed, 1 with warnings");
     // Each file was processed, in the order given.
     std::size_t at = 0;
     for (const std::string& said : {"Processing file: " + tool_example_report() + "\n", missing + ": error: ",
@@ -227,6 +233,33 @@ TEST(ToolFiles, OneFailingFileDoesNotStopTheOthers)
     EXPECT_EQ(tool_run({"-q", missing, missing}).status, 1);
 }
 
+TEST(ToolFiles, SeveralFilesEndWithACountOfTheGoodTheFailedAndTheWarned)
+{
+    // Good: a report, and its output written; with warnings: good or not.
+    TOOL_SCRATCH scratch;
+    std::string warned = scratch.write("warned.xml", "<report><folders><root name=\"main\"/><folder name=\"lost\"/>"
+                                                     "</folders></report>\n");
+    std::string bad = scratch.write("bad.xml", MALFORMED);
+    std::string missing = scratch.dir() + "/missing.xml";
+    TOOL_RUN run = tool_run({"--noout", tool_example_report(), warned, bad, missing});
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::string> lines = tool_lines(run.err);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "4 files: 2 good, 2 failed, 2 with warnings");
+    EXPECT_EQ(tool_count(run.err, " files: "), 1u);
+
+    // A page that cannot be written fails its file, which gave a report.
+    scratch.write("pages/report.html/in-the-way", "");
+    TOOL_RUN pages = tool_run({"--html", scratch.dir() + "/pages/", tool_example_report(), warned});
+    EXPECT_EQ(pages.status, 1);
+    EXPECT_EQ(pages.err.substr(pages.err.find("\n2 files: ") + 1), "2 files: 1 good, 1 failed, 1 with warnings\n")
+        << pages.err;
+
+    // One file says it all in its own lines; -q says nothing.
+    EXPECT_EQ(tool_run({"--noout", warned}).err.find(" files: "), std::string::npos);
+    EXPECT_EQ(tool_run({"-q", "--noout", tool_example_report(), warned, bad}).err, "");
+}
+
 TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
 {
     // A mistyped or empty run directory must not pass as "every file was
@@ -237,7 +270,8 @@ TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
     std::string runs = scratch.dir() + "/runs";
     TOOL_RUN run = tool_run({"--json", runs, tool_example_report()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, runs + ": error: no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)\n");
+    EXPECT_EQ(run.err, runs + ": error: no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)\n"
+                              "2 files: 1 good, 1 failed, 0 with warnings\n");
     EXPECT_EQ(tool_lines(run.out).size(), 2u) << run.out;
     EXPECT_EQ(tool_count(run.out, "{\"file\":" + std::string("\"") + runs + "\",\"report\":null}\n"), 1u) << run.out;
     EXPECT_EQ(tool_run({"-q", "--noout", runs}).status, 1);
@@ -280,7 +314,7 @@ TEST(ToolFiles, JsonIsOneLinePerFileWithTheFileAsGiven)
     std::string missing = scratch.dir() + "/missing.xml";
     TOOL_RUN run = tool_run({"--json", tool_example_report(), missing, odd});
     EXPECT_EQ(run.status, 1);
-    expect_only_messages(run.err);
+    expect_only_messages(run.err, "3 files: 2 good, 1 failed, 0 with warnings");
     std::vector<std::string> lines = tool_lines(run.out);
     ASSERT_EQ(lines.size(), 3u);
     const std::string files[] = {tool_example_report(), missing, odd};
@@ -410,7 +444,8 @@ TEST(ToolParsing, StrictFailsAFileWithAnyWarningInEveryModeThatParses)
     // Refused, and said last; the other files are read as ever.
     TOOL_RUN strict = tool_run({"--strict", "--json", warned, tool_example_report()});
     EXPECT_EQ(strict.status, 1);
-    EXPECT_EQ(strict.err, warnings + warned + ": error: strict: the report is refused for its 3 warnings\n");
+    EXPECT_EQ(strict.err, warnings + warned + ": error: strict: the report is refused for its 3 warnings\n" +
+                              "2 files: 1 good, 1 failed, 1 with warnings\n");
     std::vector<std::string> lines = tool_lines(strict.out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "{\"file\":\"" + warned + "\",\"report\":null}");

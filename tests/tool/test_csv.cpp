@@ -135,14 +135,16 @@ TEST(ToolSelect, APatternThatMatchesNothingInAnyFileIsAnErrorNamingIt)
     const std::string example = tool_example_report();
     TOOL_RUN somewhere = tool_run({"--noout", "--select", "main/Setup slak", example, other});
     EXPECT_EQ(somewhere.status, 0);
-    EXPECT_EQ(somewhere.err, example + ": warning: --select main/Setup slak matches no object\n");
+    EXPECT_EQ(somewhere.err, example + ": warning: --select main/Setup slak matches no object\n" +
+                                 "2 files: 2 good, 0 failed, 0 with warnings\n");
 
     TOOL_RUN nowhere = tool_run({"--json", "--select", "main/timing/Setup slak", "--select", "main/notes", example, other});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_EQ(nowhere.err, example + ": warning: --select main/timing/Setup slak matches no object\n" + other +
                                ": warning: --select main/timing/Setup slak matches no object\n" + other +
                                ": warning: --select main/notes matches no object\n"
-                               "rdbxml: --select main/timing/Setup slak matches no object in any file\n");
+                               "rdbxml: --select main/timing/Setup slak matches no object in any file\n"
+                               "2 files: 2 good, 0 failed, 0 with warnings\n");
     // The reports were still printed, each narrowed to what matched.
     EXPECT_EQ(tool_lines(nowhere.out).size(), 2u);
     // Said even when quiet, as every usage error is; a pattern holding a
