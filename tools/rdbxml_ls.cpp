@@ -8,6 +8,7 @@
 #include <new>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -20,7 +21,10 @@
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
+#include "rdbxml_reading.h"
+#include "rdbxml_runner.h"
 #include "rdbxml_select.h"
+#include "rdbxml_summary.h"
 
 namespace {
 
@@ -96,52 +100,48 @@ int run(int argc, char** argv)
     RDBXML_JOB_SETTINGS settings;
     settings.options = &opt;
     settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
-    std::vector<RDBXML_INPUT_FILE> inputs = rdbxml_expand_inputs(opt.files);
-    if (std::count_if(inputs.begin(), inputs.end(), [](const RDBXML_INPUT_FILE& input) { return input.from_stdin; }) > 1)
-        return usage_error("standard input (-) can be read only once");
+    RDBXML_READING reading;
+    status = rdbxml_prepare_reading("rdbxml ls", opt, opt.files, settings, reading);
+    if (status >= 0)
+        return status;
+    const std::vector<RDBXML_INPUT_FILE>& inputs = reading.inputs;
+    std::vector<RDBXML_JOB> jobs;
+    for (const RDBXML_INPUT_FILE& input : inputs)
+        jobs.push_back(RDBXML_JOB{input, std::string(), std::string(), false});
 
-    // One file at a time: a listing is small beside the parse, and only one
-    // report is alive at once.
+    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
-    bool all_ok = true;
+    RDBXML_RUN result;
+    RDBXML_TALLY tally;
     bool listed = false;
-    std::vector<std::size_t> matches;
-    for (const RDBXML_INPUT_FILE& input : inputs) {
-        RDBXML_JOB_RESULT result;
-        try {
-            result = rdbxml_run_ls_job(RDBXML_JOB{input, std::string(), std::string(), false}, settings, RDB_XML_PROGRESS());
-        } catch (const std::bad_alloc&) {
-            result = RDBXML_JOB_RESULT();
-            if (!opt.quiet)
-                result.err = rdbxml_file_message(input.name, "error", "out of memory while listing its objects");
-        }
-        all_ok = all_ok && result.ok;
-        if (!result.select_matches.empty()) {
-            matches.resize(result.select_matches.size(), 0);
-            for (std::size_t p = 0; p < result.select_matches.size(); ++p)
-                matches[p] += result.select_matches[p];
-        }
-        err.write(result.err);
-        if (inputs.size() > 1 && !opt.json && result.ok) {
-            // A heading per file, its name escaped as the tree escapes texts.
-            out.write((listed ? "\n" : "") + rdb_text_escaped(input.name) + ":\n");
-            listed = true;
-        }
-        out.write(result.out);
-        if (out.failed())
-            break;
+    {
+        RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
+        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress, rdbxml_run_ls_job,
+                                 [&](std::size_t i, RDBXML_JOB_RESULT& file) {
+                                     ++tally.files;
+                                     tally.good += file.ok;
+                                     tally.warned += file.warnings > 0;
+                                     // A heading per file, its name escaped as the tree escapes texts.
+                                     if (inputs.size() > 1 && !opt.json && file.ok) {
+                                         file.out.insert(0, (listed ? "\n" : "") + rdb_text_escaped(inputs[i].name) + ":\n");
+                                         listed = true;
+                                     }
+                                 });
     }
+    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(tally);
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;
     }
+    std::vector<std::size_t>& matches = result.select_matches;
     std::string unmatched = rdbxml_unmatched_selections("rdbxml ls", opt.select, matches, "in any file");
     if (!unmatched.empty()) {
-        err.write(unmatched);
+        err.write(unmatched + summary);
         return RDBXML_EXIT_USAGE;
     }
-    return all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
+    err.write(summary);
+    return result.all_ok && !err.failed() ? RDBXML_EXIT_ALL_READ : RDBXML_EXIT_SOME_FAILED;
 }
 
 }  // namespace

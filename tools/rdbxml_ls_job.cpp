@@ -144,6 +144,7 @@ RDBXML_JOB_RESULT rdbxml_run_ls_job(const RDBXML_JOB& job, const RDBXML_JOB_SETT
     RDBXML_JOB_RESULT result;
     RDBXML_PARSED parsed = rdbxml_parse_input(job.input, settings, progress);
     result.err = std::move(parsed.err);
+    result.warnings = parsed.warnings;
     result.ok = parsed.report != nullptr;
     if (!parsed.report)
         return result;
