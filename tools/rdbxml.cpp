@@ -9,7 +9,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +17,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <thread>
 
 #include <rdbxml/msg.h>
 #include "fio_path.h"
@@ -97,22 +95,15 @@ int run(int argc, char** argv, std::string& current)
     }
     current = inputs.size() == 1 ? inputs[0].name : std::string();
 
-    unsigned threads = opt.jobs != 0 ? opt.jobs : std::max(1u, std::thread::hardware_concurrency());
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
-    RDBXML_TALLY tally;
     {
         RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
-        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress, rdbxml_run_job,
-                                 [&tally](std::size_t, RDBXML_JOB_RESULT& file) {
-                                     ++tally.files;
-                                     tally.good += file.ok;
-                                     tally.warned += file.warnings > 0;
-                                 });
+        result = rdbxml_run_jobs(jobs, settings, opt.jobs, out, err, progress);
     }
     // The last line on stderr, after what is said of the run as a whole.
-    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(tally);
+    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(result.tally);
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;

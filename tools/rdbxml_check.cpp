@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <thread>
 
 #include <rdbxml/msg.h>
 #include "rdbxml_check_job.h"
@@ -71,14 +70,13 @@ int run(int argc, char** argv)
     check.rows_out = opt.junit != "-";
     check.holds_out = opt.reading.verbose;
 
-    unsigned threads = opt.reading.jobs != 0 ? opt.reading.jobs : std::max(1u, std::thread::hardware_concurrency());
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
     {
         RDBXML_PROGRESS_LINE progress(err, !opt.reading.quiet && isatty(STDERR_FILENO) == 1);
         result = rdbxml_run_jobs(
-            jobs, settings, threads, out, err, progress,
+            jobs, settings, opt.reading.jobs, out, err, progress,
             [&check](const RDBXML_JOB& job, const RDBXML_JOB_SETTINGS& job_settings,
                      const RDB_XML_PROGRESS& job_progress) {
                 return rdbxml_check_job(job, job_settings, job_progress, check);

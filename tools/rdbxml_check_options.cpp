@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 
 #include <CLI/CLI.hpp>
 
@@ -61,11 +59,7 @@ const char* const FOOTER =
     "               --junit results.xml --strict runs/\n"
     "  rdbxml check --rules ci/report.rules -q runs/\n";
 
-int usage_error(const std::string& reason)
-{
-    std::cerr << rdbxml_tool_message("rdbxml check", reason + " (see rdbxml check --help)");
-    return RDBXML_EXIT_USAGE;
-}
+int usage_error(const std::string& reason) { return rdbxml_usage_error("rdbxml check", reason); }
 
 // `text` without its surrounding blanks.
 std::string trimmed(const std::string& text)
@@ -125,15 +119,8 @@ int rdbxml_read_check_options(int argc, char** argv, RDBXML_CHECK_OPTIONS& optio
     app.set_help_flag("-h,--help", "print this help and exit")->group(RDBXML_OTHER_GROUP);
     app.footer(FOOTER);
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        std::ostringstream text;
-        int status = app.exit(e, text, text);
-        return rdbxml_print(text.str()) ? status : RDBXML_EXIT_SOME_FAILED;
-    } catch (const CLI::ParseError& e) {
-        return usage_error(e.what());
-    }
+    if (int status = rdbxml_parse_command_line(app, argc, argv, "rdbxml check"); status >= 0)
+        return status;
     if (reading.verbose && reading.quiet)
         return usage_error("-v and -q exclude each other");
     for (const std::string& text : options.fail_if) {

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
-#include <sstream>
 #include <thread>
 
 #include <CLI/CLI.hpp>
@@ -13,6 +12,7 @@
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_diff_writer.h>
 #include <rdbxml/rdb_report.h>
+#include "rdbxml_options.h"
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
 #include "rdbxml_select.h"
@@ -63,11 +63,7 @@ struct DIFF_OPTIONS {
     bool strict = false;
 };
 
-int usage_error(const std::string& reason)
-{
-    std::cerr << rdbxml_tool_message("rdbxml diff", reason + " (see rdbxml diff --help)");
-    return DIFF_TROUBLE;
-}
+int usage_error(const std::string& reason) { return rdbxml_usage_error("rdbxml diff", reason, DIFF_TROUBLE); }
 
 // -1 to go on, else the exit status.
 int read_options(int argc, char** argv, DIFF_OPTIONS& options)
@@ -88,15 +84,8 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
     app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files");
     app.set_help_flag("-h,--help", "print this help and exit");
     app.footer(FOOTER);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        std::ostringstream text;
-        int status = app.exit(e, text, text);
-        return rdbxml_print(text.str()) ? status : DIFF_TROUBLE;
-    } catch (const CLI::ParseError& e) {
-        return usage_error(e.what());
-    }
+    if (int status = rdbxml_parse_command_line(app, argc, argv, "rdbxml diff", DIFF_TROUBLE, DIFF_TROUBLE); status >= 0)
+        return status;
     if (options.json && !options.html.empty())
         return usage_error("--json and --html exclude each other");
     if (options.old_file == "-" && options.new_file == "-")

@@ -2,13 +2,9 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <new>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -51,11 +47,7 @@ const char* const FOOTER =
     "  rdbxml ls --select 'main/timing/**' runs/\n"
     "  rdbxml ls --json run.xml | jq -r 'select(.kind==\"tan_slack_table\") | .path'\n";
 
-int usage_error(const std::string& reason)
-{
-    std::cerr << rdbxml_tool_message("rdbxml ls", reason + " (see rdbxml ls --help)");
-    return RDBXML_EXIT_USAGE;
-}
+int usage_error(const std::string& reason) { return rdbxml_usage_error("rdbxml ls", reason); }
 
 // -1 to go on, else the exit status.
 int read_options(int argc, char** argv, RDBXML_OPTIONS& options)
@@ -73,20 +65,10 @@ int read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("-q,--quiet", options.quiet, "print no warnings or errors of the files");
     app.set_help_flag("-h,--help", "print this help and exit");
     app.footer(FOOTER);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        std::ostringstream text;
-        int status = app.exit(e, text, text);
-        return rdbxml_print(text.str()) ? status : RDBXML_EXIT_SOME_FAILED;
-    } catch (const CLI::ParseError& e) {
-        return usage_error(e.what());
-    }
-    for (const std::string& pattern : options.select) {
-        RDB_PATH_PATTERN parsed(pattern);
-        if (!parsed.is_valid())
-            return usage_error("--select " + pattern + ": " + parsed.get_error());
-    }
+    if (int status = rdbxml_parse_command_line(app, argc, argv, "rdbxml ls"); status >= 0)
+        return status;
+    if (std::string error = rdbxml_select_error(options.select); !error.empty())
+        return usage_error(error);
     return -1;
 }
 
@@ -109,19 +91,14 @@ int run(int argc, char** argv)
     for (const RDBXML_INPUT_FILE& input : inputs)
         jobs.push_back(RDBXML_JOB{input, std::string(), std::string(), false});
 
-    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
-    RDBXML_TALLY tally;
     bool listed = false;
     {
         RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
-        result = rdbxml_run_jobs(jobs, settings, threads, out, err, progress, rdbxml_run_ls_job,
+        result = rdbxml_run_jobs(jobs, settings, opt.jobs, out, err, progress, rdbxml_run_ls_job,
                                  [&](std::size_t i, RDBXML_JOB_RESULT& file) {
-                                     ++tally.files;
-                                     tally.good += file.ok;
-                                     tally.warned += file.warnings > 0;
                                      // A heading per file, its name escaped as the tree escapes texts.
                                      if (inputs.size() > 1 && !opt.json && file.ok) {
                                          file.out.insert(0, (listed ? "\n" : "") + rdb_text_escaped(inputs[i].name) + ":\n");
@@ -129,7 +106,7 @@ int run(int argc, char** argv)
                                      }
                                  });
     }
-    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(tally);
+    std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(result.tally);
     if (out.failed()) {
         rdbxml_say_failure(out);
         return RDBXML_EXIT_SOME_FAILED;

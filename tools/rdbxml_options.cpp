@@ -94,22 +94,45 @@ const char* const FOOTER =
     "                                          fail on a rule, listing the rows that\n"
     "                                          break it (rdbxml check --help)\n";
 
-// A usage error: one line on stderr.
-int usage_error(const std::string& reason)
-{
-    std::cerr << rdbxml_tool_message("rdbxml", reason + " (see rdbxml --help)");
-    return RDBXML_EXIT_USAGE;
-}
+int usage_error(const std::string& reason) { return rdbxml_usage_error("rdbxml", reason); }
 
 // The help or the version, written as every output is: checked.
-int print_exit(const CLI::App& app, const CLI::Error& asked)
+int print_exit(const CLI::App& app, const CLI::Error& asked, int failed)
 {
     std::ostringstream text;
     int status = app.exit(asked, text, text);
-    return rdbxml_print(text.str()) ? status : RDBXML_EXIT_SOME_FAILED;
+    return rdbxml_print(text.str()) ? status : failed;
 }
 
 }  // namespace
+
+int rdbxml_usage_error(const char* tool, const std::string& reason, int status)
+{
+    std::cerr << rdbxml_tool_message(tool, reason + " (see " + tool + " --help)");
+    return status;
+}
+
+int rdbxml_parse_command_line(CLI::App& app, int argc, char** argv, const char* tool, int failed, int usage)
+{
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help or --version
+        return print_exit(app, e, failed);
+    } catch (const CLI::ParseError& e) {
+        return rdbxml_usage_error(tool, e.what(), usage);
+    }
+    return -1;
+}
+
+std::string rdbxml_select_error(const std::vector<std::string>& patterns)
+{
+    for (const std::string& pattern : patterns) {
+        RDB_PATH_PATTERN parsed(pattern);
+        if (!parsed.is_valid())
+            return "--select " + pattern + ": " + parsed.get_error();
+    }
+    return std::string();
+}
 
 void rdbxml_add_reading_options(CLI::App& app, RDBXML_OPTIONS& options)
 {
@@ -177,22 +200,12 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
         ->group(other);
     app.footer(FOOTER);
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return print_exit(app, e);
-    } catch (const CLI::CallForVersion& e) {
-        return print_exit(app, e);
-    } catch (const CLI::ParseError& e) {
-        return usage_error(e.what());
-    }
+    if (int status = rdbxml_parse_command_line(app, argc, argv, "rdbxml"); status >= 0)
+        return status;
     if (options.text + options.json + options.noout + !options.html.empty() + !options.csv.empty() > 1)
         return usage_error("--text, --json, --noout, --html and --csv exclude each other");
-    for (const std::string& pattern : options.select) {
-        RDB_PATH_PATTERN parsed(pattern);
-        if (!parsed.is_valid())
-            return usage_error("--select " + pattern + ": " + parsed.get_error());
-    }
+    if (std::string error = rdbxml_select_error(options.select); !error.empty())
+        return usage_error(error);
     if (std::string error = rdbxml_focus_option_error(options); !error.empty())
         return usage_error(error);
     if (options.verbose && options.quiet)

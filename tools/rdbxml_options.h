@@ -47,6 +47,20 @@ inline constexpr const char* RDBXML_OTHER_GROUP = "Other";
 // --dynamic-buffers, --stream-flag, --strict, and -j.
 void rdbxml_add_reading_options(CLI::App& app, RDBXML_OPTIONS& options);
 
+// "TOOL: REASON (see TOOL --help)" on stderr, one line; returns `status`.
+int rdbxml_usage_error(const char* tool, const std::string& reason, int status = RDBXML_EXIT_USAGE);
+
+// Parses the command line into what `app` was given, as every command of
+// the tool does. Returns -1 to go on; else the exit status: after the help
+// or the version on stdout (`failed` when that write failed), or after a
+// usage error said in `tool`'s name (`usage`).
+int rdbxml_parse_command_line(CLI::App& app, int argc, char** argv, const char* tool,
+                              int failed = RDBXML_EXIT_SOME_FAILED, int usage = RDBXML_EXIT_USAGE);
+
+// "--select PATTERN: why" for the first malformed pattern; empty when each
+// is well formed.
+std::string rdbxml_select_error(const std::vector<std::string>& patterns);
+
 // Reads the command line into `options`. Returns -1 when the tool should go
 // on; otherwise the exit status, after printing the help or the version on
 // stdout, or a one-line usage error on stderr.

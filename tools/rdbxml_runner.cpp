@@ -71,6 +71,9 @@ public:
             if (seen)
                 seen(i, result);
             run.all_ok = run.all_ok && result.ok;
+            ++run.tally.files;
+            run.tally.good += result.ok;
+            run.tally.warned += result.warnings > 0;
             run.usage = run.usage || result.usage;
             add_counts(result.select_matches, run.select_matches);
             add_counts(result.focus_matches, run.focus_matches);
@@ -204,6 +207,8 @@ RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB
                            unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
                            const RDBXML_JOB_FUNCTION& function, const RDBXML_RESULT_SEEN& seen)
 {
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
     // Twice as many jobs as threads may be started before their results are
     // printed: a thread that finished a short file goes on while a long one
     // before it is still read. Reports live only while their job runs; what

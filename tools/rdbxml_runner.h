@@ -13,6 +13,7 @@
 #include "rdbxml_job.h"
 #include "rdbxml_output.h"
 #include "rdbxml_progress.h"
+#include "rdbxml_summary.h"
 
 struct RDBXML_RUN {
     bool all_ok = true;  // every job gave its report (and its page)
@@ -22,6 +23,8 @@ struct RDBXML_RUN {
     std::vector<std::size_t> select_matches;
     // The same for the names of --where and --sort: tables.
     std::vector<std::size_t> focus_matches;
+    // The files printed: good when their job was ok.
+    RDBXML_TALLY tally;
 };
 
 // What a job does with its file (the main tool's is rdbxml_run_job); called
@@ -33,7 +36,7 @@ using RDBXML_JOB_FUNCTION = std::function<RDBXML_JOB_RESULT(const RDBXML_JOB&, c
 using RDBXML_RESULT_SEEN = std::function<void(std::size_t, RDBXML_JOB_RESULT&)>;
 
 // Prints to `out` and `err` until a write fails; the failure is then in
-// their error().
+// their error(). `threads` 0 is one per core.
 RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB_SETTINGS& settings,
                            unsigned threads, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
                            const RDBXML_JOB_FUNCTION& function = rdbxml_run_job,
