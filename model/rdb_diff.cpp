@@ -15,7 +15,7 @@ const char* const KIND_NAMES[RDB_DIFF_KIND_COUNT] = {
     "object_added", "object_removed", "object_kind",  "object_field", "column_title",  "row_added",
     "row_removed",  "cell_value",     "cell_unit",    "cell_kind",    "cell_colour",   "cell_added",
     "cell_removed", "gauge_added",    "gauge_removed", "gauge_field", "point_added",   "point_removed",
-    "point_value"};
+    "point_value",  "object_renamed"};
 
 std::optional<std::string_view> optional_text(const STL_STRING* text)
 {
@@ -124,6 +124,8 @@ const char* rdb_diff_kind_name(RDB_DIFF_KIND kind)
     return kind >= 0 && kind < RDB_DIFF_KIND_COUNT ? KIND_NAMES[kind] : RDB_UNKNOWN_ENUM_NAME;
 }
 
+bool rdb_diff_is_style(RDB_DIFF_KIND kind) { return kind == RDB_DIFF_CELL_COLOUR || kind == RDB_DIFF_CELL_UNIT; }
+
 void RDB_DIFF_EMITTER::begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS::NODE node,
                                     const RDB_OBJECT* old_object, const RDB_OBJECT* new_object)
 {
@@ -150,7 +152,12 @@ RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
 
 void RDB_DIFF_EMITTER::emit(RDB_DIFF_CHANGE& change)
 {
-    ++m_count;
+    ++m_totals.m_by_kind[change.m_kind];
+    if (rdb_diff_is_style(change.m_kind) && !m_options.m_styles) {
+        ++m_totals.m_style_only;
+        return;
+    }
+    ++m_totals.m_listed;
     m_sink(change);
 }
 
@@ -187,13 +194,22 @@ void RDB_DIFF_EMITTER::object_fields()
 std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,
                              const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink)
 {
+    RDB_DIFF_TOTALS totals;
+    return rdb_diff_reports(old_top, new_top, options, sink, totals);
+}
+
+std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,
+                             const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink, RDB_DIFF_TOTALS& totals)
+{
+    totals = RDB_DIFF_TOTALS();
+    totals.m_keys.resize(options.m_keys.size());
     RDB_DIFF_PATHS paths;
     std::vector<DIFF_OBJECT> old_objects = objects_of(old_top, options, paths);
     std::vector<DIFF_OBJECT> new_objects = objects_of(new_top, options, paths);
     std::vector<RDB_DIFF_PAIR> pairs;
     rdb_diff_pair(keys_of(old_objects), keys_of(new_objects), true, pairs);
 
-    RDB_DIFF_EMITTER emitter(options, sink);
+    RDB_DIFF_EMITTER emitter(options, sink, totals);
     for (const RDB_DIFF_PAIR& pair : pairs) {
         const DIFF_OBJECT* old_object = pair.m_old != RDB_DIFF_NO_ITEM ? &old_objects[pair.m_old] : nullptr;
         const DIFF_OBJECT* new_object = pair.m_new != RDB_DIFF_NO_ITEM ? &new_objects[pair.m_new] : nullptr;
@@ -220,7 +236,7 @@ std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_
         now.accept(comparer);
         emitter.object_fields();
     }
-    return emitter.count();
+    return totals.m_listed;
 }
 
 std::vector<RDB_DIFF_CHANGE> rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_OBJECT* new_top,

@@ -16,12 +16,13 @@ class RDB_GAUGES_OBJECT;
 
 class RDB_DIFF_EMITTER {
 public:
-    RDB_DIFF_EMITTER(const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink) : m_options(options), m_sink(sink)
+    RDB_DIFF_EMITTER(const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink, RDB_DIFF_TOTALS& totals)
+        : m_options(options), m_sink(sink), m_totals(totals)
     {
     }
 
     const RDB_DIFF_OPTIONS& options() const { return m_options; }
-    std::size_t count() const { return m_count; }
+    RDB_DIFF_TOTALS& totals() { return m_totals; }
 
     // The pair of objects the next changes are of (either may be null).
     // Its path, `node` of `paths`, is spelled out at its first change.
@@ -32,6 +33,8 @@ public:
 
     // A record of the current object, to fill in and emit.
     RDB_DIFF_CHANGE change(RDB_DIFF_KIND kind) const;
+    // Counts the change, and hands it on unless it is of style only and
+    // the options leave those out.
     void emit(RDB_DIFF_CHANGE& change);
 
     // An RDB_DIFF_OBJECT_FIELD change when the values differ (a missing
@@ -44,7 +47,7 @@ public:
 private:
     const RDB_DIFF_OPTIONS& m_options;
     const RDB_DIFF_SINK& m_sink;
-    std::size_t m_count = 0;
+    RDB_DIFF_TOTALS& m_totals;
 
     const RDB_DIFF_PATHS* m_paths = nullptr;
     RDB_DIFF_PATHS::NODE m_node = RDB_DIFF_PATHS::ROOT;

@@ -47,7 +47,7 @@ const char* const FOOTER =
     "\n"
     "Examples:\n"
     "  rdbxml diff run1.xml.gz run2.xml.gz\n"
-    "  rdbxml diff --select 'main/timing/**' --ignore-colours run1.xml run2.xml\n"
+    "  rdbxml diff --select 'main/timing/**' --styles run1.xml run2.xml\n"
     "  rdbxml diff --json run1.xml run2.xml | jq -r 'select(.kind==\"cell_value\")'\n"
     "  rdbxml diff --html changes.html run1.xml run2.xml\n";
 
@@ -57,6 +57,7 @@ struct DIFF_OPTIONS {
     std::string html;
     std::vector<std::string> select;
     bool ignore_colours = false;
+    bool styles = false;
     bool schema = false;
     bool no_namespaces = false;
     bool quiet = false;
@@ -77,7 +78,8 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
     app.add_option("--select", options.select, "compare only what PATTERN selects in either report (repeatable)")
         ->type_name("PATTERN")
         ->take_last();
-    app.add_flag("--ignore-colours", options.ignore_colours, "no changes of cell colours");
+    app.add_flag("--styles", options.styles, "list style-only changes too: cell colours, a delay's unit");
+    app.add_flag("--ignore-colours", options.ignore_colours, "accepted for older scripts; does nothing");
     app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
     app.add_flag("--no-namespaces", options.no_namespaces, "switch namespace processing off");
     app.add_flag("--strict", options.strict, "a file with any warning gives no report (exit 2)");
@@ -117,7 +119,7 @@ int run(int argc, char** argv)
     if (status >= 0)
         return status;
     RDB_DIFF_OPTIONS diff;
-    diff.m_ignore_colours = opt.ignore_colours;
+    diff.m_styles = opt.styles;
     for (const std::string& text : opt.select) {
         diff.m_select.emplace_back(text);
         if (!diff.m_select.back().is_valid())

@@ -95,13 +95,21 @@ TEST_F(DiffTest, AnEditOfEveryKindGivesExactlyItsChange)
         "object_field main/w (waveform) .result_vector: 'r1' -> 'r2'",
         "object_field main/w (waveform) .compare: 'true' -> 'false'",
     };
-    EXPECT_EQ(diff(), expected);
+    RDB_DIFF_OPTIONS styles;
+    styles.m_styles = true;
+    EXPECT_EQ(diff(styles), expected);
+    // Without the styles, the same but the colours and the unit.
+    LINES plain;
+    for (const std::string& line : expected)
+        if (line.rfind("cell_colour", 0) != 0 && line.rfind("cell_unit", 0) != 0)
+            plain.push_back(line);
+    EXPECT_EQ(diff(), plain);
 }
 
 TEST_F(DiffTest, OptionsNarrowTheChanges)
 {
     RDB_DIFF_OPTIONS options;
-    options.m_ignore_colours = true;
+    options.m_styles = options.m_ignore_colours = true;
     LINES lines = diff(options);
     EXPECT_EQ(lines.size(), 39u);
     for (const std::string& line : lines)

@@ -79,12 +79,12 @@ std::string expected_text()
 
 TEST(ToolDiff, EveryKindOfEditInTextAndJson)
 {
-    TOOL_RUN text = tool_run({"diff", OLD, NEW});
+    TOOL_RUN text = tool_run({"diff", "--styles", OLD, NEW});
     EXPECT_EQ(text.status, 1);
     EXPECT_EQ(text.err, "");
     EXPECT_EQ(text.out, expected_text());
 
-    TOOL_RUN json = tool_run({"diff", "--json", OLD, NEW});
+    TOOL_RUN json = tool_run({"diff", "--styles", "--json", OLD, NEW});
     EXPECT_EQ(json.status, 1);
     const std::vector<std::string> kinds = {
         "object_field", "object_removed", "object_kind", "object_added", "object_field", "object_field",
@@ -151,12 +151,17 @@ TEST(ToolDiff, ExitStatusAsDiffsAndMessagesAsTheTools)
     EXPECT_EQ(piped.out, from_file.replace(from_file.find("+++ ") + 4, std::string(NEW).size(), "-"));
 }
 
-TEST(ToolDiff, SelectAndIgnoreColoursNarrowTheChanges)
+TEST(ToolDiff, SelectAndStylesNarrowTheChanges)
 {
-    TOOL_RUN colours = tool_run({"diff", "--ignore-colours", OLD, NEW});
-    EXPECT_EQ(colours.status, 1);
-    EXPECT_EQ(tool_count(colours.out, "\n"), tool_count(expected_text(), "\n") - 3);
-    EXPECT_EQ(colours.out.find("ground: "), std::string::npos);
+    // Without --styles the three colour changes and the unit change are not
+    // listed; --ignore-colours is accepted and changes nothing.
+    for (const char* flag : {"--quiet", "--ignore-colours"}) {
+        TOOL_RUN plain = tool_run({"diff", flag, OLD, NEW});
+        EXPECT_EQ(plain.status, 1);
+        EXPECT_EQ(tool_count(plain.out, "\n"), tool_count(expected_text(), "\n") - 4);
+        EXPECT_EQ(plain.out.find("ground: "), std::string::npos);
+        EXPECT_EQ(plain.out.find(", unit: "), std::string::npos);
+    }
 
     TOOL_RUN selected = tool_run({"diff", "--select", "main/f/*", "--select", "main/w", OLD, NEW});
     EXPECT_EQ(selected.status, 1);
