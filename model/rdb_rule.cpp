@@ -7,72 +7,10 @@
 
 #include <cstring>
 
+#include "rdb_escaped_text.h"
 #include "rdb_rule_text.h"
 
 namespace {
-
-// The text with, for each character, whether it is a backslash that
-// escapes the next one, or a character so escaped.
-class ESCAPED_TEXT {
-public:
-    explicit ESCAPED_TEXT(std::string_view text) : m_text(text), m_kind(text.size(), PLAIN)
-    {
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] == '\\') {
-                m_kind[i] = ESCAPE;
-                if (i + 1 < text.size())
-                    m_kind[++i] = ESCAPED;
-                else
-                    m_dangling = true;
-            }
-    }
-
-    std::string_view text() const { return m_text; }
-    std::size_t size() const { return m_text.size(); }
-    // Whether the text ends in a backslash that escapes nothing.
-    bool dangles() const { return m_dangling; }
-    // Whether position i holds `c` as itself, not escaped.
-    bool plain(std::size_t i) const { return m_kind[i] == PLAIN; }
-    bool plain(std::size_t i, char c) const { return m_kind[i] == PLAIN && m_text[i] == c; }
-    bool plain_blank(std::size_t i) const { return m_kind[i] == PLAIN && rdb_rule_is_blank(m_text[i]); }
-
-    // [begin, end) without the blanks around it that no backslash keeps.
-    void trim(std::size_t& begin, std::size_t& end) const
-    {
-        while (begin < end && plain_blank(begin))
-            ++begin;
-        while (end > begin && plain_blank(end - 1))
-            --end;
-    }
-
-    // [begin, end) with each backslash replaced by what it escapes.
-    std::string unescaped(std::size_t begin, std::size_t end) const
-    {
-        std::string out;
-        out.reserve(end - begin);
-        for (std::size_t i = begin; i < end; ++i)
-            if (m_kind[i] != ESCAPE)
-                out += m_text[i];
-        return out;
-    }
-
-    // The first position in [begin, end) holding `c` unescaped; `end` if none.
-    std::size_t find(char c, std::size_t begin, std::size_t end) const
-    {
-        for (std::size_t i = begin; i < end; ++i)
-            if (plain(i, c))
-                return i;
-        return end;
-    }
-
-private:
-    enum KIND : unsigned char { PLAIN, ESCAPE, ESCAPED };
-    std::string_view m_text;
-    std::vector<KIND> m_kind;
-    bool m_dangling = false;
-};
-
-const char* const RDB_DANGLING_BACKSLASH = "a backslash at the end escapes nothing";
 
 struct OP_TEXT {
     const char* m_text;
@@ -84,7 +22,7 @@ const OP_TEXT RDB_OPS[] = {
 };
 
 // The operator that the unescaped run [begin, end) is, if it is one.
-bool read_op(const ESCAPED_TEXT& text, std::size_t begin, std::size_t end, RDB_RULE_OP& op)
+bool read_op(const RDB_ESCAPED_TEXT& text, std::size_t begin, std::size_t end, RDB_RULE_OP& op)
 {
     for (std::size_t i = begin; i < end; ++i)
         if (!text.plain(i))
@@ -134,37 +72,25 @@ bool read_value(std::string_view value, double& number, RDB_RULE_UNIT& unit)
     return rdb_read_number(value, number);
 }
 
-// Where the first " : " of `text` that no backslash escapes begins; npos if none.
-std::size_t find_separator(const ESCAPED_TEXT& text)
-{
-    for (std::size_t i = 0; i + 3 <= text.size(); ++i)
-        if (text.plain(i, ' ') && text.plain(i + 1, ':') && text.plain(i + 2, ' '))
-            return i;
-    return std::string_view::npos;
-}
-
 std::string_view path_part(std::string_view rule)
 {
-    ESCAPED_TEXT text(rule);
-    std::size_t at = find_separator(text);
-    if (at == std::string_view::npos)
-        return {};
-    std::size_t begin = 0;
-    text.trim(begin, at);
-    return rule.substr(begin, at - begin);
+    std::string_view path, rest;
+    rdb_rule_split(rule, path, rest);
+    return path;
 }
 
 std::string_view condition_part(std::string_view rule)
 {
-    std::size_t at = find_separator(ESCAPED_TEXT(rule));
-    return at == std::string_view::npos ? std::string_view() : rule.substr(at + 3);
+    std::string_view path, rest;
+    rdb_rule_split(rule, path, rest);
+    return rest;
 }
 
 }  // namespace
 
 RDB_CONDITION::RDB_CONDITION(std::string_view text) : m_text(text)
 {
-    ESCAPED_TEXT scan(text);
+    RDB_ESCAPED_TEXT scan(text);
     if (scan.dangles()) {
         m_error = RDB_DANGLING_BACKSLASH;
         return;
@@ -258,7 +184,8 @@ RDB_CONDITION::RDB_CONDITION(std::string_view text) : m_text(text)
 RDB_RULE::RDB_RULE(std::string_view text)
     : m_text(text), m_path(path_part(text)), m_pattern(m_path), m_condition(condition_part(text))
 {
-    if (find_separator(ESCAPED_TEXT(text)) == std::string_view::npos)
+    std::string_view path, rest;
+    if (!rdb_rule_split(text, path, rest))
         m_error = "no ' : ' between the path and the name";
     else if (m_path.empty())
         m_error = "no path before ' : '";

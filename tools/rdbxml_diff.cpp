@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <thread>
@@ -12,6 +14,7 @@
 #include <rdbxml/msg.h>
 #include <rdbxml/rdb_diff_writer.h>
 #include <rdbxml/rdb_report.h>
+#include "rdbxml_diff_keys.h"
 #include "rdbxml_options.h"
 #include "rdbxml_output.h"
 #include "rdbxml_parse.h"
@@ -24,30 +27,56 @@ namespace {
 enum { DIFF_SAME = 0, DIFF_DIFFERENT = 1, DIFF_TROUBLE = 2 };
 
 const char* const DESCRIPTION =
-    "rdbxml diff shows what changed between two reports: objects added and\n"
-    "removed (paired by path), changed fields, column titles, rows, cells,\n"
-    "gauges and chart points, each as old -> new with the difference of numbers.";
+    "rdbxml diff shows what changed between two reports: objects added, removed\n"
+    "and renamed, changed fields, column titles, rows, cells, gauges and chart\n"
+    "points, each as old -> new with the difference of numbers.";
 
 const char* const FOOTER =
-    "Rows are paired by their first column when its values are unique in both\n"
-    "reports, else by position; the heading line of each table says which.\n"
-    "Columns are paired by position and named by their titles. Delays compare\n"
-    "in picoseconds; a delay shown in another unit, a cell's kind and its colours\n"
-    "are changes of their own. Instance names compare as the file wrote them.\n"
+    "Objects are paired by path; one removed and one of the same kind added in\n"
+    "the same folder with at least 90 % of their rows equal are one renamed\n"
+    "object. Rows are paired by key: the columns --key names, else a slack\n"
+    "table's endpoints, else the first column when its values are unique in both\n"
+    "reports; else they are aligned by their content as diff aligns lines. The\n"
+    "heading line of each table says which. Columns are paired by position and\n"
+    "named by their titles. Cells compare by value: delays in picoseconds (a\n"
+    "changed delay shows both values in their units and the difference in ps),\n"
+    "instance names as the file wrote them; a cell's kind is a change of its own.\n"
+    "Style-only changes (a cell's colours, a delay of the same picoseconds in\n"
+    "another unit) are listed only with --styles; else their count is said on\n"
+    "stderr (none with -q) and they do not make the reports differ.\n"
+    "\n"
+    "--key PATH : COLUMN[, COLUMN...] keys the tables PATH selects (the first\n"
+    "--key that selects a table is its key) by those columns, each named by its\n"
+    "title in the heading row or by its number from 1. PATH ends at the first\n"
+    "\" : \" as in rdbxml check; in the columns a backslash keeps the character\n"
+    "after it (\"a\\, b\" is one column). A --key that selects no table in either\n"
+    "report is an error before any output; one that cannot key a table it\n"
+    "selects (a missing column, a key that repeats) is an error after it, since\n"
+    "those rows were aligned by content instead.\n"
+    "\n"
+    "Colour (--color=auto) is used when stdout is a terminal, NO_COLOR is unset\n"
+    "or empty and TERM is not dumb; --color=always colours anyway. --json and\n"
+    "--html are never coloured.\n"
+    "\n"
     "Either file may be - for standard input. Warnings and errors of the files go\n"
     "to stderr as FILE:LINE:COL: error: MESSAGE (none with -q); an output that\n"
     "cannot be written is said even with -q.\n"
     "\n"
     "Exit status (as diff's):\n"
-    "  0  the reports are the same (in what --select selects)\n"
+    "  0  the reports are the same (in what --select selects; style-only changes\n"
+    "     count only with --styles)\n"
     "  1  they differ\n"
     "  2  trouble: a file that gives no report (with --strict: one with any\n"
-    "     warning), a usage error, a --select PATTERN that selects nothing in\n"
-    "     either report, a failed write\n"
+    "     warning), a usage error, a --select PATTERN or a --key that selects\n"
+    "     nothing in either report, a --key that cannot key a table it selects,\n"
+    "     a failed write\n"
     "\n"
     "Examples:\n"
     "  rdbxml diff run1.xml.gz run2.xml.gz\n"
+    "  rdbxml diff --stat run1.xml run2.xml\n"
+    "  rdbxml diff --key 'main/timing/Paths : From, To' run1.xml run2.xml\n"
     "  rdbxml diff --select 'main/timing/**' --styles run1.xml run2.xml\n"
+    "  rdbxml diff --color=always run1.xml run2.xml | less -R\n"
     "  rdbxml diff --json run1.xml run2.xml | jq -r 'select(.kind==\"cell_value\")'\n"
     "  rdbxml diff --html changes.html run1.xml run2.xml\n";
 
@@ -56,6 +85,9 @@ struct DIFF_OPTIONS {
     bool json = false;
     std::string html;
     std::vector<std::string> select;
+    std::vector<std::string> keys;
+    std::string color = "auto";
+    bool stat = false;
     bool ignore_colours = false;
     bool styles = false;
     bool schema = false;
@@ -78,6 +110,13 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
     app.add_option("--select", options.select, "compare only what PATTERN selects in either report (repeatable)")
         ->type_name("PATTERN")
         ->take_last();
+    app.add_option("--key", options.keys, "'PATH : COLUMN[, COLUMN...]': key those tables' rows (repeatable)")
+        ->type_name("KEY")
+        ->take_last();
+    app.add_flag("--stat", options.stat, "one line per changed object with its counts, then the totals");
+    app.add_option("--color", options.color, "colour the text: auto (a terminal, no NO_COLOR), always or never")
+        ->type_name("WHEN")
+        ->check(CLI::IsMember({"auto", "always", "never"}));
     app.add_flag("--styles", options.styles, "list style-only changes too: cell colours, a delay's unit");
     app.add_flag("--ignore-colours", options.ignore_colours, "accepted for older scripts; does nothing");
     app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
@@ -90,9 +129,23 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
         return status;
     if (options.json && !options.html.empty())
         return usage_error("--json and --html exclude each other");
+    if (options.stat && (options.json || !options.html.empty()))
+        return usage_error("--stat excludes --json and --html");
     if (options.old_file == "-" && options.new_file == "-")
         return usage_error("only one of OLD and NEW can be standard input");
     return -1;
+}
+
+// Whether to colour the text: --color, and for auto the terminal and the
+// environment.
+bool use_colour(const std::string& when)
+{
+    if (when != "auto")
+        return when == "always";
+    const char* no_color = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return isatty(STDOUT_FILENO) == 1 && (no_color == nullptr || *no_color == '\0') &&
+        !(term != nullptr && std::strcmp(term, "dumb") == 0);
 }
 
 // Hands what the writers made to `out` in blocks, not all at the end.
@@ -125,6 +178,8 @@ int run(int argc, char** argv)
         if (!diff.m_select.back().is_valid())
             return usage_error("--select " + text + ": " + diff.m_select.back().get_error());
     }
+    if (std::string error = rdbxml_read_diff_keys(opt.keys, diff.m_keys); !error.empty())
+        return usage_error(error);
     msg_set_enabled(false);
 
     RDBXML_OPTIONS parse;
@@ -169,15 +224,18 @@ int run(int argc, char** argv)
     rdbxml_count_select_matches(old_top, opt.select, matches);
     rdbxml_count_select_matches(new_top, opt.select, matches);
     std::string unmatched = rdbxml_unmatched_selections("rdbxml diff", opt.select, matches, "in either report");
+    unmatched += rdbxml_unmatched_diff_keys(old_top, new_top, opt.keys, diff.m_keys);
     if (!unmatched.empty()) {
         err.write(unmatched);
         return DIFF_TROUBLE;
     }
 
     std::size_t changes = 0;
+    RDB_DIFF_TOTALS totals;
     if (!opt.html.empty()) {
-        std::vector<RDB_DIFF_CHANGE> list = rdb_diff_reports(old_top, new_top, diff);
-        changes = list.size();
+        std::vector<RDB_DIFF_CHANGE> list;
+        changes = rdb_diff_reports(
+            old_top, new_top, diff, [&](const RDB_DIFF_CHANGE& change) { list.push_back(change); }, totals);
         RDBXML_TEXT page;
         rdb_write_diff_html(list, page, opt.old_file, opt.new_file);
         if (opt.html == "-") {
@@ -186,20 +244,38 @@ int run(int argc, char** argv)
             std::cerr << rdbxml_tool_message("rdbxml", error);
             return DIFF_TROUBLE;
         }
+    } else if (opt.stat) {
+        RDB_DIFF_STAT_WRITER stat;
+        changes = rdb_diff_reports(
+            old_top, new_top, diff, [&](const RDB_DIFF_CHANGE& change) { stat.add(change); }, totals);
+        DIFF_PRINTER printer(out);
+        stat.finish(printer.stream(), totals.m_style_only);
+        printer.flush();
     } else {
         DIFF_PRINTER printer(out);
-        RDB_DIFF_TEXT_WRITER text(printer.stream(), opt.old_file, opt.new_file);
-        changes = rdb_diff_reports(old_top, new_top, diff, [&](const RDB_DIFF_CHANGE& change) {
-            if (opt.json)
-                rdb_write_diff_json(change, printer.stream());
-            else
-                text.write(change);
-            printer.flush_if_full();
-        });
+        RDB_DIFF_TEXT_WRITER text(printer.stream(), opt.old_file, opt.new_file, use_colour(opt.color));
+        changes = rdb_diff_reports(
+            old_top, new_top, diff,
+            [&](const RDB_DIFF_CHANGE& change) {
+                if (opt.json)
+                    rdb_write_diff_json(change, printer.stream());
+                else
+                    text.write(change);
+                printer.flush_if_full();
+            },
+            totals);
         printer.flush();
     }
     if (out.failed()) {
         rdbxml_say_failure(out);
+        return DIFF_TROUBLE;
+    }
+    if (totals.m_style_only != 0 && !opt.quiet)
+        err.write(rdbxml_tool_message("rdbxml diff", std::to_string(totals.m_style_only) + " style-only change" +
+                                                         (totals.m_style_only == 1 ? "" : "s") +
+                                                         " not listed (--styles lists them)"));
+    if (std::string unusable = rdbxml_unusable_diff_keys(opt.keys, totals); !unusable.empty()) {
+        err.write(unusable);
         return DIFF_TROUBLE;
     }
     return changes == 0 ? DIFF_SAME : DIFF_DIFFERENT;

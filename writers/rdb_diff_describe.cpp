@@ -66,17 +66,25 @@ char rdb_diff_sign(const RDB_DIFF_CHANGE& change)
     return '~';
 }
 
+std::string rdb_diff_object(const RDB_DIFF_CHANGE& change)
+{
+    std::string object;
+    rdb_text_append_escaped(object, change.m_path, false);
+    object += " (";
+    object += kind_name(change.m_object_kind);
+    return object + ')';
+}
+
 std::string rdb_diff_heading(const RDB_DIFF_CHANGE& change)
 {
-    std::string heading;
-    rdb_text_append_escaped(heading, change.m_path, false);
-    heading += " (";
-    heading += kind_name(change.m_object_kind);
+    std::string heading = rdb_diff_object(change);
     if (change.m_match != RDB_DIFF_MATCH_NONE) {
+        heading.pop_back();
         heading += ", ";
         heading += pairing(change);
+        heading += ')';
     }
-    return heading + ')';
+    return heading;
 }
 
 std::string rdb_diff_subject(const RDB_DIFF_CHANGE& change)
@@ -153,16 +161,24 @@ std::string rdb_diff_difference(const RDB_DIFF_CHANGE& change)
     return change.m_difference_in_ps ? text + " ps" : text;
 }
 
-std::string rdb_diff_line(const RDB_DIFF_CHANGE& change)
+std::string rdb_diff_line(const RDB_DIFF_CHANGE& change, const RDB_DIFF_MARKS& marks)
 {
     std::string line = rdb_diff_subject(change);
     if (change.m_kind == RDB_DIFF_OBJECT_ADDED || change.m_kind == RDB_DIFF_OBJECT_REMOVED)
         return line;
     line += ": ";
-    if (change.m_has_old && change.m_has_new)
-        line += rdb_diff_value(change, false) + " -> " + rdb_diff_value(change, true);
-    else
-        line += rdb_diff_value(change, change.m_has_new);
+    auto value = [&](bool new_side) {
+        line += new_side ? marks.m_new_on : marks.m_old_on;
+        line += rdb_diff_value(change, new_side);
+        line += marks.m_off;
+    };
+    if (change.m_has_old && change.m_has_new) {
+        value(false);
+        line += " -> ";
+        value(true);
+    } else {
+        value(change.m_has_new);
+    }
     std::string difference = rdb_diff_difference(change);
     return difference.empty() ? line : line + " (" + difference + ")";
 }

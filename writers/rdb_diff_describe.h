@@ -9,6 +9,8 @@
 // '+' for what only the new report has, '-' for what only the old one has,
 // '~' for a change.
 char rdb_diff_sign(const RDB_DIFF_CHANGE& change);
+// The object's path and kind: "main/timing/Clocks (table)".
+std::string rdb_diff_object(const RDB_DIFF_CHANGE& change);
 // The object's heading: "main/timing/Clocks (table, rows by key)".
 std::string rdb_diff_heading(const RDB_DIFF_CHANGE& change);
 // What changed: "header", "row \"clk_core\", column \"Period (ps)\"",
@@ -19,6 +21,13 @@ std::string rdb_diff_subject(const RDB_DIFF_CHANGE& change);
 std::string rdb_diff_value(const RDB_DIFF_CHANGE& change, bool new_side);
 // The difference of numbers: "+100", "-25 ps"; empty when there is none.
 std::string rdb_diff_difference(const RDB_DIFF_CHANGE& change);
+// What goes around each value of a line: terminal colours, none by default.
+struct RDB_DIFF_MARKS {
+    const char* m_old_on = "";
+    const char* m_new_on = "";
+    const char* m_off = "";
+};
 // The whole change on one line, without its sign: the subject, then the
-// values ("old -> new", or the one there is) and the difference.
-std::string rdb_diff_line(const RDB_DIFF_CHANGE& change);
+// values ("old -> new", or the one there is), each inside its marks, and
+// the difference.
+std::string rdb_diff_line(const RDB_DIFF_CHANGE& change, const RDB_DIFF_MARKS& marks = RDB_DIFF_MARKS());

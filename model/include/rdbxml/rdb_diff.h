@@ -49,6 +49,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <rdbxml/rdb_path.h>
@@ -147,6 +148,13 @@ struct RDB_DIFF_KEY {
     RDB_PATH_PATTERN m_pattern;
     std::vector<std::string> m_columns;
 };
+
+// Reads "PATH : COLUMN[, COLUMN...]" into `key`: PATH is split off at the
+// first " : " as a rule's is (rdb_rule.h); the columns are separated by
+// commas, lose their surrounding blanks, and a backslash in them stands for
+// the character after it ("a\, b" is the one column "a, b"). False, with
+// why in `error`, for a text that is not such a key.
+bool rdb_diff_read_key(std::string_view text, RDB_DIFF_KEY& key, std::string& error);
 
 struct RDB_DIFF_OPTIONS {
     // Hand on the style-only changes too (rdb_diff_is_style); they are

@@ -23,6 +23,10 @@
 // otherwise; columns by their title in the heading row, else by number
 // (both from 1). Texts are quoted and escaped for the terminal as the
 // report tree escapes them (rdb_text_writer.h).
+//
+// With colour, the file lines are bold and the headings cyan, a "+" line
+// green and a "-" line red, and on a "~" line the old value red and the new
+// one green: terminal escapes around the same text, which stays escaped.
 #pragma once
 
 #include <iosfwd>
@@ -34,7 +38,7 @@
 class RDB_DIFF_TEXT_WRITER {
 public:
     // `old_name` and `new_name` are the reports' names for the file lines.
-    RDB_DIFF_TEXT_WRITER(std::ostream& out, std::string old_name, std::string new_name);
+    RDB_DIFF_TEXT_WRITER(std::ostream& out, std::string old_name, std::string new_name, bool colour = false);
     // Writes one change: its object's heading first when it is another
     // object than the last change's.
     void write(const RDB_DIFF_CHANGE& change);
@@ -43,8 +47,41 @@ private:
     std::ostream& m_out;
     std::string m_old_name;
     std::string m_new_name;
+    bool m_colour;
     std::string m_heading;  // the last heading written; empty before the first
     std::string m_line;
+};
+
+// The changes summed up per object, as `diff --stat` does: one line per
+// object with changes, its path and kind, then how many changes it has,
+// of them changed (~), added (+) and removed (-), or that it was added or
+// removed as a whole, and the name it was renamed from; the "|" lined up:
+//
+//    main/f/gone (text)         | removed
+//    main/cells (table)         | 6 ~4 +1 -1
+//    main/timing/Clocks (table) | 2 ~2, renamed from "Clock summary"
+//   3 objects changed: 0 added, 1 removed, 1 renamed, 8 changes (2 style-only not listed)
+//
+// Nothing at all for no change. It holds one line per changed object, none
+// per change.
+class RDB_DIFF_STAT_WRITER {
+public:
+    void add(const RDB_DIFF_CHANGE& change);
+    // Writes the lines; `style_only` is the count of the changes not listed.
+    void finish(std::ostream& out, std::size_t style_only) const;
+
+private:
+    struct OBJECT {
+        std::string m_name;  // "path (kind)", escaped
+        std::string m_path;  // as the changes give it, to tell the next object
+        const char* m_kind = "";
+        std::size_t m_changed = 0;
+        std::size_t m_added = 0;
+        std::size_t m_removed = 0;
+        char m_whole = 0;           // '+' added, '-' removed as a whole
+        std::string m_renamed_from;  // quoted; empty when not renamed
+    };
+    std::vector<OBJECT> m_objects;
 };
 
 // One change as one line of JSON:
