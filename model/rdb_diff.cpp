@@ -8,6 +8,7 @@
 #include "rdb_diff_emitter.h"
 #include "rdb_diff_pairs.h"
 #include "rdb_diff_paths.h"
+#include "rdb_diff_renames.h"
 
 namespace {
 
@@ -69,18 +70,12 @@ private:
     const RDB_OBJECT& m_old;
 };
 
-// An object to compare and the node of its path.
-struct DIFF_OBJECT {
-    RDB_DIFF_PATHS::NODE m_node;
-    const RDB_OBJECT* m_object;
-};
-
 // The objects to compare at or below `top`, with their paths in `paths`:
 // all, or what the options select.
-std::vector<DIFF_OBJECT> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF_OPTIONS& options,
+std::vector<RDB_DIFF_OBJECT> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF_OPTIONS& options,
                                     RDB_DIFF_PATHS& paths)
 {
-    std::vector<DIFF_OBJECT> objects;
+    std::vector<RDB_DIFF_OBJECT> objects;
     if (top == nullptr)
         return objects;
     std::optional<RDB_PATH_SELECTION> selection;
@@ -96,22 +91,26 @@ std::vector<DIFF_OBJECT> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF
         RDB_DIFF_PATHS::NODE parent = level == 0 ? RDB_DIFF_PATHS::ROOT : nodes[level - 1];
         nodes[level] = paths.extend(parent, std::string_view(cursor.path()).substr(cursor.step_start()));
         if (!selection || selection->keeps(cursor.object()))
-            objects.push_back(DIFF_OBJECT{nodes[level], &cursor.object()});
+            objects.push_back(RDB_DIFF_OBJECT{nodes[level], &cursor.object()});
     }
     return objects;
 }
 
 // Each object's path, and a count after the second object of one path
 // (a folder and a table of one name, say), so that every key is unique
-// and such objects pair in order. A path is its node's number.
-std::vector<std::string> keys_of(const std::vector<DIFF_OBJECT>& objects)
+// and such objects pair in order. A path is its node's number. A summary's
+// gauges object has its summary's path but keys of its own, so that it
+// pairs with a summary's gauges object only.
+std::vector<std::string> keys_of(const std::vector<RDB_DIFF_OBJECT>& objects)
 {
     std::vector<std::string> keys;
     keys.reserve(objects.size());
-    std::unordered_map<RDB_DIFF_PATHS::NODE, std::size_t> seen;
-    for (const DIFF_OBJECT& object : objects) {
+    std::unordered_map<std::string, std::size_t> seen;
+    for (const RDB_DIFF_OBJECT& object : objects) {
         std::string key(reinterpret_cast<const char*>(&object.m_node), sizeof object.m_node);
-        std::size_t n = ++seen[object.m_node];
+        if (rdb_is_summary_gauges(*object.m_object))
+            key += '\x01';
+        std::size_t n = ++seen[key];
         keys.push_back(n == 1 ? key : key + '\n' + std::to_string(n));
     }
     return keys;
@@ -136,6 +135,7 @@ void RDB_DIFF_EMITTER::begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS:
     m_new = new_object;
     m_match = RDB_DIFF_MATCH_NONE;
     m_fields_done = false;
+    m_rename.reset();
 }
 
 RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
@@ -150,8 +150,29 @@ RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
     return change;
 }
 
+void RDB_DIFF_EMITTER::renamed(std::string_view old_step, std::string_view new_step)
+{
+    m_rename.emplace(std::string(old_step), std::string(new_step));
+}
+
+void RDB_DIFF_EMITTER::end_object()
+{
+    if (!m_rename)
+        return;
+    // Told with the object's match, which its rows' pairing sets before
+    // the first change inside it.
+    RDB_DIFF_CHANGE c = change(RDB_DIFF_OBJECT_RENAMED);
+    c.m_has_old = c.m_has_new = true;
+    c.m_old = std::move(m_rename->first);
+    c.m_new = std::move(m_rename->second);
+    m_rename.reset();
+    emit(c);
+}
+
 void RDB_DIFF_EMITTER::emit(RDB_DIFF_CHANGE& change)
 {
+    if (m_rename)
+        end_object();
     ++m_totals.m_by_kind[change.m_kind];
     if (rdb_diff_is_style(change.m_kind) && !m_options.m_styles) {
         ++m_totals.m_style_only;
@@ -204,16 +225,19 @@ std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_
     totals = RDB_DIFF_TOTALS();
     totals.m_keys.resize(options.m_keys.size());
     RDB_DIFF_PATHS paths;
-    std::vector<DIFF_OBJECT> old_objects = objects_of(old_top, options, paths);
-    std::vector<DIFF_OBJECT> new_objects = objects_of(new_top, options, paths);
+    std::vector<RDB_DIFF_OBJECT> old_objects = objects_of(old_top, options, paths);
+    std::vector<RDB_DIFF_OBJECT> new_objects = objects_of(new_top, options, paths);
     std::vector<RDB_DIFF_PAIR> pairs;
     rdb_diff_pair(keys_of(old_objects), keys_of(new_objects), true, pairs);
+    std::vector<bool> renamed = rdb_diff_renames(paths, old_objects, new_objects, pairs);
 
     RDB_DIFF_EMITTER emitter(options, sink, totals);
     for (const RDB_DIFF_PAIR& pair : pairs) {
-        const DIFF_OBJECT* old_object = pair.m_old != RDB_DIFF_NO_ITEM ? &old_objects[pair.m_old] : nullptr;
-        const DIFF_OBJECT* new_object = pair.m_new != RDB_DIFF_NO_ITEM ? &new_objects[pair.m_new] : nullptr;
-        const DIFF_OBJECT& either = new_object != nullptr ? *new_object : *old_object;
+        if (pair.m_old == RDB_DIFF_NO_ITEM && pair.m_new == RDB_DIFF_NO_ITEM)
+            continue;  // a removed object that is renamed, told at its new place
+        const RDB_DIFF_OBJECT* old_object = pair.m_old != RDB_DIFF_NO_ITEM ? &old_objects[pair.m_old] : nullptr;
+        const RDB_DIFF_OBJECT* new_object = pair.m_new != RDB_DIFF_NO_ITEM ? &new_objects[pair.m_new] : nullptr;
+        const RDB_DIFF_OBJECT& either = new_object != nullptr ? *new_object : *old_object;
         emitter.begin_object(paths, either.m_node, old_object ? old_object->m_object : nullptr,
                              new_object ? new_object->m_object : nullptr);
         if (old_object == nullptr || new_object == nullptr) {
@@ -232,9 +256,12 @@ std::size_t rdb_diff_reports(const RDB_FOLDER_OBJECT* old_top, const RDB_FOLDER_
             emitter.object_fields();
             continue;
         }
+        if (renamed[pair.m_new])
+            emitter.renamed(paths.step(old_object->m_node), paths.step(new_object->m_node));
         KIND_COMPARER comparer(emitter, old);
         now.accept(comparer);
         emitter.object_fields();
+        emitter.end_object();
     }
     return totals.m_listed;
 }

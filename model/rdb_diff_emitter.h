@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <rdbxml/rdb_diff.h>
 #include "rdb_diff_paths.h"
@@ -43,6 +44,11 @@ public:
     void flag(const char* name, bool old_value, bool new_value);
     // The fields every object has, once per object: the first call emits.
     void object_fields();
+    // The current pair is a renamed object, told by a RDB_DIFF_OBJECT_RENAMED
+    // record (the last steps of its two paths) before its first change, or
+    // by end_object() when there is none.
+    void renamed(std::string_view old_step, std::string_view new_step);
+    void end_object();
 
 private:
     const RDB_DIFF_OPTIONS& m_options;
@@ -56,6 +62,7 @@ private:
     const RDB_OBJECT* m_new = nullptr;
     RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;
     bool m_fields_done = false;
+    std::optional<std::pair<std::string, std::string>> m_rename;
 };
 
 // "true" or "false".

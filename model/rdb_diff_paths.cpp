@@ -23,11 +23,16 @@ RDB_DIFF_PATHS::NODE RDB_DIFF_PATHS::extend(NODE parent, std::string_view steps)
     return node;
 }
 
+std::string_view RDB_DIFF_PATHS::step(NODE node) const
+{
+    return node == ROOT ? std::string_view() : std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE));
+}
+
 std::string RDB_DIFF_PATHS::text(NODE node) const
 {
     std::vector<std::string_view> steps;
     for (; node != ROOT; node = m_nodes[node].m_parent)
-        steps.push_back(std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE)));
+        steps.push_back(step(node));
     std::string path;
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
         if (step != steps.rbegin())

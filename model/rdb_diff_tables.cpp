@@ -3,29 +3,11 @@
 #include <rdbxml/rdb_chart.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>
+#include "rdb_diff_cells.h"
 #include "rdb_diff_emitter.h"
 #include "rdb_diff_pairs.h"
 
 namespace {
-
-// A cell as the comparison shows it: as rdb_cell_text does, but an
-// instance name as the path the file wrote, which is what is compared.
-std::string cell_text(const RDB_TABLE_ELEMENT* cell)
-{
-    if (cell == nullptr)
-        return std::string();
-    if (cell->get_cell_kind() == RDB_CELL_INAME)
-        return std::string(static_cast<const RDB_TABLE_INAME_ELEMENT*>(cell)->get_path());
-    return rdb_cell_text(*cell);
-}
-
-// A cell as a row's key: its value, a delay in picoseconds whatever its unit.
-std::string key_text(const RDB_TABLE_ELEMENT& cell)
-{
-    if (cell.get_cell_kind() == RDB_CELL_DELAY)
-        return std::to_string(static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell).get_delay()) + " ps";
-    return cell_text(&cell);
-}
 
 const RDB_TABLE_ELEMENT* cell_at(const RDB_TABLE_ROW& row, std::size_t column)
 {
@@ -38,7 +20,7 @@ std::string row_text(const RDB_TABLE_ROW& row)
     for (std::size_t c = 0; c < row.size(); ++c) {
         if (c != 0)
             text += " | ";
-        text += cell_text(row[c]);
+        text += rdb_diff_cell_text(row[c]);
     }
     return text;
 }
@@ -77,11 +59,11 @@ struct TABLE_ROWS {
             m_rows.push_back(&row);
             const RDB_TABLE_ELEMENT* first = cell_at(row, 0);
             m_keyed = m_keyed && first != nullptr;
-            m_keys.push_back(first != nullptr ? key_text(*first) : std::string());
+            m_keys.push_back(first != nullptr ? rdb_diff_key_text(*first) : std::string());
         }
         if (table.has_heading_row())
             for (const RDB_TABLE_ELEMENT* cell : *table.get_row(0))
-                m_titles.push_back(cell_text(cell));
+                m_titles.push_back(rdb_diff_cell_text(cell));
     }
 
     std::vector<const RDB_TABLE_ROW*> m_rows;
@@ -169,8 +151,8 @@ private:
             change.m_new_type = new_cell != nullptr ? new_cell->get_type() : nullptr;
             change.m_has_old = old_cell != nullptr;
             change.m_has_new = new_cell != nullptr;
-            change.m_old = cell_text(old_cell);
-            change.m_new = cell_text(new_cell);
+            change.m_old = rdb_diff_cell_text(old_cell);
+            change.m_new = rdb_diff_cell_text(new_cell);
             if (old_cell == nullptr || new_cell == nullptr) {
                 change.m_kind = old_cell == nullptr ? RDB_DIFF_CELL_ADDED : RDB_DIFF_CELL_REMOVED;
                 m_emitter.emit(change);

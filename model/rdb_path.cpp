@@ -228,11 +228,13 @@ bool rdb_path_match(std::string_view pattern, std::string_view path) { return RD
 std::string rdb_object_path(const RDB_OBJECT& object)
 {
     // The chain from the object up to the outermost folder; the report's
-    // store, which holds the main folder, has no step.
+    // store, which holds the main folder, has no step, nor has a summary's
+    // gauges object.
     std::vector<const RDB_OBJECT*> chain;
     for (const RDB_OBJECT* o = &object; o != nullptr && dynamic_cast<const RDB_REPORT_STORE*>(o) == nullptr;
          o = o->get_owner())
-        chain.push_back(o);
+        if (!rdb_is_summary_gauges(*o))
+            chain.push_back(o);
     std::string path;
     for (auto o = chain.rbegin(); o != chain.rend(); ++o) {
         if (o != chain.rbegin())
@@ -303,7 +305,8 @@ struct RDB_PATH_CURSOR::STATE {
     // The length of the path before the current object's step, when that
     // object is no folder: its step goes at the next move.
     std::size_t m_leaf_start = END;
-    // A summary's gauges object, the next object after the summary.
+    // A summary's gauges object, the next object after the summary, at its
+    // summary's path, level and step.
     const RDB_OBJECT* m_gauges = nullptr;
 
     explicit STATE(const RDB_FOLDER_OBJECT& top) : m_top(top) {}
@@ -327,11 +330,7 @@ bool RDB_PATH_CURSOR::next()
         return true;
     }
     if (state.m_gauges != nullptr) {
-        m_path += '/';
-        m_step_start = m_path.size();
-        append_step(m_path, *state.m_gauges, 1);
         m_object = state.m_gauges;
-        ++m_level;
         state.m_gauges = nullptr;
         return true;
     }

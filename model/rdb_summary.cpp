@@ -111,3 +111,9 @@ bool RDB_SUMMARY_TABLE_OBJECT::set_gauges(RDB_GAUGES_OBJECT* gauges)
 }
 
 void RDB_SUMMARY_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
+
+bool rdb_is_summary_gauges(const RDB_OBJECT& object)
+{
+    const RDB_OBJECT* owner = object.get_owner();
+    return owner != nullptr && dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(owner) != nullptr;
+}

@@ -43,6 +43,7 @@ bool quoted(const RDB_DIFF_CHANGE& change, bool new_side)
                 return false;
         return true;
     case RDB_DIFF_COLUMN_TITLE:
+    case RDB_DIFF_OBJECT_RENAMED:
         return true;
     case RDB_DIFF_CELL_VALUE:
     case RDB_DIFF_CELL_KIND:
@@ -94,6 +95,7 @@ std::string rdb_diff_subject(const RDB_DIFF_CHANGE& change)
     case RDB_DIFF_OBJECT_ADDED: return "added";
     case RDB_DIFF_OBJECT_REMOVED: return "removed";
     case RDB_DIFF_OBJECT_KIND: return "kind";
+    case RDB_DIFF_OBJECT_RENAMED: return "renamed";
     case RDB_DIFF_OBJECT_FIELD: return change.m_field;
     case RDB_DIFF_COLUMN_TITLE: return "title of column " + std::to_string(change.m_column + 1);
     case RDB_DIFF_GAUGE_ADDED:

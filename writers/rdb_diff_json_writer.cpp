@@ -13,7 +13,7 @@ void string_or_null(RDB_JSON_WRITER& json, const char* key, bool has, const std:
         json.Null();
 }
 
-bool has_row(RDB_DIFF_KIND kind) { return kind >= RDB_DIFF_ROW_ADDED; }
+bool has_row(RDB_DIFF_KIND kind) { return kind >= RDB_DIFF_ROW_ADDED && kind <= RDB_DIFF_POINT_VALUE; }
 bool has_column(RDB_DIFF_KIND kind) { return kind == RDB_DIFF_COLUMN_TITLE || (kind >= RDB_DIFF_CELL_VALUE && kind <= RDB_DIFF_CELL_REMOVED); }
 bool is_row_or_cell(RDB_DIFF_KIND kind) { return kind >= RDB_DIFF_ROW_ADDED && kind <= RDB_DIFF_CELL_REMOVED; }
 

@@ -196,12 +196,8 @@ public:
             m_json.StartObject();
             m_json.Key("name");
             rdb_json_write_string(m_json, gauges->get_name());
-            // One step below its summary, and the only object there.
-            // Not made at all when it would be too long.
-            std::string path;
-            if (m_path->size() < RDB_JSON_PATH_LIMIT)
-                path = *m_path + '/' + rdb_path_escape(gauges->get_name().view());
-            write_path(path.empty() ? nullptr : &path);
+            // Its summary's path: the name is the file format's own.
+            write_path(m_path);
             gauges_fields(*gauges);
             m_json.EndObject();
         } else {

@@ -319,13 +319,12 @@ private:
                 used.push_back(gauge);
                 slots.push_back(i);
             }
+        // A summary's gauges are a part of it: their object's name is the
+        // file format's, not the report's, and is not shown.
         std::string& title = line(m_depth + 1);
         title += "gauges";
-        if (m_settings) {
-            title += ' ';
-            rdb_text_append_quoted(title, gauges.get_name().view());
+        if (m_settings)
             title += ", size " + std::to_string(gauges.get_size());
-        }
         title += used.empty() ? ": none" : ":";
         flush_line();
         auto render = [&](std::size_t r, RDB_TEXT_ROW& row) {

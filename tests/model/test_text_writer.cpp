@@ -135,7 +135,7 @@ TEST(TextWriter, SmallReport)
         "  summary \"health\"\n"
         "    settings: object type 5, last cmp/flp location available: no, 1 row\n"
         "    cpu  busy\n"
-        "    gauges \"g\", size 20:\n"
+        "    gauges, size 20:\n"
         "      #0  load  42%  (0 to 100)\n"
         "      #3  fans    3  (0 to 4) [disabled]\n"
         "  chart \"hist\" (bar)\n"

@@ -76,13 +76,13 @@ TEST_F(DiffTest, AnEditOfEveryKindGivesExactlyItsChange)
         "cell_removed main/cells (table) by key e#4 col 3=Inst iname>-: 'u/e' -> none",
         "cell_value main/bypos (table) by position #2 col 1= string>string: 'y' -> 'w'",
         "cell_value main/s (summary) by key Status#1 col 1= string>string: 'ok' -> 'bad'",
-        "gauge_field main/s/This name should not be observed (gauges) by key g1#1 .value: '5' -> '7' 2",
-        "gauge_field main/s/This name should not be observed (gauges) by key g1#1 .min: '0' -> '1' 1",
-        "gauge_field main/s/This name should not be observed (gauges) by key g1#1 .max: '10' -> '20' 10",
-        "gauge_field main/s/This name should not be observed (gauges) by key g1#1 .percent: 'false' -> 'true'",
-        "gauge_field main/s/This name should not be observed (gauges) by key g1#1 .disabled: 'false' -> 'true'",
-        "gauge_removed main/s/This name should not be observed (gauges) by key g2#2: '1 (0 to 10)' -> none",
-        "gauge_added main/s/This name should not be observed (gauges) by key g3#2: none -> '2 (0 to 4)'",
+        "gauge_field main/s (gauges) by key g1#1 .value: '5' -> '7' 2",
+        "gauge_field main/s (gauges) by key g1#1 .min: '0' -> '1' 1",
+        "gauge_field main/s (gauges) by key g1#1 .max: '10' -> '20' 10",
+        "gauge_field main/s (gauges) by key g1#1 .percent: 'false' -> 'true'",
+        "gauge_field main/s (gauges) by key g1#1 .disabled: 'false' -> 'true'",
+        "gauge_removed main/s (gauges) by key g2#2: '1 (0 to 10)' -> none",
+        "gauge_added main/s (gauges) by key g3#2: none -> '2 (0 to 4)'",
         "object_field main/c (chart) by key .chart_type: 'bar' -> 'line'",
         "object_field main/c (chart) by key .x_axis: 'X' -> 'X2'",
         "object_field main/c (chart) by key .y_axis: 'Y' -> 'Y2'",
@@ -178,4 +178,146 @@ TEST_F(DiffTest, ObjectsOfOnePathPairInOrderAndPathsAreWholeFromAnyFolder)
                          nested_new->get_main_folder()->get_object(0)->dynamic_cast_to_RDB_FOLDER_OBJECT());
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].m_path, "main/f/t");
+}
+
+namespace {
+
+// The changes between two reports whose main folders hold `old_body` and
+// `new_body`, each on one line.
+class RenameTest : public ParseTest {
+protected:
+    LINES changes(const std::string& old_body, const std::string& new_body)
+    {
+        REPORT_PTR old_report = parse_text(report_with(old_body));
+        EXPECT_NE(old_report, nullptr) << dump();
+        REPORT_PTR new_report = parse_text(report_with(new_body));
+        EXPECT_NE(new_report, nullptr) << dump();
+        LINES lines;
+        if (old_report && new_report)
+            for (const RDB_DIFF_CHANGE& c :
+                 rdb_diff_reports(old_report->get_main_folder(), new_report->get_main_folder()))
+                lines.push_back(line_of(c));
+        return lines;
+    }
+
+    // Rows "r<first>" to "r<first + count - 1>", each with its number.
+    static std::string rows(int first, int count)
+    {
+        std::string text;
+        for (int i = first; i < first + count; ++i)
+            text += "<row><string_cell>r" + std::to_string(i) + "</string_cell><int_cell>" + std::to_string(i) +
+                    "</int_cell></row>";
+        return text;
+    }
+    static std::string table(const std::string& name, const std::string& body, const char* kind = "table",
+                             const char* parent = "main")
+    {
+        return "<" + std::string(kind) + " name=\"" + name + "\" parent=\"" + parent + "\">" + body + "</" + kind +
+               ">";
+    }
+};
+
+}  // namespace
+
+TEST_F(RenameTest, ATableWithNineRowsInTenEqualIsRenamedAndItsChangesFollow)
+{
+    // Ten rows, one changed: 90 %, the same table under another name.
+    const std::string changed = "<row><string_cell>r9</string_cell><int_cell>90</int_cell></row>";
+    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", rows(0, 9) + changed)),
+              (LINES{"object_renamed main/New name (table) by key: 'Old name' -> 'New name'",
+                     "cell_value main/New name (table) by key r9#10 col 1= int>int: '9' -> '90' 81"}));
+    // Two changed: 80 %, a table removed and another added, as before.
+    const std::string two_changed = "<row><string_cell>r8</string_cell><int_cell>80</int_cell></row>" + changed;
+    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", rows(0, 8) + two_changed)),
+              (LINES{"object_removed main/Old name (table): none -> none",
+                     "object_added main/New name (table): none -> none"}));
+    // Rows compare as multisets: ten rows that repeat one of ten rows are
+    // one equal row, not ten.
+    std::string repeated;
+    for (int i = 0; i < 10; ++i)
+        repeated += rows(0, 1);
+    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", repeated)),
+              (LINES{"object_removed main/Old name (table): none -> none",
+                     "object_added main/New name (table): none -> none"}));
+    // A delay is its picoseconds, whatever its unit; the renamed record
+    // comes, with its path the new one, also when nothing inside changed.
+    auto delay = [](const char* value, const char* unit) {
+        return "<row><string_cell>d</string_cell><delay_cell><delay_value>" + std::string(value) +
+               "</delay_value><display_option>" + unit + "</display_option></delay_cell></row>";
+    };
+    LINES renamed = changes(table("a/b", delay("1000", "ps")), table("c", delay("1000", "ns")));
+    EXPECT_EQ(renamed, (LINES{"object_renamed main/c (table) by key: 'a\\/b' -> 'c'"})) << dump();
+}
+
+TEST_F(RenameTest, RenamedObjectsPairOneToOneByTheMostEqualRows)
+{
+    // "B" is all of "Y"'s rows and nine in ten of "X"'s; "X" is all of "D"'s.
+    // The most alike pair first: B -> Y, then X -> D; never two to one.
+    const std::string x = table("X", rows(0, 10)), b = table("B", rows(0, 9) + rows(100, 1));
+    EXPECT_EQ(changes(x + b, table("Y", rows(0, 9) + rows(100, 1)) + table("D", rows(0, 10))),
+              (LINES{"object_renamed main/Y (table) by key: 'B' -> 'Y'",
+                     "object_renamed main/D (table) by key: 'X' -> 'D'"}));
+    // Equally alike: the nearest in the folder's order.
+    EXPECT_EQ(changes(table("A", rows(0, 5)) + table("B", rows(0, 5)), table("C", rows(0, 5)) + table("D", rows(0, 5))),
+              (LINES{"object_renamed main/C (table) by key: 'A' -> 'C'",
+                     "object_renamed main/D (table) by key: 'B' -> 'D'"}));
+    // One removed, two added: the second added is just added.
+    EXPECT_EQ(changes(table("A", rows(0, 5)), table("C", rows(0, 5)) + table("D", rows(0, 5))),
+              (LINES{"object_renamed main/C (table) by key: 'A' -> 'C'",
+                     "object_added main/D (table): none -> none"}));
+}
+
+TEST_F(RenameTest, OnlyObjectsWithRowsOfOneKindInOneFolderAreRenamed)
+{
+    // Texts, even of one body, and empty tables have no rows to tell them.
+    const char* text = "<ascii_text>the same</ascii_text>";
+    EXPECT_EQ(changes(table("a", text, "text"), table("b", text, "text")),
+              (LINES{"object_removed main/a (text): none -> none", "object_added main/b (text): none -> none"}));
+    EXPECT_EQ(changes(table("a", ""), table("b", "")),
+              (LINES{"object_removed main/a (table): none -> none", "object_added main/b (table): none -> none"}));
+    // Another kind, or another folder, with the very same rows.
+    EXPECT_EQ(changes(table("a", rows(0, 5)), table("b", rows(0, 5), "tan_spd_table")),
+              (LINES{"object_removed main/a (table): none -> none",
+                     "object_added main/b (tan_spd_table): none -> none"}));
+    const std::string folders = "<folder_ref name=\"f\" parent=\"main\"/><folder_ref name=\"g\" parent=\"main\"/>";
+    auto in_folders = [&](const std::string& body) {
+        return "<report><folders><root name=\"main\"/><folder name=\"f\"/><folder name=\"g\"/></folders>" + folders +
+               body + "</report>";
+    };
+    REPORT_PTR old_report = parse_text(in_folders(table("a", rows(0, 5), "table", "f")));
+    REPORT_PTR new_report = parse_text(in_folders(table("b", rows(0, 5), "table", "g")));
+    ASSERT_TRUE(old_report && new_report) << dump();
+    LINES lines;
+    for (const RDB_DIFF_CHANGE& c : rdb_diff_reports(old_report->get_main_folder(), new_report->get_main_folder()))
+        lines.push_back(line_of(c));
+    EXPECT_EQ(lines, (LINES{"object_removed main/f/a (table): none -> none",
+                            "object_added main/g/b (table): none -> none"}));
+}
+
+TEST_F(RenameTest, ChartsByTheirPointsAndSummariesWithTheirGauges)
+{
+    auto points = [](int changed) {
+        std::string text = "<type>bar</type>";
+        for (int i = 0; i < 10; ++i)
+            text += "<data name=\"p" + std::to_string(i) + "\">" + std::to_string(i == 3 ? changed : i) + "</data>";
+        return text;
+    };
+    EXPECT_EQ(changes(table("h", points(3), "chart"), table("histogram", points(7), "chart")),
+              (LINES{"object_renamed main/histogram (chart) by key: 'h' -> 'histogram'",
+                     "point_value main/histogram (chart) by key p3#4: '3' -> '7' 4"}));
+    // The gauges object has its summary's path and goes with it; gauges
+    // are no rows of the summary.
+    auto summary = [](const std::string& name, int value) {
+        return "<summary name=\"" + name + "\" parent=\"main\"><element name=\"Status\">ok</element>"
+               "<gauges><gauge name=\"g\"><min>0</min><max>10</max><value>" + std::to_string(value) +
+               "</value></gauge></gauges></summary>";
+    };
+    EXPECT_EQ(changes(summary("s", 1), summary("t", 2)),
+              (LINES{"object_renamed main/t (summary) by key: 's' -> 't'",
+                     "gauge_field main/t (gauges) by key g#1 .value: '1' -> '2' 1"}));
+    // A summary and its gauges object share a path and pair by kind: one
+    // gauges object added is told as such, not as a kind change.
+    EXPECT_EQ(changes("<summary name=\"s\" parent=\"main\"><element name=\"Status\">ok</element></summary>",
+                      summary("s", 1)),
+              (LINES{"object_added main/s (gauges): none -> none"}));
 }

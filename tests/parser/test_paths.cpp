@@ -39,7 +39,7 @@ TEST_F(ParseTest, TheExampleWalksInDocumentOrderFoldersFirst)
         {"main", "folder"},
         {"main/summaries", "folder"},
         {"main/summaries/Flow summary", "summary"},
-        {"main/summaries/Flow summary/This name should not be observed", "gauges"},
+        {"main/summaries/Flow summary", "gauges"},
         {"main/timing", "folder"},
         {"main/timing/Clocks", "table"},
         {"main/timing/Fmax", "tan_spd_table"},
@@ -59,6 +59,13 @@ TEST_F(ParseTest, TheExampleWalksInDocumentOrderFoldersFirst)
     EXPECT_EQ(selected(*report->get_main_folder(), "main/**/S*"),
               (PATHS{{"main/timing/Setup slack", "tan_slack_table"}, {"main/timing/Slack histogram", "chart"}}));
     EXPECT_EQ(selected(*report->get_main_folder(), "main/**/s*"), (PATHS{{"main/summaries", "folder"}}));
+    // A summary's gauges object is a part of its summary: it has the
+    // summary's path, and a pattern selects both or neither; its own name
+    // (the file format's) is never a step.
+    EXPECT_EQ(selected(*report->get_main_folder(), "**/Flow summary"),
+              (PATHS{{"main/summaries/Flow summary", "summary"}, {"main/summaries/Flow summary", "gauges"}}));
+    EXPECT_EQ(selected(*report->get_main_folder(), "**/This name*"), PATHS());
+    EXPECT_EQ(selected(*report->get_main_folder(), "main/summaries/*/*"), PATHS());
 }
 
 TEST_F(ParseTest, NamesAreEscapedAndDuplicatesNumberedByNameAndKind)

@@ -34,18 +34,19 @@ TEST_F(ParseTest, SelectionKeepsMatchesWhatTheyHoldAndTheFoldersOnTheWay)
     EXPECT_EQ(kept_paths(one), (PATHS{"main", "main/timing", "main/timing/Clocks"}));
     EXPECT_EQ(one.get_match_counts(), std::vector<std::size_t>{1});
 
-    // A folder keeps what it holds; a gauges object keeps its summary; a
+    // A folder keeps what it holds; a summary keeps its gauges object,
+    // which has the summary's path (its own name is no step of it); a
     // pattern that matches nothing is counted as such.
-    RDB_PATH_SELECTION several(main, {RDB_PATH_PATTERN("main/notes"), RDB_PATH_PATTERN("**/This name*"),
-                                      RDB_PATH_PATTERN("main/nothing")});
+    RDB_PATH_SELECTION several(main, {RDB_PATH_PATTERN("main/notes"), RDB_PATH_PATTERN("**/Flow summary"),
+                                      RDB_PATH_PATTERN("main/nothing"), RDB_PATH_PATTERN("**/This name*")});
     EXPECT_EQ(kept_paths(several),
-              (PATHS{"main", "main/summaries", "main/summaries/Flow summary",
-                     "main/summaries/Flow summary/This name should not be observed", "main/notes",
-                     "main/notes/Run notes", "main/notes/Notice", "main/notes/Placement view",
+              (PATHS{"main", "main/summaries", "main/summaries/Flow summary", "main/summaries/Flow summary",
+                     "main/notes", "main/notes/Run notes", "main/notes/Notice", "main/notes/Placement view",
                      "main/notes/Reset sequence"}));
-    EXPECT_EQ(several.get_match_counts(), (std::vector<std::size_t>{1, 1, 0}));
+    EXPECT_EQ(several.get_match_counts(), (std::vector<std::size_t>{1, 2, 0, 0}));
     const RDB_OBJECT* summary = several.get_kept()[2].m_object;
     EXPECT_STREQ(summary->get_kind(), "summary");
+    EXPECT_STREQ(several.get_kept()[3].m_object->get_kind(), "gauges");
 
     RDB_PATH_SELECTION none(main, {RDB_PATH_PATTERN("x")});
     EXPECT_TRUE(none.get_kept().empty());

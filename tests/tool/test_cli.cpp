@@ -408,8 +408,8 @@ TEST(ToolFiles, JsonPathsOfADeepChainGrowWithItsObjectsNotTheSquareOfItsDepth)
     EXPECT_NE(json.find("\"path\":\"main/f0/f1/f2\","), std::string::npos);
 
     // The limit to the byte: the paths of a folder and a summary of 4096
-    // bytes are written, that of the text in the folder is not, nor that of
-    // the summary's gauges.
+    // bytes are written, and the summary's gauges have the summary's; that
+    // of the text in the folder is not written.
     std::string name(4091, 'n');
     file = scratch.write("long.xml", "<report><folders><root name=\"main\"/><folder name=\"" + name + "\"/></folders>"
                                      "<folder_ref name=\"" + name + "\" parent=\"main\"/>"
@@ -418,9 +418,10 @@ TEST(ToolFiles, JsonPathsOfADeepChainGrowWithItsObjectsNotTheSquareOfItsDepth)
                                      "</summary></report>");
     run = tool_run({"--json", file});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(tool_count(run.out, "\"path\":\"main/" + name + "\","), 2u);
+    EXPECT_EQ(tool_count(run.out, "\"path\":\"main/" + name + "\","), 3u);
     EXPECT_NE(run.out.find("{\"kind\":\"text\",\"name\":\"t\",\"path\":null,"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"gauges\":{\"name\":\"This name should not be observed\",\"path\":null,"),
+    EXPECT_NE(run.out.find("\"gauges\":{\"name\":\"This name should not be observed\",\"path\":\"main/" + name +
+                           "\","),
               std::string::npos) << run.out;
 }
 

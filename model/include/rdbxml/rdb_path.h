@@ -4,8 +4,9 @@
 // A path is the names from the outermost folder (the main folder) down to
 // the object, joined by '/': "main/timing/Setup slack" is the object "Setup
 // slack" in the folder "timing" in the main folder "main". A folder's path
-// ends with its own name ("main/timing"). A summary's gauges object is one
-// step below its summary.
+// ends with its own name ("main/timing"). A summary's gauges object shares
+// its summary's path: it is a part of the summary, and its own name is the
+// file format's, never the report's.
 //
 // In a name, a '/' is written "\/" and a backslash "\\", so the '/'
 // between steps is always the path's own. Nothing else is escaped: names
@@ -130,11 +131,12 @@ public:
     // The current object and its path, valid until the next move.
     const RDB_OBJECT& object() const { return *m_object; }
     const std::string& path() const { return m_path; }
-    // 0 for `top`, one more than its folder's for an object in a folder, one
-    // more than its summary's for a summary's gauges object.
+    // 0 for `top`, one more than its folder's for an object in a folder; a
+    // summary's gauges object has its summary's.
     std::size_t level() const { return m_level; }
     // Where the object's own step begins in path(); 0 for `top`, whose path
-    // may have several steps.
+    // may have several steps; a summary's gauges object has its summary's
+    // step, so that a pattern matches both or neither.
     std::size_t step_start() const { return m_step_start; }
 
 private:

@@ -119,3 +119,7 @@ class RDB_SUMMARY_TABLE_OBJECT : public RDB_TABLE_OBJECT {
 private:
     RDB_GAUGES_OBJECT* m_gauges = nullptr;
 };
+
+// Whether `object` is a summary's gauges object: a part of its summary,
+// with no place or path of its own (rdb_path.h).
+bool rdb_is_summary_gauges(const RDB_OBJECT& object);
