@@ -10,8 +10,9 @@ const char* const DIFF_STYLE = R"CSS(
 table.diff td.sign{font-weight:700;text-align:center}
 table.diff tr.add td{background-color:#e6f4ea}
 table.diff tr.del td{background-color:#fce8e6}
-table.diff tr.chg td.old{background-color:#fce8e6}
-table.diff tr.chg td.new{background-color:#e6f4ea}
+table.diff tr.chg td.old,table.diff tr.ren td.old{background-color:#fce8e6}
+table.diff tr.chg td.new,table.diff tr.ren td.new{background-color:#e6f4ea}
+table.diff tr.ren td{font-weight:600}
 table.diff td.none{color:var(--muted);font-style:italic}
 )CSS";
 
@@ -24,7 +25,12 @@ void value_cell(RDB_HTML_OUTPUT& out, const char* side, bool has, const std::str
 void change_row(RDB_HTML_OUTPUT& out, const RDB_DIFF_CHANGE& change)
 {
     char sign = rdb_diff_sign(change);
-    out.raw(sign == '+' ? "<tr class=\"add\">" : sign == '-' ? "<tr class=\"del\">" : "<tr class=\"chg\">");
+    // A renamed object's first row, its old and new names, stands out from
+    // the changes inside it that follow.
+    out.raw(change.m_kind == RDB_DIFF_OBJECT_RENAMED ? "<tr class=\"ren\">"
+            : sign == '+'                          ? "<tr class=\"add\">"
+            : sign == '-'                          ? "<tr class=\"del\">"
+                                                   : "<tr class=\"chg\">");
     out.raw("<td class=\"sign\">").raw(sign).raw("</td><td>").text(rdb_diff_subject(change)).raw("</td>");
     if (change.m_kind == RDB_DIFF_OBJECT_ADDED || change.m_kind == RDB_DIFF_OBJECT_REMOVED) {
         out.raw("<td></td><td></td><td></td></tr>\n");

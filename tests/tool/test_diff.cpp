@@ -51,7 +51,7 @@ std::string expected_text()
         "~ row 2, column 2: \"y\" -> \"w\"\n"
         "@@ main/s (summary, rows by key) @@\n"
         "~ row \"Status\", column 2: \"ok\" -> \"bad\"\n"
-        "@@ main/s/This name should not be observed (gauges, gauges by name) @@\n"
+        "@@ main/s (gauges, gauges by name) @@\n"
         "~ gauge \"g1\", value: 5 -> 7 (+2)\n"
         "~ gauge \"g1\", min: 0 -> 1 (+1)\n"
         "~ gauge \"g1\", max: 10 -> 20 (+10)\n"
@@ -74,6 +74,21 @@ std::string expected_text()
         "~ result_vector: \"r1\" -> \"r2\"\n"
         "~ compare: true -> false\n";
 }
+
+// --stat of the pair: one line per object, then the totals.
+const char* const STAT_TEXT =
+    " main/f/t (text)    | 1 ~1\n"
+    " main/f/gone (text) | removed\n"
+    " main/f/k (text)    | 1 ~1\n"
+    " main/f/new (text)  | added\n"
+    " main/cells (table) | 14 ~7 +4 -3\n"
+    " main/bypos (table) | 1 ~1\n"
+    " main/s (summary)   | 1 ~1\n"
+    " main/s (gauges)    | 7 ~5 +1 -1\n"
+    " main/c (chart)     | 6 ~4 +1 -1\n"
+    " main/e (embedded)  | 2 ~2\n"
+    " main/w (waveform)  | 3 ~3\n"
+    "11 objects changed: 1 added, 1 removed, 0 renamed, 36 changes (4 style-only not listed)\n";
 
 }  // namespace
 
@@ -110,7 +125,7 @@ TEST(ToolDiff, EveryKindOfEditInTextAndJson)
         R"({"kind":"object_added","path":"main/f/new","object_kind":"text","match":null,"old":null,"new":null})",
         R"({"kind":"cell_value","path":"main/cells","object_kind":"table","match":"key","index":1,"key":"a","column":2,"column_title":"Delay","old_type":"delay","new_type":"delay","old":"100 ps","new":"112 ps","difference":12,"unit":"ps"})",
         R"({"kind":"cell_value","path":"main/bypos","object_kind":"table","match":"position","index":2,"key":null,"column":1,"column_title":null,"old_type":"string","new_type":"string","old":"y","new":"w"})",
-        R"({"kind":"gauge_field","path":"main/s/This name should not be observed","object_kind":"gauges","match":"key","index":1,"key":"g1","field":"disabled","old":"false","new":"true"})"})
+        R"({"kind":"gauge_field","path":"main/s","object_kind":"gauges","match":"key","index":1,"key":"g1","field":"disabled","old":"false","new":"true"})"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
 }
 
@@ -268,4 +283,249 @@ TEST(ToolDiff, AFolderChainThirtyThousandDeepComparesInMemoryOfItsSize)
     EXPECT_TRUE(changed.out == "--- " + file + "\n+++ " + other + "\n@@ " + path + "/deep (text) @@\n" +
                                    "~ creator: \"\" -> \"x\"\n")
         << changed.out.substr(0, 300);
+}
+
+namespace {
+
+// A report of one table, the heading row then the rows given, each cell a
+// string but a "ps:"/"ns:" cell, which is a delay of those picoseconds
+// shown in that unit.
+std::string one_table(const std::string& name, const std::vector<std::vector<std::string>>& rows)
+{
+    std::string xml = "<?xml version=\"1.1\"?><report><folders><root name=\"main\"/></folders><table name=\"" + name + "\" parent=\"main\">";
+    for (const std::vector<std::string>& row : rows) {
+        xml += "<row>";
+        for (const std::string& cell : row) {
+            if (cell.rfind("ps:", 0) == 0 || cell.rfind("ns:", 0) == 0)
+                xml += "<delay_cell><delay>" + cell.substr(3) + "</delay><display_option>" + cell.substr(0, 2) +
+                    "</display_option></delay_cell>";
+            else
+                xml += "<string_cell>" + cell + "</string_cell>";
+        }
+        xml += "</row>";
+    }
+    return xml + "</table></report>\n";
+}
+
+// The text without the terminal's colour sequences (ESC [ digits m).
+std::string without_colours(const std::string& text)
+{
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\x1b' && i + 1 < text.size() && text[i + 1] == '[') {
+            std::size_t end = text.find_first_not_of("0123456789;", i + 2);
+            if (end != std::string::npos && text[end] == 'm') {
+                i = end;
+                continue;
+            }
+        }
+        plain += text[i];
+    }
+    return plain;
+}
+
+}  // namespace
+
+TEST(ToolDiff, AKeyOfTwoColumnsPairsRowsWhoseFirstColumnRepeats)
+{
+    // "Net" repeats, the net with its corner does not: by the first column
+    // the rows could only be aligned; by the key the changed slack is one
+    // change of its row, and the removed row the one it was.
+    TOOL_SCRATCH scratch;
+    const std::vector<std::vector<std::string>> rows = {
+        {"Net", "Corner", "Slack"}, {"n1", "slow", "ps:-120"}, {"n1", "fast", "ps:30"},
+        {"n2", "slow", "ps:-5"},    {"n2", "fast", "ps:40"}};
+    std::vector<std::vector<std::string>> edited = rows;
+    edited[1][2] = "ps:-155";           // n1 slow
+    edited.erase(edited.begin() + 3);  // n2 slow
+    std::string old_file = scratch.write("old.xml", one_table("Paths", rows));
+    std::string new_file = scratch.write("new.xml", one_table("Paths", edited));
+
+    TOOL_RUN keyed = tool_run({"diff", "--key", "main/Paths : Net, 2", old_file, new_file});
+    EXPECT_EQ(keyed.status, 1) << keyed.err;
+    EXPECT_EQ(keyed.err, "");
+    std::vector<std::string> lines = tool_lines(keyed.out);
+    ASSERT_EQ(lines.size(), 5u) << keyed.out;
+    EXPECT_EQ(lines[2].rfind("@@ main/Paths (table, rows by key", 0), 0u) << lines[2];
+    EXPECT_NE(lines[2].find("Net, Corner"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[3], "~ row \"n1 | slow\", column \"Slack\": -120 ps -> -155 ps (-35 ps)");
+    EXPECT_EQ(lines[4], "- row \"n2 | slow\": n2 | slow | -5 ps");
+
+    // A blank around a column goes; a backslash keeps the comma of a
+    // title. A --key that does not read, one that selects no table in
+    // either report, and one naming a column the table lacks are mistakes
+    // of the command line, each one line.
+    EXPECT_EQ(tool_run({"diff", "-q", "--key", "main/Paths :  Net ,Corner ", old_file, new_file}).out, keyed.out);
+    const std::vector<std::pair<std::string, std::string>> mistakes = {
+        {"main/Paths", "rdbxml diff: --key main/Paths: no ' : ' between the path and the columns (see rdbxml diff --help)\n"},
+        {"main/Paths : Net,", "rdbxml diff: --key main/Paths : Net,: an empty column between commas (write \\, for a "
+                              "comma in a title) (see rdbxml diff --help)\n"},
+        {" : Net", "rdbxml diff: --key  : Net: no path before ' : ' (see rdbxml diff --help)\n"},
+        {"main/Paths : Net\\", "rdbxml diff: --key main/Paths : Net\\: a backslash at the end escapes nothing (see "
+                                "rdbxml diff --help)\n"},
+        {"main/paths : Net", "rdbxml diff: --key main/paths : Net: matches no table in either report\n"}};
+    for (const auto& mistake : mistakes) {
+        TOOL_RUN run = tool_run({"diff", "--key", mistake.first, old_file, new_file});
+        EXPECT_EQ(run.status, 2) << mistake.first;
+        EXPECT_EQ(run.out, "") << mistake.first;
+        EXPECT_EQ(run.err, mistake.second);
+    }
+    // A folder is no table: the key must select one.
+    EXPECT_EQ(tool_run({"diff", "-q", "--key", "main : Net", old_file, new_file}).status, 2);
+    TOOL_RUN missing = tool_run({"diff", "--key", "main/Paths : Net, Pin", old_file, new_file});
+    EXPECT_EQ(missing.status, 2);
+    ASSERT_EQ(tool_lines(missing.err).size(), 1u) << missing.err;
+    EXPECT_EQ(missing.err.rfind("rdbxml diff: --key main/Paths : Net, Pin: cannot key main/Paths: ", 0), 0u) << missing.err;
+    EXPECT_NE(missing.err.find("\"Pin\""), std::string::npos) << missing.err;
+}
+
+TEST(ToolDiff, ADelayShownInAnotherUnitIsAStyleOnlyChange)
+{
+    TOOL_SCRATCH scratch;
+    std::string old_file = scratch.write("old.xml", one_table("T", {{"Name", "Delay"}, {"a", "ps:1500"}, {"b", "ps:200"}}));
+    std::string in_ns = scratch.write("ns.xml", one_table("T", {{"Name", "Delay"}, {"a", "ns:1500"}, {"b", "ps:200"}}));
+    TOOL_RUN same = tool_run({"diff", old_file, in_ns});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(same.err, "rdbxml diff: 1 style-only change not listed (--styles lists them)\n");
+    TOOL_RUN quiet = tool_run({"diff", "-q", old_file, in_ns});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+    TOOL_RUN styles = tool_run({"diff", "--styles", old_file, in_ns});
+    EXPECT_EQ(styles.status, 1);
+    EXPECT_EQ(styles.err, "");
+    EXPECT_EQ(tool_lines(styles.out).back(), "~ row \"a\", column \"Delay\", unit: 1500 ps -> 1.500 ns");
+
+    // Other picoseconds in another unit: both values as shown, the
+    // difference in picoseconds, and no style-only change beside it.
+    std::string later = scratch.write("later.xml", one_table("T", {{"Name", "Delay"}, {"a", "ns:1620"}, {"b", "ps:200"}}));
+    TOOL_RUN changed = tool_run({"diff", old_file, later});
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(changed.err, "");
+    EXPECT_EQ(tool_lines(changed.out).back(), "~ row \"a\", column \"Delay\": 1500 ps -> 1.620 ns (+120 ps)");
+}
+
+TEST(ToolDiff, ColourWhenAskedOrOnATerminalAndTheTextOtherwiseTheSame)
+{
+    TOOL_RUN plain = tool_run({"diff", "--styles", OLD, NEW});
+    TOOL_RUN coloured = tool_run({"diff", "--styles", "--color=always", OLD, NEW});
+    EXPECT_EQ(coloured.status, 1);
+    EXPECT_NE(coloured.out, plain.out);
+    EXPECT_EQ(without_colours(coloured.out), plain.out);
+    std::vector<std::string> lines = tool_lines(coloured.out);
+    for (const std::string& line :
+         {"\x1b[1m--- " + OLD + "\x1b[m", "\x1b[1m+++ " + NEW + "\x1b[m", std::string("\x1b[36m@@ main/f/t (text) @@\x1b[m"),
+          std::string("~ text: \x1b[31m\"one\"\x1b[m -> \x1b[32m\"two\"\x1b[m"), std::string("\x1b[31m- removed\x1b[m"),
+          std::string("\x1b[32m+ added\x1b[m"),
+          std::string("~ row \"a\", column \"Delay\": \x1b[31m100 ps\x1b[m -> \x1b[32m112 ps\x1b[m (+12 ps)")})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+
+    // Not on a terminal, and never when asked not to; always wins over
+    // NO_COLOR. JSON is never coloured.
+    for (const char* command : {"\"$RDBXML\" diff", "NO_COLOR= TERM=xterm \"$RDBXML\" diff",
+                                "\"$RDBXML\" diff --color=never", "NO_COLOR=1 \"$RDBXML\" diff --color=auto",
+                                "\"$RDBXML\" diff --color=always --json"}) {
+        TOOL_RUN run = tool_shell(std::string(command) + " --styles " + tool_shell_quoted(OLD) + " " + tool_shell_quoted(NEW));
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << command;
+    }
+    TOOL_RUN forced = tool_shell("NO_COLOR=1 TERM=dumb \"$RDBXML\" diff --styles --color=always " + tool_shell_quoted(OLD) +
+                                 " " + tool_shell_quoted(NEW));
+    EXPECT_EQ(forced.out, coloured.out);
+    EXPECT_EQ(tool_run({"diff", "--color=sometimes", OLD, NEW}).status, 2);
+
+    // On a terminal (stdout and stderr both, `err` holds what it showed):
+    // colour unless NO_COLOR is set or the terminal is dumb.
+    const char* saved_no_color = std::getenv("NO_COLOR");
+    const char* saved_term = std::getenv("TERM");
+    const std::string kept_no_color = saved_no_color ? saved_no_color : "", kept_term = saved_term ? saved_term : "";
+    auto on_terminal = [&](const char* no_color, const char* term) {
+        no_color ? setenv("NO_COLOR", no_color, 1) : unsetenv("NO_COLOR");
+        setenv("TERM", term, 1);
+        TOOL_RUN run = tool_run({"diff", "-q", OLD, NEW}, 200, true);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("+ added"), std::string::npos) << run.err;
+        return run.err.find("\x1b[32m+ added\x1b[m") != std::string::npos;
+    };
+    EXPECT_TRUE(on_terminal(nullptr, "xterm"));
+    EXPECT_TRUE(on_terminal("", "xterm"));
+    EXPECT_FALSE(on_terminal("1", "xterm"));
+    EXPECT_FALSE(on_terminal(nullptr, "dumb"));
+    saved_no_color ? setenv("NO_COLOR", kept_no_color.c_str(), 1) : unsetenv("NO_COLOR");
+    saved_term ? setenv("TERM", kept_term.c_str(), 1) : unsetenv("TERM");
+}
+
+TEST(ToolDiff, ColourKeepsTheReportsTextEscaped)
+{
+    // A terminal's control sequence in a name and a value stays escaped
+    // with colour on: the colours are the tool's, never the report's.
+    TOOL_SCRATCH scratch;
+    std::string old_file = scratch.write("old.xml", one_table("T&#x1b;[2J", {{"Key", "Value"}, {"k", "V&#x1b;[2J"}}));
+    std::string new_file = scratch.write("new.xml", one_table("T&#x1b;[2J", {{"Key", "Value"}, {"k", "W&#x1b;[2J"}}));
+    TOOL_RUN plain = tool_run({"diff", old_file, new_file});
+    TOOL_RUN coloured = tool_run({"diff", "--color=always", old_file, new_file});
+    EXPECT_EQ(coloured.out.find("\x1b[2J"), std::string::npos) << coloured.out;
+    EXPECT_NE(coloured.out.find("\x1b[36m@@ main/T\\x1b[2J (table"), std::string::npos) << coloured.out;
+    EXPECT_EQ(without_colours(coloured.out), plain.out);
+    EXPECT_NE(plain.out.find("\"V\\x1b[2J\" -> \"W\\x1b[2J\""), std::string::npos) << plain.out;
+}
+
+TEST(ToolDiff, StatSaysPerObjectHowManyChangesAndTheTotals)
+{
+    TOOL_RUN stat = tool_run({"diff", "--stat", OLD, NEW});
+    EXPECT_EQ(stat.status, 1);
+    EXPECT_EQ(stat.out, STAT_TEXT);
+    EXPECT_EQ(stat.err, "rdbxml diff: 4 style-only changes not listed (--styles lists them)\n");
+    // With the style-only changes listed, the table has four more, and the
+    // last line no note.
+    TOOL_RUN styles = tool_run({"diff", "--stat", "--styles", OLD, NEW});
+    std::vector<std::string> lines = tool_lines(styles.out);
+    ASSERT_EQ(lines.size(), 12u) << styles.out;
+    EXPECT_EQ(lines[4], " main/cells (table) | 18 ~9 +5 -4");
+    EXPECT_EQ(lines.back(), "11 objects changed: 1 added, 1 removed, 0 renamed, 40 changes");
+
+    TOOL_RUN selected = tool_run({"diff", "--stat", "--select", "main/f/*", OLD, NEW});
+    EXPECT_EQ(selected.out, " main/f/t (text)    | 1 ~1\n"
+                            " main/f/gone (text) | removed\n"
+                            " main/f/k (text)    | 1 ~1\n"
+                            " main/f/new (text)  | added\n"
+                            "4 objects changed: 1 added, 1 removed, 0 renamed, 2 changes\n");
+    TOOL_RUN same = tool_run({"diff", "--stat", OLD, OLD});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out + same.err, "");
+    for (const char* other : {"--json", "--html=-"}) {
+        TOOL_RUN run = tool_run({"diff", "--stat", other, OLD, NEW});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "rdbxml diff: --stat excludes --json and --html (see rdbxml diff --help)\n");
+    }
+}
+
+TEST(ToolDiff, ARenamedTableShowsItsOldNameAndWhatChangedInside)
+{
+    TOOL_SCRATCH scratch;
+    std::vector<std::vector<std::string>> rows = {{"Clock", "Period"}};
+    for (int i = 0; i < 20; ++i)
+        rows.push_back({"clk" + std::to_string(i), "ps:" + std::to_string(1000 + i)});
+    std::string old_file = scratch.write("old.xml", one_table("Clock summary", rows));
+    rows[3][1] = "ps:1100";
+    std::string new_file = scratch.write("new.xml", one_table("Clocks &lt;&amp;&gt;", rows));
+
+    TOOL_RUN text = tool_run({"diff", old_file, new_file});
+    EXPECT_EQ(text.status, 1);
+    std::vector<std::string> lines = tool_lines(text.out);
+    ASSERT_EQ(lines.size(), 5u) << text.out;
+    EXPECT_EQ(lines[3], "~ renamed: \"Clock summary\" -> \"Clocks <&>\"");
+    EXPECT_EQ(lines[4], "~ row \"clk2\", column \"Period\": 1002 ps -> 1100 ps (+98 ps)");
+    EXPECT_EQ(tool_run({"diff", "--stat", old_file, new_file}).out,
+              " main/Clocks <&> (table) | 1 ~1, renamed from \"Clock summary\"\n"
+              "1 object changed: 0 added, 0 removed, 1 renamed, 1 change\n");
+
+    TOOL_RUN page = tool_run({"diff", "--html", "-", old_file, new_file});
+    EXPECT_EQ(page.status, 1);
+    EXPECT_NE(page.out.find("2 changes in 1 object"), std::string::npos);
+    EXPECT_NE(page.out.find("<h3>main/Clocks &lt;&amp;&gt; (table, rows by key)</h3>"), std::string::npos) << page.out;
+    EXPECT_NE(page.out.find("<tr class=\"ren\"><td class=\"sign\">~</td><td>renamed</td><td class=\"old\">Clock "
+                            "summary</td><td class=\"new\">Clocks &lt;&amp;&gt;</td>"),
+              std::string::npos)
+        << page.out;
 }
