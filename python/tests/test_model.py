@@ -10,7 +10,11 @@ from conftest import EXAMPLE, EXAMPLE_HIERARCHY, report_with
 
 
 def by_path(report):
-    return dict(report.walk())
+    # A summary's gauges object shares its summary's path: the summary is kept.
+    objects = {}
+    for path, obj in report.walk():
+        objects.setdefault(path, obj)
+    return objects
 
 
 def test_folders_and_what_every_object_has(example):
@@ -54,9 +58,14 @@ def test_walk_holds_one_path_at_a_time():
 
 def test_walk_and_select_use_the_library_paths(example):
     paths = [path for path, _ in example.walk()]
-    assert paths[:3] == ["main", "main/summaries", "main/summaries/Flow summary"]
-    assert "main/summaries/Flow summary/This name should not be observed" in paths
+    # The summary's gauges object has its summary's path: its own name is
+    # the file format's, never a step.
+    assert [(p, o.kind) for p, o in example.walk()][:4] == [
+        ("main", "folder"), ("main/summaries", "folder"), ("main/summaries/Flow summary", "summary"),
+        ("main/summaries/Flow summary", "gauges")]
+    assert not any("This name" in path for path in paths)
     assert len(paths) == 14
+    assert [o.kind for _, o in example.select("**/Flow summary")] == ["summary", "gauges"]
     assert [(p, o.kind) for p, o in example.select("main/**/Setup*")] == [("main/timing/Setup slack", "tan_slack_table")]
     assert [p for p, _ in example.select("main/*")] == ["main/summaries", "main/timing", "main/notes"]
     assert example.select("nothing/**") == []
@@ -115,6 +124,8 @@ def test_each_kinds_own_fields(example):
     summary = objects["main/summaries/Flow summary"]
     gauges = summary.gauges
     assert isinstance(gauges, rdbxml.Gauges) and gauges.name == "This name should not be observed"
+    assert gauges.path == summary.path == "main/summaries/Flow summary"
+    assert repr(gauges) == "<rdbxml.Gauges 'main/summaries/Flow summary'>"
     assert [(g.name, g.percent, g.min, g.max, g.value, g.disabled) for g in gauges.slots] == [
         ("Logic elements", True, 0, 100, 63, False), ("Memory bits", True, 0, 100, 41, False),
         ("Pins", False, 0, 320, 118, False)]

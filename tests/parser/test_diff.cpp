@@ -321,3 +321,21 @@ TEST_F(RenameTest, ChartsByTheirPointsAndSummariesWithTheirGauges)
                       summary("s", 1)),
               (LINES{"object_added main/s (gauges): none -> none"}));
 }
+
+TEST_F(RenameTest, ManyRenamedTablesInOneFolderEachFindTheirOwn)
+{
+    // Each added table is weighed against the few removed ones nearest its
+    // place among the added (which keeps the search linear in the tables);
+    // renamed in place, every one finds its own.
+    const int count = 2000;
+    std::string old_body, new_body;
+    for (int i = 0; i < count; ++i) {
+        old_body += table("a" + std::to_string(i), rows(i, 1));
+        new_body += table("b" + std::to_string(i), rows(i, 1));
+    }
+    LINES lines = changes(old_body, new_body);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(lines[i], "object_renamed main/b" + std::to_string(i) + " (table) by key: 'a" + std::to_string(i) +
+                                "' -> 'b" + std::to_string(i) + "'");
+}

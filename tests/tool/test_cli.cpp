@@ -176,6 +176,10 @@ TEST(ToolOutput, ReportOnStdoutMessagesOnStderr)
         expect_only_messages(loud.err);
         EXPECT_EQ(loud.out.rfind("report, current folder \"main\"\nfolder \"main\"\n  folder \"summaries\" creator \"flow\"\n", 0), 0u);
         EXPECT_NE(loud.out.find("      settings: object type 8, last cmp/flp location available: yes, 3 rows, analysis type 1"), std::string::npos);
+        // A summary's gauges with their settings, but not the name the file
+        // format gives their object, which the JSON keeps.
+        EXPECT_NE(loud.out.find("\n      gauges, size 20:\n"), std::string::npos) << loud.out;
+        EXPECT_EQ(loud.out.find("This name"), std::string::npos) << loud.out;
     }
     TOOL_SCRATCH scratch;
     std::string bad = scratch.write("bad.xml", MALFORMED);
@@ -372,7 +376,9 @@ TEST(ToolFiles, EachJsonObjectsPathSelectsThatObjectAgain)
                 kept.insert(other.leaf);
         EXPECT_EQ(kept, expected) << object.path;
     }
-    EXPECT_EQ(distinct.size(), 13u);  // the table and the text "x" of one folder share theirs
+    // The table and the text "x" of one folder share theirs, and so do a
+    // summary and its gauges.
+    EXPECT_EQ(distinct.size(), 12u);
 }
 
 TEST(ToolFiles, JsonPathsOfTheObjectsOfOneFolderCostTimeLinearInThem)

@@ -129,6 +129,34 @@ TEST(ToolDiff, EveryKindOfEditInTextAndJson)
         EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
 }
 
+TEST(ToolDiff, ARenamedTableIsOneObjectWithItsChanges)
+{
+    // Nine rows of ten equal: the table "Old/name" became "New name". The
+    // record names each by its last path step, quoted as the tree quotes.
+    TOOL_SCRATCH scratch;
+    auto report = [](const std::string& name, int last) {
+        std::string rows;
+        for (int i = 0; i < 10; ++i)
+            rows += "<row><string_cell>r" + std::to_string(i) + "</string_cell><int_cell>" +
+                    std::to_string(i == 9 ? last : i) + "</int_cell></row>";
+        return "<report><folders><root name=\"main\"/></folders><table name=\"" + name + "\" parent=\"main\">" +
+               "<row><string_cell>Key</string_cell><string_cell>Value</string_cell></row>" + rows +
+               "</table></report>";
+    };
+    std::string old_file = scratch.write("old.xml", report("Old/name", 9));
+    std::string new_file = scratch.write("new.xml", report("New name", 90));
+    TOOL_RUN text = tool_run({"diff", old_file, new_file});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "--- " + old_file + "\n+++ " + new_file + "\n@@ main/New name (table, rows by key) @@\n" +
+                            "~ renamed: \"Old\\\\/name\" -> \"New name\"\n" +
+                            "~ row \"r9\", column \"Value\": 9 -> 90 (+81)\n");
+    TOOL_RUN json = tool_run({"diff", "--json", old_file, new_file});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(tool_lines(json.out).front(),
+              R"({"kind":"object_renamed","path":"main/New name","object_kind":"table","match":"key",)"
+              R"("old":"Old\\/name","new":"New name"})");
+}
+
 TEST(ToolDiff, ExitStatusAsDiffsAndMessagesAsTheTools)
 {
     TOOL_SCRATCH scratch;

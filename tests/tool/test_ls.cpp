@@ -32,17 +32,18 @@ TEST(ToolList, EachObjectByPathKindAndSizeInAlignedColumns)
                        "main/other/Clocks            table            3 rows\n"
                        "main/other/Usage             summary          2 rows, 0 gauges\n");
     // Duplicates numbered and names escaped as --select reads them, a
-    // summary's gauges below it, texts by lines, one of each said so; a
-    // character of two bytes is one on screen.
+    // summary's gauges at its summary's path (their object's own name is
+    // the file format's), texts by lines, one of each said so; a character
+    // of two bytes is one on screen.
     run = tool_run({"ls", PATHS});
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* line : {"\nmain/timing/deep/x                           table    1 row\n",
-                             "\nmain/timing/deep/x                           text     1 line\n",
-                             "\nmain/timing/deep/x[3]                        table    1 row\n",
-                             "\nmain/a\\/b\\\\c/one\\/two                        text     2 lines\n",
-                             "\nmain/a\\/b\\\\c/one\\/two[2]                     text     0 lines\n",
-                             "\nmain/Usag\xc3\xa9                                   summary  1 row, 1 gauge\n",
-                             "\nmain/Usag\xc3\xa9/This name should not be observed  gauges   1 gauge\n"})
+    for (const char* line : {"\nmain/timing/deep/x        table    1 row\n",
+                             "\nmain/timing/deep/x        text     1 line\n",
+                             "\nmain/timing/deep/x[3]     table    1 row\n",
+                             "\nmain/a\\/b\\\\c/one\\/two     text     2 lines\n",
+                             "\nmain/a\\/b\\\\c/one\\/two[2]  text     0 lines\n",
+                             "\nmain/Usag\xc3\xa9                summary  1 row, 1 gauge\n",
+                             "\nmain/Usag\xc3\xa9                gauges   1 gauge\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
     // What --select keeps, each object with its size in the whole report.
     run = tool_run({"ls", "--select", "**/Run notes", "--select", "**/Placement view", tool_example_report()});
