@@ -115,8 +115,7 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
         ->take_last();
     app.add_flag("--stat", options.stat, "one line per changed object with its counts, then the totals");
     app.add_option("--color", options.color, "colour the text: auto (a terminal, no NO_COLOR), always or never")
-        ->type_name("WHEN")
-        ->check(CLI::IsMember({"auto", "always", "never"}));
+        ->type_name("WHEN");
     app.add_flag("--styles", options.styles, "list style-only changes too: cell colours, a delay's unit");
     app.add_flag("--ignore-colours", options.ignore_colours, "accepted for older scripts; does nothing");
     app.add_flag("--schema", options.schema, "validate against rdb_schema.xsd (and namespaces)");
@@ -129,6 +128,8 @@ int read_options(int argc, char** argv, DIFF_OPTIONS& options)
         return status;
     if (options.json && !options.html.empty())
         return usage_error("--json and --html exclude each other");
+    if (options.color != "auto" && options.color != "always" && options.color != "never")
+        return usage_error("--color " + options.color + ": not auto, always or never");
     if (options.stat && (options.json || !options.html.empty()))
         return usage_error("--stat excludes --json and --html");
     if (options.old_file == "-" && options.new_file == "-")
