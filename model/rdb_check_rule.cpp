@@ -561,6 +561,10 @@ RDB_RULE_OUTCOME rdb_check_rule(const RDB_FOLDER_OBJECT& top, const RDB_RULE& ru
     pattern.start(progress[0]);
     RDB_PATH_CURSOR cursor(top);
     while (cursor.next()) {
+        // A summary's gauges object shares its summary's path and is asked
+        // through it: not one more object.
+        if (rdb_is_summary_gauges(cursor.object()))
+            continue;
         std::size_t level = cursor.level() + 1;
         if (progress.size() <= level) {
             progress.resize(level + 1);

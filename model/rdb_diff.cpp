@@ -73,7 +73,7 @@ private:
 // The objects to compare at or below `top`, with their paths in `paths`:
 // all, or what the options select.
 std::vector<RDB_DIFF_OBJECT> objects_of(const RDB_FOLDER_OBJECT* top, const RDB_DIFF_OPTIONS& options,
-                                    RDB_DIFF_PATHS& paths)
+                                        RDB_DIFF_PATHS& paths)
 {
     std::vector<RDB_DIFF_OBJECT> objects;
     if (top == nullptr)

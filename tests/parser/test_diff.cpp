@@ -236,9 +236,22 @@ TEST_F(RenameTest, ATableWithNineRowsInTenEqualIsRenamedAndItsChangesFollow)
     std::string repeated;
     for (int i = 0; i < 10; ++i)
         repeated += rows(0, 1);
-    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", repeated)),
+    for (bool repeated_in_old : {false, true})
+        EXPECT_EQ(changes(table("Old name", repeated_in_old ? repeated : rows(0, 10)),
+                          table("New name", repeated_in_old ? rows(0, 10) : repeated)),
+                  (LINES{"object_removed main/Old name (table): none -> none",
+                         "object_added main/New name (table): none -> none"}));
+    // A cell's kind is part of its row; its colours are not.
+    std::string as_strings = rows(0, 10), coloured = rows(0, 10);
+    for (std::size_t at; (at = as_strings.find("int_cell")) != std::string::npos;)
+        as_strings.replace(at, 8, "string_cell");
+    for (std::size_t at = 0; (at = coloured.find("<int_cell>", at)) != std::string::npos; ++at)
+        coloured.replace(at, 10, "<int_cell foreground=\"red\">");
+    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", as_strings)),
               (LINES{"object_removed main/Old name (table): none -> none",
                      "object_added main/New name (table): none -> none"}));
+    EXPECT_EQ(changes(table("Old name", rows(0, 10)), table("New name", coloured)),
+              (LINES{"object_renamed main/New name (table) by key: 'Old name' -> 'New name'"}));
     // A delay is its picoseconds, whatever its unit; the renamed record
     // comes, with its path the new one, also when nothing inside changed.
     auto delay = [](const char* value, const char* unit) {
@@ -317,9 +330,17 @@ TEST_F(RenameTest, ChartsByTheirPointsAndSummariesWithTheirGauges)
                      "gauge_field main/t (gauges) by key g#1 .value: '1' -> '2' 1"}));
     // A summary and its gauges object share a path and pair by kind: one
     // gauges object added is told as such, not as a kind change.
-    EXPECT_EQ(changes("<summary name=\"s\" parent=\"main\"><element name=\"Status\">ok</element></summary>",
-                      summary("s", 1)),
+    const std::string table_s = table("s", rows(0, 1));
+    EXPECT_EQ(changes("<summary name=\"s\" parent=\"main\"><element name=\"Status\">ok</element></summary>" + table_s,
+                      summary("s", 1) + table_s),
               (LINES{"object_added main/s (gauges): none -> none"}));
+    // Summaries too unlike to be one: their gauges, alike or not, go with
+    // them, never renamed on their own.
+    std::string other = summary("t", 1);
+    other.replace(other.find("ok"), 2, "failed");
+    EXPECT_EQ(changes(summary("s", 1), other),
+              (LINES{"object_removed main/s (summary): none -> none", "object_removed main/s (gauges): none -> none",
+                     "object_added main/t (summary): none -> none", "object_added main/t (gauges): none -> none"}));
 }
 
 TEST_F(RenameTest, ManyRenamedTablesInOneFolderEachFindTheirOwn)
