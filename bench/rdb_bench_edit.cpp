@@ -47,7 +47,7 @@ bool mixed_edits(std::string& xml)
         return false;
     // Renamed: the last table but one.
     std::size_t renamed = tables[tables.size() - 2];
-    std::size_t name_end = xml.find('"', renamed + 14);
+    std::size_t name_end = xml.find('"', xml.find("name=\"", renamed) + 6);
     // One row deleted: the first in the middle table whose first cell
     // another row of the table repeats.
     std::size_t table = tables[tables.size() / 2];
