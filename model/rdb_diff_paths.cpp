@@ -27,7 +27,7 @@ std::string RDB_DIFF_PATHS::text(NODE node) const
 {
     std::vector<std::string_view> steps;
     for (; node != ROOT; node = m_nodes[node].m_parent)
-        steps.push_back(std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE)));
+        steps.push_back(step(node));
     std::string path;
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
         if (step != steps.rbegin())

@@ -23,6 +23,9 @@ public:
     NODE extend(NODE parent, std::string_view steps);
     // The path of `node`, as rdb_object_path writes it.
     std::string text(NODE node) const;
+    // The node one step up (ROOT for an outermost step), and the last step.
+    NODE parent(NODE node) const { return m_nodes[node].m_parent; }
+    std::string_view step(NODE node) const { return std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE)); }
 
 private:
     struct ENTRY {
