@@ -368,6 +368,21 @@ TEST_F(DiffRowsTest, PastTheCapTheRestOfATableIsReplaced)
                                    "cell_value main/t (table) replaced #6 col 1=Name string>string: 'old1' -> 'new1'",
                                    "row_removed main/t (table) replaced #7: 'g | old2' -> none",
                                    "row_removed main/t (table) replaced #8: 'g | old2' -> none"}));
+    // What the edits up to the cap reach stands: with a cap of 1, one row
+    // removed reaches the equal row "s", and only the rest is replaced.
+    auto rows_of = [](std::vector<std::string> names) {
+        std::string rows = row_of({text_cell("Group"), text_cell("Name")});
+        rows += row_of({text_cell("g"), int_cell(0)}) + row_of({text_cell("g"), int_cell(0)});
+        for (const std::string& name : names)
+            rows += row_of({text_cell("g"), text_cell(name)});
+        return table_of(rows);
+    };
+    options.m_alignment_cap = 1;
+    diff = diff_bodies(rows_of({"x", "s", "a1", "a2"}), rows_of({"s", "b1", "b2", "b3"}), options);
+    EXPECT_EQ(diff.m_lines, (LINES{"row_removed main/t (table) replaced #3: 'g | x' -> none",
+                                   "cell_value main/t (table) replaced #4 col 1=Name string>string: 'a1' -> 'b1'",
+                                   "cell_value main/t (table) replaced #5 col 1=Name string>string: 'a2' -> 'b2'",
+                                   "row_added main/t (table) replaced #6: none -> 'g | b3'"}));
     // They differ in 10 rows: a cap of 10 is not passed, one of 9 is.
     for (std::size_t cap : {9, 10}) {
         options.m_alignment_cap = cap;
