@@ -134,6 +134,7 @@ void RDB_DIFF_EMITTER::begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS:
     m_old = old_object;
     m_new = new_object;
     m_match = RDB_DIFF_MATCH_NONE;
+    m_key_columns.clear();
     m_fields_done = false;
     m_rename.reset();
 }
@@ -147,6 +148,7 @@ RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
     change.m_path = *m_path;
     change.m_object_kind = (m_new != nullptr ? m_new : m_old)->get_kind();
     change.m_match = m_match;
+    change.m_key_columns = m_key_columns;
     return change;
 }
 

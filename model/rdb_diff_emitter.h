@@ -8,17 +8,20 @@
 #include <utility>
 
 #include <rdbxml/rdb_diff.h>
+#include "rdb_diff_keys.h"
 #include "rdb_diff_paths.h"
 
 class RDB_OBJECT;
 class RDB_TABLE_OBJECT;
 class RDB_CHART_TABLE_OBJECT;
 class RDB_GAUGES_OBJECT;
+class RDB_GAUGES_DATA_ELEMENT;
+struct RDB_CHART_POINT;
 
 class RDB_DIFF_EMITTER {
 public:
     RDB_DIFF_EMITTER(const RDB_DIFF_OPTIONS& options, const RDB_DIFF_SINK& sink, RDB_DIFF_TOTALS& totals)
-        : m_options(options), m_sink(sink), m_totals(totals)
+        : m_options(options), m_sink(sink), m_totals(totals), m_key_finder(options.m_keys)
     {
     }
 
@@ -29,8 +32,23 @@ public:
     // Its path, `node` of `paths`, is spelled out at its first change.
     void begin_object(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS::NODE node, const RDB_OBJECT* old_object,
                       const RDB_OBJECT* new_object);
-    // How its rows are paired, said by every change of it from now on.
-    void set_match(RDB_DIFF_MATCH match) { m_match = match; }
+    // How its rows are paired, said by every change of it from now on;
+    // the key columns too when by key.
+    void set_match(RDB_DIFF_MATCH match, std::string key_columns = std::string())
+    {
+        m_match = match;
+        m_key_columns = std::move(key_columns);
+    }
+    // The index in the options' keys of the key for the current object's
+    // rows, RDB_DIFF_KEY_FINDER::NONE for none.
+    std::size_t key_index() { return m_key_finder.find(*m_paths, m_node); }
+    // The current object's path.
+    const std::string& path() const
+    {
+        if (!m_path)
+            m_path = m_paths->text(m_node);
+        return *m_path;
+    }
 
     // A record of the current object, to fill in and emit.
     RDB_DIFF_CHANGE change(RDB_DIFF_KIND kind) const;
@@ -61,7 +79,9 @@ private:
     const RDB_OBJECT* m_old = nullptr;
     const RDB_OBJECT* m_new = nullptr;
     RDB_DIFF_MATCH m_match = RDB_DIFF_MATCH_NONE;
+    std::string m_key_columns;
     bool m_fields_done = false;
+    RDB_DIFF_KEY_FINDER m_key_finder;
     std::optional<std::pair<std::string, std::string>> m_rename;
 };
 
@@ -75,3 +95,9 @@ void rdb_diff_chart(RDB_DIFF_EMITTER& emitter, const RDB_CHART_TABLE_OBJECT& old
                     const RDB_CHART_TABLE_OBJECT& new_chart);
 void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gauges,
                      const RDB_GAUGES_OBJECT& new_gauges);
+
+// A point (its label and value) and a gauge (its name and every field
+// compared) as one text: items of equal contents are the same item to the
+// alignment and to the search for renamed objects.
+std::string rdb_diff_point_content(const RDB_CHART_POINT& point);
+std::string rdb_diff_gauge_content(const RDB_GAUGES_DATA_ELEMENT& gauge);

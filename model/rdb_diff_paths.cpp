@@ -23,11 +23,6 @@ RDB_DIFF_PATHS::NODE RDB_DIFF_PATHS::extend(NODE parent, std::string_view steps)
     return node;
 }
 
-std::string_view RDB_DIFF_PATHS::step(NODE node) const
-{
-    return node == ROOT ? std::string_view() : std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE));
-}
-
 std::string RDB_DIFF_PATHS::text(NODE node) const
 {
     std::vector<std::string_view> steps;

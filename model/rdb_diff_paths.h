@@ -23,10 +23,9 @@ public:
     NODE extend(NODE parent, std::string_view steps);
     // The path of `node`, as rdb_object_path writes it.
     std::string text(NODE node) const;
-    // The node one step up from `node` (its folder's); ROOT for ROOT.
+    // The node one step up (ROOT for an outermost step), and the last step.
     NODE parent(NODE node) const { return m_nodes[node].m_parent; }
-    // The last step of `node`'s path; empty for ROOT.
-    std::string_view step(NODE node) const;
+    std::string_view step(NODE node) const { return std::string_view(*m_nodes[node].m_key).substr(sizeof(NODE)); }
 
 private:
     struct ENTRY {

@@ -8,7 +8,8 @@
 #include <unordered_map>
 
 #include <rdbxml/rdb_visitor.h>
-#include "rdb_diff_cells.h"
+#include "rdb_diff_emitter.h"
+#include "rdb_diff_rows.h"
 
 namespace {
 
@@ -16,53 +17,28 @@ typedef std::vector<std::uint64_t> ROW_HASHES;
 
 std::uint64_t hash_of(const std::string& text) { return std::hash<std::string_view>()(text); }
 
-// Each row's (point's, gauge's) contents as the comparison compares them,
-// hashed: a cell by its kind and value, a delay in picoseconds, an
-// instance name by the path written, colours left out. Sorted, so that two
-// objects' rows are compared as multisets in one pass.
+// Each row's (point's, gauge's) contents as the comparison compares them
+// (rdb_diff_row_content), hashed, and sorted so that two objects' rows are
+// compared as multisets in one pass.
 class ROW_HASHER : public RDB_OBJECT_VISITOR {
 public:
     explicit ROW_HASHER(ROW_HASHES& hashes) : m_hashes(hashes) {}
 
     void visit(const RDB_TABLE_OBJECT& table) override
     {
-        std::string text;
-        for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r) {
-            text.clear();
-            for (const RDB_TABLE_ELEMENT* cell : *table.get_row(r)) {
-                // A missing cell differs from every cell, the empty text too.
-                if (cell == nullptr) {
-                    text += '\x1e';
-                    continue;
-                }
-                text += cell->get_type();
-                text += '\x1f';
-                text += rdb_diff_key_text(*cell);
-                text += '\x1e';
-            }
-            m_hashes.push_back(hash_of(text));
-        }
+        for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r)
+            m_hashes.push_back(hash_of(rdb_diff_row_content(*table.get_row(r))));
     }
     void visit(const RDB_CHART_TABLE_OBJECT& chart) override
     {
-        for (const RDB_CHART_POINT& point : chart.get_points()) {
-            std::string text(point.label);
-            text += '\x1f';
-            text += std::to_string(point.value);
-            m_hashes.push_back(hash_of(text));
-        }
+        for (const RDB_CHART_POINT& point : chart.get_points())
+            m_hashes.push_back(hash_of(rdb_diff_point_content(point)));
     }
     void visit(const RDB_GAUGES_OBJECT& gauges) override
     {
         for (unsigned slot = 0; slot < gauges.get_number_of_used_slots(); ++slot)
-            if (const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(slot)) {
-                std::string text(gauge->get_name().view());
-                for (long long n : {gauge->get_value(), gauge->get_min(), gauge->get_max()})
-                    text += '\x1f' + std::to_string(n);
-                text += gauge->is_percent() ? "\x1fp" : "\x1f";
-                text += gauge->is_disabled() ? "\x1f" "d" : "\x1f";
-                m_hashes.push_back(hash_of(text));
-            }
+            if (const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(slot))
+                m_hashes.push_back(hash_of(rdb_diff_gauge_content(*gauge)));
     }
 
 private:

@@ -3,16 +3,11 @@
 #include <rdbxml/rdb_chart.h>
 #include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>
-#include "rdb_diff_cells.h"
 #include "rdb_diff_emitter.h"
 #include "rdb_diff_pairs.h"
+#include "rdb_diff_rows.h"
 
 namespace {
-
-const RDB_TABLE_ELEMENT* cell_at(const RDB_TABLE_ROW& row, std::size_t column)
-{
-    return column < row.size() ? row[column] : nullptr;
-}
 
 std::string row_text(const RDB_TABLE_ROW& row)
 {
@@ -25,66 +20,54 @@ std::string row_text(const RDB_TABLE_ROW& row)
     return text;
 }
 
-// Pairs the rows, points or gauges of two objects by their keys (by
-// position straight away unless `keyed`), emits the objects' fields
-// (`own_fields` after the common ones), and hands each pair on:
-// `one_side(kind, keys, index)` for an item only one side has (`added` or
-// `removed`), `both(old_index, new_index)` for the others.
+// Emits the objects' fields (`own_fields` after the common ones) and hands
+// each pair of rows, points or gauges on: `one_side(kind, index)` for an
+// item only one side has (`added` or `removed`), `both(old_index,
+// new_index)` for the others.
 template <typename OWN_FIELDS, typename ONE_SIDE, typename BOTH>
-void pair_items(RDB_DIFF_EMITTER& emitter, const std::vector<std::string>& old_keys,
-                const std::vector<std::string>& new_keys, bool keyed, RDB_DIFF_KIND added, RDB_DIFF_KIND removed,
-                OWN_FIELDS&& own_fields, ONE_SIDE&& one_side, BOTH&& both)
+void hand_on(RDB_DIFF_EMITTER& emitter, const std::vector<RDB_DIFF_PAIR>& pairs, RDB_DIFF_KIND added,
+             RDB_DIFF_KIND removed, OWN_FIELDS&& own_fields, ONE_SIDE&& one_side, BOTH&& both)
 {
-    std::vector<RDB_DIFF_PAIR> pairs;
-    emitter.set_match(rdb_diff_pair(old_keys, new_keys, keyed, pairs));
     emitter.object_fields();
     own_fields();
     for (const RDB_DIFF_PAIR& pair : pairs) {
         if (pair.m_old == RDB_DIFF_NO_ITEM)
-            one_side(added, new_keys, pair.m_new);
+            one_side(added, pair.m_new);
         else if (pair.m_new == RDB_DIFF_NO_ITEM)
-            one_side(removed, old_keys, pair.m_old);
+            one_side(removed, pair.m_old);
         else
             both(pair.m_old, pair.m_new);
     }
 }
 
-// A table's data rows and their keys; `keyed` false when some row has no
-// first cell to be its key.
-struct TABLE_ROWS {
-    explicit TABLE_ROWS(const RDB_TABLE_OBJECT& table)
-    {
-        for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r) {
-            const RDB_TABLE_ROW& row = *table.get_row(r);
-            m_rows.push_back(&row);
-            const RDB_TABLE_ELEMENT* first = cell_at(row, 0);
-            m_keyed = m_keyed && first != nullptr;
-            m_keys.push_back(first != nullptr ? rdb_diff_key_text(*first) : std::string());
-        }
-        if (table.has_heading_row())
-            for (const RDB_TABLE_ELEMENT* cell : *table.get_row(0))
-                m_titles.push_back(rdb_diff_cell_text(cell));
-    }
-
-    std::vector<const RDB_TABLE_ROW*> m_rows;
-    std::vector<std::string> m_keys;
-    std::vector<std::string> m_titles;
-    bool m_keyed = true;
-};
+// Pairs points or gauges by their names when those are unique in both
+// lists, else aligns them by `contents(side)`, and sets the match.
+template <typename CONTENTS>
+std::vector<RDB_DIFF_PAIR> pair_named(RDB_DIFF_EMITTER& emitter, const std::vector<std::string>& old_names,
+                                      const std::vector<std::string>& new_names, CONTENTS&& contents)
+{
+    std::vector<RDB_DIFF_PAIR> pairs;
+    if (rdb_diff_pair_by_key(old_names, new_names, pairs) == RDB_DIFF_KEYS_UNIQUE)
+        emitter.set_match(RDB_DIFF_MATCH_BY_KEY);
+    else
+        emitter.set_match(rdb_diff_align(contents(false), contents(true), emitter.options().m_alignment_cap, pairs));
+    return pairs;
+}
 
 class TABLE_COMPARER {
 public:
-    TABLE_COMPARER(RDB_DIFF_EMITTER& emitter, const TABLE_ROWS& old_rows, const TABLE_ROWS& new_rows)
+    TABLE_COMPARER(RDB_DIFF_EMITTER& emitter, RDB_DIFF_ROWS& old_rows, RDB_DIFF_ROWS& new_rows)
         : m_emitter(emitter), m_old(old_rows), m_new(new_rows)
     {
     }
 
     void compare()
     {
-        pair_items(
-            m_emitter, m_old.m_keys, m_new.m_keys, m_old.m_keyed && m_new.m_keyed, RDB_DIFF_ROW_ADDED,
-            RDB_DIFF_ROW_REMOVED, [&] { titles(); },
-            [&](RDB_DIFF_KIND kind, const std::vector<std::string>&, std::size_t index) {
+        std::vector<RDB_DIFF_PAIR> pairs;
+        rdb_diff_pair_rows(m_emitter, m_old, m_new, pairs);
+        hand_on(
+            m_emitter, pairs, RDB_DIFF_ROW_ADDED, RDB_DIFF_ROW_REMOVED, [&] { titles(); },
+            [&](RDB_DIFF_KIND kind, std::size_t index) {
                 whole_row(kind, kind == RDB_DIFF_ROW_ADDED ? m_new : m_old, index);
             },
             [&](std::size_t o, std::size_t n) { cells(o, n); });
@@ -117,16 +100,16 @@ private:
     }
 
     // A change of the row at `index` of `side`.
-    RDB_DIFF_CHANGE row_change(RDB_DIFF_KIND kind, const TABLE_ROWS& side, std::size_t index) const
+    RDB_DIFF_CHANGE row_change(RDB_DIFF_KIND kind, const RDB_DIFF_ROWS& side, std::size_t index) const
     {
         RDB_DIFF_CHANGE change = m_emitter.change(kind);
         if (change.m_match == RDB_DIFF_MATCH_BY_KEY)
-            change.m_key = side.m_keys[index];
+            change.m_key = rdb_diff_row_key(side, index);
         change.m_index = index + 1;
         return change;
     }
 
-    void whole_row(RDB_DIFF_KIND kind, const TABLE_ROWS& side, std::size_t index)
+    void whole_row(RDB_DIFF_KIND kind, const RDB_DIFF_ROWS& side, std::size_t index)
     {
         RDB_DIFF_CHANGE change = row_change(kind, side, index);
         bool added = kind == RDB_DIFF_ROW_ADDED;
@@ -140,8 +123,8 @@ private:
         const RDB_TABLE_ROW& old_row = *m_old.m_rows[old_index];
         const RDB_TABLE_ROW& new_row = *m_new.m_rows[new_index];
         for (std::size_t c = 0; c < old_row.size() || c < new_row.size(); ++c) {
-            const RDB_TABLE_ELEMENT* old_cell = cell_at(old_row, c);
-            const RDB_TABLE_ELEMENT* new_cell = cell_at(new_row, c);
+            const RDB_TABLE_ELEMENT* old_cell = rdb_diff_cell_at(old_row, c);
+            const RDB_TABLE_ELEMENT* new_cell = rdb_diff_cell_at(new_row, c);
             if (old_cell == nullptr && new_cell == nullptr)
                 continue;
             RDB_DIFF_CHANGE change = row_change(RDB_DIFF_CELL_VALUE, m_new, new_index);
@@ -214,8 +197,8 @@ private:
     }
 
     RDB_DIFF_EMITTER& m_emitter;
-    const TABLE_ROWS& m_old;
-    const TABLE_ROWS& m_new;
+    RDB_DIFF_ROWS& m_old;
+    RDB_DIFF_ROWS& m_new;
 };
 
 // A change of the point or gauge at `index` of a side whose names are `keys`.
@@ -261,9 +244,20 @@ std::vector<const RDB_GAUGES_DATA_ELEMENT*> gauges_of(const RDB_GAUGES_OBJECT& o
 
 }  // namespace
 
+std::string rdb_diff_point_content(const RDB_CHART_POINT& point)
+{
+    return std::string(point.label) + '\0' + std::to_string(point.value);
+}
+
+std::string rdb_diff_gauge_content(const RDB_GAUGES_DATA_ELEMENT& gauge)
+{
+    return gauge.get_name().c_str() + std::string(1, '\0') + gauge_text(gauge) + (gauge.is_percent() ? " %" : "") +
+           (gauge.is_disabled() ? " off" : "");
+}
+
 void rdb_diff_table(RDB_DIFF_EMITTER& emitter, const RDB_TABLE_OBJECT& old_table, const RDB_TABLE_OBJECT& new_table)
 {
-    TABLE_ROWS old_rows(old_table), new_rows(new_table);
+    RDB_DIFF_ROWS old_rows(old_table), new_rows(new_table);
     TABLE_COMPARER(emitter, old_rows, new_rows).compare();
 }
 
@@ -276,17 +270,23 @@ void rdb_diff_chart(RDB_DIFF_EMITTER& emitter, const RDB_CHART_TABLE_OBJECT& old
         old_keys.emplace_back(point.label);
     for (const RDB_CHART_POINT& point : new_points)
         new_keys.emplace_back(point.label);
-    pair_items(
-        emitter, old_keys, new_keys, true, RDB_DIFF_POINT_ADDED, RDB_DIFF_POINT_REMOVED,
+    std::vector<RDB_DIFF_PAIR> pairs = pair_named(emitter, old_keys, new_keys, [&](bool new_side) {
+        std::vector<std::string> contents;
+        for (const RDB_CHART_POINT& point : new_side ? new_points : old_points)
+            contents.push_back(rdb_diff_point_content(point));
+        return contents;
+    });
+    hand_on(
+        emitter, pairs, RDB_DIFF_POINT_ADDED, RDB_DIFF_POINT_REMOVED,
         [&] {
             emitter.field("chart_type", rdb_chart_type_name(old_chart.get_default_chart_type()),
                           rdb_chart_type_name(new_chart.get_default_chart_type()));
             emitter.field("x_axis", old_chart.get_x_axis().view(), new_chart.get_x_axis().view());
             emitter.field("y_axis", old_chart.get_y_axis().view(), new_chart.get_y_axis().view());
         },
-        [&](RDB_DIFF_KIND kind, const std::vector<std::string>& keys, std::size_t index) {
-            RDB_DIFF_CHANGE change = item_change(emitter, kind, keys, index);
+        [&](RDB_DIFF_KIND kind, std::size_t index) {
             bool added = kind == RDB_DIFF_POINT_ADDED;
+            RDB_DIFF_CHANGE change = item_change(emitter, kind, added ? new_keys : old_keys, index);
             (added ? change.m_has_new : change.m_has_old) = true;
             (added ? change.m_new : change.m_old) = std::to_string((added ? new_points : old_points)[index].value);
             emitter.emit(change);
@@ -303,11 +303,17 @@ void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gau
     std::vector<std::string> old_keys, new_keys;
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> old_list = gauges_of(old_gauges, old_keys);
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> new_list = gauges_of(new_gauges, new_keys);
-    pair_items(
-        emitter, old_keys, new_keys, true, RDB_DIFF_GAUGE_ADDED, RDB_DIFF_GAUGE_REMOVED, [] {},
-        [&](RDB_DIFF_KIND kind, const std::vector<std::string>& keys, std::size_t index) {
-            RDB_DIFF_CHANGE change = item_change(emitter, kind, keys, index);
+    std::vector<RDB_DIFF_PAIR> pairs = pair_named(emitter, old_keys, new_keys, [&](bool new_side) {
+        std::vector<std::string> contents;
+        for (const RDB_GAUGES_DATA_ELEMENT* gauge : new_side ? new_list : old_list)
+            contents.push_back(rdb_diff_gauge_content(*gauge));
+        return contents;
+    });
+    hand_on(
+        emitter, pairs, RDB_DIFF_GAUGE_ADDED, RDB_DIFF_GAUGE_REMOVED, [] {},
+        [&](RDB_DIFF_KIND kind, std::size_t index) {
             bool added = kind == RDB_DIFF_GAUGE_ADDED;
+            RDB_DIFF_CHANGE change = item_change(emitter, kind, added ? new_keys : old_keys, index);
             (added ? change.m_has_new : change.m_has_old) = true;
             (added ? change.m_new : change.m_old) = gauge_text(*(added ? new_list : old_list)[index]);
             emitter.emit(change);

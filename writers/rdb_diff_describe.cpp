@@ -16,16 +16,30 @@ const char* kind_name(const char* kind)
     return kind;
 }
 
-// What the object's rows are called: "rows", "points" or "gauges", and how
-// they are keyed.
-const char* pairing(const RDB_DIFF_CHANGE& change)
+// What the object's rows are called, "rows", "points" or "gauges", and how
+// they were paired.
+std::string pairing(const RDB_DIFF_CHANGE& change)
 {
-    bool key = change.m_match == RDB_DIFF_MATCH_BY_KEY;
-    if (std::strcmp(change.m_object_kind, "chart") == 0)
-        return key ? "points by label" : "points by position";
-    if (std::strcmp(change.m_object_kind, "gauges") == 0)
-        return key ? "gauges by name" : "gauges by position";
-    return key ? "rows by key" : "rows by position";
+    const char* items = "rows";
+    const char* key = "by key";
+    if (std::strcmp(change.m_object_kind, "chart") == 0) {
+        items = "points";
+        key = "by label";
+    } else if (std::strcmp(change.m_object_kind, "gauges") == 0) {
+        items = "gauges";
+        key = "by name";
+    }
+    std::string text = items;
+    switch (change.m_match) {
+    case RDB_DIFF_MATCH_BY_KEY:
+        text = text + ' ' + key;
+        if (!change.m_key_columns.empty())
+            text += " (" + change.m_key_columns + ')';
+        return text;
+    case RDB_DIFF_MATCH_BY_CONTENT: return text + " by content";
+    case RDB_DIFF_MATCH_REPLACED: return text + " by content, the rest replaced";
+    default: return text + " by position";
+    }
 }
 
 bool is_text_cell(const char* type)

@@ -17,6 +17,16 @@ bool has_row(RDB_DIFF_KIND kind) { return kind >= RDB_DIFF_ROW_ADDED && kind <= 
 bool has_column(RDB_DIFF_KIND kind) { return kind == RDB_DIFF_COLUMN_TITLE || (kind >= RDB_DIFF_CELL_VALUE && kind <= RDB_DIFF_CELL_REMOVED); }
 bool is_row_or_cell(RDB_DIFF_KIND kind) { return kind >= RDB_DIFF_ROW_ADDED && kind <= RDB_DIFF_CELL_REMOVED; }
 
+const char* match_name(RDB_DIFF_MATCH match)
+{
+    switch (match) {
+    case RDB_DIFF_MATCH_BY_KEY: return "key";
+    case RDB_DIFF_MATCH_BY_CONTENT: return "content";
+    case RDB_DIFF_MATCH_REPLACED: return "replaced";
+    default: return "position";
+    }
+}
+
 }  // namespace
 
 void rdb_write_diff_json(const RDB_DIFF_CHANGE& change, std::ostream& out)
@@ -33,7 +43,9 @@ void rdb_write_diff_json(const RDB_DIFF_CHANGE& change, std::ostream& out)
     if (change.m_match == RDB_DIFF_MATCH_NONE)
         json.Null();
     else
-        json.String(change.m_match == RDB_DIFF_MATCH_BY_KEY ? "key" : "position");
+        json.String(match_name(change.m_match));
+    if (change.m_match == RDB_DIFF_MATCH_BY_KEY && !change.m_key_columns.empty())
+        string_or_null(json, "key_columns", true, change.m_key_columns);
     if (has_row(change.m_kind)) {
         json.Key("index");
         json.Uint64(change.m_index);

@@ -1,5 +1,7 @@
 // The comparison of two reports (rdb_diff.h) on parsed files: a pair with
 // an edit of every kind gives exactly the changes expected.
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,10 @@ std::string line_of(const RDB_DIFF_CHANGE& c)
 {
     std::string line = std::string(rdb_diff_kind_name(c.m_kind)) + " " + c.m_path + " (" + c.m_object_kind + ")";
     if (c.m_match != RDB_DIFF_MATCH_NONE)
-        line += c.m_match == RDB_DIFF_MATCH_BY_KEY ? " by key" : " by position";
+        line += c.m_match == RDB_DIFF_MATCH_BY_KEY       ? " by key"
+                : c.m_match == RDB_DIFF_MATCH_BY_CONTENT ? " by content"
+                : c.m_match == RDB_DIFF_MATCH_REPLACED   ? " replaced"
+                                                         : " by position";
     if (c.m_index != 0)
         line += " " + c.m_key + "#" + std::to_string(c.m_index);
     if (c.m_column >= 0)
@@ -74,7 +79,8 @@ TEST_F(DiffTest, AnEditOfEveryKindGivesExactlyItsChange)
         "row_removed main/cells (table) by key c#3: 'c | 3' -> none",
         "row_added main/cells (table) by key d#3: none -> 'd | 4'",
         "cell_removed main/cells (table) by key e#4 col 3=Inst iname>-: 'u/e' -> none",
-        "cell_value main/bypos (table) by position #2 col 1= string>string: 'y' -> 'w'",
+        "row_removed main/bypos (table) by key y#2: '1 | y' -> none",
+        "row_added main/bypos (table) by key w#2: none -> '1 | w'",
         "cell_value main/s (summary) by key Status#1 col 1= string>string: 'ok' -> 'bad'",
         "gauge_field main/s (gauges) by key g1#1 .value: '5' -> '7' 2",
         "gauge_field main/s (gauges) by key g1#1 .min: '0' -> '1' 1",
@@ -111,7 +117,7 @@ TEST_F(DiffTest, OptionsNarrowTheChanges)
     RDB_DIFF_OPTIONS options;
     options.m_styles = options.m_ignore_colours = true;
     LINES lines = diff(options);
-    EXPECT_EQ(lines.size(), 39u);
+    EXPECT_EQ(lines.size(), 40u);
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("cell_colour"), std::string::npos) << line;
 
@@ -124,27 +130,382 @@ TEST_F(DiffTest, OptionsNarrowTheChanges)
                                     "object_field main/e (embedded) .embedded_type: 'image' -> 'html'"}));
 }
 
-TEST_F(DiffTest, RowsPairByKeyOnlyWhenTheKeysAreUniqueInBothReports)
+namespace {
+
+// Cells and rows of a table as a report file writes them.
+std::string text_cell(const std::string& text) { return "<string_cell>" + text + "</string_cell>"; }
+std::string int_cell(long long value) { return "<int_cell>" + std::to_string(value) + "</int_cell>"; }
+std::string ps_cell(long long ps)
 {
-    auto changes = [&](const std::string& old_rows, const std::string& new_rows) {
-        REPORT_PTR old_report = parse_text(report_with("<table name=\"t\" parent=\"main\">" + old_rows + "</table>"));
-        REPORT_PTR new_report = parse_text(report_with("<table name=\"t\" parent=\"main\">" + new_rows + "</table>"));
-        LINES lines;
-        for (const RDB_DIFF_CHANGE& c : rdb_diff_reports(old_report->get_main_folder(), new_report->get_main_folder()))
-            lines.push_back(line_of(c));
-        return lines;
-    };
-    auto row = [](const char* key, const char* value) {
-        return std::string("<row><string_cell>") + key + "</string_cell><int_cell>" + value + "</int_cell></row>";
-    };
-    // A repeated key in either report: by position.
-    for (bool in_old : {true, false}) {
-        std::string repeated = row("a", "1") + row("a", "2"), unique = row("a", "1") + row("b", "3");
-        EXPECT_EQ(changes(in_old ? repeated : unique, in_old ? unique : repeated).front().substr(0, 40),
-                  "cell_value main/t (table) by position #2");
+    return "<delay_cell><delay>" + std::to_string(ps) + "</delay><display_option>ps</display_option></delay_cell>";
+}
+std::string row_of(const std::vector<std::string>& cells)
+{
+    std::string row = "<row>";
+    for (const std::string& cell : cells)
+        row += cell;
+    return row + "</row>";
+}
+std::string table_of(const std::string& rows) { return "<table name=\"t\" parent=\"main\">" + rows + "</table>"; }
+
+// The changes between two reports of the folder "main" and a body each.
+struct BODY_DIFF {
+    LINES m_lines;
+    std::vector<RDB_DIFF_CHANGE> m_changes;
+    RDB_DIFF_TOTALS m_totals;
+};
+
+class DiffRowsTest : public DiffTest {
+protected:
+    BODY_DIFF diff_bodies(const std::string& old_body, const std::string& new_body,
+                          const RDB_DIFF_OPTIONS& options = RDB_DIFF_OPTIONS())
+    {
+        BODY_DIFF result;
+        REPORT_PTR old_report = parse_text(report_with(old_body));
+        EXPECT_TRUE(old_report) << dump();
+        REPORT_PTR new_report = parse_text(report_with(new_body));
+        EXPECT_TRUE(new_report) << dump();
+        if (!old_report || !new_report)
+            return result;
+        rdb_diff_reports(
+            old_report->get_main_folder(), new_report->get_main_folder(), options,
+            [&](const RDB_DIFF_CHANGE& c) {
+                result.m_lines.push_back(line_of(c));
+                result.m_changes.push_back(c);
+            },
+            result.m_totals);
+        return result;
     }
-    // Unique keys: a moved row is the same row; the same report has no change.
-    EXPECT_EQ(changes(row("a", "1") + row("b", "2"), row("b", "2") + row("a", "1")), LINES());
+};
+
+}  // namespace
+
+TEST_F(DiffRowsTest, OneDeletedRowOfATableWithoutAUniqueColumnIsOneRemovedRow)
+{
+    // Neither column is unique: the rows are aligned by content, so the
+    // rows after the deleted one are still the same rows.
+    std::string old_rows = row_of({text_cell("Clock"), text_cell("Edge")}), new_rows = old_rows;
+    for (int r = 0; r < 20; ++r) {
+        std::string row = row_of({text_cell(r % 2 == 0 ? "clk" : "mem"), int_cell(r / 2)});
+        old_rows += row;
+        if (r != 7)
+            new_rows += row;
+    }
+    BODY_DIFF diff = diff_bodies(table_of(old_rows), table_of(new_rows));
+    EXPECT_EQ(diff.m_lines, LINES{"row_removed main/t (table) by content #8: 'mem | 3' -> none"});
+    ASSERT_EQ(diff.m_changes.size(), 1u);
+    EXPECT_EQ(diff.m_changes[0].m_key, "");
+    EXPECT_EQ(diff.m_changes[0].m_key_columns, "");
+
+    // Five changed delays of such a table: five cell changes, no row
+    // removed or added.
+    std::string before = row_of({text_cell("Clock"), text_cell("Edge"), text_cell("Delay")}), after = before;
+    for (int r = 0; r < 12; ++r) {
+        std::string clock = text_cell(r % 2 == 0 ? "clk" : "mem");
+        before += row_of({clock, int_cell(r / 2), ps_cell(100)});
+        after += row_of({clock, int_cell(r / 2), ps_cell(r % 2 == 1 && r < 10 ? 100 + r : 100)});
+    }
+    diff = diff_bodies(table_of(before), table_of(after));
+    EXPECT_EQ(diff.m_lines,
+              (LINES{"cell_value main/t (table) by content #2 col 2=Delay delay>delay: '100 ps' -> '101 ps' 1 ps",
+                     "cell_value main/t (table) by content #4 col 2=Delay delay>delay: '100 ps' -> '103 ps' 3 ps",
+                     "cell_value main/t (table) by content #6 col 2=Delay delay>delay: '100 ps' -> '105 ps' 5 ps",
+                     "cell_value main/t (table) by content #8 col 2=Delay delay>delay: '100 ps' -> '107 ps' 7 ps",
+                     "cell_value main/t (table) by content #10 col 2=Delay delay>delay: '100 ps' -> '109 ps' 9 ps"}));
+}
+
+TEST_F(DiffRowsTest, RowsAlignByTheirValuesNotTheirStyle)
+{
+    // A delay in another unit and a cell in another colour are the same
+    // row: the deleted row is still the only row removed.
+    std::string old_rows = row_of({text_cell("Clock"), text_cell("Delay")}), new_rows = old_rows;
+    for (int r = 0; r < 6; ++r) {
+        old_rows += row_of({text_cell("clk"), ps_cell(100 * (r % 3))});
+        if (r == 2)
+            continue;
+        if (r == 4)
+            new_rows += "<row><string_cell foreground=\"red\">clk</string_cell><delay_cell><delay>" +
+                        std::to_string(100 * (r % 3)) + "</delay><display_option>ns</display_option></delay_cell></row>";
+        else
+            new_rows += row_of({text_cell("clk"), ps_cell(100 * (r % 3))});
+    }
+    BODY_DIFF diff = diff_bodies(table_of(old_rows), table_of(new_rows));
+    EXPECT_EQ(diff.m_lines, LINES{"row_removed main/t (table) by content #3: 'clk | 200 ps' -> none"});
+    EXPECT_EQ(diff.m_totals.m_by_kind[RDB_DIFF_CELL_UNIT], 1u);
+    EXPECT_EQ(diff.m_totals.m_by_kind[RDB_DIFF_CELL_COLOUR], 1u);
+}
+
+TEST_F(DiffRowsTest, ASlackTableIsKeyedByItsEndpoints)
+{
+    // From and to, with the slack first and unique: a changed slack is one
+    // changed cell, not a removed and an added row.
+    auto slack_table = [](long long changed) {
+        return "<tan_slack_table name=\"setup\" parent=\"main\" analysis_type=\"1\">"
+               "<column id=\"0\" type=\"slack\"/><column id=\"1\" type=\"from\"/><column id=\"2\" type=\"to\"/>" +
+               row_of({text_cell("Slack"), text_cell("From"), text_cell("To")}) +
+               row_of({ps_cell(-120), text_cell("a/q"), text_cell("x/d")}) +
+               row_of({ps_cell(changed), text_cell("a/q"), text_cell("y/d")}) +
+               row_of({ps_cell(35), text_cell("b/q"), text_cell("y/d")}) + "</tan_slack_table>";
+    };
+    BODY_DIFF diff = diff_bodies(slack_table(-95), slack_table(-80));
+    EXPECT_EQ(diff.m_lines, LINES{"cell_value main/setup (tan_slack_table) by key a/q | y/d#2 col 0=Slack "
+                                  "delay>delay: '-95 ps' -> '-80 ps' 15 ps"});
+    ASSERT_EQ(diff.m_changes.size(), 1u);
+    EXPECT_EQ(diff.m_changes[0].m_key_columns, "From, To");
+    EXPECT_TRUE(diff.m_changes[0].m_difference_in_ps);
+}
+
+TEST_F(DiffRowsTest, KeysOfTheOptionsPairTheRowsOfTheTablesTheySelect)
+{
+    // Neither Clock nor Edge is unique, both together are; Id is the
+    // leftmost unique column, which the key takes the place of.
+    auto table = [](bool edited) {
+        const char* clocks[] = {"clk", "clk", "mem", "mem"};
+        const char* edges[] = {"rise", "fall", "rise", "fall"};
+        std::string rows = row_of({text_cell("Clock"), text_cell("Edge"), text_cell("Period"), text_cell("Id")});
+        for (int r = 0; r < 4; ++r) {
+            int at = edited ? 3 - r : r;  // the new report has them the other way round
+            rows += row_of({text_cell(clocks[at]), text_cell(edges[at]),
+                            int_cell(edited && at == 2 ? 1 : at), int_cell(edited ? 10 + at : at)});
+        }
+        return table_of(rows);
+    };
+    auto key = [](const char* pattern, std::vector<std::string> columns) {
+        return RDB_DIFF_KEY{RDB_PATH_PATTERN(pattern), std::move(columns)};
+    };
+    RDB_DIFF_OPTIONS options;
+    // Named by title (case and blanks aside) and by number; a key of
+    // another table is not used, and only the first that selects counts.
+    options.m_keys = {key("main/other", {"Id"}), key("main/*", {" clock ", "2"}), key("**", {"Id"})};
+    BODY_DIFF diff = diff_bodies(table(false), table(true), options);
+    EXPECT_EQ(diff.m_lines, (LINES{"cell_value main/t (table) by key mem | fall#1 col 3=Id int>int: '3' -> '13' 10",
+                                   "cell_value main/t (table) by key mem | rise#2 col 2=Period int>int: '2' -> '1' -1",
+                                   "cell_value main/t (table) by key mem | rise#2 col 3=Id int>int: '2' -> '12' 10",
+                                   "cell_value main/t (table) by key clk | fall#3 col 3=Id int>int: '1' -> '11' 10",
+                                   "cell_value main/t (table) by key clk | rise#4 col 3=Id int>int: '0' -> '10' 10"}));
+    ASSERT_FALSE(diff.m_changes.empty());
+    EXPECT_EQ(diff.m_changes[0].m_key_columns, "Clock, Edge");
+    ASSERT_EQ(diff.m_totals.m_keys.size(), 3u);
+    EXPECT_EQ(diff.m_totals.m_keys[0].m_tables, 0u);
+    EXPECT_EQ(diff.m_totals.m_keys[1].m_tables, 1u);
+    EXPECT_EQ(diff.m_totals.m_keys[1].m_unusable_path, "");
+    EXPECT_EQ(diff.m_totals.m_keys[2].m_tables, 0u);
+
+    // A key it cannot use is told, and the rows are aligned by content,
+    // not keyed by another column.
+    for (const auto& unusable : {std::make_pair(key("main/t", {"Clock", "Net"}), "has no column \"Net\""),
+                                 std::make_pair(key("main/t", {"9"}), "has no column \"9\""),
+                                 std::make_pair(key("main/t", {"Clock"}), "the key repeats in the old report")}) {
+        options.m_keys = {unusable.first, key("**", {"Id"})};
+        diff = diff_bodies(table(false), table(true), options);
+        ASSERT_FALSE(diff.m_changes.empty());
+        for (const RDB_DIFF_CHANGE& change : diff.m_changes)
+            EXPECT_EQ(change.m_match, RDB_DIFF_MATCH_BY_CONTENT) << line_of(change);
+        EXPECT_EQ(diff.m_totals.m_keys[0].m_tables, 0u);
+        EXPECT_EQ(diff.m_totals.m_keys[0].m_unusable_path, "main/t");
+        EXPECT_EQ(diff.m_totals.m_keys[0].m_unusable_reason, unusable.second);
+        EXPECT_EQ(diff.m_totals.m_keys[1].m_tables, 0u);
+    }
+    // Repeating in the new report only.
+    options.m_keys = {key("main/t", {"Period"})};
+    diff = diff_bodies(table(false), table(true), options);
+    EXPECT_EQ(diff.m_totals.m_keys[0].m_unusable_reason, "the key repeats in the new report");
+}
+
+TEST_F(DiffRowsTest, TheLeftmostColumnUniqueInBothReportsKeysTheRows)
+{
+    // Group repeats; Name is unique in both: a moved row is the same row.
+    auto table = [](bool edited) {
+        std::string rows = row_of({text_cell("Group"), text_cell("Name"), text_cell("Count")});
+        const char* names[] = {"a", "b", "c"};
+        for (int r = 0; r < 3; ++r) {
+            int at = edited ? 2 - r : r;
+            rows += row_of({text_cell("g"), text_cell(names[at]), int_cell(edited && at == 1 ? 9 : at)});
+        }
+        return table_of(rows);
+    };
+    BODY_DIFF diff = diff_bodies(table(false), table(true));
+    EXPECT_EQ(diff.m_lines, LINES{"cell_value main/t (table) by key b#2 col 2=Count int>int: '1' -> '9' 8"});
+    ASSERT_EQ(diff.m_changes.size(), 1u);
+    EXPECT_EQ(diff.m_changes[0].m_key_columns, "Name");
+
+    // A column unique in one report only is no key, nor one that a row
+    // has no cell in. Without a heading row, a key is named by its number.
+    auto rows = [](std::vector<std::string> names) {
+        std::string text;
+        for (std::size_t r = 0; r < names.size(); ++r)
+            text += names[r].empty() ? row_of({int_cell(1)})
+                                     : row_of({int_cell(1), text_cell(names[r]), int_cell(static_cast<int>(r))});
+        return table_of(text);
+    };
+    diff = diff_bodies(rows({"a", "b"}), rows({"a", "a"}));
+    ASSERT_FALSE(diff.m_changes.empty());
+    EXPECT_EQ(diff.m_changes[0].m_match, RDB_DIFF_MATCH_BY_KEY);
+    EXPECT_EQ(diff.m_changes[0].m_key_columns, "column 3");
+    diff = diff_bodies(rows({"", "b"}), rows({"a", "b"}));
+    ASSERT_FALSE(diff.m_changes.empty());
+    EXPECT_EQ(diff.m_changes[0].m_match, RDB_DIFF_MATCH_BY_CONTENT);
+}
+
+TEST_F(DiffRowsTest, PastTheCapTheRestOfATableIsReplaced)
+{
+    // Two equal rows, then rows that all differ: with a cap of 3 the two
+    // stand, the rest is paired in order and the surplus removed.
+    auto table = [](const char* prefix, int count) {
+        std::string rows = row_of({text_cell("Group"), text_cell("Name")});
+        for (int r = 0; r < 2; ++r)
+            rows += row_of({text_cell("g"), int_cell(r)});
+        for (int r = 0; r < count; ++r)
+            rows += row_of({text_cell("g"), text_cell(prefix + std::to_string(r / 2))});
+        return table_of(rows);
+    };
+    RDB_DIFF_OPTIONS options;
+    options.m_alignment_cap = 3;
+    BODY_DIFF diff = diff_bodies(table("old", 6), table("new", 4), options);
+    EXPECT_EQ(diff.m_lines, (LINES{"cell_value main/t (table) replaced #3 col 1=Name string>string: 'old0' -> 'new0'",
+                                   "cell_value main/t (table) replaced #4 col 1=Name string>string: 'old0' -> 'new0'",
+                                   "cell_value main/t (table) replaced #5 col 1=Name string>string: 'old1' -> 'new1'",
+                                   "cell_value main/t (table) replaced #6 col 1=Name string>string: 'old1' -> 'new1'",
+                                   "row_removed main/t (table) replaced #7: 'g | old2' -> none",
+                                   "row_removed main/t (table) replaced #8: 'g | old2' -> none"}));
+    // What the edits up to the cap reach stands: with a cap of 1, one row
+    // removed reaches the equal row "s", and only the rest is replaced.
+    auto rows_of = [](std::vector<std::string> names) {
+        std::string rows = row_of({text_cell("Group"), text_cell("Name")});
+        rows += row_of({text_cell("g"), int_cell(0)}) + row_of({text_cell("g"), int_cell(0)});
+        for (const std::string& name : names)
+            rows += row_of({text_cell("g"), text_cell(name)});
+        return table_of(rows);
+    };
+    options.m_alignment_cap = 1;
+    diff = diff_bodies(rows_of({"x", "s", "a1", "a2"}), rows_of({"s", "b1", "b2", "b3"}), options);
+    EXPECT_EQ(diff.m_lines, (LINES{"row_removed main/t (table) replaced #3: 'g | x' -> none",
+                                   "cell_value main/t (table) replaced #4 col 1=Name string>string: 'a1' -> 'b1'",
+                                   "cell_value main/t (table) replaced #5 col 1=Name string>string: 'a2' -> 'b2'",
+                                   "row_added main/t (table) replaced #6: none -> 'g | b3'"}));
+    // They differ in 10 rows: a cap of 10 is not passed, one of 9 is.
+    for (std::size_t cap : {9, 10}) {
+        options.m_alignment_cap = cap;
+        diff = diff_bodies(table("old", 6), table("new", 4), options);
+        ASSERT_EQ(diff.m_changes.size(), 6u);
+        EXPECT_EQ(diff.m_changes[0].m_match, cap == 10 ? RDB_DIFF_MATCH_BY_CONTENT : RDB_DIFF_MATCH_REPLACED);
+    }
+}
+
+namespace {
+
+// The fewest rows removed and added that turn `old_rows` into `new_rows`:
+// all but their longest common subsequence, computed the plain way.
+std::size_t fewest_edits(const std::vector<std::string>& old_rows, const std::vector<std::string>& new_rows)
+{
+    std::vector<std::vector<std::size_t>> common(old_rows.size() + 1, std::vector<std::size_t>(new_rows.size() + 1));
+    for (std::size_t o = old_rows.size(); o-- > 0;)
+        for (std::size_t n = new_rows.size(); n-- > 0;)
+            common[o][n] = old_rows[o] == new_rows[n] ? common[o + 1][n + 1] + 1
+                                                      : std::max(common[o + 1][n], common[o][n + 1]);
+    return old_rows.size() + new_rows.size() - 2 * common[0][0];
+}
+
+}  // namespace
+
+TEST_F(DiffRowsTest, AlignedRowsCoverBothTablesInOrderWithTheFewestEdits)
+{
+    // Random tables of rows "a", "b" and "c" after two rows "p" (so that
+    // no column is unique): replaying the changes in order walks both
+    // tables once, row by row, and, under the cap, removes and adds no
+    // more rows than the fewest edits. A changed row is a removed and an
+    // added row paired.
+    std::mt19937 random(20261207);
+    const char* const values[] = {"a", "b", "c"};
+    for (std::size_t cap : {std::size_t(10000), std::size_t(2)}) {
+        for (int round = 0; round < 150; ++round) {
+            std::vector<std::string> old_rows = {"p", "p"}, new_rows = {"p", "p"};
+            for (std::vector<std::string>* rows : {&old_rows, &new_rows})
+                for (std::size_t count = random() % 9; count > 0; --count)
+                    rows->push_back(values[random() % 3]);
+            auto table = [](const std::vector<std::string>& values_of_rows) {
+                std::string rows;
+                for (const std::string& value : values_of_rows)
+                    rows += row_of({text_cell(value), int_cell(0)});
+                return table_of(rows);
+            };
+            RDB_DIFF_OPTIONS options;
+            options.m_alignment_cap = cap;
+            BODY_DIFF diff = diff_bodies(table(old_rows), table(new_rows), options);
+            std::string context = ::testing::PrintToString(old_rows) + " -> " + ::testing::PrintToString(new_rows);
+            std::size_t o = 0, n = 0, edits = 0;
+            // The rows up to `new_end` of the new table are unchanged.
+            auto unchanged_until = [&](std::size_t new_end) {
+                for (; n < new_end && o < old_rows.size(); ++n, ++o)
+                    EXPECT_EQ(old_rows[o], new_rows[n]) << context;
+                EXPECT_EQ(n, new_end) << context;
+            };
+            std::size_t fewest = fewest_edits(old_rows, new_rows);
+            for (const RDB_DIFF_CHANGE& change : diff.m_changes) {
+                EXPECT_EQ(change.m_match, fewest > cap ? RDB_DIFF_MATCH_REPLACED : RDB_DIFF_MATCH_BY_CONTENT)
+                    << context;
+                ASSERT_GE(change.m_index, 1u) << context;
+                std::size_t at = change.m_index - 1;
+                if (change.m_kind == RDB_DIFF_ROW_REMOVED) {
+                    ASSERT_GE(at, o) << context;
+                    unchanged_until(n + (at - o));
+                    ASSERT_LT(o, old_rows.size()) << context;
+                    EXPECT_EQ(change.m_old, old_rows[o] + " | 0") << context;
+                    ++o;
+                    edits += 1;
+                } else if (change.m_kind == RDB_DIFF_ROW_ADDED) {
+                    unchanged_until(at);
+                    ASSERT_LT(n, new_rows.size()) << context;
+                    EXPECT_EQ(change.m_new, new_rows[n] + " | 0") << context;
+                    ++n;
+                    edits += 1;
+                } else {
+                    ASSERT_EQ(change.m_kind, RDB_DIFF_CELL_VALUE) << context;
+                    unchanged_until(at);
+                    ASSERT_LT(o, old_rows.size()) << context;
+                    ASSERT_LT(n, new_rows.size()) << context;
+                    EXPECT_EQ(change.m_old, old_rows[o]) << context;
+                    EXPECT_EQ(change.m_new, new_rows[n]) << context;
+                    ++o, ++n;
+                    edits += 2;
+                }
+            }
+            unchanged_until(new_rows.size());
+            EXPECT_EQ(o, old_rows.size()) << context;
+            if (fewest <= cap)
+                EXPECT_EQ(edits, fewest) << context;
+            else
+                EXPECT_GT(edits, cap) << context;
+        }
+    }
+}
+
+TEST_F(DiffRowsTest, PointsAndGaugesOfRepeatedNamesAlignByContent)
+{
+    auto chart = [](const std::vector<int>& values) {
+        std::string points;
+        for (int value : values)
+            points += "<data name=\"p\">" + std::to_string(value) + "</data>";
+        return "<chart name=\"c\" parent=\"main\" size=\"" + std::to_string(values.size()) +
+               "\"><type>bar</type>" + points + "</chart>";
+    };
+    BODY_DIFF diff = diff_bodies(chart({1, 2, 3, 4, 5}), chart({1, 2, 4, 5}));
+    EXPECT_EQ(diff.m_lines, LINES{"point_removed main/c (chart) by content p#3: '3' -> none"});
+    diff = diff_bodies(chart({1, 2, 3, 4, 5}), chart({1, 2, 7, 4, 5}));
+    EXPECT_EQ(diff.m_lines, LINES{"point_value main/c (chart) by content p#3: '3' -> '7' 4"});
+
+    auto summary = [](const std::vector<int>& values) {
+        std::string gauges;
+        for (int value : values)
+            gauges += "<gauge name=\"g\"><min>0</min><max>10</max><value>" + std::to_string(value) + "</value></gauge>";
+        return "<summary name=\"s\" parent=\"main\"><element name=\"Status\">ok</element><gauges>" + gauges +
+               "</gauges></summary>";
+    };
+    diff = diff_bodies(summary({1, 2, 3, 4}), summary({2, 3, 4}));
+    ASSERT_EQ(diff.m_changes.size(), 1u);
+    EXPECT_EQ(diff.m_changes[0].m_kind, RDB_DIFF_GAUGE_REMOVED);
+    EXPECT_EQ(diff.m_changes[0].m_match, RDB_DIFF_MATCH_BY_CONTENT);
+    EXPECT_EQ(diff.m_changes[0].m_index, 1u);
 }
 
 TEST_F(DiffTest, ObjectsOfOnePathPairInOrderAndPathsAreWholeFromAnyFolder)

@@ -28,7 +28,7 @@ std::string expected_text()
         "~ kind: table -> text\n"
         "@@ main/f/new (text) @@\n"
         "+ added\n"
-        "@@ main/cells (table, rows by key) @@\n"
+        "@@ main/cells (table, rows by key (Name)) @@\n"
         "~ creator: \"x\" -> \"y\"\n"
         "~ enabled: true -> false\n"
         "+ header: \"H\"\n"
@@ -47,9 +47,10 @@ std::string expected_text()
         "- row \"c\": c | 3\n"
         "+ row \"d\": d | 4\n"
         "- row \"e\", column \"Inst\": \"u/e\"\n"
-        "@@ main/bypos (table, rows by position) @@\n"
-        "~ row 2, column 2: \"y\" -> \"w\"\n"
-        "@@ main/s (summary, rows by key) @@\n"
+        "@@ main/bypos (table, rows by key (column 2)) @@\n"
+        "- row \"y\": 1 | y\n"
+        "+ row \"w\": 1 | w\n"
+        "@@ main/s (summary, rows by key (column 1)) @@\n"
         "~ row \"Status\", column 2: \"ok\" -> \"bad\"\n"
         "@@ main/s (gauges, gauges by name) @@\n"
         "~ gauge \"g1\", value: 5 -> 7 (+2)\n"
@@ -106,7 +107,7 @@ TEST(ToolDiff, EveryKindOfEditInTextAndJson)
         "object_field", "object_field", "column_title", "column_title", "cell_colour", "cell_value",
         "cell_value",
         "cell_value", "cell_added", "cell_colour", "cell_kind", "cell_unit", "cell_colour",
-        "row_removed", "row_added", "cell_removed", "cell_value", "cell_value", "gauge_field",
+        "row_removed", "row_added", "cell_removed", "row_removed", "row_added", "cell_value", "gauge_field",
         "gauge_field", "gauge_field", "gauge_field", "gauge_field", "gauge_removed", "gauge_added",
         "object_field", "object_field", "object_field", "point_value", "point_removed", "point_added",
         "object_field", "object_field", "object_field", "object_field", "object_field"};
@@ -118,13 +119,13 @@ TEST(ToolDiff, EveryKindOfEditInTextAndJson)
         seen.push_back(change["kind"].GetString());
     }
     EXPECT_EQ(seen, kinds);
-    // One line of each shape: an object, a cell by key and by position, a
+    // One line of each shape: an object, a cell by key, a row by a key column, a
     // delay with its difference in ps, a gauge's field.
     for (const char* expected : {
         R"({"kind":"object_removed","path":"main/f/gone","object_kind":"text","match":null,"old":null,"new":null})",
         R"({"kind":"object_added","path":"main/f/new","object_kind":"text","match":null,"old":null,"new":null})",
-        R"({"kind":"cell_value","path":"main/cells","object_kind":"table","match":"key","index":1,"key":"a","column":2,"column_title":"Delay","old_type":"delay","new_type":"delay","old":"100 ps","new":"112 ps","difference":12,"unit":"ps"})",
-        R"({"kind":"cell_value","path":"main/bypos","object_kind":"table","match":"position","index":2,"key":null,"column":1,"column_title":null,"old_type":"string","new_type":"string","old":"y","new":"w"})",
+        R"({"kind":"cell_value","path":"main/cells","object_kind":"table","match":"key","key_columns":"Name","index":1,"key":"a","column":2,"column_title":"Delay","old_type":"delay","new_type":"delay","old":"100 ps","new":"112 ps","difference":12,"unit":"ps"})",
+        R"({"kind":"row_removed","path":"main/bypos","object_kind":"table","match":"key","key_columns":"column 2","index":2,"key":"y","old":"1 | y","new":null})",
         R"({"kind":"gauge_field","path":"main/s","object_kind":"gauges","match":"key","index":1,"key":"g1","field":"disabled","old":"false","new":"true"})"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
 }
@@ -147,13 +148,13 @@ TEST(ToolDiff, ARenamedTableIsOneObjectWithItsChanges)
     std::string new_file = scratch.write("new.xml", report("New name", 90));
     TOOL_RUN text = tool_run({"diff", old_file, new_file});
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "--- " + old_file + "\n+++ " + new_file + "\n@@ main/New name (table, rows by key) @@\n" +
+    EXPECT_EQ(text.out, "--- " + old_file + "\n+++ " + new_file + "\n@@ main/New name (table, rows by key (Key)) @@\n" +
                             "~ renamed: \"Old\\\\/name\" -> \"New name\"\n" +
                             "~ row \"r9\", column \"Value\": 9 -> 90 (+81)\n");
     TOOL_RUN json = tool_run({"diff", "--json", old_file, new_file});
     EXPECT_EQ(json.status, 1);
     EXPECT_EQ(tool_lines(json.out).front(),
-              R"({"kind":"object_renamed","path":"main/New name","object_kind":"table","match":"key",)"
+              R"({"kind":"object_renamed","path":"main/New name","object_kind":"table","match":"key","key_columns":"Key",)"
               R"("old":"Old\\/name","new":"New name"})");
 }
 
@@ -262,7 +263,7 @@ TEST(ToolDiff, LinesAboutFilesOrReportTextAreEscapedAsTheTreeIs)
     const std::string old_shown = scratch.dir() + "/old" + shown + ".xml";
     TOOL_RUN text = tool_run({"diff", old_file, new_file});
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "--- " + old_shown + "\n+++ " + new_file + "\n@@ m" + shown + "/T (table, rows by key) @@\n" +
+    EXPECT_EQ(text.out, "--- " + old_shown + "\n+++ " + new_file + "\n@@ m" + shown + "/T (table, rows by key (Key)) @@\n" +
                             "~ row \"k\", column \"Value\": \"VALUE" + shown + "\" -> \"OTHER" + shown + "\"\n");
     EXPECT_EQ(text.err, old_shown + ":1:316: warning: text \"x" + shown + "\" names the folder \"n" + shown +
                             "\", which was never declared: it is not placed\n" + new_file +

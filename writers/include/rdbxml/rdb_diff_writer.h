@@ -7,11 +7,11 @@
 //
 //   --- run1.xml
 //   +++ run2.xml
-//   @@ main/timing/Clocks (table, rows by key) @@
+//   @@ main/timing/Clocks (table, rows by key (Clock)) @@
 //   ~ header: "Clock summary" -> "Clocks"
 //   ~ row "clk_core", column "Period (ps)": 2500 -> 2600 (+100)
 //   - row "clk_mem": clk_mem | 5000 | mem/pll
-//   @@ main/timing/Setup slack (slack table, rows by position) @@
+//   @@ main/timing/Setup slack (slack table, rows by content) @@
 //   ~ row 1, column "Slack": -120 ps -> -95 ps (+25 ps)
 //   ~ row 1, column "Slack", foreground: #ff0000 -> #008000
 //   @@ main/notes/Old notes (text) @@
@@ -86,8 +86,9 @@ private:
 
 // One change as one line of JSON:
 //   {"kind": rdb_diff_kind_name, "path", "object_kind", "match": "key" |
-//    "position" | null, then as the kind has them: "index" (from 1), "key"
-//    (null for rows paired by position), "column" (from 0), "column_title"
+//    "content" | "replaced" | "position" | null, "key_columns" (a table's,
+//    when by key), then as the kind has them: "index" (from 1), "key"
+//    (null for rows not paired by key), "column" (from 0), "column_title"
 //    (null without), "field", "old_type", "new_type"; and always "old",
 //    "new" (null for a side without a value), then "difference" and "unit"
 //    ("ps" for delays) for numbers}
