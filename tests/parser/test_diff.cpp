@@ -221,7 +221,7 @@ TEST_F(DiffRowsTest, RowsAlignByTheirValuesNotTheirStyle)
     std::string old_rows = row_of({text_cell("Clock"), text_cell("Delay")}), new_rows = old_rows;
     for (int r = 0; r < 6; ++r) {
         old_rows += row_of({text_cell("clk"), ps_cell(100 * (r % 3))});
-        if (r == 2)
+        if (r == 3)
             continue;
         if (r == 4)
             new_rows += "<row><string_cell foreground=\"red\">clk</string_cell><delay_cell><delay>" +
@@ -230,7 +230,7 @@ TEST_F(DiffRowsTest, RowsAlignByTheirValuesNotTheirStyle)
             new_rows += row_of({text_cell("clk"), ps_cell(100 * (r % 3))});
     }
     BODY_DIFF diff = diff_bodies(table_of(old_rows), table_of(new_rows));
-    EXPECT_EQ(diff.m_lines, LINES{"row_removed main/t (table) by content #3: 'clk | 200 ps' -> none"});
+    EXPECT_EQ(diff.m_lines, LINES{"row_removed main/t (table) by content #4: 'clk | 0 ps' -> none"});
     EXPECT_EQ(diff.m_totals.m_by_kind[RDB_DIFF_CELL_UNIT], 1u);
     EXPECT_EQ(diff.m_totals.m_by_kind[RDB_DIFF_CELL_COLOUR], 1u);
 }
@@ -345,6 +345,13 @@ TEST_F(DiffRowsTest, TheLeftmostColumnUniqueInBothReportsKeysTheRows)
     diff = diff_bodies(rows({"", "b"}), rows({"a", "b"}));
     ASSERT_FALSE(diff.m_changes.empty());
     EXPECT_EQ(diff.m_changes[0].m_match, RDB_DIFF_MATCH_BY_CONTENT);
+    // Nor is a key column of the options.
+    RDB_DIFF_OPTIONS options;
+    options.m_keys = {RDB_DIFF_KEY{RDB_PATH_PATTERN("main/t"), {"3"}}};
+    diff = diff_bodies(rows({"", "b"}), rows({"a", "b"}), options);
+    ASSERT_FALSE(diff.m_changes.empty());
+    EXPECT_EQ(diff.m_changes[0].m_match, RDB_DIFF_MATCH_BY_CONTENT);
+    EXPECT_EQ(diff.m_totals.m_keys[0].m_unusable_reason, "a row of the old report has no cell there");
 }
 
 TEST_F(DiffRowsTest, PastTheCapTheRestOfATableIsReplaced)
@@ -383,12 +390,17 @@ TEST_F(DiffRowsTest, PastTheCapTheRestOfATableIsReplaced)
                                    "cell_value main/t (table) replaced #4 col 1=Name string>string: 'a1' -> 'b1'",
                                    "cell_value main/t (table) replaced #5 col 1=Name string>string: 'a2' -> 'b2'",
                                    "row_added main/t (table) replaced #6: none -> 'g | b3'"}));
-    // They differ in 10 rows: a cap of 10 is not passed, one of 9 is.
-    for (std::size_t cap : {9, 10}) {
-        options.m_alignment_cap = cap;
-        diff = diff_bodies(table("old", 6), table("new", 4), options);
-        ASSERT_EQ(diff.m_changes.size(), 6u);
-        EXPECT_EQ(diff.m_changes[0].m_match, cap == 10 ? RDB_DIFF_MATCH_BY_CONTENT : RDB_DIFF_MATCH_REPLACED);
+    // They differ in 10 rows: a cap of 10 is not passed, one of 9 is; and
+    // in 9 rows with one row fewer.
+    for (int old_count : {6, 5}) {
+        std::size_t differing = old_count + 4;
+        for (std::size_t cap : {differing - 1, differing}) {
+            options.m_alignment_cap = cap;
+            diff = diff_bodies(table("old", old_count), table("new", 4), options);
+            ASSERT_EQ(diff.m_changes.size(), old_count);
+            EXPECT_EQ(diff.m_changes[0].m_match,
+                      cap == differing ? RDB_DIFF_MATCH_BY_CONTENT : RDB_DIFF_MATCH_REPLACED);
+        }
     }
 }
 
@@ -417,7 +429,7 @@ TEST_F(DiffRowsTest, AlignedRowsCoverBothTablesInOrderWithTheFewestEdits)
     // added row paired.
     std::mt19937 random(20261207);
     const char* const values[] = {"a", "b", "c"};
-    for (std::size_t cap : {std::size_t(10000), std::size_t(2)}) {
+    for (std::size_t cap : {std::size_t(10000), std::size_t(2), std::size_t(3)}) {
         for (int round = 0; round < 150; ++round) {
             std::vector<std::string> old_rows = {"p", "p"}, new_rows = {"p", "p"};
             for (std::vector<std::string>* rows : {&old_rows, &new_rows})
