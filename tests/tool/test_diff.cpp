@@ -537,6 +537,13 @@ TEST(ToolDiff, StatSaysPerObjectHowManyChangesAndTheTotals)
                             " main/f/k (text)    | 1 ~1\n"
                             " main/f/new (text)  | added\n"
                             "4 objects changed: 1 added, 1 removed, 0 renamed, 2 changes\n");
+    // Its few lines are written as every output is: a failed write is said
+    // (the pipe and file-size faults of ToolWrites need more output).
+    for (const char* fault : {" >/dev/full", " >&-"}) {
+        TOOL_RUN failed = tool_shell("\"$RDBXML\" diff -q --stat " + tool_shell_quoted(OLD) + " " + tool_shell_quoted(NEW) + fault);
+        EXPECT_EQ(failed.status, 2) << fault;
+        EXPECT_EQ(failed.err.rfind("rdbxml: cannot write standard output: ", 0), 0u) << failed.err;
+    }
     TOOL_RUN same = tool_run({"diff", "--stat", OLD, OLD});
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.out + same.err, "");

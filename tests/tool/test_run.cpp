@@ -74,6 +74,7 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
         {"--html - " + file, "", false},
         {"--json " + file + " " + other, "", true},
         {"--html - " + file + " " + other, "", true},
+        {"--color=always " + file + " " + other, "", true},
         {"--html " + target + " " + file, target, false},
         {"--csv " + target + " " + file, target, false},
         {"--csv " + dir + "/tables/ " + file, table, false},
