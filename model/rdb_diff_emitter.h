@@ -15,7 +15,6 @@ class RDB_OBJECT;
 class RDB_TABLE_OBJECT;
 class RDB_CHART_TABLE_OBJECT;
 class RDB_GAUGES_OBJECT;
-class RDB_GAUGES_DATA_ELEMENT;
 struct RDB_CHART_POINT;
 
 class RDB_DIFF_EMITTER {
@@ -96,8 +95,6 @@ void rdb_diff_chart(RDB_DIFF_EMITTER& emitter, const RDB_CHART_TABLE_OBJECT& old
 void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gauges,
                      const RDB_GAUGES_OBJECT& new_gauges);
 
-// A point (its label and value) and a gauge (its name and every field
-// compared) as one text: items of equal contents are the same item to the
-// alignment and to the search for renamed objects.
+// A point as one text, its label and value: points of equal contents are
+// the same point to the alignment and to the search for renamed charts.
 std::string rdb_diff_point_content(const RDB_CHART_POINT& point);
-std::string rdb_diff_gauge_content(const RDB_GAUGES_DATA_ELEMENT& gauge);

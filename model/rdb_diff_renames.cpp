@@ -17,9 +17,10 @@ typedef std::vector<std::uint64_t> ROW_HASHES;
 
 std::uint64_t hash_of(const std::string& text) { return std::hash<std::string_view>()(text); }
 
-// Each row's (point's, gauge's) contents as the comparison compares them
+// Each row's (point's) contents as the comparison compares them
 // (rdb_diff_row_content), hashed, and sorted so that two objects' rows are
-// compared as multisets in one pass.
+// compared as multisets in one pass. A gauges object has none here: it is
+// a summary's, and goes with its summary.
 class ROW_HASHER : public RDB_OBJECT_VISITOR {
 public:
     explicit ROW_HASHER(ROW_HASHES& hashes) : m_hashes(hashes) {}
@@ -33,12 +34,6 @@ public:
     {
         for (const RDB_CHART_POINT& point : chart.get_points())
             m_hashes.push_back(hash_of(rdb_diff_point_content(point)));
-    }
-    void visit(const RDB_GAUGES_OBJECT& gauges) override
-    {
-        for (unsigned slot = 0; slot < gauges.get_number_of_used_slots(); ++slot)
-            if (const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(slot))
-                m_hashes.push_back(hash_of(rdb_diff_gauge_content(*gauge)));
     }
 
 private:

@@ -1,6 +1,6 @@
 // Renamed objects in the report comparison: an object only the old report
 // has and one of the same kind only the new one has, in the same folder,
-// whose rows (points, gauges) are at least 90 % equal.
+// whose rows (a chart's points) are at least 90 % equal.
 #pragma once
 
 #include <cstddef>

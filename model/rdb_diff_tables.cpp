@@ -249,12 +249,6 @@ std::string rdb_diff_point_content(const RDB_CHART_POINT& point)
     return std::string(point.label) + '\0' + std::to_string(point.value);
 }
 
-std::string rdb_diff_gauge_content(const RDB_GAUGES_DATA_ELEMENT& gauge)
-{
-    return gauge.get_name().c_str() + std::string(1, '\0') + gauge_text(gauge) + (gauge.is_percent() ? " %" : "") +
-           (gauge.is_disabled() ? " off" : "");
-}
-
 void rdb_diff_table(RDB_DIFF_EMITTER& emitter, const RDB_TABLE_OBJECT& old_table, const RDB_TABLE_OBJECT& new_table)
 {
     RDB_DIFF_ROWS old_rows(old_table), new_rows(new_table);
@@ -303,10 +297,12 @@ void rdb_diff_gauges(RDB_DIFF_EMITTER& emitter, const RDB_GAUGES_OBJECT& old_gau
     std::vector<std::string> old_keys, new_keys;
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> old_list = gauges_of(old_gauges, old_keys);
     std::vector<const RDB_GAUGES_DATA_ELEMENT*> new_list = gauges_of(new_gauges, new_keys);
+    // A gauge by content: its name and every field compared.
     std::vector<RDB_DIFF_PAIR> pairs = pair_named(emitter, old_keys, new_keys, [&](bool new_side) {
         std::vector<std::string> contents;
         for (const RDB_GAUGES_DATA_ELEMENT* gauge : new_side ? new_list : old_list)
-            contents.push_back(rdb_diff_gauge_content(*gauge));
+            contents.push_back(gauge->get_name().c_str() + std::string(1, '\0') + gauge_text(*gauge) +
+                               (gauge->is_percent() ? " %" : "") + (gauge->is_disabled() ? " off" : ""));
         return contents;
     });
     hand_on(

@@ -691,6 +691,11 @@ TEST_F(RenameTest, ChartsByTheirPointsAndSummariesWithTheirGauges)
     EXPECT_EQ(changes(table("h", points(3), "chart"), table("histogram", points(7), "chart")),
               (LINES{"object_renamed main/histogram (chart) by key: 'h' -> 'histogram'",
                      "point_value main/histogram (chart) by key p3#4: '3' -> '7' 4"}));
+    // A point is its label and its value: two values of ten changed, 80 %.
+    std::string two_changed = points(7);
+    two_changed.replace(two_changed.find(">5<"), 3, ">8<");
+    EXPECT_EQ(changes(table("h", points(3), "chart"), table("histogram", two_changed, "chart")),
+              (LINES{"object_removed main/h (chart): none -> none", "object_added main/histogram (chart): none -> none"}));
     // The gauges object has its summary's path and goes with it; gauges
     // are no rows of the summary.
     auto summary = [](const std::string& name, int value) {
