@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <rdbxml/rdb_diff.h>
 #include "rdb_diff_keys.h"
