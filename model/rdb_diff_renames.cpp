@@ -18,7 +18,7 @@ typedef std::vector<std::uint64_t> ROW_HASHES;
 std::uint64_t hash_of(const std::string& text) { return std::hash<std::string_view>()(text); }
 
 // Each row's (point's) contents as the comparison compares them
-// (rdb_diff_row_content), hashed, and sorted so that two objects' rows are
+// (rdb_diff_row_hash, rdb_diff_point_content), hashed, and sorted so that two objects' rows are
 // compared as multisets in one pass. A gauges object has none here: it is
 // a summary's, and goes with its summary.
 class ROW_HASHER : public RDB_OBJECT_VISITOR {
@@ -28,7 +28,7 @@ public:
     void visit(const RDB_TABLE_OBJECT& table) override
     {
         for (unsigned r = table.get_first_data_row(); r < table.get_number_of_rows(); ++r)
-            m_hashes.push_back(hash_of(rdb_diff_row_content(*table.get_row(r))));
+            m_hashes.push_back(rdb_diff_row_hash(*table.get_row(r)));
     }
     void visit(const RDB_CHART_TABLE_OBJECT& chart) override
     {

@@ -1,6 +1,9 @@
 #include "rdb_diff_rows.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_tan.h>
@@ -121,6 +124,46 @@ bool by_endpoints(RDB_DIFF_ROWS& old_rows, RDB_DIFF_ROWS& new_rows, std::vector<
     return try_key(old_rows, new_rows, old_columns, new_columns, pairs).empty();
 }
 
+// `cell` as a row's key (key_text) into `text`, without allocating once
+// `text` has grown to the longest key.
+void key_text_into(std::string& text, const RDB_TABLE_ELEMENT& cell)
+{
+    text.clear();
+    switch (cell.get_cell_kind()) {
+    case RDB_CELL_STRING: text.append(static_cast<const RDB_TABLE_STRING_ELEMENT&>(cell).get_string().view()); break;
+    case RDB_CELL_INAME: text.append(static_cast<const RDB_TABLE_INAME_ELEMENT&>(cell).get_path()); break;
+    default: text = key_text(cell);
+    }
+}
+
+// Whether the cells of `column` could be a key of `side`: each row has one
+// and no two read the same. Hashes first, the texts only where two hashes
+// meet, so a column that repeats early costs little and none costs a
+// string per cell.
+bool unique_column(const RDB_DIFF_ROWS& side, std::size_t column)
+{
+    std::unordered_map<std::uint64_t, std::size_t> seen;  // a key's hash: its first row
+    seen.reserve(side.m_rows.size());
+    std::string text, other;
+    for (std::size_t r = 0; r < side.m_rows.size(); ++r) {
+        const RDB_TABLE_ELEMENT* cell = rdb_diff_cell_at(*side.m_rows[r], column);
+        if (cell == nullptr)
+            return false;
+        key_text_into(text, *cell);
+        auto found = seen.emplace(std::hash<std::string_view>()(text), r);
+        if (!found.second) {
+            key_text_into(other, *rdb_diff_cell_at(*side.m_rows[found.first->second], column));
+            if (other == text)
+                return false;
+            // Two keys of one hash: rare enough to settle by the texts.
+            std::vector<std::string> keys;
+            return keys_of(side, {column}, keys) &&
+                   std::unordered_set<std::string>(keys.begin(), keys.end()).size() == keys.size();
+        }
+    }
+    return true;
+}
+
 // The leftmost column that every row has a cell in and whose values are
 // unique in both tables.
 bool by_leftmost_unique(RDB_DIFF_ROWS& old_rows, RDB_DIFF_ROWS& new_rows, std::vector<RDB_DIFF_PAIR>& pairs)
@@ -132,20 +175,79 @@ bool by_leftmost_unique(RDB_DIFF_ROWS& old_rows, RDB_DIFF_ROWS& new_rows, std::v
     if (width == SIZE_MAX)
         width = 1;  // no rows: any column keys them
     for (std::size_t column = 0; column < width; ++column)
-        if (try_key(old_rows, new_rows, {column}, {column}, pairs).empty())
-            return true;
+        if (unique_column(old_rows, column) && unique_column(new_rows, column))
+            return try_key(old_rows, new_rows, {column}, {column}, pairs).empty();
     return false;
 }
+
+// Numbers rows so that rows of the same values have the same number: by
+// their hashes, rows of one hash told apart by their values.
+class ROW_NUMBERS {
+public:
+    std::size_t number(const RDB_TABLE_ROW& row)
+    {
+        auto found = m_first.emplace(rdb_diff_row_hash(row), m_rows.size());
+        std::size_t at = found.first->second;
+        if (!found.second) {
+            for (;; at = m_next[at]) {
+                if (rdb_diff_same_row(*m_rows[at], row))
+                    return at;
+                if (m_next[at] == NONE)
+                    break;
+            }
+            m_next[at] = m_rows.size();
+        }
+        m_rows.push_back(&row);
+        m_next.push_back(NONE);
+        return m_rows.size() - 1;
+    }
+
+private:
+    static constexpr std::size_t NONE = SIZE_MAX;
+    std::unordered_map<std::uint64_t, std::size_t> m_first;  // a hash: its first number
+    std::vector<const RDB_TABLE_ROW*> m_rows;                // a number: its first row
+    std::vector<std::size_t> m_next;                         // the next number of the same hash
+};
 
 RDB_DIFF_MATCH by_content(const RDB_DIFF_ROWS& old_rows, const RDB_DIFF_ROWS& new_rows, std::size_t cap,
                           std::vector<RDB_DIFF_PAIR>& pairs)
 {
-    std::vector<std::string> old_contents, new_contents;
+    ROW_NUMBERS numbers;
+    std::vector<std::size_t> old_ids, new_ids;
+    old_ids.reserve(old_rows.m_rows.size());
+    new_ids.reserve(new_rows.m_rows.size());
     for (const RDB_TABLE_ROW* row : old_rows.m_rows)
-        old_contents.push_back(rdb_diff_row_content(*row));
+        old_ids.push_back(numbers.number(*row));
     for (const RDB_TABLE_ROW* row : new_rows.m_rows)
-        new_contents.push_back(rdb_diff_row_content(*row));
-    return rdb_diff_align(old_contents, new_contents, cap, pairs);
+        new_ids.push_back(numbers.number(*row));
+    return rdb_diff_align_ids(old_ids, new_ids, cap, pairs);
+}
+
+// The number of cells of `row` up to its last one that is there.
+std::size_t used_width(const RDB_TABLE_ROW& row)
+{
+    std::size_t end = row.size();
+    while (end > 0 && row[end - 1] == nullptr)
+        --end;
+    return end;
+}
+
+std::uint64_t mixed(std::uint64_t hash, std::uint64_t value)
+{
+    hash = (hash ^ value) * 0x9E3779B97F4A7C15ull;
+    return hash ^ (hash >> 29);
+}
+
+std::uint64_t value_hash(const RDB_TABLE_ELEMENT& cell)
+{
+    switch (cell.get_cell_kind()) {
+    case RDB_CELL_STRING:
+        return std::hash<std::string_view>()(static_cast<const RDB_TABLE_STRING_ELEMENT&>(cell).get_string().view());
+    case RDB_CELL_INAME: return std::hash<std::string_view>()(static_cast<const RDB_TABLE_INAME_ELEMENT&>(cell).get_path());
+    case RDB_CELL_INT: return static_cast<std::uint64_t>(static_cast<const RDB_TABLE_INT_ELEMENT&>(cell).get_data());
+    case RDB_CELL_DELAY: return static_cast<std::uint64_t>(static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell).get_delay());
+    }
+    return std::hash<std::string>()(rdb_cell_text(cell));
 }
 
 // The key columns by their titles in the heading row, else "column N".
@@ -183,23 +285,52 @@ std::string rdb_diff_cell_text(const RDB_TABLE_ELEMENT* cell)
     return rdb_cell_text(*cell);
 }
 
-std::string rdb_diff_row_content(const RDB_TABLE_ROW& row)
+bool rdb_diff_same_value(const RDB_TABLE_ELEMENT* a, const RDB_TABLE_ELEMENT* b)
 {
-    std::size_t end = row.size();
-    while (end > 0 && row[end - 1] == nullptr)
-        --end;
-    std::string content;
-    for (std::size_t c = 0; c < end; ++c) {
-        const RDB_TABLE_ELEMENT* cell = row[c];
-        if (cell == nullptr) {
-            content += '-';
-        } else {
-            content += static_cast<char>('a' + cell->get_cell_kind());
-            content += key_text(*cell);
-        }
-        content += '\0';
+    if (a == nullptr || b == nullptr)
+        return a == b;
+    RDB_TABLE_ELEMENT_KIND kind = a->get_cell_kind();
+    if (b->get_cell_kind() != kind)
+        return false;
+    switch (kind) {
+    case RDB_CELL_STRING:
+        return static_cast<const RDB_TABLE_STRING_ELEMENT*>(a)->get_string().view() ==
+               static_cast<const RDB_TABLE_STRING_ELEMENT*>(b)->get_string().view();
+    case RDB_CELL_INAME:
+        return static_cast<const RDB_TABLE_INAME_ELEMENT*>(a)->get_path() ==
+               static_cast<const RDB_TABLE_INAME_ELEMENT*>(b)->get_path();
+    case RDB_CELL_INT:
+        return static_cast<const RDB_TABLE_INT_ELEMENT*>(a)->get_data() ==
+               static_cast<const RDB_TABLE_INT_ELEMENT*>(b)->get_data();
+    case RDB_CELL_DELAY:
+        return static_cast<const RDB_TABLE_DELAY_ELEMENT*>(a)->get_delay() ==
+               static_cast<const RDB_TABLE_DELAY_ELEMENT*>(b)->get_delay();
     }
-    return content;
+    return rdb_cell_text(*a) == rdb_cell_text(*b);
+}
+
+bool rdb_diff_same_row(const RDB_TABLE_ROW& a, const RDB_TABLE_ROW& b)
+{
+    std::size_t width = used_width(a);
+    if (used_width(b) != width)
+        return false;
+    for (std::size_t c = 0; c < width; ++c)
+        if (!rdb_diff_same_value(a[c], b[c]))
+            return false;
+    return true;
+}
+
+std::uint64_t rdb_diff_row_hash(const RDB_TABLE_ROW& row)
+{
+    std::size_t width = used_width(row);
+    std::uint64_t hash = mixed(0, width);
+    for (std::size_t c = 0; c < width; ++c) {
+        const RDB_TABLE_ELEMENT* cell = row[c];
+        hash = mixed(hash, cell == nullptr ? 0 : 1 + cell->get_cell_kind());
+        if (cell != nullptr)
+            hash = mixed(hash, value_hash(*cell));
+    }
+    return hash;
 }
 
 std::string rdb_diff_row_key(const RDB_DIFF_ROWS& side, std::size_t index)

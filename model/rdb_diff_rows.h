@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,16 @@ inline const RDB_TABLE_ELEMENT* rdb_diff_cell_at(const RDB_TABLE_ROW& row, std::
 {
     return column < row.size() ? row[column] : nullptr;
 }
-// A row's cells by value, as one text: the kind of each, then its value
-// (a delay in picoseconds, an instance name as written), '\0' after each;
-// no colours, no units. Cells missing at its end do not count. Rows of
-// equal contents are the same row to the alignment and to the search for
-// renamed tables.
-std::string rdb_diff_row_content(const RDB_TABLE_ROW& row);
+// Whether two cells (either may be null) hold the same value: of one
+// kind, the same text, integer, picoseconds of a delay whatever its unit,
+// or path of an instance name as written; colours aside.
+bool rdb_diff_same_value(const RDB_TABLE_ELEMENT* a, const RDB_TABLE_ELEMENT* b);
+// Whether two rows hold the same values, cell by cell; cells missing at
+// the end of a row do not count. Rows so equal are the same row to the
+// alignment and to the search for renamed tables.
+bool rdb_diff_same_row(const RDB_TABLE_ROW& a, const RDB_TABLE_ROW& b);
+// A hash of a row's values: equal for rows rdb_diff_same_row calls equal.
+std::uint64_t rdb_diff_row_hash(const RDB_TABLE_ROW& row);
 // The key of the row at `index` of `side` as people read it: its key cells
 // joined by " | ", a delay in picoseconds.
 std::string rdb_diff_row_key(const RDB_DIFF_ROWS& side, std::size_t index);

@@ -127,6 +127,9 @@ private:
             const RDB_TABLE_ELEMENT* new_cell = rdb_diff_cell_at(new_row, c);
             if (old_cell == nullptr && new_cell == nullptr)
                 continue;
+            // Most cells of a row paired stay as they were: no record for them.
+            if (same_cell(old_cell, new_cell))
+                continue;
             RDB_DIFF_CHANGE change = row_change(RDB_DIFF_CELL_VALUE, m_new, new_index);
             change.m_column = static_cast<int>(c);
             change.m_column_title = title(c);
@@ -149,6 +152,28 @@ private:
                        new_cell->has_background(), new_cell->get_background());
             }
         }
+    }
+
+    // Whether two cells are the same in all the comparison tells: value,
+    // a delay's unit, and the colours it compares.
+    bool same_cell(const RDB_TABLE_ELEMENT* old_cell, const RDB_TABLE_ELEMENT* new_cell) const
+    {
+        if (!rdb_diff_same_value(old_cell, new_cell))
+            return false;
+        if (old_cell->get_cell_kind() == RDB_CELL_DELAY &&
+            static_cast<const RDB_TABLE_DELAY_ELEMENT*>(old_cell)->get_display_option() !=
+                static_cast<const RDB_TABLE_DELAY_ELEMENT*>(new_cell)->get_display_option())
+            return false;
+        return m_emitter.options().m_ignore_colours ||
+               (same_colour(old_cell->has_foreground(), old_cell->get_foreground(), new_cell->has_foreground(),
+                            new_cell->get_foreground()) &&
+                same_colour(old_cell->has_background(), old_cell->get_background(), new_cell->has_background(),
+                            new_cell->get_background()));
+    }
+
+    static bool same_colour(bool old_has, RDB_RGB_COLOR old_colour, bool new_has, RDB_RGB_COLOR new_colour)
+    {
+        return old_has == new_has && (!old_has || old_colour == new_colour);
     }
 
     // Emits `change` (filled in for the cells' texts) when the values
@@ -175,6 +200,12 @@ private:
             } else {
                 change.m_has_difference = change.m_difference_in_ps = true;
                 change.m_difference = static_cast<long long>(new_delay.get_delay()) - old_delay.get_delay();
+                // A frequency or a rounded ns can read the same for other
+                // picoseconds: then the picoseconds are what changed.
+                if (change.m_old == change.m_new) {
+                    change.m_old = std::to_string(old_delay.get_delay()) + " ps";
+                    change.m_new = std::to_string(new_delay.get_delay()) + " ps";
+                }
             }
         } else if (change.m_old == change.m_new) {
             return;  // strings, and instance names by the path written
@@ -185,7 +216,7 @@ private:
     void colour(RDB_DIFF_CHANGE change, const char* which, bool old_has, RDB_RGB_COLOR old_colour, bool new_has,
                 RDB_RGB_COLOR new_colour)
     {
-        if (old_has == new_has && (!old_has || old_colour == new_colour))
+        if (same_colour(old_has, old_colour, new_has, new_colour))
             return;
         change.m_kind = RDB_DIFF_CELL_COLOUR;
         change.m_field = which;

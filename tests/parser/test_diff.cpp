@@ -214,6 +214,25 @@ TEST_F(DiffRowsTest, OneDeletedRowOfATableWithoutAUniqueColumnIsOneRemovedRow)
                      "cell_value main/t (table) by content #10 col 2=Delay delay>delay: '100 ps' -> '109 ps' 9 ps"}));
 }
 
+TEST_F(DiffRowsTest, ADelayThatReadsTheSameInItsUnitShowsItsPicoseconds)
+{
+    // 9746 and 9747 ps both read "102.6 MHz"; 1000 and 1001 ps differ in ns.
+    auto delay = [](long long ps, const char* unit) {
+        return "<delay_cell><delay>" + std::to_string(ps) + "</delay><display_option>" + unit +
+               "</display_option></delay_cell>";
+    };
+    auto table = [&](long long mhz_ps, long long ns_ps) {
+        // The same row twice before it: no column is a key.
+        std::string same = row_of({delay(5000, "mhz"), delay(5000, "ns")});
+        return table_of(row_of({text_cell("Fmax"), text_cell("Delay")}) + same + same +
+                        row_of({delay(mhz_ps, "mhz"), delay(ns_ps, "ns")}));
+    };
+    BODY_DIFF diff = diff_bodies(table(9746, 1000), table(9747, 1001));
+    EXPECT_EQ(diff.m_lines,
+              (LINES{"cell_value main/t (table) by content #3 col 0=Fmax delay>delay: '9746 ps' -> '9747 ps' 1 ps",
+                     "cell_value main/t (table) by content #3 col 1=Delay delay>delay: '1.000 ns' -> '1.001 ns' 1 ps"}));
+}
+
 TEST_F(DiffRowsTest, RowsAlignByTheirValuesNotTheirStyle)
 {
     // A delay in another unit and a cell in another colour are the same
