@@ -32,10 +32,9 @@ std::string pairing(const RDB_DIFF_CHANGE& change)
     std::string text = items;
     switch (change.m_match) {
     case RDB_DIFF_MATCH_BY_KEY:
-        text = text + ' ' + key;
         if (!change.m_key_columns.empty())
-            text += " (" + change.m_key_columns + ')';
-        return text;
+            return text + " keyed by " + change.m_key_columns;
+        return text + ' ' + key;
     case RDB_DIFF_MATCH_BY_CONTENT: return text + " by content";
     case RDB_DIFF_MATCH_REPLACED: return text + " by content, the rest replaced";
     default: return text + " by position";

@@ -11,7 +11,7 @@
 char rdb_diff_sign(const RDB_DIFF_CHANGE& change);
 // The object's path and kind: "main/timing/Clocks (table)".
 std::string rdb_diff_object(const RDB_DIFF_CHANGE& change);
-// The object's heading: "main/timing/Clocks (table, rows by key)".
+// The object's heading: "main/timing/Clocks (table, rows keyed by Clock)".
 std::string rdb_diff_heading(const RDB_DIFF_CHANGE& change);
 // What changed: "header", "row \"clk_core\", column \"Period (ps)\"",
 // "gauge \"Pins\", value", "added".

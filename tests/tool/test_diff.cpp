@@ -28,7 +28,7 @@ std::string expected_text()
         "~ kind: table -> text\n"
         "@@ main/f/new (text) @@\n"
         "+ added\n"
-        "@@ main/cells (table, rows by key (Name)) @@\n"
+        "@@ main/cells (table, rows keyed by Name) @@\n"
         "~ creator: \"x\" -> \"y\"\n"
         "~ enabled: true -> false\n"
         "+ header: \"H\"\n"
@@ -47,10 +47,10 @@ std::string expected_text()
         "- row \"c\": c | 3\n"
         "+ row \"d\": d | 4\n"
         "- row \"e\", column \"Inst\": \"u/e\"\n"
-        "@@ main/bypos (table, rows by key (column 2)) @@\n"
+        "@@ main/bypos (table, rows keyed by column 2) @@\n"
         "- row \"y\": 1 | y\n"
         "+ row \"w\": 1 | w\n"
-        "@@ main/s (summary, rows by key (column 1)) @@\n"
+        "@@ main/s (summary, rows keyed by column 1) @@\n"
         "~ row \"Status\", column 2: \"ok\" -> \"bad\"\n"
         "@@ main/s (gauges, gauges by name) @@\n"
         "~ gauge \"g1\", value: 5 -> 7 (+2)\n"
@@ -148,7 +148,7 @@ TEST(ToolDiff, ARenamedTableIsOneObjectWithItsChanges)
     std::string new_file = scratch.write("new.xml", report("New name", 90));
     TOOL_RUN text = tool_run({"diff", old_file, new_file});
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "--- " + old_file + "\n+++ " + new_file + "\n@@ main/New name (table, rows by key (Key)) @@\n" +
+    EXPECT_EQ(text.out, "--- " + old_file + "\n+++ " + new_file + "\n@@ main/New name (table, rows keyed by Key) @@\n" +
                             "~ renamed: \"Old\\\\/name\" -> \"New name\"\n" +
                             "~ row \"r9\", column \"Value\": 9 -> 90 (+81)\n");
     TOOL_RUN json = tool_run({"diff", "--json", old_file, new_file});
@@ -263,7 +263,7 @@ TEST(ToolDiff, LinesAboutFilesOrReportTextAreEscapedAsTheTreeIs)
     const std::string old_shown = scratch.dir() + "/old" + shown + ".xml";
     TOOL_RUN text = tool_run({"diff", old_file, new_file});
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "--- " + old_shown + "\n+++ " + new_file + "\n@@ m" + shown + "/T (table, rows by key (Key)) @@\n" +
+    EXPECT_EQ(text.out, "--- " + old_shown + "\n+++ " + new_file + "\n@@ m" + shown + "/T (table, rows keyed by Key) @@\n" +
                             "~ row \"k\", column \"Value\": \"VALUE" + shown + "\" -> \"OTHER" + shown + "\"\n");
     EXPECT_EQ(text.err, old_shown + ":1:316: warning: text \"x" + shown + "\" names the folder \"n" + shown +
                             "\", which was never declared: it is not placed\n" + new_file +
@@ -375,7 +375,7 @@ TEST(ToolDiff, AKeyOfTwoColumnsPairsRowsWhoseFirstColumnRepeats)
     EXPECT_EQ(keyed.err, "");
     std::vector<std::string> lines = tool_lines(keyed.out);
     ASSERT_EQ(lines.size(), 5u) << keyed.out;
-    EXPECT_EQ(lines[2].rfind("@@ main/Paths (table, rows by key", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[2].rfind("@@ main/Paths (table, rows keyed by", 0), 0u) << lines[2];
     EXPECT_NE(lines[2].find("Net, Corner"), std::string::npos) << lines[2];
     EXPECT_EQ(lines[3], "~ row \"n1 | slow\", column \"Slack\": -120 ps -> -155 ps (-35 ps)");
     EXPECT_EQ(lines[4], "- row \"n2 | slow\": n2 | slow | -5 ps");
@@ -577,7 +577,7 @@ TEST(ToolDiff, ARenamedTableShowsItsOldNameAndWhatChangedInside)
     TOOL_RUN page = tool_run({"diff", "--html", "-", old_file, new_file});
     EXPECT_EQ(page.status, 1);
     EXPECT_NE(page.out.find("2 changes in 1 object"), std::string::npos);
-    EXPECT_NE(page.out.find("<h3>main/Clocks &lt;&amp;&gt; (table, rows by key (Clock))</h3>"), std::string::npos) << page.out;
+    EXPECT_NE(page.out.find("<h3>main/Clocks &lt;&amp;&gt; (table, rows keyed by Clock)</h3>"), std::string::npos) << page.out;
     EXPECT_NE(page.out.find("<tr class=\"ren\"><td class=\"sign\">~</td><td>renamed</td><td class=\"old\">Clock "
                             "summary</td><td class=\"new\">Clocks &lt;&amp;&gt;</td>"),
               std::string::npos)

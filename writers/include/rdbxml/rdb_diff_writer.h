@@ -7,7 +7,7 @@
 //
 //   --- run1.xml
 //   +++ run2.xml
-//   @@ main/timing/Clocks (table, rows by key (Clock)) @@
+//   @@ main/timing/Clocks (table, rows keyed by Clock) @@
 //   ~ header: "Clock summary" -> "Clocks"
 //   ~ row "clk_core", column "Period (ps)": 2500 -> 2600 (+100)
 //   - row "clk_mem": clk_mem | 5000 | mem/pll
