@@ -35,7 +35,7 @@ const char* const FOOTER =
     "Objects are paired by path; one removed and one of the same kind added in\n"
     "the same folder with at least 90 % of their rows equal are one renamed\n"
     "object. Rows are paired by key: the columns --key names, else a slack\n"
-    "table's endpoints, else the first column when its values are unique in both\n"
+    "table's endpoints, else the leftmost column whose values are unique in both\n"
     "reports; else they are aligned by their content as diff aligns lines. The\n"
     "heading line of each table says which. Columns are paired by position and\n"
     "named by their titles. Cells compare by value: delays in picoseconds (a\n"
