@@ -2,14 +2,16 @@
 // file through the parser's own input stream (so compressed inputs are
 // decompressed as in real use), then rules asked of the report, its tables
 // filtered, sorted and cut (as `rdbxml check` and --where, --sort, --top
-// do), and the report written as JSON and as an HTML page.
+// do), the report compared with itself before and after (as `rdbxml diff`
+// does), and written as JSON and as an HTML page.
 //
 // The input's bytes also choose the parse options, so that every
 // combination is explored. Oracles besides the sanitizers: the JSON of a
 // report is always well-formed UTF-8 JSON, its page holds no script but the
 // writer's own, and the static-buffers option
 // changes nothing of what is read (the input is parsed a second time with
-// the option flipped, and both reports must give the same JSON). No
+// the option flipped: the comparison of both reports finds no change, not
+// even of style, and both give the same JSON). No
 // allocation is made to fail here, so a parse that says memory ran out
 // has refused a file for a reason it does not name.
 #include <cstdint>
@@ -24,6 +26,7 @@
 
 #include <rdbxml/hdb_instance.h>
 #include <rdbxml/msg.h>
+#include <rdbxml/rdb_diff.h>
 #include <rdbxml/rdb_focus.h>
 #include <rdbxml/rdb_html_writer.h>
 #include <rdbxml/rdb_json_writer.h>
@@ -73,11 +76,41 @@ void ask_and_focus(RDB_REPORT* report)
     rdb_focus_tables(*top, focus);
 }
 
+// The changes from `old_report` to `new_report` (either may be null), with
+// the styles and a key that the seed reports' slack tables have; aborts
+// when the two should be the same and are not, or when the counts do not
+// add up.
+void compare(const RDB_REPORT* old_report, const RDB_REPORT* new_report, bool same)
+{
+    static RDB_DIFF_OPTIONS options = [] {
+        RDB_DIFF_OPTIONS o;
+        o.m_styles = true;
+        o.m_alignment_cap = 64;  // reached by small inputs too
+        RDB_DIFF_KEY key;
+        std::string error;
+        if (rdb_diff_read_key("**/*slack* : From, To", key, error))
+            o.m_keys.push_back(key);
+        return o;
+    }();
+    RDB_DIFF_TOTALS totals;
+    std::size_t listed = rdb_diff_reports(
+        old_report != nullptr ? old_report->get_main_folder() : nullptr,
+        new_report != nullptr ? new_report->get_main_folder() : nullptr, options, [](const RDB_DIFF_CHANGE&) {},
+        totals);
+    std::size_t found = 0;
+    for (std::size_t count : totals.m_by_kind)
+        found += count;
+    if (found != listed + totals.m_style_only || (same && found != 0)) {
+        std::fprintf(stderr, "the comparison found %zu changes and listed %zu (%zu of style)%s\n", found, listed,
+                     totals.m_style_only, same ? " of two reports of one input" : "");
+        std::abort();
+    }
+}
+
 // The JSON of a parse's report ("null" for none), checked to be valid; the
 // report is released.
 std::string json_of(RDB_REPORT* report)
 {
-    ask_and_focus(report);
     std::ostringstream page;
     rdb_write_html(report, page, "fuzz");
     if (!page_scripts_are_own(page.str())) {
@@ -149,10 +182,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "the parse said that memory ran out, and none was refused\n");
         std::abort();
     }
-    std::string first = json_of(result.m_report.release());
-    std::string second = json_of(rdb_xml_parse(report_file->path(), action_point, options.m_stream_flag,
-                                                options.m_use_schema, options.m_use_namespaces,
-                                                !options.m_use_static_buffers, options.m_dead_parser));
+    RDB_REPORT* first_report = result.m_report.release();
+    RDB_REPORT* second_report =
+        rdb_xml_parse(report_file->path(), action_point, options.m_stream_flag, options.m_use_schema,
+                      options.m_use_namespaces, !options.m_use_static_buffers, options.m_dead_parser);
+    compare(first_report, second_report, true);
+    // The second narrowed and the first not: rows gone and moved.
+    ask_and_focus(second_report);
+    compare(first_report, second_report, false);
+    ask_and_focus(first_report);
+    std::string first = json_of(first_report);
+    std::string second = json_of(second_report);
     if (first != second) {
         std::fprintf(stderr, "the static-buffers option changed the report:\n%.2000s\n%.2000s\n", first.c_str(),
                      second.c_str());

@@ -29,7 +29,7 @@ std::string rdbxml_read_diff_keys(const std::vector<std::string>& texts, std::ve
 {
     keys.clear();
     for (const std::string& text : texts) {
-        RDB_DIFF_KEY key{RDB_PATH_PATTERN(""), {}};
+        RDB_DIFF_KEY key;
         std::string error;
         if (!rdb_diff_read_key(text, key, error))
             return "--key " + text + ": " + error;

@@ -145,7 +145,7 @@ struct RDB_DIFF_CHANGE {
 // COLUMN'` of the tool. A column is named by its title in the heading row,
 // else by its number from 1 ("3").
 struct RDB_DIFF_KEY {
-    RDB_PATH_PATTERN m_pattern;
+    RDB_PATH_PATTERN m_pattern{""};
     std::vector<std::string> m_columns;
 };
 
