@@ -143,9 +143,6 @@ RDB_DIFF_CHANGE RDB_DIFF_EMITTER::change(RDB_DIFF_KIND kind) const
 {
     RDB_DIFF_CHANGE change;
     change.m_kind = kind;
-    if (!m_path)
-        m_path = m_paths->text(m_node);
-    change.m_path = *m_path;
     change.m_object_kind = (m_new != nullptr ? m_new : m_old)->get_kind();
     change.m_match = m_match;
     change.m_key_columns = m_key_columns;
@@ -181,6 +178,9 @@ void RDB_DIFF_EMITTER::emit(RDB_DIFF_CHANGE& change)
         return;
     }
     ++m_totals.m_listed;
+    // Spelled out only now: a record made and found equal, or left out,
+    // costs no path, which in a deep folder chain is as long as its depth.
+    change.m_path = path();
     m_sink(change);
 }
 

@@ -49,7 +49,8 @@ public:
         return *m_path;
     }
 
-    // A record of the current object, to fill in and emit.
+    // A record of the current object, to fill in and emit; its path is
+    // filled in when it is handed on.
     RDB_DIFF_CHANGE change(RDB_DIFF_KIND kind) const;
     // Counts the change, and hands it on unless it is of style only and
     // the options leave those out.

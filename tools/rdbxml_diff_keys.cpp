@@ -1,6 +1,9 @@
 #include "rdbxml_diff_keys.h"
 
+#include <string_view>
+
 #include <rdbxml/rdb_folder.h>
+#include <rdbxml/rdb_path.h>
 #include <rdbxml/rdb_table.h>
 #include "rdbxml_parse.h"
 
@@ -9,18 +12,31 @@ namespace {
 const char* const TOOL = "rdbxml diff";
 
 // Adds to `matched` (one flag per key) the keys that select a table at or
-// below `top`.
+// below `top`. Each pattern is advanced a step at a time down the tree, so
+// that a table costs its own step and not its whole path: a deep folder
+// chain with a table at every level stays linear.
 void mark_matched(const RDB_FOLDER_OBJECT* top, const std::vector<RDB_DIFF_KEY>& keys, std::vector<bool>& matched)
 {
     if (top == nullptr)
         return;
-    rdb_walk_paths(*top, [&](const std::string& path, const RDB_OBJECT& object) {
-        if (dynamic_cast<const RDB_TABLE_OBJECT*>(&object) == nullptr)
-            return;
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            if (!matched[k] && keys[k].m_pattern.matches(path))
+    std::vector<RDB_PATH_PATTERN::PROGRESS> before_top(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        keys[k].m_pattern.start(before_top[k]);
+    // progress[level][k]: where key k stands after the steps down to `level`.
+    std::vector<std::vector<RDB_PATH_PATTERN::PROGRESS>> progress;
+    RDB_PATH_CURSOR cursor(*top);
+    while (cursor.next()) {
+        std::size_t level = cursor.level();
+        if (progress.size() <= level)
+            progress.resize(level + 1, std::vector<RDB_PATH_PATTERN::PROGRESS>(keys.size()));
+        std::string_view step = std::string_view(cursor.path()).substr(cursor.step_start());
+        bool table = dynamic_cast<const RDB_TABLE_OBJECT*>(&cursor.object()) != nullptr;
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            keys[k].m_pattern.advance(level == 0 ? before_top[k] : progress[level - 1][k], step, progress[level][k]);
+            if (table && keys[k].m_pattern.accepts(progress[level][k]))
                 matched[k] = true;
-    });
+        }
+    }
 }
 
 }  // namespace
