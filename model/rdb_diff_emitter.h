@@ -8,7 +8,7 @@
 #include <utility>
 
 #include <rdbxml/rdb_diff.h>
-#include "rdb_diff_keys.h"
+#include "rdb_diff_key_finder.h"
 #include "rdb_diff_paths.h"
 
 class RDB_OBJECT;

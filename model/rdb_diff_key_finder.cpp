@@ -1,4 +1,4 @@
-#include "rdb_diff_keys.h"
+#include "rdb_diff_key_finder.h"
 
 std::size_t RDB_DIFF_KEY_FINDER::find(const RDB_DIFF_PATHS& paths, RDB_DIFF_PATHS::NODE node)
 {
