@@ -76,6 +76,20 @@ private:
             match(a1 + i, b1 + i);
     }
 
+    // One step of a search, forward or backward, on diagonal x - y = k in
+    // round d: the furthest x its neighbours in `reached` lead to, then on
+    // along the items `same` finds equal; kept in `reached` and returned.
+    template <typename SAME>
+    static INDEX reach(std::vector<INDEX>& reached, INDEX offset, INDEX k, INDEX d, INDEX n, INDEX m, SAME&& same)
+    {
+        const INDEX at = offset + k;
+        INDEX x = k == -d || (k != d && reached[at - 1] < reached[at + 1]) ? reached[at + 1] : reached[at - 1] + 1;
+        for (INDEX y = x - k; x < n && y < m && same(x, y); ++y)
+            ++x;
+        reached[at] = x;
+        return x;
+    }
+
     // Where a fewest-edit alignment of a[a0, a1) and b[b0, b1) (neither
     // empty, their first items differ, and their last) crosses the middle:
     // (x, y) from (a0, b0), a point after which the rest aligns with the
@@ -96,13 +110,9 @@ private:
         INDEX k1_start = 0, k1_end = 0, k2_start = 0, k2_end = 0;
         for (INDEX d = 0; d < rounds; ++d) {
             for (INDEX k1 = -d + k1_start; k1 <= d - k1_end; k1 += 2) {
-                const INDEX at = offset + k1;
-                INDEX x1 = k1 == -d || (k1 != d && m_forward[at - 1] < m_forward[at + 1]) ? m_forward[at + 1]
-                                                                                         : m_forward[at - 1] + 1;
-                INDEX y1 = x1 - k1;
-                while (x1 < n && y1 < m && m_a[a0 + x1] == m_b[b0 + y1])
-                    ++x1, ++y1;
-                m_forward[at] = x1;
+                const INDEX x1 = reach(m_forward, offset, k1, d, n, m,
+                                       [&](INDEX i, INDEX j) { return m_a[a0 + i] == m_b[b0 + j]; });
+                const INDEX y1 = x1 - k1;
                 if (x1 > n) {
                     k1_end += 2;  // off the right edge
                 } else if (y1 > m) {
@@ -119,13 +129,9 @@ private:
                 }
             }
             for (INDEX k2 = -d + k2_start; k2 <= d - k2_end; k2 += 2) {
-                const INDEX at = offset + k2;
-                INDEX x2 = k2 == -d || (k2 != d && m_backward[at - 1] < m_backward[at + 1]) ? m_backward[at + 1]
-                                                                                           : m_backward[at - 1] + 1;
-                INDEX y2 = x2 - k2;
-                while (x2 < n && y2 < m && m_a[a1 - 1 - x2] == m_b[b1 - 1 - y2])
-                    ++x2, ++y2;
-                m_backward[at] = x2;
+                const INDEX x2 = reach(m_backward, offset, k2, d, n, m,
+                                       [&](INDEX i, INDEX j) { return m_a[a1 - 1 - i] == m_b[b1 - 1 - j]; });
+                const INDEX y2 = x2 - k2;
                 if (x2 > n) {
                     k2_end += 2;
                 } else if (y2 > m) {
@@ -160,13 +166,9 @@ private:
         x = y = 0;
         for (INDEX d = 0; d <= limit; ++d) {
             for (INDEX k = -d + k_start; k <= d - k_end; k += 2) {
-                const INDEX at = offset + k;
-                INDEX x1 = k == -d || (k != d && m_forward[at - 1] < m_forward[at + 1]) ? m_forward[at + 1]
-                                                                                       : m_forward[at - 1] + 1;
-                INDEX y1 = x1 - k;
-                while (x1 < n && y1 < m && m_a[a0 + x1] == m_b[b0 + y1])
-                    ++x1, ++y1;
-                m_forward[at] = x1;
+                const INDEX x1 = reach(m_forward, offset, k, d, n, m,
+                                       [&](INDEX i, INDEX j) { return m_a[a0 + i] == m_b[b0 + j]; });
+                const INDEX y1 = x1 - k;
                 if (x1 > n)
                     k_end += 2;
                 else if (y1 > m)

@@ -59,9 +59,9 @@ int run(int argc, char** argv, std::string& current)
         return status;
     // Nothing the parser says reaches stderr but through each file's result.
     msg_set_enabled(false);
-    RDBXML_JOB_SETTINGS settings;
-    settings.options = &opt;
-    settings.verbosity = opt.quiet ? RDBXML_QUIET : opt.verbose ? RDBXML_VERBOSE : RDBXML_NORMAL;
+    RDBXML_JOB_SETTINGS settings(opt);
+    if (opt.verbose)
+        settings.verbosity = RDBXML_VERBOSE;
 
     if (opt.files.empty())
         opt.files.push_back(default_example());

@@ -51,9 +51,7 @@ int run(int argc, char** argv)
         return status;
     // Nothing the parser says reaches stderr but through each file's result.
     msg_set_enabled(false);
-    RDBXML_JOB_SETTINGS settings;
-    settings.options = &opt.reading;
-    settings.verbosity = opt.reading.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
+    RDBXML_JOB_SETTINGS settings(opt.reading);
     RDBXML_READING reading;
     status = rdbxml_prepare_reading("rdbxml check", opt.reading, opt.reading.files, settings, reading);
     if (status >= 0)

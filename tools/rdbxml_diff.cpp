@@ -174,11 +174,10 @@ int run(int argc, char** argv)
         return status;
     RDB_DIFF_OPTIONS diff;
     diff.m_styles = opt.styles;
-    for (const std::string& text : opt.select) {
+    if (std::string error = rdbxml_select_error(opt.select); !error.empty())
+        return usage_error(error);
+    for (const std::string& text : opt.select)
         diff.m_select.emplace_back(text);
-        if (!diff.m_select.back().is_valid())
-            return usage_error("--select " + text + ": " + diff.m_select.back().get_error());
-    }
     if (std::string error = rdbxml_read_diff_keys(opt.keys, diff.m_keys); !error.empty())
         return usage_error(error);
     msg_set_enabled(false);
@@ -187,9 +186,8 @@ int run(int argc, char** argv)
     parse.schema = opt.schema;
     parse.no_namespaces = opt.no_namespaces;
     parse.strict = opt.strict;
-    RDBXML_JOB_SETTINGS settings;
-    settings.options = &parse;
-    settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
+    parse.quiet = opt.quiet;
+    RDBXML_JOB_SETTINGS settings(parse);
     RDBXML_INPUT_FILE inputs[2] = {{opt.old_file, opt.old_file == "-"}, {opt.new_file, opt.new_file == "-"}};
 
     // Both files at once: the comparison waits for the slower one only.

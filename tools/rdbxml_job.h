@@ -28,6 +28,13 @@ struct RDBXML_JOB {
 };
 
 struct RDBXML_JOB_SETTINGS {
+    RDBXML_JOB_SETTINGS() = default;
+    // Reading as `options` say, quiet with -q.
+    explicit RDBXML_JOB_SETTINGS(const RDBXML_OPTIONS& reading)
+        : options(&reading), verbosity(reading.quiet ? RDBXML_QUIET : RDBXML_NORMAL)
+    {
+    }
+
     const RDBXML_OPTIONS* options = nullptr;
     HDB_ACTION_PT_INSTANCE* action_point = nullptr;
     RDBXML_VERBOSITY verbosity = RDBXML_NORMAL;

@@ -79,9 +79,7 @@ int run(int argc, char** argv)
     if (status >= 0)
         return status;
     msg_set_enabled(false);
-    RDBXML_JOB_SETTINGS settings;
-    settings.options = &opt;
-    settings.verbosity = opt.quiet ? RDBXML_QUIET : RDBXML_NORMAL;
+    RDBXML_JOB_SETTINGS settings(opt);
     RDBXML_READING reading;
     status = rdbxml_prepare_reading("rdbxml ls", opt, opt.files, settings, reading);
     if (status >= 0)
