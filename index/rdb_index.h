@@ -20,6 +20,7 @@
 //   gauges(run_id, path, name, value, min, max, percent)      percent NULL when max = min
 //   summary_rows(run_id, path, label, text, number)           number NULL when the text reads as none
 //   points(run_id, path, label, value)
+//   headings(run_id, path, column, heading)
 //   column_stats(run_id, path, column, heading, delays, count, min, max, sum, negatives)
 //   table_rows(run_id, path, row, column, kind, text, number) number NULL for a text
 //   cells(run_id, path, row, column, kind, text, number)      only for runs indexed with cells

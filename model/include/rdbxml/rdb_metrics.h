@@ -11,6 +11,9 @@
 //     its second the text as the report shows it, with the number the text
 //     reads as (rdb_read_number; "87 %" reads as 87);
 //   - points: each data point of a chart;
+//   - headings: each column of each table (a timing table, a chart; not a
+//     summary) with its heading row's text, so that a row can be found by
+//     the text of a named column;
 //   - column statistics: each column of a table (a timing table, a chart)
 //     with at least one integer or delay cell among its data rows: how many
 //     such cells, their least, greatest and sum, how many are below zero;
@@ -66,6 +69,12 @@ struct RDB_METRIC_POINT {
     long m_value = 0;
 };
 
+struct RDB_METRIC_HEADING {
+    std::string m_path;
+    unsigned m_column = 0;  // from 1
+    std::string m_heading;  // the heading row's text ("" without one)
+};
+
 struct RDB_METRIC_COLUMN {
     std::string m_path;
     unsigned m_column = 0;   // from 1
@@ -94,6 +103,7 @@ struct RDB_METRICS {
     std::vector<RDB_METRIC_GAUGE> m_gauges;
     std::vector<RDB_METRIC_SUMMARY_ROW> m_summary_rows;
     std::vector<RDB_METRIC_POINT> m_points;
+    std::vector<RDB_METRIC_HEADING> m_headings;
     std::vector<RDB_METRIC_COLUMN> m_columns;
     std::vector<RDB_METRIC_CELL> m_table_rows;
     std::vector<RDB_METRIC_CELL> m_cells;  // only with `cells`
