@@ -284,6 +284,32 @@ TEST_F(Index, AWriteTheDatabaseRefusesLeavesItAsItWasAndStops)
     EXPECT_EQ(index_value(m_db, "PRAGMA integrity_check"), "ok");
 }
 
+TEST_F(Index, AnotherWriterIsWaitedForThenTheRunIsRefusedSayingSo)
+{
+    const std::string f = file("run.xml");
+    index_write_file(f, index_report({"<delay>-5</delay>"}, 10), DAY0);
+    std::string error;
+    std::unique_ptr<RDB_INDEX_DB> db = RDB_INDEX_DB::open(m_db, 0.05, false, error);
+    ASSERT_TRUE(db) << error;
+    // Another connection holds the write lock throughout.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::vector<RDB_INDEX_FILE> list = {{f, "", -1}};
+    std::vector<RDB_INDEX_OUTCOME> told;
+    EXPECT_FALSE(rdb_index_add(*db, list, RDB_INDEX_OPTIONS(), [&](const RDB_INDEX_OUTCOME& o) { told.push_back(o); }));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].m_what, RDB_INDEX_OUTCOME::WRITE_FAILED);
+    EXPECT_EQ(told[0].m_error, m_db + ": the database is busy (another rdbxml index?); waited 0.05 s");
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(index_value(m_db, "SELECT COUNT(*) FROM runs"), "0");
+    // Once the other is done, the run goes in.
+    told.clear();
+    EXPECT_TRUE(rdb_index_add(*db, list, RDB_INDEX_OPTIONS(), [&](const RDB_INDEX_OUTCOME& o) { told.push_back(o); }));
+    EXPECT_EQ(index_value(m_db, "SELECT COUNT(*) FROM runs"), "1");
+}
+
 TEST_F(Index, ADatabaseOfAnotherKindOrANewerVersionIsRefusedSayingWhatToDo)
 {
     std::string error;
