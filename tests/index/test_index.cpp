@@ -211,7 +211,11 @@ TEST_F(Index, PruneDropsTheRunsOfFilesThatAreGone)
     EXPECT_EQ(index_value(m_db, "SELECT COUNT(*) FROM objects WHERE run_id NOT IN (SELECT id FROM runs)"), "0");
 }
 
-TEST_F(Index, FilesParsedOnSeveralThreadsGiveTheDatabaseOneThreadGives)
+// Its own group, so that the ThreadSanitizer build runs it.
+class IndexThreads : public Index {
+};
+
+TEST_F(IndexThreads, FilesParsedOnSeveralThreadsGiveTheDatabaseOneThreadGives)
 {
     // More files than the window of two threads, of different sizes, so
     // that they finish out of order; one of them bad.

@@ -2,6 +2,7 @@
 // it may not write, a full disk, two at once, and one killed mid-run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
