@@ -214,6 +214,28 @@ TEST(ToolIndex, TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong)
     EXPECT_EQ(sql(db, RUN_SIZES), sql(fresh, RUN_SIZES));
 }
 
+TEST(ToolIndex, TwoAtOnceOnANewDatabaseBothEndWellWhenTheyMayWait)
+{
+    // Both make the database at the same moment: one makes its tables, the
+    // other waits and finds them, however their steps interleave. Rounds
+    // enough that the moments fall differently.
+    TOOL_SCRATCH scratch;
+    const std::string report_file = scratch.write("a.xml", report(3, 1));
+    std::string script;
+    for (int round = 0; round < 12; ++round) {
+        const std::string db = tool_shell_quoted(scratch.dir() + "/r" + std::to_string(round) + ".db");
+        const std::string index = "\"$RDBXML\" index -q " + db + " " + tool_shell_quoted(report_file);
+        script += index + " & " + index + "; echo $?; wait $!; echo $?; sqlite3 " + db +
+                  " 'SELECT COUNT(*) FROM runs';\n";
+    }
+    TOOL_RUN run = tool_shell(script);
+    EXPECT_EQ(run.err, "");
+    std::string expected;
+    for (int round = 0; round < 12; ++round)
+        expected += "0\n0\n1\n";
+    EXPECT_EQ(run.out, expected);
+}
+
 TEST(ToolIndex, KilledMidRunItLeavesEveryRunWholeOrAbsent)
 {
     TOOL_SCRATCH scratch;
