@@ -216,23 +216,28 @@ TEST(ToolIndex, TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong)
 
 TEST(ToolIndex, TwoAtOnceOnANewDatabaseBothEndWellWhenTheyMayWait)
 {
-    // Both make the database at the same moment: one makes its tables, the
-    // other waits and finds them, however their steps interleave. Rounds
-    // enough that the moments fall differently.
+    // They make the database at the same moment: one makes its tables, the
+    // others wait and find them, however their steps interleave. Four at
+    // once, and rounds enough, that the moments fall differently.
     TOOL_SCRATCH scratch;
     const std::string report_file = scratch.write("a.xml", report(3, 1));
+    const int rounds = 15;
     std::string script;
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         const std::string db = tool_shell_quoted(scratch.dir() + "/r" + std::to_string(round) + ".db");
-        const std::string index = "\"$RDBXML\" index -q " + db + " " + tool_shell_quoted(report_file);
-        script += index + " & " + index + "; echo $?; wait $!; echo $?; sqlite3 " + db +
+        const std::string go = tool_shell_quoted(scratch.dir() + "/go" + std::to_string(round));
+        // Each waits for the word go, so that all four start together.
+        const std::string index = "{ until [ -e " + go + " ]; do :; done; \"$RDBXML\" index -q " + db + " " +
+                                  tool_shell_quoted(report_file) + "; }";
+        script += index + " & a=$!; " + index + " & b=$!; " + index + " & c=$!; " + index + " & d=$!; touch " +
+                  go + "; wait $a; echo $?; wait $b; echo $?; wait $c; echo $?; wait $d; echo $?; sqlite3 " + db +
                   " 'SELECT COUNT(*) FROM runs';\n";
     }
     TOOL_RUN run = tool_shell(script);
     EXPECT_EQ(run.err, "");
     std::string expected;
-    for (int round = 0; round < 12; ++round)
-        expected += "0\n0\n1\n";
+    for (int round = 0; round < rounds; ++round)
+        expected += "0\n0\n0\n0\n1\n";
     EXPECT_EQ(run.out, expected);
 }
 
