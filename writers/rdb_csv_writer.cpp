@@ -4,47 +4,14 @@
 #include <string>
 #include <vector>
 
-#include <csv.h>
-
 #include <rdbxml/rdb_columns.h>
 #include <rdbxml/rdb_table.h>
-
-namespace {
-
-// One line of fields.
-class CSV_LINE {
-public:
-    explicit CSV_LINE(std::ostream& out) : m_out(out) {}
-
-    void field(const std::string& text)
-    {
-        if (m_fields++ > 0)
-            m_line += ',';
-        // A quoted field is at most twice the text and its two quotes.
-        std::size_t at = m_line.size();
-        m_line.resize(at + 2 * text.size() + 2);
-        m_line.resize(at + csv_write(&m_line[at], m_line.size() - at, text.data(), text.size()));
-    }
-    void end()
-    {
-        m_line += "\r\n";
-        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
-        m_line.clear();
-        m_fields = 0;
-    }
-
-private:
-    std::ostream& m_out;
-    std::string m_line;
-    std::size_t m_fields = 0;
-};
-
-}  // namespace
+#include "rdb_csv_line.h"
 
 void rdb_write_csv(const RDB_TABLE_OBJECT& table, std::ostream& out)
 {
     std::vector<RDB_TABLE_COLUMN> columns = rdb_table_columns(table);
-    CSV_LINE line(out);
+    RDB_CSV_LINE line(out);
     for (const RDB_TABLE_COLUMN& column : columns)
         line.field(column.m_title);
     line.end();
