@@ -20,6 +20,12 @@ public:
         sqlite3_bind_text(m_statement, ++m_at, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         return *this;
     }
+    // A text that lives as long as the program.
+    ROW& operator<<(const char* literal)
+    {
+        sqlite3_bind_text(m_statement, ++m_at, literal, -1, SQLITE_STATIC);
+        return *this;
+    }
     ROW& operator<<(std::int64_t value)
     {
         sqlite3_bind_int64(m_statement, ++m_at, value);
@@ -144,7 +150,7 @@ bool RDB_INDEX_DB::put(const RDB_INDEX_RUN& run, const RDB_METRICS* metrics, std
     if (code == SQLITE_OK) {
         ROW row(s.m_run);
         row << run.m_file << run.m_label << run.m_time << run.m_size << run.m_mtime_ns
-            << std::string(metrics ? "good" : "failed");
+            << (metrics ? "good" : "failed");
         if (metrics)
             row.null();
         else
