@@ -300,9 +300,9 @@ bool RDB_INDEX_TREND_QUERY::follow(const RDB_SELECTOR& selector, RDB_TREND_STAT 
     const std::string& name = selector.get_name();
     std::string rows_needed;
     if (without_rows != 0)
-        rows_needed = plural(without_rows, "table", "tables") + " in runs indexed without --cells keep" +
-                      (without_rows == 1 ? "s" : "") +
-                      " no rows but a slack table's worst: index with --cells to keep every row";
+        rows_needed = plural(without_rows, "run", "runs") +
+                      " indexed without --cells kept no rows of a table PATH matches (an index keeps those of "
+                      "speed tables, and a slack table's worst): index with --cells to keep every row";
     if (!trend.m_series.empty()) {
         found.m_note = rows_needed;
         return true;

@@ -44,9 +44,9 @@ const char* const FOOTER =
     "gap marked \"(failed)\". Several selectors: each one's lines under a line\n"
     "naming it. --csv and --json give the same records: selector, time, label,\n"
     "path, status, kind (gauge, summary_row, column, cell), value, unit,\n"
-    "percent, text. --html OUT writes a page with a line chart per selector (a\n"
-    "regular file OUT is replaced whole or not at all, a FIFO or device written\n"
-    "through; - is stdout, which then holds the page alone).\n"
+    "percent, text. --html OUT writes a page with a line chart per selector\n"
+    "instead of the text (a regular file OUT is replaced whole or not at all, a\n"
+    "FIFO or device written through; - is stdout).\n"
     "\n"
     "An index keeps every row of a speed table, and of a slack table only the\n"
     "worst; a row filter on any other table needs the runs indexed with --cells.\n"
@@ -168,7 +168,8 @@ int run(int argc, char** argv)
             written = false;
         }
     }
-    if (opt.html != "-") {
+    // The page stands for the text; CSV or JSON may go with it.
+    if (opt.html.empty() || (opt.html != "-" && (opt.csv || opt.json))) {
         std::ostringstream text;
         if (opt.csv)
             rdb_write_trend_csv(trends, text);
