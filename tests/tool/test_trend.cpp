@@ -51,7 +51,10 @@ std::string report(const RUN& run)
     if (run.m_gauge >= 0)
         xml += "<gauge name=\"Logic elements\" percent=\"true\"><min>0</min><max>200</max><value>" +
                std::to_string(run.m_gauge) + "</value></gauge>\n";
-    xml += "<gauge name=\"Pins\"><min>0</min><max>320</max><value>118</value></gauge>\n</gauges>\n</summary>\n"
+    // A row named as a gauge, and a second row of a name: the gauge, and
+    // the first row, are the ones a trend follows.
+    xml += "<gauge name=\"Pins\"><min>0</min><max>320</max><value>118</value></gauge>\n</gauges>\n"
+           "<element name=\"Pins\">many</element>\n<element name=\"Status\">Stale</element>\n</summary>\n"
            "<tan_slack_table name=\"Setup slack\" parent=\"timing\">\n"
            "<row><string_cell>Slack</string_cell><string_cell>From</string_cell></row>\n";
     for (std::size_t i = 0; i < run.m_slacks.size(); ++i)
@@ -228,6 +231,9 @@ TEST(ToolTrend, GaugesSummaryRowsAndColumnStatisticsAreThoseOfEachReport)
             EXPECT_EQ(lines[i]["unit"].IsNull(), !delays);
         }
     }
+    TOOL_RUN pins = tool_run({"trend", db, "**/Flow summary : Pins"});
+    EXPECT_EQ(tool_count(pins.out, "main/summaries/Flow summary  118 (36.9%)\n"), 3u) << pins.out;
+
     TOOL_RUN shown = tool_run({"trend", db, "main/timing/Setup slack : Slack"});
     EXPECT_EQ(shown.out, "2026-03-01T01:00:00.000000000Z  night-1  main/timing/Setup slack   -40 ps\n"
                          "2026-03-02T01:00:00.000000000Z  night-2  main/timing/Setup slack  -500 ps\n"
