@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -62,7 +63,12 @@ std::string RDB_INDEX_DB::failure(int code) const
     // came from elsewhere (a commit's rollback); the code's own then.
     if (m_db && (sqlite3_extended_errcode(m_db) & 0xff) != primary)
         said = sqlite3_errstr(code);
-    return m_path + ": " + said;
+    std::string text = m_path + ": " + said;
+    // "disk I/O error" says little; the system's reason says what to fix.
+    int system = m_db ? sqlite3_system_errno(m_db) : 0;
+    if (system != 0 && (primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN))
+        text += std::string(" (") + std::strerror(system) + ")";
+    return text;
 }
 
 std::unique_ptr<RDB_INDEX_DB> RDB_INDEX_DB::open(const std::string& path, double wait_seconds, bool read_only,

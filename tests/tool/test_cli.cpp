@@ -117,8 +117,8 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
         plain += manual[i];
     }
     // Each command's help, and how many options it has at least.
-    const std::pair<const char*, std::size_t> helps[] = {
-        {"--help", 7}, {"diff --help", 7}, {"check --help", 7}, {"ls --help", 7}, {"trend --help", 6}};
+    const std::pair<const char*, std::size_t> helps[] = {{"--help", 7},      {"diff --help", 7},  {"check --help", 7},
+                                                         {"ls --help", 7},   {"index --help", 7}, {"trend --help", 6}};
     for (const auto& [help, least] : helps) {
         TOOL_RUN run = tool_shell("\"$RDBXML\" " + std::string(help));
         ASSERT_EQ(run.status, 0) << help;
