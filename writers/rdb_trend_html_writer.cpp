@@ -1,5 +1,6 @@
 #include <rdbxml/rdb_trend_writer.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -57,6 +58,13 @@ public:
             std::snprintf(label, sizeof(label), "%g", tick);
             text_at(LEFT - 6, y_of(axis, tick) + 4, "tick", label, "end");
         }
+        // Delays are drawn in picoseconds, whatever unit each report showed.
+        for (const RDB_TREND_SERIES& series : m_trend.m_series)
+            if (std::any_of(series.m_values.begin(), series.m_values.end(),
+                            [](const RDB_TREND_VALUE& value) { return value.m_delay; })) {
+                text_at(LEFT - 6, TOP - 8, "axis-label", "ps", "end");
+                break;
+            }
         m_out.raw("<line class=\"axis\" x1=\"").raw(rdb_html_fixed(LEFT)).raw("\" x2=\"").raw(rdb_html_fixed(LEFT));
         m_out.raw("\" y1=\"").raw(rdb_html_fixed(TOP)).raw("\" y2=\"").raw(rdb_html_fixed(TOP + PLOT_HEIGHT)).raw("\"/>\n");
         // Failed runs across the plot; a few run labels under it.
