@@ -142,9 +142,24 @@ struct RDB_INDEX_TREND_QUERY::SOURCE {
     }
 };
 
+RDB_INDEX_TREND_QUERY::~RDB_INDEX_TREND_QUERY()
+{
+    if (m_reading)
+        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 bool RDB_INDEX_TREND_QUERY::load(std::vector<RDB_TREND_RUN>& runs, std::string& error)
 {
     sqlite3* db = m_db.handle();
+    // One read for all the queries: its first statement fixes the state of
+    // the database they all see.
+    if (!m_reading) {
+        if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            error = m_db.path() + ": " + sqlite3_errmsg(db);
+            return false;
+        }
+        m_reading = true;
+    }
     runs.clear();
     m_run_ids.clear();
     m_paths.clear();

@@ -30,9 +30,15 @@ class RDB_INDEX_TREND_QUERY {
 public:
     // `db` opened read-only, so that a trend runs while an index writes.
     explicit RDB_INDEX_TREND_QUERY(RDB_INDEX_DB& db) : m_db(db) {}
+    // Ends the read that load() began.
+    ~RDB_INDEX_TREND_QUERY();
+    RDB_INDEX_TREND_QUERY(const RDB_INDEX_TREND_QUERY&) = delete;
+    RDB_INDEX_TREND_QUERY& operator=(const RDB_INDEX_TREND_QUERY&) = delete;
 
     // Reads the runs, in time order, and the paths stored; false with
-    // `error` naming the database when it cannot be read.
+    // `error` naming the database when it cannot be read. From here on
+    // every query sees the database as it was then: a run that an index
+    // writes meanwhile is all there or not at all, in every selector alike.
     bool load(std::vector<RDB_TREND_RUN>& runs, std::string& error);
 
     // What one selector finds.
@@ -54,6 +60,7 @@ private:
     bool paths_matching(const RDB_PATH_PATTERN& pattern, std::vector<std::string>& paths) const;
 
     RDB_INDEX_DB& m_db;
+    bool m_reading = false;
     std::vector<long long> m_run_ids;  // in time order
     std::vector<std::string> m_paths;  // each stored path once, in the order first stored
 };

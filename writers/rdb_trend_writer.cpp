@@ -89,7 +89,7 @@ void rdb_write_trend_text(const RDB_TRENDS& trends, std::ostream& out)
                 const RDB_TREND_SERIES& series = trend.m_series[r % paths];
                 const RDB_TREND_VALUE& value = series.m_values[r / paths];
                 row.start();
-                row.add_cell(false) = run.m_time;
+                row.add_cell(false) = rdb_text_escaped(run.m_time);
                 row.add_cell(false) = rdb_text_escaped(run.m_label);
                 row.add_cell(false) = rdb_text_escaped(series.m_path);
                 bool number = value.m_has_number && value.m_kind != RDB_TREND_SUMMARY_ROW;

@@ -402,6 +402,24 @@ TEST(ToolTrend, APageOfOneChartPerSelectorWithItsTextEscaped)
     EXPECT_EQ(out.out.rfind("<!DOCTYPE html>", 0), 0u);
 }
 
+TEST(ToolTrend, RunsWhileAWriterHoldsTheIndexAndSeesWhatWasCommitted)
+{
+    TOOL_SCRATCH scratch;
+    std::string db = index_runs(scratch, MIXED);
+    std::string before = tool_run({"trend", db, "**/Flow summary : Logic elements"}).out;
+    ASSERT_NE(before, "");
+    // A writer that has begun, and not committed, taking every gauge out:
+    // the trend neither waits for it nor sees its half-done work.
+    std::string dir = tool_shell_quoted(scratch.dir());
+    TOOL_RUN run = tool_shell("cd " + dir + " && mkfifo in && (sqlite3 " + tool_shell_quoted(db) +
+                              " < in > out 2>&1 &) && exec 3>in && "
+                              "printf 'BEGIN IMMEDIATE;\\nDELETE FROM gauges;\\n.print locked\\n' >&3 && "
+                              "i=0; until grep -q locked out || [ $i -gt 1200 ]; do i=$((i + 1)); sleep 0.05; done; "
+                              "\"$RDBXML\" trend " + tool_shell_quoted(db) + " '**/Flow summary : Logic elements'; "
+                              "echo \"status $?\"; printf 'ROLLBACK;\\n' >&3; exec 3>&-");
+    EXPECT_EQ(run.out, before + "status 0\n") << run.err;
+}
+
 TEST(ToolTrend, UsageErrorsNameTheSelectorAndAnIndexThatCannotBeOpenedItsFile)
 {
     TOOL_SCRATCH scratch;
