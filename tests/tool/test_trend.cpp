@@ -436,6 +436,7 @@ TEST(ToolTrend, UsageErrorsNameTheSelectorAndAnIndexThatCannotBeOpenedItsFile)
         {{"main/timing/Fmax : Fmax [Clok = clk_core]"}, "no table PATH matches has both a column 'Fmax' and a column 'Clok'"},
         {{"--csv", "--json", "main/** : Slack"}, "--csv and --json exclude each other"},
         {{"--stat", "median", "main/** : Slack"}, "median"},
+        {{"--html", "-", "--csv", "main/** : Slack"}, "--html - takes stdout"},
     };
     for (const REFUSED& c : cases) {
         std::vector<std::string> args = {"trend", db};
@@ -450,6 +451,15 @@ TEST(ToolTrend, UsageErrorsNameTheSelectorAndAnIndexThatCannotBeOpenedItsFile)
     TOOL_RUN mixed = tool_run({"trend", db, "**/Flow summary : Logic elements", "main/nothing : x"});
     EXPECT_EQ(mixed.status, 2);
     EXPECT_EQ(mixed.out, "");
+
+    // Every write checked: a full disk, a page that cannot be written.
+    TOOL_RUN full = tool_shell("\"$RDBXML\" trend " + tool_shell_quoted(db) + " 'main/** : Slack' >/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err.rfind("rdbxml: cannot write standard output: ", 0), 0u) << full.err;
+    std::string page = scratch.dir() + "/no/such/dir/trend.html";
+    TOOL_RUN unwritten = tool_run({"trend", "--html", page, db, "main/** : Slack"});
+    EXPECT_EQ(unwritten.status, 1);
+    EXPECT_NE(unwritten.err.find(page), std::string::npos) << unwritten.err;
 
     std::string missing = scratch.dir() + "/missing.db";
     TOOL_RUN none = tool_run({"trend", missing, "main/** : Slack"});
