@@ -98,6 +98,12 @@ TEST(ToolIndex, LabelsTimesCountsAndUsage)
         EXPECT_EQ(run.err.rfind("rdbxml index: ", 0), 0u) << run.err;
     }
     EXPECT_EQ(tool_shell("test -e " + tool_shell_quoted(untouched)).status, 1);
+    // A file that cannot be read is said and counted, and makes no run.
+    TOOL_RUN missing = tool_run({"index", db, one, scratch.dir() + "/missing.xml"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, scratch.dir() + "/missing.xml: error: cannot read: No such file or directory\n"
+                           "2 files: 1 good, 1 failed, 0 with warnings, 1 unchanged\n");
+    EXPECT_EQ(sql(db, "SELECT COUNT(*) FROM runs WHERE file LIKE '%missing%'"), "0\n");
     // A file that is not an index is refused, and left alone.
     TOOL_RUN refused = tool_run({"index", one, two});
     EXPECT_EQ(refused.status, 1);
@@ -206,6 +212,28 @@ TEST(ToolIndex, TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong)
     // Both ended well, or another pass finishes the work.
     EXPECT_EQ(tool_run({"index", "-q", "--cells", db, dir}).status, 0);
     EXPECT_EQ(sql(db, RUN_SIZES), sql(fresh, RUN_SIZES));
+}
+
+TEST(ToolIndex, TwoAtOnceOnANewDatabaseBothEndWellWhenTheyMayWait)
+{
+    // Both make the database at the same moment: one makes its tables, the
+    // other waits and finds them, however their steps interleave. Rounds
+    // enough that the moments fall differently.
+    TOOL_SCRATCH scratch;
+    const std::string report_file = scratch.write("a.xml", report(3, 1));
+    std::string script;
+    for (int round = 0; round < 12; ++round) {
+        const std::string db = tool_shell_quoted(scratch.dir() + "/r" + std::to_string(round) + ".db");
+        const std::string index = "\"$RDBXML\" index -q " + db + " " + tool_shell_quoted(report_file);
+        script += index + " & " + index + "; echo $?; wait $!; echo $?; sqlite3 " + db +
+                  " 'SELECT COUNT(*) FROM runs';\n";
+    }
+    TOOL_RUN run = tool_shell(script);
+    EXPECT_EQ(run.err, "");
+    std::string expected;
+    for (int round = 0; round < 12; ++round)
+        expected += "0\n0\n1\n";
+    EXPECT_EQ(run.out, expected);
 }
 
 TEST(ToolIndex, KilledMidRunItLeavesEveryRunWholeOrAbsent)
