@@ -59,7 +59,11 @@ CREATE TABLE cells(
   run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,
   path TEXT NOT NULL, "row" INTEGER NOT NULL, "column" INTEGER NOT NULL, kind TEXT NOT NULL, text TEXT NOT NULL,
   number REAL);
-CREATE INDEX cells_run_path ON cells(run_id, path);
+-- A trend's row filter finds a row by the text of one column, then the
+-- cell of another column in that row: a look-up each, not a scan of the
+-- table's cells in every run.
+CREATE INDEX cells_run_path ON cells(run_id, path, "row", "column");
+CREATE INDEX cells_run_column_text ON cells(run_id, path, "column", text);
 
 CREATE VIEW latest_runs AS
   SELECT id, label, time, status, error, warnings, file FROM runs

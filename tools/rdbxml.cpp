@@ -37,6 +37,7 @@
 #include "rdbxml_runner.h"
 #include "rdbxml_select.h"
 #include "rdbxml_summary.h"
+#include "rdbxml_trend.h"
 
 namespace {
 
@@ -134,6 +135,8 @@ int main(int argc, char** argv)
         return rdbxml_diff_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "index") == 0)
         return rdbxml_index_main(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "trend") == 0)
+        return rdbxml_trend_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "ls") == 0)
         return rdbxml_ls_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.

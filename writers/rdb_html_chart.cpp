@@ -10,6 +10,7 @@
 
 #include <rdbxml/rdb_chart.h>
 #include "rdb_html_output.h"
+#include "rdb_html_svg.h"
 #include "rdb_utf8.h"
 
 namespace {
@@ -24,16 +25,10 @@ const double WIDTH = 720, HEIGHT = 360;
 const double LEFT = 72, RIGHT = 16, TOP = 24, BOTTOM = 64;
 const double PLOT_WIDTH = WIDTH - LEFT - RIGHT, PLOT_HEIGHT = HEIGHT - TOP - BOTTOM;
 const char* const SERIES_COLOR = "#3b6ea8";
-const char* const PALETTE[] = {"#3b6ea8", "#e8853a", "#d64550", "#5bb0a8", "#4f9a4a",
-                               "#e0c04a", "#a96aa0", "#f29aa6", "#8c6d5a", "#a3a3a3"};
+const char* const* const PALETTE = RDB_HTML_PALETTE;
 const std::size_t LABEL_CHARACTERS = 14;
 
-std::string fixed(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.1f", value);
-    return text;
-}
+std::string fixed(double value) { return rdb_html_fixed(value); }
 
 // A value as its label shows it: integers without decimals.
 std::string value_text(double value)
@@ -68,41 +63,7 @@ std::vector<CHART_POINT> drawn_points(const std::vector<RDB_CHART_POINT>& points
     return drawn;
 }
 
-// An axis from `low` to `high` with round tick steps.
-struct CHART_AXIS {
-    double low, high, step;
-
-    CHART_AXIS(double min_value, double max_value, bool from_zero)
-    {
-        low = from_zero ? std::min(0.0, min_value) : min_value;
-        high = from_zero ? std::max(0.0, max_value) : max_value;
-        if (high <= low)
-            high = low + 1;
-        if (!std::isfinite(high - low)) {
-            low = -1e300;
-            high = 1e300;
-        }
-        double raw = (high - low) / 5;
-        double magnitude = std::pow(10, std::floor(std::log10(raw)));
-        double fraction = raw / magnitude;
-        step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * magnitude;
-        low = std::floor(low / step) * step;
-        high = std::ceil(high / step) * step;
-    }
-    double fraction(double value) const { return (value - low) / (high - low); }
-    // The ticks from low to high; never more than a dozen.
-    std::vector<double> ticks() const
-    {
-        std::vector<double> at;
-        for (int k = 0; k <= 12; ++k) {
-            double tick = low + k * step;
-            if (tick > high + step / 2)
-                break;
-            at.push_back(std::fabs(tick) < step * 1e-9 ? 0 : tick);
-        }
-        return at;
-    }
-};
+typedef RDB_HTML_AXIS CHART_AXIS;
 
 class CHART_DRAWING {
 public:
@@ -261,7 +222,7 @@ private:
             double share = std::max(m_points[i].value, 0.0) / total;
             if (share <= 0)
                 continue;
-            const char* color = PALETTE[i % (sizeof(PALETTE) / sizeof(PALETTE[0]))];
+            const char* color = PALETTE[i % RDB_HTML_PALETTE_SIZE];
             if (share >= 1) {
                 m_out.raw("<circle class=\"slice\" cx=\"180\" cy=\"180\" r=\"150\" fill=\"").raw(color).raw("\">");
             } else {
@@ -291,7 +252,7 @@ private:
         double y = TOP;
         for (std::size_t i = 0; i < m_points.size() && i < shown; ++i, y += 19) {
             m_out.raw("<rect x=\"360\" y=\"").raw(fixed(y)).raw("\" width=\"12\" height=\"12\" fill=\"");
-            m_out.raw(PALETTE[i % (sizeof(PALETTE) / sizeof(PALETTE[0]))]).raw("\"/>\n");
+            m_out.raw(PALETTE[i % RDB_HTML_PALETTE_SIZE]).raw("\"/>\n");
             std::string entry = shortened(m_points[i].label, 30) + ": " + value_text(m_points[i].value);
             if (total > 0 && m_points[i].value > 0)
                 entry += " (" + fixed(100 * m_points[i].value / total) + "%)";

@@ -188,6 +188,60 @@ TEST(RuleText, RefusesWhatDoesNotReadAndSaysWhy)
     EXPECT_EQ(RDB_CONDITION("Slack").get_error(), "no operator (<, <=, >, >=, ==, !=) between spaces");
 }
 
+TEST(RuleText, ASelectorReadsAsARuleWithoutOperatorAndValue)
+{
+    struct SELECTED {
+        const char* m_text;
+        const char* m_path;
+        const char* m_name;
+        const char* m_filter_column;  // null: no filter
+        const char* m_filter_text;
+    };
+    const SELECTED cases[] = {
+        {"**/Flow summary : Logic elements", "**/Flow summary", "Logic elements", nullptr, ""},
+        {"main/timing/Fmax : Fmax [Clock = clk_core]", "main/timing/Fmax", "Fmax", "Clock", "clk_core"},
+        {"a\\ : b/c : d\\ : e", "a\\ : b/c", "d : e", nullptr, ""},
+        {"a :   Bus\\[3\\]\\  [ Clock\\=x = clk \\] ]  ", "a", "Bus[3] ", "Clock=x", "clk ]"},
+        {"a : x<y", "a", "x<y", nullptr, ""},
+        {"a : x \\< y", "a", "x < y", nullptr, ""},
+    };
+    for (const SELECTED& c : cases) {
+        SCOPED_TRACE(c.m_text);
+        RDB_SELECTOR selector(c.m_text);
+        ASSERT_TRUE(selector.is_valid()) << selector.get_error();
+        EXPECT_EQ(selector.get_text(), c.m_text);
+        EXPECT_EQ(selector.get_path_text(), c.m_path);
+        EXPECT_TRUE(selector.get_pattern().is_valid());
+        EXPECT_EQ(selector.get_name(), c.m_name);
+        EXPECT_EQ(selector.has_filter(), c.m_filter_column != nullptr);
+        if (c.m_filter_column != nullptr) {
+            EXPECT_EQ(selector.get_filter_column(), c.m_filter_column);
+            EXPECT_EQ(selector.get_filter_text(), c.m_filter_text);
+        }
+    }
+    EXPECT_TRUE(RDB_SELECTOR("main/** : a").get_pattern().matches("main/x/y"));
+
+    const REFUSED refused[] = {
+        {"main/t: Slack", "no ' : ' between the path and the name"},
+        {" : Slack", "no path before ' : '"},
+        {"main/t : ", "no name after ' : '"},
+        {"main/t : [Clock = a]", "no name after ' : '"},
+        {"main/t : Fmax [Clock]", "row filter without '='"},
+        {"main/t : Fmax [ = a]", "no column before '=' in the row filter"},
+        {"main/t : Fmax Clock = a]", "']' without '[' after ' : '"},
+        {"main/t : Fmax [Clock = a", "bracket in the name"},
+        {"main/t : Fmax\\", "a backslash at the end escapes nothing"},
+        {"main/t : Slack < 0ps", "'<' between spaces: a selector has no operator and value"},
+        {"main/t : Fmax [Clock = clk] >= 400MHz", "'>=' between spaces"},
+    };
+    for (const REFUSED& c : refused) {
+        SCOPED_TRACE(c.m_rule);
+        RDB_SELECTOR selector(c.m_rule);
+        EXPECT_FALSE(selector.is_valid());
+        EXPECT_NE(selector.get_error().find(c.m_error), std::string::npos) << selector.get_error();
+    }
+}
+
 TEST_F(RuleCheck, DelaysCompareInPicosecondsWhateverUnitTheyAreShownIn)
 {
     // Worst first: the lowest slack, ties in document order.

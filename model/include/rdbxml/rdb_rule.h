@@ -176,6 +176,34 @@ private:
     RDB_CONDITION m_condition;
 };
 
+// What `rdbxml trend` follows over many runs: a rule without OP and
+// VALUE, "PATH : NAME [ROW-FILTER]", split by the same reading (an
+// operator between spaces, which only a rule can have, is refused).
+class RDB_SELECTOR {
+public:
+    explicit RDB_SELECTOR(std::string_view text);
+
+    bool is_valid() const { return m_error.empty(); }
+    const std::string& get_error() const { return m_error; }
+    const std::string& get_text() const { return m_text; }       // as written
+    const std::string& get_path_text() const { return m_path; }  // PATH as written
+    const RDB_PATH_PATTERN& get_pattern() const { return m_pattern; }
+    const std::string& get_name() const { return m_name; }
+    bool has_filter() const { return m_has_filter; }
+    const std::string& get_filter_column() const { return m_filter_column; }
+    const std::string& get_filter_text() const { return m_filter_text; }
+
+private:
+    std::string m_text;
+    std::string m_error;
+    std::string m_path;
+    RDB_PATH_PATTERN m_pattern;
+    std::string m_name;
+    bool m_has_filter = false;
+    std::string m_filter_column;
+    std::string m_filter_text;
+};
+
 enum RDB_RULE_STATUS {
     // A rule names what must not be (--fail-if "Slack < 0ps"): it holds
     // when no row meets its condition, and a row that does breaks it.
