@@ -93,6 +93,14 @@ private:
         m_metrics.m_objects.push_back(RDB_METRIC_OBJECT{path, object.get_kind(), object.get_name().str(), size});
     }
 
+    // A summary's gauges go by the summary's name, as they go by its path:
+    // their own name is the file format's, which no reader ever saw.
+    void add_gauges_object(const std::string& path, const RDB_GAUGES_OBJECT& gauges)
+    {
+        const RDB_OBJECT& named = rdb_is_summary_gauges(gauges) ? *gauges.get_owner() : gauges;
+        m_metrics.m_objects.push_back(RDB_METRIC_OBJECT{path, gauges.get_kind(), named.get_name().str(), 0});
+    }
+
     static std::size_t data_rows(const RDB_TABLE_OBJECT& table)
     {
         return table.get_number_of_rows() - table.get_first_data_row();
@@ -101,7 +109,7 @@ private:
     void add_gauges(const std::string& path, const RDB_GAUGES_OBJECT& gauges)
     {
         std::size_t at = m_metrics.m_objects.size();
-        add_object(path, gauges, 0);
+        add_gauges_object(path, gauges);
         std::size_t count = 0;
         for (unsigned slot = 0; slot < gauges.get_number_of_slots(); ++slot) {
             const RDB_GAUGES_DATA_ELEMENT* gauge = gauges.get_data_at(slot);

@@ -31,9 +31,7 @@ std::string number_text(double number)
 
 std::string describe(const RDB_METRIC_OBJECT& o)
 {
-    // A gauges object's own name is the file format's, not the report's.
-    std::string name = o.m_kind == "gauges" ? std::string() : "\"" + o.m_name + "\" ";
-    return o.m_path + " " + o.m_kind + " " + name + std::to_string(o.m_size);
+    return o.m_path + " " + o.m_kind + " \"" + o.m_name + "\" " + std::to_string(o.m_size);
 }
 
 std::string describe(const RDB_METRIC_GAUGE& g)
@@ -113,7 +111,7 @@ TEST_F(Metrics, ObjectsInTheOrderOfTheReportWithTheirSizes)
                                                 "main/timing/Fmax tan_spd_table \"Fmax\" 4",
                                                 "main/timing/Hold : fast table \"Hold : fast\" 2",
                                                 "main/fit/Flow summary summary \"Flow summary\" 4",
-                                                "main/fit/Flow summary gauges 3",
+                                                "main/fit/Flow summary gauges \"Flow summary\" 3",
                                                 "main/fit/Runtime chart \"Runtime\" 2",
                                             }));
     EXPECT_EQ(metrics.m_unlisted, 0u);
@@ -255,7 +253,7 @@ TEST_F(Metrics, ABranchOfTheReport)
     RDB_METRICS metrics = rdb_report_metrics(*fit);
     EXPECT_EQ(described(metrics.m_objects), (LINES{
                                                 "main/fit/Flow summary summary \"Flow summary\" 4",
-                                                "main/fit/Flow summary gauges 3",
+                                                "main/fit/Flow summary gauges \"Flow summary\" 3",
                                                 "main/fit/Runtime chart \"Runtime\" 2",
                                             }));
 }

@@ -54,7 +54,7 @@ constexpr std::size_t RDB_METRICS_PATH_LIMIT = 4096;
 struct RDB_METRIC_OBJECT {
     std::string m_path;
     std::string m_kind;  // RDB_OBJECT::get_kind(): "table", "tan_spd_table", "tan_slack_table", "summary", "chart", "gauges"
-    std::string m_name;  // the object's own name
+    std::string m_name;  // the object's own name; a summary's gauges, the summary's
     std::size_t m_size = 0;  // data rows, points or gauges
 };
 
