@@ -110,6 +110,25 @@ TEST(ToolIndex, LabelsTimesCountsAndUsage)
     EXPECT_EQ(refused.err, "rdbxml index: " + one + ": not an SQLite database; index into a new file\n");
 }
 
+TEST(ToolIndex, StrictKeepsAFileWithAWarningAsAFailedRun)
+{
+    TOOL_SCRATCH scratch;
+    // A cell before any row is passed over, with a warning.
+    std::string text = report(2, 1);
+    text.insert(text.find("<row>"), "<string_cell>early</string_cell>");
+    const std::string warned = scratch.write("warned.xml", text);
+    const std::string db = scratch.dir() + "/runs.db", strict = scratch.dir() + "/strict.db";
+    TOOL_RUN lenient = tool_run({"index", db, warned});
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_NE(lenient.err.find(warned + ":6:"), std::string::npos) << lenient.err;
+    EXPECT_EQ(sql(db, "SELECT status, warnings FROM runs"), "good|1\n");
+    TOOL_RUN refused = tool_run({"index", "--strict", strict, warned});
+    EXPECT_EQ(refused.status, 1);
+    // Its first error is the refusal, not the warning before it.
+    EXPECT_EQ(sql(strict, "SELECT status, warnings, error FROM runs"),
+              "failed|1|" + warned + ": error: strict: the report is refused for its 1 warning\n");
+}
+
 TEST(ToolIndex, PruneDropsTheRunsOfFilesThatAreGone)
 {
     TOOL_SCRATCH scratch;
