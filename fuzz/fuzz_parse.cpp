@@ -2,7 +2,7 @@
 // file through the parser's own input stream (so compressed inputs are
 // decompressed as in real use), then rules asked of the report, its tables
 // filtered, sorted and cut (as `rdbxml check` and --where, --sort, --top
-// do), the report compared with itself before and after (as `rdbxml diff`
+// do), its figures taken as an index keeps them, the report compared with itself before and after (as `rdbxml diff`
 // does), and written as JSON and as an HTML page.
 //
 // The input's bytes also choose the parse options, so that every
@@ -30,6 +30,7 @@
 #include <rdbxml/rdb_focus.h>
 #include <rdbxml/rdb_html_writer.h>
 #include <rdbxml/rdb_json_writer.h>
+#include <rdbxml/rdb_metrics.h>
 #include <rdbxml/rdb_report.h>
 #include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_xml.h>
@@ -74,6 +75,21 @@ void ask_and_focus(RDB_REPORT* report)
     focus.m_descending = true;
     focus.m_top = 5;
     rdb_focus_tables(*top, focus);
+}
+
+// The figures an index keeps of a report, cells and all: a summary of their
+// counts, which both parses of an input must agree on.
+std::string metrics_of(const RDB_REPORT* report)
+{
+    const RDB_FOLDER_OBJECT* top = report != nullptr ? report->get_main_folder() : nullptr;
+    if (top == nullptr)
+        return "none";
+    RDB_METRICS m = rdb_report_metrics(*top, true);
+    std::ostringstream counts;
+    counts << m.m_objects.size() << ' ' << m.m_gauges.size() << ' ' << m.m_summary_rows.size() << ' '
+           << m.m_points.size() << ' ' << m.m_headings.size() << ' ' << m.m_columns.size() << ' '
+           << m.m_table_rows.size() << ' ' << m.m_cells.size() << ' ' << m.m_unlisted;
+    return counts.str();
 }
 
 // The changes from `old_report` to `new_report` (either may be null), with
@@ -187,6 +203,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rdb_xml_parse(report_file->path(), action_point, options.m_stream_flag, options.m_use_schema,
                       options.m_use_namespaces, !options.m_use_static_buffers, options.m_dead_parser);
     compare(first_report, second_report, true);
+    if (metrics_of(first_report) != metrics_of(second_report)) {
+        std::fprintf(stderr, "the static-buffers option changed the report's figures\n");
+        std::abort();
+    }
     // The second narrowed and the first not: rows gone and moved.
     ask_and_focus(second_report);
     compare(first_report, second_report, false);
