@@ -136,7 +136,7 @@ void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREN
     for (std::size_t r = 0; r < trends.m_runs.size(); ++r)
         for (const RDB_TREND_SERIES& series : trend.m_series) {
             const RDB_TREND_RUN& run = trends.m_runs[r];
-            out.raw("<tr><td>").text(run.m_time).raw("</td><td>").text(run.m_label).raw("</td><td>");
+            out.raw("<tr><td>").text(rdb_trend_time_text(run.m_time)).raw("</td><td>").text(run.m_label).raw("</td><td>");
             out.text(series.m_path).raw(run.m_failed ? "</td><td class=\"failed\">" : "</td><td class=\"num\">");
             out.text(run.m_failed ? std::string("- (failed)") : rdb_trend_value_text(series.m_values[r]));
             out.raw("</td></tr>\n");

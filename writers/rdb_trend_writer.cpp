@@ -54,6 +54,14 @@ void for_each_record(const RDB_TRENDS& trends, EACH&& each)
 
 }  // namespace
 
+std::string rdb_trend_time_text(const std::string& time)
+{
+    // "YYYY-MM-DDTHH:MM:SS" and more
+    if (time.size() < 19 || time[10] != 'T')
+        return time;
+    return time.substr(0, 10) + ' ' + time.substr(11, 8);
+}
+
 std::string rdb_trend_value_text(const RDB_TREND_VALUE& value)
 {
     switch (value.m_kind) {
@@ -89,7 +97,7 @@ void rdb_write_trend_text(const RDB_TRENDS& trends, std::ostream& out)
                 const RDB_TREND_SERIES& series = trend.m_series[r % paths];
                 const RDB_TREND_VALUE& value = series.m_values[r / paths];
                 row.start();
-                row.add_cell(false) = rdb_text_escaped(run.m_time);
+                row.add_cell(false) = rdb_text_escaped(rdb_trend_time_text(run.m_time));
                 row.add_cell(false) = rdb_text_escaped(run.m_label);
                 row.add_cell(false) = rdb_text_escaped(series.m_path);
                 bool number = value.m_has_number && value.m_kind != RDB_TREND_SUMMARY_ROW;

@@ -4,7 +4,8 @@
 // value: the run lacks it, or failed) is "-" in text, empty in CSV and null
 // in JSON, never a zero.
 //
-// Text: aligned columns TIME, LABEL, PATH, VALUE; a failed run's value
+// Text: aligned columns TIME (to the second, "2026-03-01 01:00:00", UTC),
+// LABEL, PATH, VALUE; a failed run's value
 // "- (failed)". With several selectors, each one's lines under a line
 // naming it. VALUE: a gauge's value and percent ("630 (63%)"), a summary
 // row's text, a column statistic or a cell, delays in picoseconds ("-120
@@ -21,6 +22,9 @@
 
 #include <rdbxml/rdb_trend.h>
 
+// A run's time as people read it: to the second, a blank for the 'T'
+// ("2026-03-01 01:00:00"); the whole text if it is not of that form.
+std::string rdb_trend_time_text(const std::string& time);
 // A value as the text shows it: "-" for a gap.
 std::string rdb_trend_value_text(const RDB_TREND_VALUE& value);
 
