@@ -44,6 +44,16 @@ std::shared_ptr<T> rdb_py_hold(const RDB_PY_OWNER& owner, const T* object)
     return std::shared_ptr<T>(owner, const_cast<T*>(object));
 }
 
+// How pickle takes the module's values, in every protocol. pybind11's
+// py::pickle gives __getstate__ and __setstate__, which protocols 2 and up
+// use; protocols 0 and 1 would instead make an object of pybind11's base
+// class, and that ends the process. So each class says itself how it
+// pickles: a value by its state, through copyreg.__newobj__ as protocol 2
+// does (rdb_py_reduce_by_state); an object that lives in a report, in this
+// process alone, with the TypeError pickle gives (rdb_py_refuse_pickle).
+py::tuple rdb_py_reduce_by_state(py::handle self);
+[[noreturn]] void rdb_py_refuse_pickle(py::handle self);
+
 // Makes Python free an object of class T (held by std::shared_ptr<T>) only
 // through its holder. pybind11 deletes a new wrapper's object itself when
 // the wrapper is given up before its holder was made, as when registering
@@ -71,6 +81,7 @@ py::class_<T, BASES..., std::shared_ptr<T>> rdb_py_held_class(py::handle scope, 
 {
     py::class_<T, BASES..., std::shared_ptr<T>> cls(scope, name, doc);
     rdb_py_free_only_through_holder<T>();
+    cls.def("__reduce__", &rdb_py_refuse_pickle);
     return cls;
 }
 

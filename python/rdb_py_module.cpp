@@ -325,6 +325,7 @@ void bind_report(py::module_& module)
         .def_property_readonly(
             "message", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_message); }, "What was found.")
         .def(py::pickle(&diagnostic_state, &diagnostic_from_state))
+        .def("__reduce__", &rdb_py_reduce_by_state)
         .def("__str__", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(diagnostic_line(d)); })
         .def("__repr__",
              [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });

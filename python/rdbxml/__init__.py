@@ -14,6 +14,9 @@ parses, on any threads:
     design = rdbxml.Hierarchy("hierarchy.txt")
     reports = [rdbxml.parse(f, hierarchy=design) for f in files]
 """
+import functools
+
+from . import _rdbxml
 from ._rdbxml import (
     Cell,
     Chart,
@@ -37,9 +40,26 @@ from ._rdbxml import (
     TimingTable,
     Waveform,
     __version__,
-    parse,
-    parse_bytes,
 )
+
+
+def _by_name(function):  # type: ignore[no-untyped-def]
+    """`function` of the extension as a function of this package. A compiled
+    function is a method of a capsule, and pickle takes it as that capsule,
+    which cannot be pickled: so a process pool or a Dask worker could not be
+    handed parse. A Python function pickles by its name, rdbxml.parse."""
+
+    @functools.wraps(function)
+    def call(*args, **kwargs):  # type: ignore[no-untyped-def]
+        return function(*args, **kwargs)
+
+    call.__module__ = __name__
+    call.__qualname__ = function.__name__
+    return call
+
+
+parse = _by_name(_rdbxml.parse)
+parse_bytes = _by_name(_rdbxml.parse_bytes)
 
 
 class ParseError(ValueError):
