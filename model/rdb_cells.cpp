@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <rdbxml/hdb_instance.h>
+#include <rdbxml/rdb_columns.h>
 
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_ELEMENT)
 RDB_MEMORY_MANAGED_DEFINE(RDB_TABLE_STRING_ELEMENT)
@@ -74,9 +75,10 @@ bool rdb_format_delay_in_unit(long delay, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION
 {
     char text[48];
     if (option == RDB_DELAY_DISPLAY_MHZ) {
-        if (delay <= 0)
+        double frequency = 0;
+        if (!rdb_delay_number(delay, option, frequency))
             return false;
-        std::snprintf(text, sizeof(text), "%.1f", 1e6 / static_cast<double>(delay));
+        std::snprintf(text, sizeof(text), "%.1f", frequency);
     } else if (option == RDB_DELAY_DISPLAY_PS) {
         std::snprintf(text, sizeof(text), "%ld", delay);
     } else {

@@ -186,7 +186,7 @@ VERDICT judge_text(const RDB_CONDITION& condition, std::string_view text)
             return judge_number(condition, number);
         break;
     case RDB_UNIT_PERCENT:
-        if (!text.empty() && text.back() == '%' && rdb_read_number(text.substr(0, text.size() - 1), number))
+        if (rdb_read_percent(text, number))
             return judge_number(condition, number);
         break;
     default:

@@ -4,7 +4,11 @@
 
 #include <rdbxml/rdb_chart.h>
 
-std::vector<RDB_TABLE_COLUMN> rdb_table_columns(const RDB_TABLE_OBJECT& table)
+namespace {
+
+// The columns; a delay column in `fixed` when it is an option, else in the
+// display option of its first delay.
+std::vector<RDB_TABLE_COLUMN> columns_of(const RDB_TABLE_OBJECT& table, int fixed)
 {
     std::size_t width = 1;
     for (const RDB_TABLE_ROW* row : table.rows())
@@ -24,7 +28,8 @@ std::vector<RDB_TABLE_COLUMN> rdb_table_columns(const RDB_TABLE_OBJECT& table)
         const RDB_TABLE_ROW& row = *table.get_row(r);
         for (std::size_t c = 0; c < row.size(); ++c)
             if (columns[c].m_delay_unit < 0 && row[c] != nullptr && row[c]->get_cell_kind() == RDB_CELL_DELAY)
-                columns[c].m_delay_unit = static_cast<const RDB_TABLE_DELAY_ELEMENT*>(row[c])->get_display_option();
+                columns[c].m_delay_unit =
+                    fixed >= 0 ? fixed : static_cast<const RDB_TABLE_DELAY_ELEMENT*>(row[c])->get_display_option();
     }
     for (std::size_t c = 0; c < width; ++c) {
         RDB_TABLE_COLUMN& column = columns[c];
@@ -36,4 +41,33 @@ std::vector<RDB_TABLE_COLUMN> rdb_table_columns(const RDB_TABLE_OBJECT& table)
                               ")";
     }
     return columns;
+}
+
+}  // namespace
+
+std::vector<RDB_TABLE_COLUMN> rdb_table_columns(const RDB_TABLE_OBJECT& table) { return columns_of(table, -1); }
+
+std::vector<RDB_TABLE_COLUMN> rdb_table_columns_in_unit(const RDB_TABLE_OBJECT& table,
+                                                        RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM unit)
+{
+    if (unit != RDB_DELAY_DISPLAY_PS && unit != RDB_DELAY_DISPLAY_MHZ)
+        unit = RDB_DELAY_DISPLAY_NS;
+    return columns_of(table, unit);
+}
+
+bool rdb_delay_number(long ps, RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM unit, double& number)
+{
+    switch (unit) {
+    case RDB_DELAY_DISPLAY_MHZ:
+        if (ps <= 0)
+            return false;
+        number = 1e6 / static_cast<double>(ps);
+        return true;
+    case RDB_DELAY_DISPLAY_PS:
+        number = static_cast<double>(ps);
+        return true;
+    default:
+        number = static_cast<double>(ps) / 1000.0;
+        return true;
+    }
 }

@@ -63,6 +63,12 @@ bool rdb_read_number(std::string_view text, double& number)
     return true;
 }
 
+bool rdb_read_percent(std::string_view text, double& number)
+{
+    text = rdb_rule_trimmed(text);
+    return !text.empty() && text.back() == '%' && rdb_read_number(text.substr(0, text.size() - 1), number);
+}
+
 int rdb_find_column(const RDB_TABLE_OBJECT& table, std::string_view name)
 {
         if (const auto* chart = dynamic_cast<const RDB_CHART_TABLE_OBJECT*>(&table)) {

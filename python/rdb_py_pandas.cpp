@@ -40,18 +40,6 @@ COLUMN_KINDS kinds_of(const COLUMN& column)
     return kinds;
 }
 
-// A delay in the column's unit, as a double; NaN for a frequency of a delay
-// of 0 or less.
-double delay_number(const RDB_TABLE_ELEMENT& cell, int unit)
-{
-    long ps = static_cast<const RDB_TABLE_DELAY_ELEMENT&>(cell).get_delay();
-    if (unit == RDB_DELAY_DISPLAY_MHZ)
-        return ps > 0 ? 1e6 / static_cast<double>(ps) : std::numeric_limits<double>::quiet_NaN();
-    if (unit == RDB_DELAY_DISPLAY_PS)
-        return static_cast<double>(ps);
-    return static_cast<double>(ps) / 1000.0;
-}
-
 std::int64_t integer_of(const RDB_TABLE_ELEMENT& cell)
 {
     if (cell.get_cell_kind() == RDB_CELL_DELAY)
@@ -81,9 +69,13 @@ py::object float_column(const COLUMN& column, int unit)
 {
     py::array_t<double> values(static_cast<py::ssize_t>(column.size()));
     auto out = values.mutable_unchecked<1>();
-    for (std::size_t r = 0; r < column.size(); ++r)
-        out(static_cast<py::ssize_t>(r)) =
-            column[r] != nullptr ? delay_number(*column[r], unit) : std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t r = 0; r < column.size(); ++r) {
+        double number = std::numeric_limits<double>::quiet_NaN();
+        if (column[r] != nullptr)
+            rdb_delay_number(static_cast<const RDB_TABLE_DELAY_ELEMENT*>(column[r])->get_delay(),
+                             static_cast<RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM>(unit), number);
+        out(static_cast<py::ssize_t>(r)) = number;
+    }
     return std::move(values);
 }
 
@@ -95,9 +87,11 @@ py::object object_column(const py::module_& pandas, const COLUMN& column, int un
     for (std::size_t r = 0; r < column.size(); ++r) {
         const RDB_TABLE_ELEMENT* cell = column[r];
         if (cell != nullptr && cell->get_cell_kind() == RDB_CELL_DELAY) {
-            double number = delay_number(*cell, unit);
+            double number = 0;
+            bool has_number = rdb_delay_number(static_cast<const RDB_TABLE_DELAY_ELEMENT*>(cell)->get_delay(),
+                                               static_cast<RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM>(unit), number);
             values[r] = unit == RDB_DELAY_DISPLAY_PS ? py::object(py::int_(integer_of(*cell)))
-                        : number == number          ? py::object(py::float_(number))
+                        : has_number                ? py::object(py::float_(number))
                                                     : py::none();
         } else {
             values[r] = rdb_py_cell_value(cell);

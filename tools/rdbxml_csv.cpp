@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include <rdbxml/rdb_csv_writer.h>
+#include <rdbxml/rdb_summary.h>
 #include <rdbxml/rdb_table.h>
 #include "rdbxml_names.h"
 #include "rdbxml_replace_file.h"
@@ -61,6 +62,22 @@ std::string csv_of(const RDB_TABLE_OBJECT& table)
     return text.take();
 }
 
+std::string csv_of(const RDB_GAUGES_OBJECT& gauges)
+{
+    RDBXML_TEXT text;
+    rdb_write_csv_gauges(gauges, text);
+    return text.take();
+}
+
+// The gauges of a summary that has any.
+const RDB_GAUGES_OBJECT* gauges_of(const RDB_TABLE_OBJECT& table)
+{
+    const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(&table);
+    if (summary == nullptr || summary->get_gauges() == nullptr || summary->get_gauges()->get_number_of_used_slots() == 0)
+        return nullptr;
+    return summary->get_gauges();
+}
+
 }  // namespace
 
 RDBXML_CSV_RESULT rdbxml_write_csv_tables(const std::vector<RDB_PATH_MATCH>& objects, const std::string& file,
@@ -111,6 +128,15 @@ RDBXML_CSV_RESULT rdbxml_write_csv_tables(const std::vector<RDB_PATH_MATCH>& obj
         }
         if (!rdbxml_write_file(name.string(), csv_of(*table), result.error))
             return result;
+        // Beside the summary's file, named after it: a '%' in a step's file
+        // name is always an escape of two hex digits, so no other file is
+        // "...%gauges.csv".
+        if (const RDB_GAUGES_OBJECT* gauges = gauges_of(*table)) {
+            std::string summary_file = name.string();
+            std::string gauges_file = summary_file.substr(0, summary_file.size() - 4) + "%gauges.csv";
+            if (!rdbxml_write_file(gauges_file, csv_of(*gauges), result.error))
+                return result;
+        }
     }
     return result;
 }

@@ -5,9 +5,12 @@
 // a directory (main/timing/Clocks.csv); a '/' inside a name, a '%', and a
 // step of "." or ".." or nothing are written %2F, %25, %2E and %00, so no
 // name reaches outside the directory. Two tables of one file name get
-// "-2", "-3", ... Every file is replaced atomically, unless what is there is
-// no regular file (rdbxml_write_file.h).
-// To standard output ("-") or a file, there must be exactly one table.
+// "-2", "-3", ... A summary's gauges go beside it, into a file of the
+// summary's name and "%gauges" (main/fit/Flow summary%gauges.csv), which
+// no object's own file can be named. Every file is replaced atomically,
+// unless what is there is no regular file (rdbxml_write_file.h).
+// To standard output ("-") or a file, there must be exactly one table (a
+// summary's rows, without its gauges).
 #pragma once
 
 #include <string>

@@ -85,6 +85,47 @@ TEST(ToolCsv, OneTableToStandardOutputOrAFile)
     EXPECT_NE(run.err.find("takes one table: give one FILE"), std::string::npos) << run.err;
 }
 
+TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
+{
+    TOOL_SCRATCH scratch;
+    const std::string out = scratch.dir() + "/out/";
+    TOOL_RUN run = tool_run({"--csv", out, "--select", "main/fit/**", RDBXML_TEST_DATA_DIR "/rules_report.xml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/fit/Flow summary%gauges.csv", "main/fit/Flow summary.csv",
+                                                          "main/fit/Runtime.csv"}));
+    // Where each value stands in its range, a plain number; none for a
+    // range of one value.
+    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary%gauges.csv"),
+              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n"
+              "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5\"\r\n"
+              "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5\"\r\n"
+              "\"PLLs\",\"4\",\"4\",\"4\",\"\"\r\n");
+    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32), "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
+
+    // A table named as the gauges' file would be is a file of its own, and
+    // the gauges follow their summary when it is the one renamed.
+    const std::string both = scratch.write(
+        "both.xml",
+        "<report><folders><root name=\"main\"/></folders>"
+        "<table name=\"S%gauges\" parent=\"main\"><row><string_cell>t</string_cell></row></table>"
+        "<table name=\"S\" parent=\"main\"><row><string_cell>u</string_cell></row></table>"
+        "<summary name=\"S\" parent=\"main\"><element name=\"Status\">ok</element><gauges>"
+        "<gauge name=\"Pins\" percent=\"false\" enabled=\"true\"><min>0</min><max>3</max><value>1</value></gauge>"
+        "</gauges></summary></report>");
+    run = tool_run({"--csv", scratch.dir() + "/both/", both});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(files_below(scratch.dir() + "/both"),
+              (std::vector<std::string>{"main/S%25gauges.csv", "main/S-2%gauges.csv", "main/S-2.csv", "main/S.csv"}));
+    EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S-2%gauges.csv"),
+              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.33333333333333\"\r\n");
+    EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S%25gauges.csv"), "\"t\"\r\n");
+
+    // One table to standard output: the summary's rows alone.
+    run = tool_run({"--csv", "-", "--select", "**/Flow summary", RDBXML_TEST_DATA_DIR "/rules_report.xml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, tool_read_file(out + "main/fit/Flow summary.csv"));
+}
+
 TEST(ToolCsv, AFailedWriteNamesTheFileAndLeavesNoPart)
 {
     TOOL_SCRATCH scratch;

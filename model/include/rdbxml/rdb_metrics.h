@@ -24,6 +24,19 @@
 //     column holds no delay or integer has none);
 //   - cells: the cells of every data row of every table, when asked for.
 //
+// Where a question has more than one answer:
+//   - a column holding delays has the figures of its delays alone (an
+//     integer among them is left out: picoseconds and counts do not add
+//     up); a column without delays has those of its integers;
+//   - a slack table's slack column is the one its "slack" column id names,
+//     counting columns from 0 as the files do (id 0 is the first column);
+//     without that id, the column headed "Slack" (any case, blanks around
+//     ignored); with neither, the table has no worst row;
+//   - cells are those of tables, timing tables and charts: a summary's
+//     rows are its summary rows;
+//   - a summary and its gauges object are two objects, listed or left out
+//     together.
+//
 // A path longer than RDB_METRICS_PATH_LIMIT bytes (only in folder chains
 // thousands deep, where all paths together grow with the square of the
 // depth) is not written out: its object's records are left out and

@@ -87,6 +87,11 @@ const char* rdb_rule_op_text(RDB_RULE_OP op);
 // anything else, `number` unchanged.
 bool rdb_read_number(std::string_view text, double& number);
 
+// Reads `text` as a NUMBER followed by "%" ("87 %", "87%", blanks around
+// allowed): a summary's percent, which rules compare against %. False for
+// anything else, `number` unchanged.
+bool rdb_read_percent(std::string_view text, double& number);
+
 // The column of `table` whose heading (a chart's axis label) is `name`,
 // ignoring ASCII case and surrounding blanks on both sides; -1 when none is.
 int rdb_find_column(const RDB_TABLE_OBJECT& table, std::string_view name);
