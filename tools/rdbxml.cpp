@@ -25,6 +25,7 @@
 #include "rdbxml_diff.h"
 #include "rdbxml_focus.h"
 #include "rdbxml_html.h"
+#include "rdbxml_index.h"
 #include "rdbxml_inputs.h"
 #include "rdbxml_ls.h"
 #include "rdbxml_names.h"
@@ -131,6 +132,8 @@ int main(int argc, char** argv)
         return rdbxml_check_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0)
         return rdbxml_diff_main(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "index") == 0)
+        return rdbxml_index_main(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "ls") == 0)
         return rdbxml_ls_main(argc - 1, argv + 1);
     // The file being read when memory ran out, for the message.
