@@ -128,5 +128,7 @@ void rdb_py_bind_parse(py::module_& module);
 void rdb_py_bind_objects(py::module_& module);
 void rdb_py_bind_tables(py::module_& module);
 
-// A table as a pandas DataFrame (rdb_py_pandas.cpp).
-py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table);
+// A table as a pandas DataFrame (rdb_py_pandas.cpp), its delays in the unit
+// named ('ps', 'ns', 'mhz'; ValueError for another), or with None in each
+// column's first delay's, as the CSV has them.
+py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table, const py::object& unit);

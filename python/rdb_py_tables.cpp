@@ -417,10 +417,16 @@ void bind_table_kinds(py::module_& module)
             py::arg("row"), py::arg("column"),
             "The cell at a data row (as rows counts them) and column, or None when the row has none there.")
         .def(
-            "to_pandas", [](const RDB_TABLE_OBJECT& t) { return rdb_py_to_pandas(t); },
+            "to_pandas", [](const RDB_TABLE_OBJECT& t, const py::object& unit) { return rdb_py_to_pandas(t, unit); },
+            py::arg("unit") = "ps",
             "The data rows as a pandas DataFrame (needs pandas). Columns are titled as the tool's CSV titles "
-            "them; int columns are int64, delay columns numbers in the unit of their first delay (int64 ps, "
-            "float64 ns or MHz), text and instance columns str, mixed columns Python values.");
+            "them, a delay column's title naming its unit. Every delay column is in `unit`, whatever units its "
+            "cells are shown in, so that a table's frame has the same column names and dtypes in every run: "
+            "'ps' int64 picoseconds ('Slack (ps)'), 'ns' float64 nanoseconds, 'mhz' float64 megahertz (the "
+            "frequency of the period; NaN for a delay of 0 or less, which has none). None takes each column's "
+            "unit from its first delay, as the CSV does: a title and dtype that change with the report. "
+            "Int columns are int64; a column of ints or ps where a row has no cell pandas' Int64; text and "
+            "instance columns str, mixed columns Python values (delays as numbers in the unit).");
 
     rdb_py_held_class<RDB_TAN_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "TimingTable", "A timing-analysis table.");
     rdb_py_held_class<RDB_TAN_SPD_TABLE_OBJECT, RDB_TAN_TABLE_OBJECT>(module, "SpeedTable", "A timing speed table.")
