@@ -132,3 +132,5 @@ void rdb_py_bind_tables(py::module_& module);
 // named ('ps', 'ns', 'mhz'; ValueError for another), or with None in each
 // column's first delay's, as the CSV has them.
 py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table, const py::object& unit);
+// A summary's gauges as a DataFrame: a row per gauge in slot order.
+py::object rdb_py_gauges_to_pandas(const RDB_GAUGES_OBJECT& gauges);

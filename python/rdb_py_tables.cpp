@@ -446,7 +446,12 @@ void bind_table_kinds(py::module_& module)
     rdb_py_held_class<RDB_GAUGES_OBJECT, RDB_OBJECT>(module, "Gauges", "A summary's numbered slots of gauges.")
         .def_property_readonly("size", &RDB_GAUGES_OBJECT::get_size)
         .def_property_readonly("slots", &gauge_slots,
-                               "The slots up to the last one used, each a Gauge or None when empty.");
+                               "The slots up to the last one used, each a Gauge or None when empty.")
+        .def("to_pandas", &rdb_py_gauges_to_pandas,
+             "The gauges as a pandas DataFrame (needs pandas), a row per gauge in slot order (empty slots left "
+             "out): name (str), value, min, max (int64), percent (float64: where the value stands between min "
+             "and max, as rdbxml check and the index have it; NaN when max equals min), disabled (bool). The "
+             "tool's --csv writes the same table beside the summary's.");
     rdb_py_held_class<RDB_SUMMARY_TABLE_OBJECT, RDB_TABLE_OBJECT>(module, "Summary",
                                                               "A summary: rows of a name and a text, and gauges.")
         .def_property_readonly(

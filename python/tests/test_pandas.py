@@ -12,7 +12,7 @@ import pandas
 import pytest
 
 import rdbxml
-from conftest import DATA, TOOL
+from conftest import DATA, TOOL, write
 
 REPORT = os.path.join(DATA, "csv_tables.xml")
 
@@ -129,3 +129,25 @@ def test_the_module_imports_without_pandas(tmp_path):
     env = dict(os.environ, PYTHONPATH=str(tmp_path) + os.pathsep + os.environ["PYTHONPATH"])
     run = subprocess.run([sys.executable, "-c", script, REPORT], env=env, capture_output=True, text=True)
     assert run.stdout.splitlines() == ["3", "no pandas here"], run.stderr
+
+
+def test_gauges_as_a_frame_hold_what_the_tools_csv_holds(tmp_path):
+    xml = (
+        '<report><folders><root name="main"/></folders><summary name="Fit" parent="main">'
+        "<row><string_cell>Status</string_cell><string_cell>ok</string_cell></row><gauges>"
+        '<gauge name="Logic" percent="true" enabled="true"><min>0</min><max>8</max><value>5</value></gauge>'
+        '<gauge name="Down" enabled="true"><min>10</min><max>-10</max><value>5</value></gauge>'
+        '<gauge name="Flat"><min>4</min><max>4</max><value>4</value></gauge>'
+        "</gauges></summary></report>")
+    report = write(tmp_path, "fit.xml", xml)
+    subprocess.run([TOOL, "-q", "--csv", str(tmp_path / "csv") + "/", report], check=True)
+    expected = pandas.read_csv(tmp_path / "csv" / "main" / "Fit%gauges.csv")
+    frame = rdbxml.parse(report).main_folder.objects[0].gauges.to_pandas()
+    assert list(frame.columns) == ["name", "value", "min", "max", "percent", "disabled"]
+    assert [str(t) for t in frame.dtypes] == ["object", "int64", "int64", "int64", "float64", "bool"]
+    assert frame["name"].tolist() == expected["name"].tolist() == ["Logic", "Down", "Flat"]
+    for column in ["value", "min", "max"]:
+        assert frame[column].tolist() == expected[column].tolist(), column
+    assert frame["percent"].tolist()[:2] == expected["percent"].tolist()[:2] == [62.5, 25.0]
+    assert math.isnan(frame["percent"].iloc[2]) and math.isnan(expected["percent"].iloc[2])
+    assert frame["disabled"].tolist() == [False, False, True]
