@@ -30,7 +30,14 @@ struct RDB_PY_REPORT {
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
     std::vector<std::string> m_messages;  // the parse's RDB_XML lines
     std::string m_file;                   // the input's name
+    // The parse's warnings: the diagnostics keep the first hundred of each
+    // kind, this counts them all (as the tool and the index count them).
+    std::size_t m_warnings = 0;
 };
+
+// The warnings a parse had: its totals, or the diagnostics listed when
+// the parse ended before its totals.
+std::size_t rdb_py_warnings(const RDB_XML_RESULT& result);
 
 // The holder that keeps a report alive: any model object held for Python
 // (or the report itself) shares the ownership of its RDB_PY_REPORT.

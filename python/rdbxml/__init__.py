@@ -15,6 +15,8 @@ parses, on any threads:
     reports = [rdbxml.parse(f, hierarchy=design) for f in files]
 """
 import functools
+import os
+import sqlite3
 
 from . import _rdbxml
 from ._rdbxml import (
@@ -43,14 +45,14 @@ from ._rdbxml import (
 )
 
 
-def _by_name(function):  # type: ignore[no-untyped-def]
+def _by_name(function):
     """`function` of the extension as a function of this package. A compiled
     function is a method of a capsule, and pickle takes it as that capsule,
     which cannot be pickled: so a process pool or a Dask worker could not be
     handed parse. A Python function pickles by its name, rdbxml.parse."""
 
     @functools.wraps(function)
-    def call(*args, **kwargs):  # type: ignore[no-untyped-def]
+    def call(*args, **kwargs):
         return function(*args, **kwargs)
 
     call.__module__ = __name__
@@ -60,6 +62,79 @@ def _by_name(function):  # type: ignore[no-untyped-def]
 
 parse = _by_name(_rdbxml.parse)
 parse_bytes = _by_name(_rdbxml.parse_bytes)
+metrics = _by_name(_rdbxml.metrics)
+
+
+class Index:
+    """An index of many runs: the SQLite database `rdbxml index` keeps (made
+    when it does not exist), for questions over all of them.
+
+        index = rdbxml.Index("runs.db")
+        index.add(glob.glob("runs/*/report.xml"), jobs=4)
+        index.query("SELECT label, value FROM gauge_trend WHERE name = ?", ("Logic elements",))
+
+    A second writer waits for the first up to `wait` seconds, then OSError.
+    Any write the database refuses (read-only, disk full) is an OSError naming
+    it, and leaves the database as it was."""
+
+    def __init__(self, path: "str | os.PathLike[str]", wait: float = 60.0) -> None:
+        self.path = os.fspath(path)
+        self._db = _rdbxml._Index(path, wait)
+
+    def add(self, paths, jobs=None, cells=False, strict=False):
+        """Indexes report files (a path or a list): a file with the size and
+        modification time it was indexed with is not read again; the others
+        are parsed on `jobs` threads (None: one per core) without the GIL,
+        each written in one transaction. A run is labelled with its path as
+        given and timed by the file's modification time. `cells` keeps every
+        cell; `strict` makes a file with warnings a failed run. What became
+        of each file, in order: {"file", "outcome" ("indexed", "unchanged",
+        "failed", "not read"), "error", "warnings"}."""
+        return self._db.add(paths, 0 if jobs is None else jobs, cells, strict)
+
+    def put(self, file, result, label=None, time=None):
+        """Writes the run of `file` from what was made of it elsewhere (a
+        process pool, a Dask worker): the dict of rdbxml.metrics(file), or
+        the ParseError it raised (a failed run with its first error),
+        replacing what the file had, in one transaction. The file's size and
+        modification time are those metrics saw, else the file's now.
+        `label` defaults to `file` as given, `time` (as `rdbxml index
+        --time` reads it) to the modification time."""
+        self._db.put(file, result, label, time)
+
+    def query(self, sql, parameters=()):
+        """The rows of an SQL query on the database (read-only): a pandas
+        DataFrame when pandas can be imported, else a list of tuples."""
+        connection = sqlite3.connect("file:%s?mode=ro" % _uri_path(self.path), uri=True)
+        try:
+            try:
+                import pandas
+            except ImportError:
+                return connection.execute(sql, parameters).fetchall()
+            return pandas.read_sql_query(sql, connection, params=parameters)
+        finally:
+            connection.close()
+
+    def runs(self):
+        """Every run in time order (ties by label), each a dict of its columns
+        in the runs table."""
+        connection = sqlite3.connect("file:%s?mode=ro" % _uri_path(self.path), uri=True)
+        try:
+            cursor = connection.execute("SELECT * FROM runs ORDER BY time, label")
+            names = [column[0] for column in cursor.description]
+            return [dict(zip(names, row)) for row in cursor.fetchall()]
+        finally:
+            connection.close()
+
+    def __repr__(self) -> str:
+        return "<rdbxml.Index %r>" % self.path
+
+
+def _uri_path(path: str) -> str:
+    """A file's path as an SQLite URI's path: '?' and '#' and '%' escaped."""
+    from urllib.parse import quote
+
+    return quote(os.path.abspath(path))
 
 
 class ParseError(ValueError):
@@ -87,6 +162,7 @@ __all__ = [
     "Gauge",
     "Gauges",
     "Hierarchy",
+    "Index",
     "Legal",
     "Object",
     "ParseError",
@@ -100,6 +176,7 @@ __all__ = [
     "Text",
     "TimingTable",
     "Waveform",
+    "metrics",
     "parse",
     "parse_bytes",
 ]
