@@ -2,15 +2,17 @@
 rdbxml.Index adds files as `rdbxml index` does, puts runs made elsewhere
 (a pool's metrics or ParseError) as they would have been indexed, and
 answers queries."""
+import faulthandler
 import os
 import pickle
 import subprocess
+import threading
 
 import pandas
 import pytest
 
 import rdbxml
-from conftest import TOOL, index_contents, nightly_runs
+from conftest import EXAMPLE, TOOL, index_contents, nightly_runs
 
 TABLES = ["objects", "gauges", "summary_rows", "points", "headings", "column_stats", "table_rows", "cells"]
 
@@ -116,3 +118,23 @@ def test_a_database_it_cannot_write_is_an_os_error_naming_it(tmp_path):
     not_an_index.write_bytes(b"not a database at all, but long enough to be read as one" * 100)
     with pytest.raises(OSError, match=str(not_an_index)):
         rdbxml.Index(not_an_index)
+
+
+def test_add_parses_without_the_gil(tmp_path):
+    """The index reads a pipe that this thread fills: with the GIL held
+    through add, neither could go on (the watchdog ends the run)."""
+    fifo = str(tmp_path / "pipe.xml")
+    os.mkfifo(fifo)
+    index = rdbxml.Index(str(tmp_path / "runs.db"))
+    told = {}
+    adder = threading.Thread(target=lambda: told.update(outcome=index.add(fifo, jobs=1)))
+    faulthandler.dump_traceback_later(30, exit=True)
+    try:
+        adder.start()
+        with open(fifo, "wb") as pipe, open(EXAMPLE, "rb") as f:
+            pipe.write(f.read())
+        adder.join()
+    finally:
+        faulthandler.cancel_dump_traceback_later()
+    assert told["outcome"][0]["outcome"] == "indexed"
+    assert index.query("SELECT COUNT(*) FROM gauges").iloc[0, 0] == 3

@@ -1,6 +1,6 @@
 """Values that travel to another process: delays, cells, gauges, rows,
-diagnostics and the module's functions pickle, so a process pool or a Dask
-worker hands them back as they were."""
+diagnostics, a report's metrics and the module's functions pickle, so a
+process pool or a Dask worker hands them back as they were."""
 import copy
 import multiprocessing
 import pickle
@@ -130,7 +130,7 @@ def test_every_object_pickles_or_is_refused_in_every_protocol():
 
 
 def test_the_modules_functions_pickle_by_name():
-    for function in [rdbxml.parse, rdbxml.parse_bytes]:
+    for function in [rdbxml.parse, rdbxml.parse_bytes, rdbxml.metrics]:
         assert pickle.loads(pickle.dumps(function)) is function
 
 
@@ -147,7 +147,9 @@ def test_a_process_pool_hands_back_parse_errors_with_their_diagnostics(tmp_path)
         expected.append((str(raised.value), first_diagnostics(raised.value)))
     # A new interpreter for each worker: nothing is shared but what pickle carries.
     with multiprocessing.get_context("spawn").Pool(2) as pool:
+        good = pool.apply_async(rdbxml.metrics, (EXAMPLE,), {"cells": True})
         pending = [pool.apply_async(rdbxml.parse, (path,)) for path in bad]
+        assert good.get(timeout=120) == rdbxml.metrics(EXAMPLE, cells=True)
         for result, (message, diagnostics) in zip(pending, expected):
             with pytest.raises(rdbxml.ParseError) as raised:
                 result.get(timeout=120)
