@@ -130,6 +130,10 @@ struct RDB_INDEX_PARSED {
 RDB_INDEX_PARSED rdb_index_measure(std::unique_ptr<RDB_REPORT> report, std::string messages, std::string failure,
                                    std::size_t warnings, bool cells);
 
+// The library's own parse of the file at `path` (default reading options,
+// `strict` as --strict), its messages in the tool's form.
+RDB_INDEX_PARSED rdb_index_parse_file(const std::string& path, bool cells, bool strict);
+
 // How a file is parsed; called on the driver's threads, several at once.
 using RDB_INDEX_PARSE = std::function<RDB_INDEX_PARSED(const std::string& path, bool cells)>;
 

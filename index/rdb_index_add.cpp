@@ -19,8 +19,6 @@
 
 #include "rdb_index.h"
 
-RDB_INDEX_PARSED rdb_index_parse_file(const std::string& path, bool cells, bool strict);
-
 namespace {
 
 struct TASK {

@@ -1,6 +1,6 @@
 // A file's parse made into what the index writes: its figures, or the
 // first error that refused it.
-#include <new>
+#include <algorithm>
 
 #include <rdbxml/rdb_report_tree.h>
 #include <rdbxml/rdb_text_writer.h>
@@ -56,7 +56,6 @@ RDB_INDEX_PARSED rdb_index_measure(std::unique_ptr<RDB_REPORT> report, std::stri
     return parsed;
 }
 
-// The library's own parse, for callers without the tool's reading options.
 RDB_INDEX_PARSED rdb_index_parse_file(const std::string& path, bool cells, bool strict)
 {
     RDB_XML_OPTIONS options;

@@ -155,13 +155,18 @@ TEST_F(Index, AFileThatGivesNoReportIsAFailedRunWithItsFirstError)
 {
     const std::string good = file("good.xml"), bad = file("bad.xml");
     index_write_file(good, index_report({"<delay>-5</delay>"}, 10), DAY0);
-    index_write_file(bad, index_report({"<delay>-5</delay>"}, 10) + "<trailing/>\n", DAY0);
+    // A warning (a cell before any row) comes before the error.
+    std::string text = index_report({"<delay>-5</delay>"}, 10) + "<trailing/>\n";
+    text.insert(text.find("<row>"), "<string_cell>early</string_cell>");
+    index_write_file(bad, text, DAY0);
     std::vector<RDB_INDEX_OUTCOME> told = index_files(m_db, {good, bad});
     ASSERT_EQ(told.size(), 2u);
     EXPECT_EQ(told[1].m_what, RDB_INDEX_OUTCOME::FAILED);
     EXPECT_FALSE(told[1].m_good);
     EXPECT_EQ(told[1].m_error.rfind(bad + ":", 0), 0u) << told[1].m_error;
     EXPECT_NE(told[1].m_error.find(": error: "), std::string::npos) << told[1].m_error;
+    EXPECT_NE(told[1].m_messages.find(": warning: "), std::string::npos) << told[1].m_messages;
+    EXPECT_EQ(told[1].m_warnings, 1u);
     EXPECT_EQ(index_value(m_db, "SELECT status, error FROM runs WHERE file = '" + real(bad) + "'"),
               "failed|" + told[1].m_error);
     for (const char* table : {"objects", "gauges", "summary_rows", "points", "headings", "column_stats", "table_rows"})
@@ -206,7 +211,11 @@ TEST_F(Index, PruneDropsTheRunsOfFilesThatAreGone)
     EXPECT_EQ(index_value(m_db, "SELECT COUNT(*) FROM objects WHERE run_id NOT IN (SELECT id FROM runs)"), "0");
 }
 
-TEST_F(Index, FilesParsedOnSeveralThreadsGiveTheDatabaseOneThreadGives)
+// Its own group, so that the ThreadSanitizer build runs it.
+class IndexThreads : public Index {
+};
+
+TEST_F(IndexThreads, FilesParsedOnSeveralThreadsGiveTheDatabaseOneThreadGives)
 {
     // More files than the window of two threads, of different sizes, so
     // that they finish out of order; one of them bad.

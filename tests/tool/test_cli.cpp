@@ -116,7 +116,7 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
             ++i;  // roff's "\-" is a hyphen
         plain += manual[i];
     }
-    for (const char* help : {"--help", "diff --help", "check --help", "ls --help"}) {
+    for (const char* help : {"--help", "diff --help", "check --help", "ls --help", "index --help"}) {
         TOOL_RUN run = tool_shell("\"$RDBXML\" " + std::string(help));
         ASSERT_EQ(run.status, 0) << help;
         std::size_t options = 0;

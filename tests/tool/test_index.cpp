@@ -2,6 +2,7 @@
 // it may not write, a full disk, two at once, and one killed mid-run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,12 @@ TEST(ToolIndex, LabelsTimesCountsAndUsage)
         EXPECT_EQ(run.err.rfind("rdbxml index: ", 0), 0u) << run.err;
     }
     EXPECT_EQ(tool_shell("test -e " + tool_shell_quoted(untouched)).status, 1);
+    // A file that cannot be read is said and counted, and makes no run.
+    TOOL_RUN missing = tool_run({"index", db, one, scratch.dir() + "/missing.xml"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, scratch.dir() + "/missing.xml: error: cannot read: No such file or directory\n"
+                           "2 files: 1 good, 1 failed, 0 with warnings, 1 unchanged\n");
+    EXPECT_EQ(sql(db, "SELECT COUNT(*) FROM runs WHERE file LIKE '%missing%'"), "0\n");
     // A file that is not an index is refused, and left alone.
     TOOL_RUN refused = tool_run({"index", one, two});
     EXPECT_EQ(refused.status, 1);
