@@ -219,7 +219,8 @@ private:
         return found >= 0 ? static_cast<std::size_t>(found) : static_cast<std::size_t>(-1);
     }
 
-    void add_cells(const std::string& path, unsigned number, const RDB_TABLE_ROW& row, std::vector<RDB_METRIC_CELL>& out)
+    void add_cells(const std::string& path, unsigned number, const RDB_TABLE_ROW& row,
+                   std::vector<RDB_METRIC_CELL>& out)
     {
         for (std::size_t c = 0; c < row.size(); ++c) {
             if (row[c] == nullptr)

@@ -73,9 +73,8 @@ std::string csv_of(const RDB_GAUGES_OBJECT& gauges)
 const RDB_GAUGES_OBJECT* gauges_of(const RDB_TABLE_OBJECT& table)
 {
     const auto* summary = dynamic_cast<const RDB_SUMMARY_TABLE_OBJECT*>(&table);
-    if (summary == nullptr || summary->get_gauges() == nullptr || summary->get_gauges()->get_number_of_used_slots() == 0)
-        return nullptr;
-    return summary->get_gauges();
+    const RDB_GAUGES_OBJECT* gauges = summary != nullptr ? summary->get_gauges() : nullptr;
+    return gauges != nullptr && gauges->get_number_of_used_slots() > 0 ? gauges : nullptr;
 }
 
 }  // namespace

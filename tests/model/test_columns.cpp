@@ -59,7 +59,8 @@ TEST(TableColumns, DelaysInTheirFirstUnitOrInTheOneAskedFor)
     EXPECT_EQ(described(rdb_table_columns(*hold)), (LINES{"Clock=-1", " SLACK  (ns)=" + ns}));
     // Asked for one unit, every delay column has it, whatever comes first;
     // an option outside the enumeration is ns.
-    EXPECT_EQ(described(rdb_table_columns_in_unit(*hold, RDB_DELAY_DISPLAY_PS)), (LINES{"Clock=-1", " SLACK  (ps)=" + ps}));
+    EXPECT_EQ(described(rdb_table_columns_in_unit(*hold, RDB_DELAY_DISPLAY_PS)),
+              (LINES{"Clock=-1", " SLACK  (ps)=" + ps}));
     EXPECT_EQ(described(rdb_table_columns_in_unit(*setup, RDB_DELAY_DISPLAY_MHZ)),
               (LINES{"From=-1", "Margin (MHz)=" + mhz, "Levels=-1"}));
     EXPECT_EQ(described(rdb_table_columns_in_unit(*setup, RDB_DELAY_DISPLAY_UNKNOWN)),

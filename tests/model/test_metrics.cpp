@@ -18,8 +18,8 @@ namespace {
 
 std::unique_ptr<RDB_REPORT> parse_file(const char* name)
 {
-    return std::unique_ptr<RDB_REPORT>(
-        rdb_xml_parse((std::string(RDBXML_TEST_DATA_DIR "/") + name).c_str(), nullptr, false, false, true, true, false));
+    std::string path = std::string(RDBXML_TEST_DATA_DIR "/") + name;
+    return std::unique_ptr<RDB_REPORT>(rdb_xml_parse(path.c_str(), nullptr, false, false, true, true, false));
 }
 
 std::string number_text(double number)
@@ -49,7 +49,10 @@ std::string describe(const RDB_METRIC_SUMMARY_ROW& r)
 
 std::string describe(const RDB_METRIC_POINT& p) { return p.m_path + " " + p.m_label + "=" + std::to_string(p.m_value); }
 
-std::string describe(const RDB_METRIC_HEADING& h) { return h.m_path + " #" + std::to_string(h.m_column) + " [" + h.m_heading + "]"; }
+std::string describe(const RDB_METRIC_HEADING& h)
+{
+    return h.m_path + " #" + std::to_string(h.m_column) + " [" + h.m_heading + "]";
+}
 
 std::string describe(const RDB_METRIC_COLUMN& c)
 {

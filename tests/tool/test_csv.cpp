@@ -91,8 +91,8 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     const std::string out = scratch.dir() + "/out/";
     TOOL_RUN run = tool_run({"--csv", out, "--select", "main/fit/**", RDBXML_TEST_DATA_DIR "/rules_report.xml"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/fit/Flow summary%gauges.csv", "main/fit/Flow summary.csv",
-                                                          "main/fit/Runtime.csv"}));
+    EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/fit/Flow summary%gauges.csv",
+                                                          "main/fit/Flow summary.csv", "main/fit/Runtime.csv"}));
     // Where each value stands in its range, a plain number; none for a
     // range of one value.
     EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary%gauges.csv"),
@@ -100,7 +100,8 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
               "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5\"\r\n"
               "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5\"\r\n"
               "\"PLLs\",\"4\",\"4\",\"4\",\"\"\r\n");
-    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32), "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
+    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32),
+              "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
 
     // A table named as the gauges' file would be is a file of its own, and
     // the gauges follow their summary when it is the one renamed.
