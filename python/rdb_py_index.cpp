@@ -62,17 +62,17 @@ const char* outcome_name(RDB_INDEX_OUTCOME::WHAT what)
     return "not written";
 }
 
-py::list add(RDB_PY_INDEX& index, const py::object& paths, unsigned jobs, bool cells, bool strict)
+// `files`: (path, label) pairs, the label None for the path as given.
+py::list add(RDB_PY_INDEX& index, const py::list& files_and_labels, unsigned jobs, bool cells, bool strict)
 {
     std::vector<RDB_INDEX_FILE> files;
     py::list given;
-    if (py::isinstance<py::str>(paths) || py::isinstance<py::bytes>(paths) ||
-        py::hasattr(paths, "__fspath__"))
-        given.append(paths);
-    else
-        given = py::list(paths);
-    for (py::handle path : given)
-        files.push_back(RDB_INDEX_FILE{rdb_py_file_system_path(py::reinterpret_borrow<py::object>(path)), "", -1});
+    for (py::handle pair : files_and_labels) {
+        auto [path, label] = pair.cast<std::pair<py::object, py::object>>();
+        given.append(path);
+        files.push_back(RDB_INDEX_FILE{rdb_py_file_system_path(path),
+                                       label.is_none() ? std::string() : rdb_py_file_system_path(label), -1});
+    }
     RDB_INDEX_OPTIONS options;
     options.m_threads = jobs;
     options.m_cells = cells;
@@ -134,6 +134,14 @@ void put(RDB_PY_INDEX& index, const py::object& file, const py::object& result, 
     RDB_METRICS metrics;
     RDB_PY_METRICS_RUN about;
     bool good = !py::isinstance(result, py::module_::import("rdbxml").attr("ParseError"));
+    if (good && py::isinstance(result, py::module_::import("builtins").attr("BaseException"))) {
+        // The file could not be read (OSError): no run, as rdbxml index makes none.
+        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(result.ptr())), result.ptr());
+        throw py::error_already_set();
+    }
+    if (good && !py::isinstance<py::dict>(result))
+        throw py::type_error("the result of a run is the dict of rdbxml.metrics or its ParseError, not " +
+                             py::str(py::type::of(result).attr("__name__")).cast<std::string>());
     if (good) {
         metrics = rdb_py_metrics_from_python(result.cast<py::dict>(), about);
     } else {
@@ -178,7 +186,7 @@ void rdb_py_bind_index(py::module_& module)
     py::class_<RDB_PY_INDEX, std::shared_ptr<RDB_PY_INDEX>>(
         module, "_Index", "The database of an rdbxml.Index, open for writing.")
         .def(py::init(&open_index), py::arg("path"), py::arg("wait") = 60.0)
-        .def("add", &add, py::arg("paths"), py::arg("jobs") = 0, py::arg("cells") = false,
+        .def("add", &add, py::arg("files"), py::arg("jobs") = 0, py::arg("cells") = false,
              py::arg("strict") = false)
         .def("put", &put, py::arg("file"), py::arg("result"), py::arg("label") = py::none(),
              py::arg("time") = py::none())

@@ -82,15 +82,36 @@ class Index:
         self._db = _rdbxml._Index(path, wait)
 
     def add(self, paths, jobs=None, cells=False, strict=False):
-        """Indexes report files (a path or a list): a file with the size and
+        """Indexes report files as `rdbxml index` does: `paths` is a path or a
+        list of them, a directory standing for every *.xml, *.xml.gz,
+        *.xml.zst and *.xml.xz below it. A file with the size and
         modification time it was indexed with is not read again; the others
         are parsed on `jobs` threads (None: one per core) without the GIL,
         each written in one transaction. A run is labelled with its path as
-        given and timed by the file's modification time. `cells` keeps every
-        cell; `strict` makes a file with warnings a failed run. What became
-        of each file, in order: {"file", "outcome" ("indexed", "unchanged",
-        "failed", "not read"), "error", "warnings"}."""
-        return self._db.add(paths, 0 if jobs is None else jobs, cells, strict)
+        given, or below the directory it was found in, and timed by the
+        file's modification time. `cells` keeps every cell; `strict` makes a
+        file with warnings a failed run. What became of each file, in order:
+        {"file", "outcome" ("indexed", "unchanged", "failed", "not read"),
+        "error", "warnings"}."""
+        if isinstance(paths, (str, bytes, os.PathLike)):
+            paths = [paths]
+        files, empty = [], {}  # empty: a directory without reports, by the files before it
+        for path in paths:
+            if os.path.isdir(path):
+                found = _report_files_below(path)
+                if not found:
+                    message = "no report file below this directory (*.xml, *.xml.gz, *.xml.zst, *.xml.xz)"
+                    empty.setdefault(len(files), []).append(
+                        {"file": path, "outcome": "not read", "error": "%s: error: %s" % (os.fsdecode(path), message),
+                         "warnings": 0})
+                files += [(file, os.path.relpath(file, path)) for file in found]
+            else:
+                files.append((path, None))
+        indexed = self._db.add(files, 0 if jobs is None else jobs, cells, strict)
+        told = []
+        for i in range(len(indexed) + 1):
+            told += empty.get(i, []) + indexed[i : i + 1]
+        return told
 
     def put(self, file, result, label=None, time=None):
         """Writes the run of `file` from what was made of it elsewhere (a
@@ -128,6 +149,20 @@ class Index:
 
     def __repr__(self) -> str:
         return "<rdbxml.Index %r>" % self.path
+
+
+_REPORT_SUFFIXES = (".xml", ".xml.gz", ".xml.zst", ".xml.xz")
+
+
+def _report_files_below(directory):
+    """The report files below `directory` in the order of their paths' bytes,
+    as the tool takes them: subdirectories that are links not followed."""
+    found = []
+    for root, _, names in os.walk(directory):
+        found += [os.path.join(root, n) for n in names
+                  if any(len(n) > len(s) and n.endswith(s) for s in _REPORT_SUFFIXES)
+                  and os.path.isfile(os.path.join(root, n))]
+    return sorted(found, key=os.fsencode)
 
 
 def _uri_path(path: str) -> str:

@@ -138,3 +138,29 @@ def test_add_parses_without_the_gil(tmp_path):
         faulthandler.cancel_dump_traceback_later()
     assert told["outcome"][0]["outcome"] == "indexed"
     assert index.query("SELECT COUNT(*) FROM gauges").iloc[0, 0] == 3
+
+
+def test_add_of_a_directory_indexes_what_rdbxml_index_does(tmp_path):
+    paths = nightly_runs(tmp_path, 8)
+    runs = os.path.dirname(paths[0])
+    os.makedirs(os.path.join(runs, "week2", "empty"))
+    os.rename(paths[3], os.path.join(runs, "week2", "run03.xml"))
+    os.rename(paths[4], os.path.join(runs, "week2", "run04.xml.bak"))  # no report file's name
+    index = rdbxml.Index(str(tmp_path / "runs.db"))
+    told = index.add([os.path.join(runs, "week2", "empty"), runs, os.path.join(runs, "week2", "empty")])
+    assert [t["outcome"] for t in told] == ["not read"] + ["indexed"] * 4 + ["failed"] + ["indexed"] * 2 + ["not read"]
+    assert told[0] == told[-1] and told[0]["error"].endswith("empty: error: no report file below this directory "
+                                     "(*.xml, *.xml.gz, *.xml.zst, *.xml.xz)")
+    assert "week2/run03.xml" in [r["label"] for r in index.runs()]
+    assert index_contents(index.path) == tool_index(str(tmp_path / "tool.db"), runs)
+
+
+def test_put_of_what_is_no_run(tmp_path):
+    path = nightly_runs(tmp_path, 1)[0]
+    index = rdbxml.Index(str(tmp_path / "runs.db"))
+    # A file a worker could not read makes no run: its OSError is raised here.
+    with pytest.raises(FileNotFoundError):
+        index.put(path, FileNotFoundError(2, "No such file or directory", path))
+    with pytest.raises(TypeError, match="the dict of rdbxml.metrics or its ParseError, not list"):
+        index.put(path, [])
+    assert index.runs() == []
