@@ -174,9 +174,10 @@ def _uri_path(path: str) -> str:
 
 class ParseError(ValueError):
     """A report that was refused. `diagnostics` holds every warning and error
-    of the parse (severity, file, line, column, message); str() is the first
-    error. A ValueError: the input's content is what is wrong. It pickles
-    with its diagnostics, as a process pool hands it back."""
+    of the parse (severity, file, line, column, message; the first hundred
+    of each kind), `warnings` how many warnings it had in all; str() is the
+    first error. A ValueError: the input's content is what is wrong. It
+    pickles with its diagnostics, as a process pool hands it back."""
 
     def __init__(self, message: str, diagnostics: "list[Diagnostic]") -> None:
         super().__init__(message)

@@ -243,9 +243,6 @@ def parse_bytes(
     strict: bool = False,
 ) -> Report: ...
 
-# A record of rdbxml.metrics: a dict keyed by its table's column names.
-_Record = dict[str, Union[str, int, float, bool, None]]
-
 def metrics(report: Union[Report, _Path], cells: bool = False) -> dict[str, Any]: ...
 
 class _Index(metaclass=_pybind11_type):
