@@ -1,8 +1,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -14,20 +16,41 @@
 
 namespace {
 
-// One integer a query gives; false when it fails (`code` says why).
-bool query_integer(sqlite3* db, const char* sql, long& value, int& code)
+// The database's version and how many tables and views it has, read at
+// one moment: read apart, another process making the tables between the
+// two would show tables without the version that goes with them.
+bool read_kind(sqlite3* db, long& version, long& tables, int& code)
 {
     sqlite3_stmt* statement = nullptr;
-    code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    code = sqlite3_prepare_v2(db,
+                              "SELECT (SELECT user_version FROM pragma_user_version),"
+                              " (SELECT COUNT(*) FROM sqlite_master)",
+                              -1, &statement, nullptr);
     if (code == SQLITE_OK) {
         code = sqlite3_step(statement);
         if (code == SQLITE_ROW) {
-            value = static_cast<long>(sqlite3_column_int64(statement, 0));
+            version = static_cast<long>(sqlite3_column_int64(statement, 0));
+            tables = static_cast<long>(sqlite3_column_int64(statement, 1));
             code = SQLITE_OK;
         }
     }
     sqlite3_finalize(statement);
     return code == SQLITE_OK;
+}
+
+// Runs `sql`, trying again while the database is busy, up to `wait_seconds`.
+// Turning a new database to WAL needs it to itself, and SQLite says "busy"
+// at once, without waiting, when another process turns it at the same
+// moment (each holds a read lock the other's change waits for).
+int exec_waiting(sqlite3* db, const char* sql, double wait_seconds)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(wait_seconds);
+    for (;;) {
+        int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        if ((code & 0xff) != SQLITE_BUSY || std::chrono::steady_clock::now() >= until)
+            return code;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 std::string seconds_text(double seconds)
@@ -86,14 +109,13 @@ std::unique_ptr<RDB_INDEX_DB> RDB_INDEX_DB::open(const std::string& path, double
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, wait_seconds <= 0 ? 0 : static_cast<int>(wait_seconds * 1000 + 0.5));
     long version = 0, tables = 0;
-    if (!query_integer(handle, "PRAGMA user_version", version, code) ||
-        !query_integer(handle, "SELECT COUNT(*) FROM sqlite_master", tables, code)) {
+    if (!read_kind(handle, version, tables, code)) {
         error = db->failure(code);
         return nullptr;
     }
     // WAL lets readers query while a run is written; with it, a commit
     // need not reach the disk at once to leave the database whole.
-    if (!read_only && (sqlite3_exec(handle, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+    if (!read_only && (exec_waiting(handle, "PRAGMA journal_mode = WAL", wait_seconds) != SQLITE_OK ||
                        sqlite3_exec(handle, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK)) {
         error = db->failure(sqlite3_extended_errcode(handle));
         return nullptr;
@@ -106,8 +128,7 @@ std::unique_ptr<RDB_INDEX_DB> RDB_INDEX_DB::open(const std::string& path, double
         // Made here: asked again inside the transaction, since another
         // process may have made it meanwhile.
         code = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        if (code != SQLITE_OK || !query_integer(handle, "PRAGMA user_version", version, code) ||
-            !query_integer(handle, "SELECT COUNT(*) FROM sqlite_master", tables, code)) {
+        if (code != SQLITE_OK || !read_kind(handle, version, tables, code)) {
             error = db->failure(code);
             return nullptr;
         }

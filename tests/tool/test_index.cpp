@@ -110,6 +110,25 @@ TEST(ToolIndex, LabelsTimesCountsAndUsage)
     EXPECT_EQ(refused.err, "rdbxml index: " + one + ": not an SQLite database; index into a new file\n");
 }
 
+TEST(ToolIndex, StrictKeepsAFileWithAWarningAsAFailedRun)
+{
+    TOOL_SCRATCH scratch;
+    // A cell before any row is passed over, with a warning.
+    std::string text = report(2, 1);
+    text.insert(text.find("<row>"), "<string_cell>early</string_cell>");
+    const std::string warned = scratch.write("warned.xml", text);
+    const std::string db = scratch.dir() + "/runs.db", strict = scratch.dir() + "/strict.db";
+    TOOL_RUN lenient = tool_run({"index", db, warned});
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_NE(lenient.err.find(warned + ":6:"), std::string::npos) << lenient.err;
+    EXPECT_EQ(sql(db, "SELECT status, warnings FROM runs"), "good|1\n");
+    TOOL_RUN refused = tool_run({"index", "--strict", strict, warned});
+    EXPECT_EQ(refused.status, 1);
+    // Its first error is the refusal, not the warning before it.
+    EXPECT_EQ(sql(strict, "SELECT status, warnings, error FROM runs"),
+              "failed|1|" + warned + ": error: strict: the report is refused for its 1 warning\n");
+}
+
 TEST(ToolIndex, PruneDropsTheRunsOfFilesThatAreGone)
 {
     TOOL_SCRATCH scratch;
@@ -212,6 +231,33 @@ TEST(ToolIndex, TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong)
     // Both ended well, or another pass finishes the work.
     EXPECT_EQ(tool_run({"index", "-q", "--cells", db, dir}).status, 0);
     EXPECT_EQ(sql(db, RUN_SIZES), sql(fresh, RUN_SIZES));
+}
+
+TEST(ToolIndex, TwoAtOnceOnANewDatabaseBothEndWellWhenTheyMayWait)
+{
+    // They make the database at the same moment: one makes its tables, the
+    // others wait and find them, however their steps interleave. Four at
+    // once, and rounds enough, that the moments fall differently.
+    TOOL_SCRATCH scratch;
+    const std::string report_file = scratch.write("a.xml", report(3, 1));
+    const int rounds = 15;
+    std::string script;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string db = tool_shell_quoted(scratch.dir() + "/r" + std::to_string(round) + ".db");
+        const std::string go = tool_shell_quoted(scratch.dir() + "/go" + std::to_string(round));
+        // Each waits for the word go, so that all four start together.
+        const std::string index = "{ until [ -e " + go + " ]; do :; done; \"$RDBXML\" index -q " + db + " " +
+                                  tool_shell_quoted(report_file) + "; }";
+        script += index + " & a=$!; " + index + " & b=$!; " + index + " & c=$!; " + index + " & d=$!; touch " +
+                  go + "; wait $a; echo $?; wait $b; echo $?; wait $c; echo $?; wait $d; echo $?; sqlite3 " + db +
+                  " 'SELECT COUNT(*) FROM runs';\n";
+    }
+    TOOL_RUN run = tool_shell(script);
+    EXPECT_EQ(run.err, "");
+    std::string expected;
+    for (int round = 0; round < rounds; ++round)
+        expected += "0\n0\n0\n0\n1\n";
+    EXPECT_EQ(run.out, expected);
 }
 
 TEST(ToolIndex, KilledMidRunItLeavesEveryRunWholeOrAbsent)
