@@ -30,7 +30,14 @@ struct RDB_PY_REPORT {
     std::vector<RDB_XML_DIAGNOSTIC> m_diagnostics;
     std::vector<std::string> m_messages;  // the parse's RDB_XML lines
     std::string m_file;                   // the input's name
+    // The parse's warnings: the diagnostics keep the first hundred of each
+    // kind, this counts them all (as the tool and the index count them).
+    std::size_t m_warnings = 0;
 };
+
+// The warnings a parse had: its totals, or the diagnostics listed when
+// the parse ended before its totals.
+std::size_t rdb_py_warnings(const RDB_XML_RESULT& result);
 
 // The holder that keeps a report alive: any model object held for Python
 // (or the report itself) shares the ownership of its RDB_PY_REPORT.
@@ -43,6 +50,16 @@ std::shared_ptr<T> rdb_py_hold(const RDB_PY_OWNER& owner, const T* object)
 {
     return std::shared_ptr<T>(owner, const_cast<T*>(object));
 }
+
+// How pickle takes the module's values, in every protocol. pybind11's
+// py::pickle gives __getstate__ and __setstate__, which protocols 2 and up
+// use; protocols 0 and 1 would instead make an object of pybind11's base
+// class, and that ends the process. So each class says itself how it
+// pickles: a value by its state, through copyreg.__newobj__ as protocol 2
+// does (rdb_py_reduce_by_state); an object that lives in a report, in this
+// process alone, with the TypeError pickle gives (rdb_py_refuse_pickle).
+py::tuple rdb_py_reduce_by_state(py::handle self);
+[[noreturn]] void rdb_py_refuse_pickle(py::handle self);
 
 // Makes Python free an object of class T (held by std::shared_ptr<T>) only
 // through its holder. pybind11 deletes a new wrapper's object itself when
@@ -71,6 +88,7 @@ py::class_<T, BASES..., std::shared_ptr<T>> rdb_py_held_class(py::handle scope, 
 {
     py::class_<T, BASES..., std::shared_ptr<T>> cls(scope, name, doc);
     rdb_py_free_only_through_holder<T>();
+    cls.def("__reduce__", &rdb_py_refuse_pickle);
     return cls;
 }
 
@@ -117,5 +135,9 @@ void rdb_py_bind_parse(py::module_& module);
 void rdb_py_bind_objects(py::module_& module);
 void rdb_py_bind_tables(py::module_& module);
 
-// A table as a pandas DataFrame (rdb_py_pandas.cpp).
-py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table);
+// A table as a pandas DataFrame (rdb_py_pandas.cpp), its delays in the unit
+// named ('ps', 'ns', 'mhz'; ValueError for another), or with None in each
+// column's first delay's, as the CSV has them.
+py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table, const py::object& unit);
+// A summary's gauges as a DataFrame: a row per gauge in slot order.
+py::object rdb_py_gauges_to_pandas(const RDB_GAUGES_OBJECT& gauges);

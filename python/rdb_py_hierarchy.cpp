@@ -83,6 +83,7 @@ void rdb_py_bind_hierarchy(py::module_& module)
         "each report keeps it alive. ValueError, naming the file and line, when it cannot be loaded.")
         .def(py::init(&load_for_python), py::arg("path"))
         .def_property_readonly("file", &file_of, "The path it was loaded from, as given.")
+        .def("__reduce__", &rdb_py_refuse_pickle)
         .def("__repr__",
              [](const RDB_PY_HIERARCHY& held) { return py::str("<rdbxml.Hierarchy {!r}>").format(file_of(held)); });
 }

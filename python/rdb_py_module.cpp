@@ -3,11 +3,13 @@
 // parse at the same time; nothing in it calls into Python but the check for
 // signals of a parse on the main thread.
 #include "rdb_py.h"
+#include "rdb_py_metrics.h"
 
 #include <pybind11/stl.h>
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -38,6 +40,18 @@ std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
         line += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
     return line + ": " + severity_name(d.m_severity) + ": " + d.m_message;
 }
+
+}  // namespace
+
+std::size_t rdb_py_warnings(const RDB_XML_RESULT& result)
+{
+    std::size_t listed = 0;
+    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
+        listed += d.m_severity == RDB_XML_DIAGNOSTIC::WARNING;
+    return std::max(listed, static_cast<std::size_t>(result.m_warnings + result.m_not_as_written));
+}
+
+namespace {
 
 // A diagnostic as pickle keeps it (with ParseError): its texts as the bytes
 // the parse gave, so that they come back as they were. (The errno of an
@@ -164,6 +178,7 @@ thread_local bool SIGNAL_CHECK::t_in_handler = false;
     else if (errors > 1)
         message += " (and " + std::to_string(errors - 1) + " more)";
     py::object error = py::module_::import("rdbxml").attr("ParseError")(rdb_py_str(message), py::cast(held.m_diagnostics, py::return_value_policy::copy));
+    error.attr("warnings") = held.m_warnings;
     PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
     throw py::error_already_set();
 }
@@ -206,6 +221,7 @@ py::object parse_input(const RDB_XML_INPUT& input, const PARSE_SETTINGS& setting
     signals.raise_caught();
     if (hierarchy.given() && !held->m_hierarchy)
         rdb_py_hierarchy_error(hierarchy_error);
+    held->m_warnings = rdb_py_warnings(result);
     held->m_diagnostics = std::move(result.m_diagnostics);
     if (!result.m_report) {
         for (const RDB_XML_DIAGNOSTIC& d : held->m_diagnostics)
@@ -325,6 +341,7 @@ void bind_report(py::module_& module)
         .def_property_readonly(
             "message", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(d.m_message); }, "What was found.")
         .def(py::pickle(&diagnostic_state, &diagnostic_from_state))
+        .def("__reduce__", &rdb_py_reduce_by_state)
         .def("__str__", [](const RDB_XML_DIAGNOSTIC& d) { return rdb_py_str(diagnostic_line(d)); })
         .def("__repr__",
              [](const RDB_XML_DIAGNOSTIC& d) { return py::str("<rdbxml.Diagnostic {!r}>").format(diagnostic_line(d)); });
@@ -412,4 +429,6 @@ PYBIND11_MODULE(_rdbxml, module)
     rdb_py_bind_tables(module);
     rdb_py_bind_hierarchy(module);
     rdb_py_bind_parse(module);
+    rdb_py_bind_metrics(module);
+    rdb_py_bind_index(module);
 }

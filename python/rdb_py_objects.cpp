@@ -65,6 +65,18 @@ py::str rdb_py_str(std::string_view text)
     return py::reinterpret_steal<py::str>(decoded);
 }
 
+py::tuple rdb_py_reduce_by_state(py::handle self)
+{
+    py::object new_object = py::module_::import("copyreg").attr("__newobj__");
+    return py::make_tuple(new_object, py::make_tuple(py::type::of(self)), self.attr("__getstate__")());
+}
+
+void rdb_py_refuse_pickle(py::handle self)
+{
+    throw py::type_error(py::str("cannot pickle '{}.{}' object")
+                             .format(py::type::of(self).attr("__module__"), py::type::of(self).attr("__name__")));
+}
+
 py::object rdb_py_optional_str(const STL_STRING* text)
 {
     if (text == nullptr)

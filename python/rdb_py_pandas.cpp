@@ -1,14 +1,18 @@
 // A table as a pandas DataFrame, column by column. The columns are those
-// of the tool's CSV (rdb_table_columns): titled by the heading row, and a
-// column holding delays has one unit, its first delay's display option,
-// named in its title ("Slack (ps)"). pandas is imported only here, so the
-// module works without it.
+// of the tool's CSV: titled by the heading row, and a column holding delays
+// has one unit, named in its title ("Slack (ps)"): the unit asked for
+// (rdb_table_columns_in_unit), so that a table's frame has the same names
+// and types in every run; or, as the CSV has it, its first delay's display
+// option (rdb_table_columns). pandas is imported only here, so the module
+// works without it.
 #include "rdb_py.h"
 
 #include <pybind11/numpy.h>
 
 #include <cstdint>
 #include <limits>
+
+#include <rdbxml/rdb_rule.h>
 
 namespace {
 
@@ -102,10 +106,20 @@ py::object object_column(const py::module_& pandas, const COLUMN& column, int un
 
 }  // namespace
 
-py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table)
+py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table, const py::object& unit_name)
 {
+    std::vector<RDB_TABLE_COLUMN> columns;
+    if (unit_name.is_none()) {
+        columns = rdb_table_columns(table);
+    } else {
+        std::string name = unit_name.cast<std::string>();
+        RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM unit =
+            rdb_get_rdb_table_delay_element_display_option_enum_by_string(name.c_str());
+        if (unit == RDB_DELAY_DISPLAY_UNKNOWN)
+            throw py::value_error("unknown delay unit '" + name + "': 'ps', 'ns', 'mhz' or None");
+        columns = rdb_table_columns_in_unit(table, unit);
+    }
     py::module_ pandas = py::module_::import("pandas");
-    std::vector<RDB_TABLE_COLUMN> columns = rdb_table_columns(table);
 
     py::dict data;
     py::list names;
@@ -131,4 +145,37 @@ py::object rdb_py_to_pandas(const RDB_TABLE_OBJECT& table)
     py::object frame = pandas.attr("DataFrame")(data);
     frame.attr("columns") = names;
     return frame;
+}
+
+py::object rdb_py_gauges_to_pandas(const RDB_GAUGES_OBJECT& gauges)
+{
+    py::module_ pandas = py::module_::import("pandas");
+    std::vector<const RDB_GAUGES_DATA_ELEMENT*> used;
+    for (unsigned i = 0; i < gauges.get_number_of_used_slots(); ++i)
+        if (const RDB_GAUGES_DATA_ELEMENT* g = gauges.get_data_at(i))
+            used.push_back(g);
+    auto rows = static_cast<py::ssize_t>(used.size());
+    py::list names(used.size());
+    py::array_t<std::int64_t> values(rows), mins(rows), maxes(rows);
+    py::array_t<double> percents(rows);
+    py::array_t<bool> disabled(rows);
+    for (py::ssize_t r = 0; r < rows; ++r) {
+        const RDB_GAUGES_DATA_ELEMENT& g = *used[static_cast<std::size_t>(r)];
+        names[static_cast<std::size_t>(r)] = rdb_py_str(g.get_name().view());
+        values.mutable_at(r) = g.get_value();
+        mins.mutable_at(r) = g.get_min();
+        maxes.mutable_at(r) = g.get_max();
+        double percent = std::numeric_limits<double>::quiet_NaN();
+        rdb_gauge_percent(g, percent);
+        percents.mutable_at(r) = percent;
+        disabled.mutable_at(r) = g.is_disabled();
+    }
+    py::dict data;
+    data["name"] = pandas.attr("Series")(names, py::arg("dtype") = "object");
+    data["value"] = values;
+    data["min"] = mins;
+    data["max"] = maxes;
+    data["percent"] = percents;
+    data["disabled"] = disabled;
+    return pandas.attr("DataFrame")(data);
 }

@@ -99,10 +99,53 @@ def test_delay_value_type():
         -0.12, -120, 400.0, None]
     delay = rdbxml.Delay(2427, "MHz")
     assert (delay.ps, delay.unit, repr(delay)) == (2427, "mhz", "Delay(2427, 'mhz')")
-    assert delay == rdbxml.Delay(2427, "mhz") and delay != rdbxml.Delay(2427, "ps")
-    assert len({delay, rdbxml.Delay(2427, "mhz")}) == 1
+    assert delay == rdbxml.Delay(2427, "mhz") and delay != rdbxml.Delay(2428, "mhz")
     with pytest.raises(ValueError):
         rdbxml.Delay(1, "s")
+
+
+def test_delays_compare_by_picoseconds_whatever_their_units():
+    D = rdbxml.Delay
+    # The same time shown three ways is one delay: equal, and one in a set.
+    assert D(2500, "ns") == D(2500, "ps") == D(2500, "mhz")
+    assert len({D(2500, "ns"), D(2500, "ps"), D(2500, "mhz"), D(2501, "ps")}) == 2
+    assert not (D(2500, "ns") != D(2500, "mhz"))
+    # Sorted as times, not by unit or by the number shown: 400.0 MHz (2500
+    # ps) is a longer period than 0.120 ns, whatever 400 > 0.12 says.
+    mixed = [D(2500, "mhz"), D(-120, "ns"), D(310, "ps"), D(0, "mhz"), D(-121, "ps")]
+    assert [d.ps for d in sorted(mixed)] == [-121, -120, 0, 310, 2500]
+    assert max(mixed).unit == "mhz" and min(mixed).unit == "ps"
+    assert D(-120, "ns") < D(-119, "ps") <= D(-119, "mhz") and D(5, "ns") > D(4, "ps") >= D(4, "mhz")
+    assert not (D(3, "ps") < D(3, "ns")) and not (D(3, "ps") > D(3, "ns"))
+    # A delay is no number: it equals none, and does not order against one.
+    assert D(5, "ps") != 5
+    with pytest.raises(TypeError):
+        D(5, "ps") < 5
+
+
+def test_rows_take_slices_as_a_list_does():
+    heading = "<row><string_cell>n</string_cell><string_cell>name</string_cell></row>"
+    body = heading + "".join("<row><int_cell>%d</int_cell><string_cell>r%d</string_cell></row>" % (i, i) for i in range(7))
+    report = rdbxml.parse_bytes(report_with('<table name="t" parent="main">%s</table>' % body).encode())
+    rows = report.main_folder.objects[0].rows
+    as_list = list(rows)
+    assert len(as_list) == 7 and as_list[0] == [0, "r0"]  # under the heading row
+    slices = [slice(1, 5), slice(None, None, -1), slice(-2, None), slice(5, 1, -2), slice(None, None, 3),
+              slice(4, 2), slice(-100, 100), slice(100, None), slice(None, None, -4), slice(1, -1, 2)]
+    for s in slices:
+        part = rows[s]
+        assert isinstance(part, rdbxml.Rows), s
+        assert list(part) == as_list[s] and len(part) == len(as_list[s]), s
+        assert [part[i] for i in range(-len(part), len(part))] == as_list[s] * 2 if part else True, s
+        # A slice of a slice is the list's slice of its slice.
+        for inner in slices:
+            assert list(part[inner]) == as_list[s][inner], (s, inner)
+    with pytest.raises(IndexError):
+        rows[1:3][2]
+    with pytest.raises(ValueError):
+        rows[::0]
+    del report
+    assert list(rows[::-3]) == [[6, "r6"], [3, "r3"], [0, "r0"]]  # the view keeps its report
 
 
 def test_cells_with_colours_and_instances():

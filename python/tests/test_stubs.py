@@ -4,6 +4,7 @@ read the signature of a compiled function; pybind11 writes it as the first
 line of the docstring, which is compared here: names, order, kinds and
 defaults of the parameters."""
 import ast
+import inspect
 import os
 
 import rdbxml
@@ -42,6 +43,8 @@ def stubbed_functions():
 def test_stub_signatures_match_the_module():
     checked = 0
     for function, stub in stubbed_functions():
+        if inspect.isfunction(function) and not hasattr(function, "__wrapped__"):
+            continue  # Python's own: stubtest reads its signature
         assert parameters(stub.args) == runtime_parameters(function), stub.name
         checked += 1
     assert checked >= 8
