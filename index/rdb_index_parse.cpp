@@ -28,17 +28,6 @@ std::string first_error(const std::string& failure)
     return line.empty() ? "no report" : line;
 }
 
-// One diagnostic in the tool's form: "FILE:LINE:COL: error: MESSAGE",
-// escaped for a terminal as the tool escapes it.
-std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
-{
-    std::string file = d.m_file;
-    if (d.m_line != 0)
-        file += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
-    return rdb_text_escaped(file) + (d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? ": warning: " : ": error: ") +
-           rdb_text_escaped(d.m_message) + "\n";
-}
-
 }  // namespace
 
 RDB_INDEX_PARSED rdb_index_measure(std::unique_ptr<RDB_REPORT> report, std::string messages, std::string failure,
@@ -65,7 +54,7 @@ RDB_INDEX_PARSED rdb_index_parse_file(const std::string& path, bool cells, bool 
     std::string messages;
     std::size_t listed = 0;
     for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics) {
-        messages += diagnostic_line(d);
+        messages += rdb_text_escaped(rdb_xml_diagnostic_line(d)) + "\n";
         listed += d.m_severity == RDB_XML_DIAGNOSTIC::WARNING;
     }
     std::size_t warnings = std::max(listed, static_cast<std::size_t>(result.m_warnings + result.m_not_as_written));

@@ -107,10 +107,7 @@ std::string first_error(const std::vector<RDB_XML_DIAGNOSTIC>& diagnostics, cons
     for (const RDB_XML_DIAGNOSTIC& d : diagnostics) {
         if (d.m_severity == RDB_XML_DIAGNOSTIC::WARNING)
             continue;
-        std::string place = d.m_file;
-        if (d.m_line != 0)
-            place += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
-        return rdb_text_escaped(place) + ": error: " + rdb_text_escaped(d.m_message);
+        return rdb_text_escaped(rdb_xml_diagnostic_line(d));
     }
     return rdb_text_escaped(file) + ": error: no report";
 }

@@ -30,16 +30,6 @@ std::string unreadable_reason(const std::string& file)
     return std::string();
 }
 
-// One line in the compiler's form: "FILE:LINE:COL: error: MESSAGE", the
-// place left out where it is not known.
-std::string diagnostic_line(const RDB_XML_DIAGNOSTIC& d)
-{
-    std::string file = d.m_file;
-    if (d.m_line != 0)
-        file += ":" + std::to_string(d.m_line) + ":" + std::to_string(d.m_column);
-    return rdbxml_file_message(file, d.m_severity == RDB_XML_DIAGNOSTIC::WARNING ? "warning" : "error", d.m_message);
-}
-
 }  // namespace
 
 std::string rdbxml_file_message(const std::string& file, const char* severity, const std::string& text)
@@ -101,7 +91,7 @@ RDBXML_PARSED rdbxml_parse_input(const RDBXML_INPUT_FILE& input, const RDBXML_JO
         return result;
     std::string said;
     for (const RDB_XML_DIAGNOSTIC& d : parsed.m_diagnostics)
-        said += diagnostic_line(d);
+        said += rdb_text_escaped(rdb_xml_diagnostic_line(d)) + "\n";
     // So short of memory that not even the reason could be kept.
     if (!result.report && parsed.m_diagnostics.empty())
         said += rdbxml_file_message(input.name, "error", parsed.m_out_of_memory ? "out of memory" : "no report");

@@ -141,6 +141,11 @@ struct RDB_XML_RESULT {
     bool m_strict_refused = false;  // m_strict, and a warning refused the report
 };
 
+// A diagnostic as one line in the compiler's form, "FILE:LINE:COL: error:
+// MESSAGE" ("warning" for a warning), the place left out where it is not
+// known; as written, with no newline: a view escapes it as it shows text.
+RDB_XML_EXPORT std::string rdb_xml_diagnostic_line(const RDB_XML_DIAGNOSTIC& diagnostic);
+
 // Parses `input` as rdb_xml_parse does, with the same messages. Never
 // throws: when memory is so short that even the result cannot be filled,
 // it has no report and m_out_of_memory set.
