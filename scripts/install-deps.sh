@@ -7,7 +7,8 @@ packages=(g++ make cmake pkg-config libxerces-c-dev rapidjson-dev libcli11-dev
           libpugixml-dev chromium bsdutils gzip xz-utils zstd
           clang-14 libclang-rt-14-dev libcsv-dev python3-pytest python3-pandas
           pybind11-dev python3-dev python3-mypy
-          libsqlite3-dev sqlite3 python3-dask python3-distributed)
+          libsqlite3-dev sqlite3 python3-dask python3-distributed
+          python3-websocket poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,1 @@
+// The search over the whole report: object names, headers and cell text.

@@ -1,0 +1,1 @@
+// The sidebar's tree of folders and objects.
