@@ -56,6 +56,15 @@ public:
         }
     }
 
+    // No job starts any more; those running finish. A worker waiting for
+    // room to start one returns.
+    void stop()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_next_job = m_jobs.size();
+        m_started_room.notify_all();
+    }
+
     // Prints the results in order, drawing the progress line meanwhile;
     // `workers` threads take the jobs (none: this thread runs them too).
     RDBXML_RUN print(unsigned workers, RDBXML_OUTPUT& out, RDBXML_OUTPUT& err, RDBXML_PROGRESS_LINE& progress,
@@ -214,16 +223,28 @@ RDBXML_RUN rdbxml_run_jobs(const std::vector<RDBXML_JOB>& jobs, const RDBXML_JOB
     // before it is still read. Reports live only while their job runs; what
     // waits is the text to print.
     RDBXML_RUNNER runner(jobs, settings, function, 2 * std::max(threads, 1u));
-    std::vector<std::thread> workers;
+    // Whatever leaves this function, an exception too, leaves it with the
+    // workers joined: a thread still joinable when it is destroyed would end
+    // the process.
+    struct WORKERS {
+        RDBXML_RUNNER& runner;
+        std::vector<std::thread> threads;
+        ~WORKERS()
+        {
+            runner.stop();
+            for (std::thread& thread : threads)
+                thread.join();
+        }
+    } workers{runner, {}};
+    workers.threads.reserve(std::min<std::size_t>(threads, jobs.size()));
     for (unsigned t = 0; t < threads && t < jobs.size(); ++t) {
         try {
-            workers.emplace_back([&runner] { runner.work(); });
+            workers.threads.emplace_back([&runner] { runner.work(); });
         } catch (const std::system_error&) {
             break;  // no more threads to be had: those started do the work
+        } catch (const std::bad_alloc&) {
+            break;  // no memory for another thread's state: the same
         }
     }
-    RDBXML_RUN run = runner.print(static_cast<unsigned>(workers.size()), out, err, progress, seen);
-    for (std::thread& worker : workers)
-        worker.join();
-    return run;
+    return runner.print(static_cast<unsigned>(workers.threads.size()), out, err, progress, seen);
 }
