@@ -36,6 +36,7 @@ namespace {
 #ifdef RDBXML_MALLOC_SWEEP_SKIP
 
 TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers) { GTEST_SKIP() << RDBXML_MALLOC_SWEEP_SKIP; }
+TEST(MallocSweep, ToolWhoseMemoryRunsOutForGoodSaysSoOnEveryThread) { GTEST_SKIP() << RDBXML_MALLOC_SWEEP_SKIP; }
 TEST(MallocSweep, PythonParseAndWalkRaiseMemoryErrorAndNothingBreaksLater)
 {
     GTEST_SKIP() << RDBXML_MALLOC_SWEEP_SKIP;
@@ -81,8 +82,10 @@ std::string lower(std::string text)
 // processes at a time (the machine's cores).
 class SHIM_RUNNER {
 public:
-    SHIM_RUNNER(std::vector<std::string> argv, std::vector<std::string> env)
-        : m_argv(std::move(argv)), m_env(std::move(env)), m_dir(test_scratch_dir("malloc-sweep"))
+    // `for_good`: from the refused call on, every call is refused (memory
+    // ran out and stays out); else only that one call.
+    SHIM_RUNNER(std::vector<std::string> argv, std::vector<std::string> env, bool for_good = false)
+        : m_argv(std::move(argv)), m_env(std::move(env)), m_for_good(for_good), m_dir(test_scratch_dir("malloc-sweep"))
     {
         // A run that crashes fails the test; its core file is no use here.
         rlimit no_core = {0, 0};
@@ -143,7 +146,7 @@ private:
         env.insert(env.end(), m_env.begin(), m_env.end());
         env.push_back("LD_PRELOAD=" RDBXML_FAIL_MALLOC_SHIM);
         env.push_back("RDBXML_FAIL_MALLOC_AT=" + std::to_string(fail_at));
-        env.push_back("RDBXML_FAIL_MALLOC_ONCE=1");
+        env.push_back(m_for_good ? "RDBXML_FAIL_MALLOC_ONCE=0" : "RDBXML_FAIL_MALLOC_ONCE=1");
         env.push_back("RDBXML_FAIL_MALLOC_LOG=" + file(slot, "log"));
         // Always set, to the same length: with RDBXML_FAIL_MALLOC_TRACE=1 in
         // the test's environment each run's stderr has the refused call's
@@ -189,6 +192,7 @@ private:
     }
 
     std::vector<std::string> m_argv, m_env;
+    bool m_for_good;
     std::string m_dir;
 };
 
@@ -323,6 +327,43 @@ TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
     }
     EXPECT_GT(refused, 50u);  // the failures reached the work, not only what absorbs them
     EXPECT_LE(half_set_up, 1u);
+}
+
+TEST(MallocSweep, ToolWhoseMemoryRunsOutForGoodSaysSoOnEveryThread)
+{
+    // Memory that stays out from some point on: the threads that read the
+    // files, and starting them, run out too. The tool says so and ends; it
+    // never aborts (a worker left joinable when memory ran out while the
+    // next one was started ended the process in std::terminate).
+    std::string report = read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
+    SHIM_RUNNER runner({RDBXML_TOOL}, {});
+    std::vector<std::string> files;
+    for (const char* name : {"first.xml", "second.xml", "third.xml"}) {
+        files.push_back(runner.dir() + "/" + name);
+        std::ofstream(files.back()) << report;
+    }
+    SHIM_RUNNER tool({RDBXML_TOOL, "-j", "3", "--noout", files[0], files[1], files[2]}, {}, true);
+
+    SHIM_RUN whole = tool.run({0})[0];
+    ASSERT_TRUE(WIFEXITED(whole.status) && WEXITSTATUS(whole.status) == 0) << described(whole);
+    ASSERT_GT(whole.calls, whole.main_calls + 1000);
+
+    unsigned long stride = (whole.calls - whole.main_calls) / 400 + 1;
+    unsigned long set_up = whole.main_calls + (whole.calls - whole.main_calls) / 20;
+    for (const SHIM_RUN& run : tool.run(sweep_points(whole.main_calls, whole.calls, stride,
+                                                     {whole.main_calls, set_up}, 7))) {
+        SCOPED_TRACE(described(run));
+        ASSERT_TRUE(run.fired);
+        ASSERT_TRUE(WIFEXITED(run.status));
+        ASSERT_EQ(run.out, "");
+        std::string err = without_count_line(run.err);
+        if (left_half_set_up(err))
+            continue;
+        ASSERT_FALSE(says_something_else_broke(err));
+        ASSERT_EQ(WEXITSTATUS(run.status), 1);
+        for (const std::string& line : lines_of(err))
+            ASSERT_TRUE(says_out_of_memory(line)) << line;
+    }
 }
 
 TEST(MallocSweep, PythonParseAndWalkRaiseMemoryErrorAndNothingBreaksLater)
