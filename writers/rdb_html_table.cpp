@@ -20,10 +20,11 @@ struct HTML_CELL {
     bool missing_instance = false;
     unsigned foreground = RDB_NO_COLOR;
     unsigned background = RDB_NO_COLOR;
+    std::string css_class;  // the writer's own classes (RDB_HTML_CELL)
 
     bool is_plain_text() const
     {
-        return !numeric && foreground == RDB_NO_COLOR && background == RDB_NO_COLOR;
+        return !numeric && foreground == RDB_NO_COLOR && background == RDB_NO_COLOR && css_class.empty();
     }
 };
 
@@ -68,6 +69,16 @@ public:
         return m_cell;
     }
 
+    // A cell of rows that are not a report's table.
+    const HTML_CELL& cell(const RDB_HTML_CELL& cell)
+    {
+        plain();
+        rdb_utf8_append_repaired(m_cell.text, cell.m_text.data(), cell.m_text.size());
+        m_cell.numeric = cell.m_numeric;
+        m_cell.css_class = cell.m_class;
+        return m_cell;
+    }
+
 private:
     void plain()
     {
@@ -91,12 +102,15 @@ private:
 void write_cell_markup(RDB_HTML_OUTPUT& out, const HTML_CELL& cell)
 {
     out.raw("<td");
-    if (!cell.present)
-        out.raw(" class=\"none\"");
-    else if (cell.numeric)
-        out.raw(" class=\"num\"");
-    else if (cell.missing_instance)
-        out.raw(" class=\"none\" title=\"instance not in the hierarchy\"");
+    const char* own = !cell.present || (!cell.numeric && cell.missing_instance) ? "none" : cell.numeric ? "num" : "";
+    if (*own != 0 || !cell.css_class.empty()) {
+        out.raw(" class=\"").raw(own);
+        if (*own != 0 && !cell.css_class.empty())
+            out.raw(' ');
+        out.raw(cell.css_class).raw('"');
+    }
+    if (cell.present && !cell.numeric && cell.missing_instance)
+        out.raw(" title=\"instance not in the hierarchy\"");
     if (cell.foreground != RDB_NO_COLOR || cell.background != RDB_NO_COLOR) {
         out.raw(" style=\"");
         if (cell.foreground != RDB_NO_COLOR)
@@ -139,7 +153,8 @@ void write_json_string(HTML_JSON_WRITER& json, const std::string& text)
 }
 
 // A plain text cell is a string, an absent cell null, any other cell
-// [text, numeric (0 or 1), foreground, background] with "" for no colour.
+// [text, numeric (0 or 1), foreground, background] with "" for no colour,
+// and then the writer's own classes where it gave any.
 void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
 {
     if (!cell.present) {
@@ -155,6 +170,8 @@ void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
     json.Int(cell.numeric ? 1 : 0);
     write_json_string(json, cell.foreground != RDB_NO_COLOR ? rdb_rgb_color_text(cell.foreground) : std::string());
     write_json_string(json, cell.background != RDB_NO_COLOR ? rdb_rgb_color_text(cell.background) : std::string());
+    if (!cell.css_class.empty())
+        write_json_string(json, cell.css_class);
     json.EndArray();
 }
 
@@ -176,8 +193,10 @@ void write_data_block(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id
     out.raw("</script>\n");
 }
 
+// `titles`, when there are any, are written as the heading row.
 template <class ROW_CELLS>
-void write_rows(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, const char* css_class, ROW_CELLS row_cells)
+void write_rows(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, const char* css_class, ROW_CELLS row_cells,
+                const std::vector<std::string>& titles = std::vector<std::string>())
 {
     if (rows == 0) {
         out.raw("<p class=\"empty\">No rows.</p>\n");
@@ -191,7 +210,14 @@ void write_rows(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, cons
     out.raw("<div class=\"table-wrap\"><table class=\"cells ").raw(css_class).raw("\" id=\"").raw(id).raw('"');
     if (paged)
         out.raw(" data-rows=\"").number(rows).raw('"');
-    out.raw("><tbody>\n");
+    out.raw('>');
+    if (!titles.empty()) {
+        out.raw("<thead><tr>");
+        for (const std::string& title : titles)
+            out.raw("<th>").text(title).raw("</th>");
+        out.raw("</tr></thead>");
+    }
+    out.raw("<tbody>\n");
     for (unsigned r = 0; r < rows && r < RDB_HTML_PAGE_ROWS; ++r) {
         out.raw("<tr>");
         row_cells(r, [&out](const HTML_CELL& cell) { write_cell_markup(out, cell); });
@@ -222,4 +248,20 @@ void rdb_html_write_points(RDB_HTML_OUTPUT& out, const std::vector<RDB_CHART_POI
         each(formatter.label(points[r].label));
         each(formatter.value(points[r].value));
     });
+}
+
+void rdb_html_write_cell_rows(RDB_HTML_OUTPUT& out, const std::vector<std::string>& titles, std::size_t rows,
+                              const RDB_HTML_ROW_SOURCE& source, const std::string& id, const char* css_class)
+{
+    HTML_CELL_FORMATTER formatter;
+    std::vector<RDB_HTML_CELL> cells;
+    write_rows(
+        out, static_cast<unsigned>(rows), id, css_class,
+        [&](unsigned r, auto each) {
+            cells.clear();
+            source(r, cells);
+            for (const RDB_HTML_CELL& cell : cells)
+                each(formatter.cell(cell));
+        },
+        titles);
 }

@@ -7,13 +7,14 @@
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
 #include "rdb_html_svg.h"
+#include "rdb_html_table.h"
 
 namespace {
 
 const char* const TREND_STYLE = R"CSS(
 svg .failed{stroke:#d64550;stroke-dasharray:3 3}
 svg .run{fill:#5d6778;font-size:10px}
-table.trend td.failed{color:#d64550}
+table.cells.trend td.failed{color:#d64550}
 )CSS";
 
 // The drawing area, in SVG units.
@@ -129,19 +130,32 @@ private:
     const RDB_TREND& m_trend;
 };
 
-void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREND& trend)
+const std::vector<std::string> VALUE_TITLES = {"Time", "Run", "Path", "Value"};
+
+// One row per run and path, in time order.
+void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREND& trend, const std::string& id)
 {
-    out.raw("<details class=\"data\"><summary>Values</summary><div class=\"table-wrap\">");
-    out.raw("<table class=\"cells trend\"><tbody>\n<tr><td>Time</td><td>Run</td><td>Path</td><td>Value</td></tr>\n");
-    for (std::size_t r = 0; r < trends.m_runs.size(); ++r)
-        for (const RDB_TREND_SERIES& series : trend.m_series) {
-            const RDB_TREND_RUN& run = trends.m_runs[r];
-            out.raw("<tr><td>").text(rdb_trend_time_text(run.m_time)).raw("</td><td>").text(run.m_label).raw("</td><td>");
-            out.text(series.m_path).raw(run.m_failed ? "</td><td class=\"failed\">" : "</td><td class=\"num\">");
-            out.text(run.m_failed ? std::string("- (failed)") : rdb_trend_value_text(series.m_values[r]));
-            out.raw("</td></tr>\n");
-        }
-    out.raw("</tbody></table></div></details>\n");
+    out.raw("<details class=\"data\"><summary>Values</summary>");
+    std::size_t paths = trend.m_series.size();
+    rdb_html_write_cell_rows(
+        out, VALUE_TITLES, trends.m_runs.size() * paths,
+        [&](std::size_t row, std::vector<RDB_HTML_CELL>& cells) {
+            const RDB_TREND_RUN& run = trends.m_runs[row / paths];
+            const RDB_TREND_SERIES& series = trend.m_series[row % paths];
+            cells.resize(4);
+            cells[0].m_text = rdb_trend_time_text(run.m_time);
+            cells[1].m_text = run.m_label;
+            cells[2].m_text = series.m_path;
+            if (run.m_failed) {
+                cells[3].m_text = "- (failed)";
+                cells[3].m_class = "failed";
+            } else {
+                cells[3].m_text = rdb_trend_value_text(series.m_values[row / paths]);
+                cells[3].m_numeric = true;
+            }
+        },
+        id + "-t", "trend");
+    out.raw("</details>\n");
 }
 
 }  // namespace
@@ -154,13 +168,18 @@ void rdb_write_trend_html(const RDB_TRENDS& trends, std::ostream& stream, const 
     out.raw("<header class=\"page\"><h1>").text(title).raw("</h1><p>");
     out.number(static_cast<long>(trends.m_runs.size())).raw(trends.m_runs.size() == 1 ? " run" : " runs");
     out.raw("</p></header>\n<main>\n");
-    for (const RDB_TREND& trend : trends.m_trends) {
-        out.raw("<article class=\"object trend\"><h3>").text(trend.m_selector).raw("</h3>\n<div class=\"chart-wrap\">");
+    for (std::size_t t = 0; t < trends.m_trends.size(); ++t) {
+        const RDB_TREND& trend = trends.m_trends[t];
+        // Selectors are the command's, in its order: the same command
+        // gives the same ids.
+        std::string id = "trend-" + std::to_string(t + 1);
+        out.raw("<article class=\"object trend\" id=\"").raw(id).raw("\"><h3>").text(trend.m_selector);
+        out.raw("</h3>\n<div class=\"chart-wrap\">");
         TREND_CHART chart(out, trends, trend);
         if (!chart.draw())
             out.raw("<p class=\"note\">No number to draw: the values are texts.</p>");
         out.raw("</div>\n");
-        values_table(out, trends, trend);
+        values_table(out, trends, trend, id);
         out.raw("</article>\n");
     }
     out.raw("</main>\n");

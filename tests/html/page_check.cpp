@@ -79,7 +79,7 @@ std::string foreign_markup(const std::vector<DOM_ELEMENT>& elements)
 {
     static const std::set<std::string> own_elements = {
         "html", "head", "meta", "title", "style", "body", "header", "h1", "h2", "h3", "p", "div", "nav",
-        "ul", "li", "a", "span", "main", "section", "article", "table", "tbody", "tr", "td", "dl", "dt", "dd",
+        "ul", "li", "a", "span", "main", "section", "article", "table", "thead", "tbody", "tr", "th", "td", "dl", "dt", "dd",
         "details", "summary", "script", "button", "svg", "text", "line", "rect", "circle", "path", "polyline"};
     static const std::set<std::string> own_attributes = {
         "lang", "charset", "http-equiv", "content", "name", "class", "id", "href", "style", "title", "role",

@@ -94,9 +94,9 @@ TEST_F(HtmlBrowserTest, HostileDiffPageRunsNothingAndAddsNoElement)
     std::string dom = dom_of(m_scratch.write("new.xml", edited), "", {"diff", old_report}, 1);
     EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
     EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
-    EXPECT_EQ(tool_count(dom, "<tr class=\"del\">"), 10u);
-    EXPECT_GT(tool_count(dom, "<tr class=\"chg\">"), 40u);
-    EXPECT_NE(dom.find("<td class=\"new\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+    EXPECT_EQ(tool_count(dom, "<td class=\"sign del\">"), 10u);
+    EXPECT_GT(tool_count(dom, "<td class=\"sign chg\">"), 40u);
+    EXPECT_NE(dom.find("<td class=\"new chg\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
               std::string::npos);
 }
 

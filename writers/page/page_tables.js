@@ -12,6 +12,9 @@ function cell(value) {
   if (value[1]) td.className = "num";
   if (value[2]) td.style.color = value[2];
   if (value[3]) td.style.backgroundColor = value[3];
+  // The writer's own classes (a diff's change, a failed run): what the
+  // first page's markup carries, every page carries.
+  if (value[4]) td.className = (td.className ? td.className + " " : "") + value[4];
   return td;
 }
 function pager(table) {
