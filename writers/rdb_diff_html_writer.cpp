@@ -21,7 +21,7 @@ table.cells.diff td.new{background-color:#e6f4ea}
 table.cells.diff td.add{background-color:#e6f4ea}
 table.cells.diff td.del{background-color:#fce8e6}
 table.cells.diff td.ren{font-weight:600}
-table.cells.diff td.none{color:var(--muted);font-style:italic}
+table.cells.diff td.novalue{color:var(--muted);font-style:italic}
 @media (prefers-color-scheme:dark){
 table.cells.diff td.old,table.cells.diff td.del{background-color:#4a2326}
 table.cells.diff td.new,table.cells.diff td.add{background-color:#1f3d2a}
@@ -65,12 +65,12 @@ void change_cells(const RDB_DIFF_CHANGE& change, std::vector<RDB_HTML_CELL>& cel
              !change.m_has_old ? std::string("(none)")
              : kinds           ? std::string(change.m_old_type) + ' ' + change.m_old
                                : change.m_old,
-             false, change.m_has_old ? "old" : "old none", kind);
+             false, change.m_has_old ? "old" : "old novalue", kind);
     add_cell(cells,
              !change.m_has_new ? std::string("(none)")
              : kinds           ? std::string(change.m_new_type) + ' ' + change.m_new
                                : change.m_new,
-             false, change.m_has_new ? "new" : "new none", kind);
+             false, change.m_has_new ? "new" : "new novalue", kind);
     add_cell(cells, rdb_diff_difference(change), true, "", kind);
 }
 
