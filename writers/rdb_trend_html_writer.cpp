@@ -4,6 +4,8 @@
 #include <cmath>
 #include <ostream>
 
+#include <rdbxml/rdb_rule.h>
+
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
 #include "rdb_html_svg.h"
@@ -130,29 +132,44 @@ private:
     const RDB_TREND& m_trend;
 };
 
-const std::vector<std::string> VALUE_TITLES = {"Time", "Run", "Path", "Value"};
-
-// One row per run and path, in time order.
+// One row per run and path, in time order. A gauge's percent is a column
+// of its own, as a number, so that both columns sort by number.
 void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREND& trend, const std::string& id)
 {
     out.raw("<details class=\"data\"><summary>Values</summary>");
+    bool percents = false;
+    for (const RDB_TREND_SERIES& series : trend.m_series)
+        for (const RDB_TREND_VALUE& value : series.m_values)
+            percents = percents || value.m_has_percent;
+    std::vector<std::string> titles = {"Time", "Run", "Path", "Value"};
+    if (percents)
+        titles.push_back("%");
     std::size_t paths = trend.m_series.size();
     rdb_html_write_cell_rows(
-        out, VALUE_TITLES, trends.m_runs.size() * paths,
+        out, titles, trends.m_runs.size() * paths,
         [&](std::size_t row, std::vector<RDB_HTML_CELL>& cells) {
             const RDB_TREND_RUN& run = trends.m_runs[row / paths];
             const RDB_TREND_SERIES& series = trend.m_series[row % paths];
-            cells.resize(4);
+            cells.resize(titles.size());
             cells[0].m_text = rdb_trend_time_text(run.m_time);
             cells[1].m_text = run.m_label;
             cells[2].m_text = series.m_path;
             if (run.m_failed) {
                 cells[3].m_text = "- (failed)";
                 cells[3].m_class = "failed";
-            } else {
-                cells[3].m_text = rdb_trend_value_text(series.m_values[row / paths]);
-                cells[3].m_numeric = true;
+                return;
             }
+            RDB_TREND_VALUE value = series.m_values[row / paths];
+            cells[3].m_numeric = value.m_has_number && value.m_kind != RDB_TREND_SUMMARY_ROW;
+            if (percents && value.m_has_percent) {
+                std::string percent = rdb_format_percent(value.m_percent);
+                if (!percent.empty() && percent.back() == '%')
+                    percent.pop_back();
+                cells[4].m_text = percent;
+                cells[4].m_numeric = true;
+            }
+            value.m_has_percent = false;
+            cells[3].m_text = rdb_trend_value_text(value);
         },
         id + "-t", "trend");
     out.raw("</details>\n");
