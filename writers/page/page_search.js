@@ -107,6 +107,7 @@ var search_header = document.querySelector("header.page");
 if (search_main && search_header) {
   var search_bar = document.createElement("div");
   search_bar.className = "report-search";
+  search_bar.setAttribute("role", "search");
   search_box.type = "search";
   search_box.placeholder = "Search the report";
   search_box.setAttribute("aria-label", "Search the report");

@@ -36,6 +36,7 @@ TREE = ("""<report><folders><root name="main"/><folder name="timing"/><folder na
 <summary name="Flow" parent="main"><element name="Status">done</element><element name="Mode">fast</element>
 <gauges><gauge name="Logic" percent="true"><min>0</min><max>10</max><value>5</value></gauge></gauges></summary>
 <text name="Notes" parent="deep"><ascii_text>t</ascii_text></text>
+<text name="Flow-t" parent="main"><ascii_text>named as the summary's table</ascii_text></text>
 </report>""")
 
 
@@ -53,6 +54,7 @@ def test_ids_are_paths_unique_and_encoded(browser, tmp_path):
                        ".map(e => e.tagName + ' ' + e.id)")
     assert ids == [
         "SECTION main", "ARTICLE main/x~2", f"ARTICLE main/{HOSTILE_ID}", "ARTICLE main/Flow",
+        "ARTICLE main/Flow-t~2",
         "SECTION main/timing", "ARTICLE main/timing/Clocks", "ARTICLE main/timing/Clocks[2]",
         "ARTICLE main/timing/Chart",
         "SECTION main/timing/deep", "ARTICLE main/timing/deep/Notes",
@@ -82,7 +84,7 @@ def test_ids_are_paths_unique_and_encoded(browser, tmp_path):
 def test_the_sidebar_lists_every_object_with_counts(browser, tmp_path):
     browser.open(write_page(tmp_path, TREE))
     assert tree_entries(browser) == [
-        ["#main", "0", "main", "5 objects", False],
+        ["#main", "0", "main", "6 objects", False],
         ["#main/timing", "1", "timing", "4 objects", False],
         ["#main/timing/deep", "2", "deep", "2 objects", False],
         ["#main/timing/deep/deeper", "3", "deeper", "1 object", True],
@@ -95,6 +97,7 @@ def test_the_sidebar_lists_every_object_with_counts(browser, tmp_path):
         ["#main/x~2", "1", "x", "1 row", False],
         ["#main/" + HOSTILE_ID, "1", HOSTILE, "1 row", False],
         ["#main/Flow", "1", "Flow", "2 rows", False],
+        ["#main/Flow-t~2", "1", "Flow-t", "text", False],
     ]
     # A folded folder unfolds, and shows the folder inside it folded.
     fold = "document.querySelector('nav.tree li:nth-child(3) button.fold').click()"
@@ -125,3 +128,52 @@ def test_a_deep_chain_of_folders_gets_short_ids(browser, tmp_path):
     browser.eval(f"location.hash = '#{ids[-1]}'")
     browser.wait("!!document.querySelector('nav.tree li.current')")
     assert browser.eval("document.querySelector('nav.tree li.current a').firstChild.textContent") == "end "
+
+
+def slack_table(rows):
+    # Slack falls from row to row, so that a sort by it turns the order round.
+    cells = "".join(f"<row><string_cell>top/u{r}</string_cell><delay_cell><delay>{1000 - r}</delay>"
+                    "<display_option>ps</display_option></delay_cell></row>" for r in range(rows))
+    return (f'<table name="Setup slack" parent="timing"><row><string_cell>Path</string_cell>'
+            f"<string_cell>Slack</string_cell></row>{cells}</table>")
+
+
+VIEWS = ("""<report><folders><root name="main"/><folder name="timing"/></folders>
+<folder_ref name="timing" parent="main"/>""" + slack_table(2000) + heading_table("Other", "main", 2) + "</report>")
+TABLE = "window.rdbxml.tables['main/timing/Setup%20slack-t']"
+
+
+def view(browser):
+    return browser.eval(f"{TABLE}.state()")
+
+
+def first_path(browser):
+    return browser.eval(f"{TABLE}.element.tBodies[0].rows[0].cells[0].textContent")
+
+
+def test_a_link_opens_its_view_after_a_reload_too_and_back_returns(browser, tmp_path):
+    page = write_page(tmp_path, VIEWS)
+    browser.open("about:blank")
+    browser.open(page + "#main/timing/Setup%20slack?page=3&sort=-2")
+    assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
+    # Sorted by slack descending: the largest slack, row 0's, comes first.
+    assert first_path(browser) == "top/u200"
+    assert browser.eval("document.querySelector('nav.tree li.current a').getAttribute('href')") == \
+        "#main/timing/Setup%20slack"
+    browser.reload()
+    assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
+    assert first_path(browser) == "top/u200"
+    # A link to another view, then back: the view before, and forward again.
+    browser.eval("location.hash = '#main/timing/Setup%20slack?page=7&filter=' + encodeURIComponent('u1')")
+    browser.wait(f"{TABLE}.state().page === 7")
+    assert view(browser)["filter"] == "u1"
+    browser.eval("history.back()")
+    browser.wait(f"{TABLE}.state().page === 3")
+    assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
+    browser.eval("history.forward()")
+    browser.wait(f"{TABLE}.state().page === 7")
+    # The older form of a link: a table's id and its page.
+    browser.open("about:blank")
+    browser.open(page + "#main/timing/Setup%20slack-t-p12")
+    assert view(browser) == {"page": 12, "sort": "", "filter": "", "search": ""}
+    assert first_path(browser) == "top/u1100"
