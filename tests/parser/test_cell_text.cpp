@@ -86,10 +86,11 @@ POINTS page_table_points(const std::string& page, const std::string& id)
         if (!rows.IsArray())
             return points;
         for (const rapidjson::Value& row : rows.GetArray()) {
-            // A label is a plain text cell, a value a numeric one.
-            if (!row.IsArray() || row.Size() != 2 || !row[0].IsString() || !row[1].IsArray() || !row[1][0].IsString())
+            // A label is a plain text cell, a value a numeric one: an
+            // integer is written as the JSON number it shows.
+            if (!row.IsArray() || row.Size() != 2 || !row[0].IsString() || !row[1].IsInt())
                 return points;
-            points.emplace_back(row[0].GetString(), std::stoi(row[1][0].GetString()));
+            points.emplace_back(row[0].GetString(), row[1].GetInt());
         }
         return points;
     }

@@ -37,11 +37,34 @@ var TABLES = {};
 // Set by the part that keeps the address; nothing to do without it.
 var view_changed = function () {};
 
-// The text a cell shows: a cell value is null (no cell), a string (a plain
-// text cell), or an array whose first item is the text.
+// A data block's cell (rdb_html_table.cpp writes them, as short as they
+// can be): null (no cell), a string (a plain text cell), a number (a
+// numeric cell showing exactly that number), or an array
+// [text, kind, foreground, background]: text a string or a number, kind
+// 0 text, 1 numeric, 2 an instance not in the hierarchy, colours as six hex
+// digits without "#" or "" for none; items left out at the end hold their
+// default (kind 1, no colour). Read them only through these helpers.
+
+// The text a cell shows.
 function cell_text(value) {
   if (value === null) return "";
-  return typeof value === "string" ? value : String(value[0]);
+  if (typeof value === "string") return value;
+  if (typeof value === "number") return String(value);
+  return String(value[0]);
+}
+
+// -1 no cell, 0 text, 1 numeric, 2 an instance not in the hierarchy.
+function cell_kind(value) {
+  if (value === null) return -1;
+  if (typeof value === "string") return 0;
+  if (typeof value === "number") return 1;
+  return value.length > 1 ? value[1] : 1;
+}
+
+// [foreground, background] as CSS colours, "" for none.
+function cell_colors(value) {
+  if (value === null || typeof value !== "object") return ["", ""];
+  return [value[2] ? "#" + value[2] : "", value[3] ? "#" + value[3] : ""];
 }
 
 // Hosts and tests reach the controllers here, and nowhere else.
