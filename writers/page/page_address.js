@@ -70,30 +70,43 @@ function address_object_of(controller) {
 }
 
 var address_shown = null;  // the fragment last shown, so that one change is shown once
+var address_touched = new Set();  // the tables whose view an address or a person changed
 
 function address_show(hash, scroll) {
   if (hash === address_shown) return;
   address_shown = hash;
   var wanted = address_parse(hash);
-  if (!wanted.id) return;
+  if (!wanted.id) {
+    // The page as it opened: the tables an address changed show their
+    // first view again.
+    address_touched.forEach(function (table) { table.show(wanted.view); });
+    address_touched.clear();
+    tree_mark("");
+    return;
+  }
   var target = document.getElementById(wanted.id);
   var table = address_table(wanted.id);
+  var revealed = false;
   if (table) {
+    address_touched.add(table);
     if (wanted.row >= 0) {
+      // A chart's data rows wait folded under "Data".
+      var folded = table.element.closest("details");
+      if (folded) folded.open = true;
       table.show({page: 1, sort: wanted.view.sort, filter: wanted.view.filter, search: wanted.view.search});
-      table.reveal(wanted.row);
+      table.reveal(wanted.row);  // and scrolls to the row
+      revealed = true;
     } else {
       table.show(wanted.view);
     }
   }
   tree_mark(wanted.id);
-  if (!scroll || !target) return;
-  var marked = wanted.row >= 0 && table ? table.element.querySelector("tr.revealed, tr.marked, tr[aria-current]") : null;
-  (marked || target).scrollIntoView({block: marked ? "center" : "start"});
+  if (scroll && target && !revealed) target.scrollIntoView({block: "start"});
 }
 
 view_changed = function (controller) {
   var id = address_object_of(controller);
+  address_touched.add(controller);
   var hash = address_of(id, controller.state());
   if (hash === location.hash) return;
   address_shown = hash;

@@ -1,5 +1,5 @@
 // The search over the whole report: object and folder names, headers,
-// footers, texts and the text of every cell of every table, all rows and
+// footers, texts, column titles and the text of every cell of every table, all rows and
 // not only the page shown (a table's rows through its controller, a table
 // without one through its markup). The lower-cased texts are made at the
 // first search and kept, so each later search only compares.
@@ -29,6 +29,7 @@ function search_collect() {
     holder.querySelectorAll(":scope > .text p, :scope > dl.info dd").forEach(function (p) { add(id, "text", p); });
     if (holder.tagName === "ARTICLE") {
       holder.querySelectorAll("table.cells").forEach(function (table) {
+        if (table.tHead) add(id, "column titles", table.tHead.rows[0]);
         sources.push({id: id, table: table, rows: null, lower: null});
       });
     }

@@ -17,9 +17,10 @@ def report(rows=2000, needle_row=1550):
     return f"""<report><folders><root name="main"/><folder name="flow"/></folders>
 <folder_ref name="flow" parent="main"><header>Flow steps</header></folder_ref>
 <table name="big" parent="main"><row><string_cell>Path</string_cell><string_cell>N</string_cell></row>{cells}</table>
-<table name="small" parent="flow"><header>The small one</header><row><string_cell>needle in a small table</string_cell></row></table>
+<table name="small" parent="flow"><header>The small one</header><row><string_cell>Step</string_cell></row>
+<row><string_cell>needle in a small table</string_cell><int_cell>1</int_cell></row></table>
 <table name="{xml_text(HOSTILE)}" parent="flow"><footer>{xml_text(HOSTILE)}</footer>
-<row><string_cell>{xml_text(HOSTILE)}</string_cell></row></table>
+<row><string_cell>{xml_text(HOSTILE)}</string_cell><int_cell>1</int_cell></row></table>
 </report>"""
 
 
@@ -64,12 +65,14 @@ def test_names_headers_and_small_tables_are_searched_and_results_are_capped(brow
         ["#main/flow/small?row=1", "main/flow/small", "row 1", "needle in a small table"]]
     assert search(browser, "flow") == [
         ["#main/flow", "main/flow", "name", "flow"], ["#main/flow", "main/flow", "header", "Flow steps"]]
+    assert search(browser, "step") == [
+        ["#main/flow", "main/flow", "header", "Flow steps"], ["#main/flow/small", "main/flow/small", "column titles", "Step"]]
     assert search(browser, "small one") == [
         ["#main/flow/small", "main/flow/small", "header", "The small one"]]
     found = search(browser, "path n")
-    assert len(found) == 200 and found[-1][2] == "row 201"
-    assert panel_text(browser, ".search-title") == "1999 matches for \u201cpath n\u201d"
-    assert panel_text(browser, ".search-more") == "and 1799 more"
+    assert len(found) == 200 and found[-1][2] == "row 200"
+    assert panel_text(browser, ".search-title") == "2000 matches for \u201cpath n\u201d"
+    assert panel_text(browser, ".search-more") == "and 1800 more"
     assert search(browser, "no such text") == []
     assert panel_text(browser, ".search-title") == "Nothing found for \u201cno such text\u201d."
     search(browser, "")
