@@ -163,6 +163,18 @@ def test_a_link_opens_its_view_after_a_reload_too_and_back_returns(browser, tmp_
     browser.reload()
     assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
     assert first_path(browser) == "top/u200"
+    # A person's change is a step of the history: the next page, a sort.
+    browser.eval(f"document.getElementById({TABLE}.id + '-pager').querySelectorAll('button')[2].click()")
+    assert browser.eval("location.hash") == "#main/timing/Setup%20slack?page=4&sort=-2"
+    assert first_path(browser) == "top/u300"
+    browser.eval(f"{TABLE}.element.tHead.rows[0].cells[0].click()")
+    assert browser.eval("location.hash") == "#main/timing/Setup%20slack?sort=1"
+    browser.eval("history.back()")
+    browser.wait(f"{TABLE}.state().page === 4")
+    assert view(browser) == {"page": 4, "sort": "-2", "filter": "", "search": ""}
+    browser.eval("history.back()")
+    browser.wait(f"{TABLE}.state().page === 3")
+    assert first_path(browser) == "top/u200"
     # A link to another view, then back: the view before, and forward again.
     browser.eval("location.hash = '#main/timing/Setup%20slack?page=7&filter=' + encodeURIComponent('u1')")
     browser.wait(f"{TABLE}.state().page === 7")
