@@ -1,9 +1,7 @@
 #include <rdbxml/rdb_diff_writer.h>
 
-#include <cstdio>
-#include <unordered_set>
-
 #include "rdb_diff_describe.h"
+#include "rdb_html_ids.h"
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
 #include "rdb_html_table.h"
@@ -82,42 +80,21 @@ struct CHANGED_OBJECT {
     std::string m_id;
 };
 
-// An object's id in the page is its path and kind as written, with what
-// may not stand in an id or an address's fragment (spaces, '%', '#',
-// quotes, bytes beyond ASCII) as %XX: a link to it holds while the
-// reports change elsewhere.
-std::string object_id(const std::string& object, std::unordered_set<std::string>& taken)
-{
-    std::string id;
-    for (unsigned char c : object) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
-            c == '_' || c == '.' || c == '(' || c == ')' || c == ',') {
-            id += static_cast<char>(c);
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof(escaped), "%%%02X", c);
-            id += escaped;
-        }
-    }
-    // Two objects that read alike (a folder and a table of one name) get
-    // an id each.
-    std::string unique = id;
-    for (unsigned n = 2; !taken.insert(unique).second; ++n)
-        unique = id + "~" + std::to_string(n);
-    return unique;
-}
-
 std::vector<CHANGED_OBJECT> changed_objects(const std::vector<RDB_DIFF_CHANGE>& changes)
 {
     std::vector<CHANGED_OBJECT> objects;
-    std::unordered_set<std::string> taken;
+    // An object's id is its path, as on the report's own page: a link to
+    // it holds while the reports change elsewhere, and names the same
+    // object on both pages.
+    RDB_HTML_IDS ids;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         std::string heading = rdb_diff_heading(changes[i]);
         if (!objects.empty() && objects.back().m_heading == heading) {
             ++objects.back().m_count;
             continue;
         }
-        objects.push_back({i, 1, std::move(heading), object_id(rdb_diff_object(changes[i]), taken)});
+        std::string id = ids.make(changes[i].m_path, objects.size());
+        objects.push_back({i, 1, std::move(heading), std::move(id)});
     }
     return objects;
 }
@@ -140,12 +117,10 @@ void rdb_write_diff_html(const std::vector<RDB_DIFF_CHANGE>& changes, std::ostre
 
     // The sidebar lists the changed objects, each with its count of changes.
     if (!objects.empty()) {
-        out.raw("<nav class=\"tree\" aria-label=\"Changed objects\"><ul>\n");
-        for (const CHANGED_OBJECT& object : objects) {
-            out.raw("<li class=\"d0\"><a href=\"#").raw(object.m_id).raw("\">").text(object.m_heading);
-            out.raw(" <span class=\"count\">").number(static_cast<long>(object.m_count)).raw("</span></a></li>\n");
-        }
-        out.raw("</ul></nav>\n");
+        std::vector<RDB_HTML_NAV_ENTRY> entries;
+        for (const CHANGED_OBJECT& object : objects)
+            entries.push_back({object.m_id, object.m_heading, object.m_count});
+        rdb_html_write_flat_navigation(out, "Changed objects", entries);
     }
     out.raw("<main>\n");
     if (changes.empty())

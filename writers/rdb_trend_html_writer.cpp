@@ -184,12 +184,18 @@ void rdb_write_trend_html(const RDB_TRENDS& trends, std::ostream& stream, const 
     rdb_html_page_begin(out, title, nonce, TREND_STYLE);
     out.raw("<header class=\"page\"><h1>").text(title).raw("</h1><p>");
     out.number(static_cast<long>(trends.m_runs.size())).raw(trends.m_runs.size() == 1 ? " run" : " runs");
-    out.raw("</p></header>\n<main>\n");
+    out.raw("</p></header>\n<div class=\"layout\">\n");
+    // Selectors are the command's, in its order: the same command gives
+    // the same ids. The sidebar lists them with their count of paths.
+    std::vector<RDB_HTML_NAV_ENTRY> entries;
+    for (std::size_t t = 0; t < trends.m_trends.size(); ++t)
+        entries.push_back({"trend-" + std::to_string(t + 1), trends.m_trends[t].m_selector,
+                           trends.m_trends[t].m_series.size()});
+    rdb_html_write_flat_navigation(out, "Trends", entries);
+    out.raw("<main>\n");
     for (std::size_t t = 0; t < trends.m_trends.size(); ++t) {
         const RDB_TREND& trend = trends.m_trends[t];
-        // Selectors are the command's, in its order: the same command
-        // gives the same ids.
-        std::string id = "trend-" + std::to_string(t + 1);
+        const std::string& id = entries[t].m_id;
         out.raw("<article class=\"object trend\" id=\"").raw(id).raw("\"><h3>").text(trend.m_selector);
         out.raw("</h3>\n<div class=\"chart-wrap\">");
         TREND_CHART chart(out, trends, trend);
@@ -199,7 +205,7 @@ void rdb_write_trend_html(const RDB_TRENDS& trends, std::ostream& stream, const 
         values_table(out, trends, trend, id);
         out.raw("</article>\n");
     }
-    out.raw("</main>\n");
+    out.raw("</main>\n</div>\n");
     rdb_html_page_end(out, nonce);
     out.flush();
 }

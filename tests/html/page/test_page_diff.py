@@ -132,6 +132,8 @@ def test_a_trend_pages_values_sort_by_value(browser, tmp_path):
     page = tmp_path / "trend.html"
     subprocess.run([TOOL, "trend", "--html", str(page), str(db), "**/Flow summary : Logic elements"], check=True)
     browser.open(page.as_uri())
+    assert browser.eval("Array.from(document.querySelectorAll('nav.tree a'), a => [a.getAttribute('href'), a.textContent])"
+                        ) == [["#trend-1", "**/Flow summary : Logic elements 1"]]
     table = "document.getElementById('trend-1-t')"
     assert browser.eval(f"Array.from({table}.tHead.rows[0].cells, c => c.textContent)") == [
         "Time", "Run", "Path", "Value", "%"]
@@ -151,6 +153,30 @@ def test_the_changed_objects_are_the_sidebar_and_link_to_their_changes(browser, 
     browser.open(write_diff(tmp_path, old, new))
     links = browser.eval("""Array.from(document.querySelectorAll('nav.tree a'), a => {
         const target = document.getElementById(a.hash.slice(1));
-        return [a.textContent, target && target.tagName, target && target.querySelector('h3').textContent]; })""")
-    assert links == [["main/Paths (table, rows keyed by Net) 1", "ARTICLE", "main/Paths (table, rows keyed by Net)"],
-                     ["main/Second table (table) 1", "ARTICLE", "main/Second table (table)"]]
+        return [a.getAttribute('href'), a.textContent, target && target.querySelector('h3').textContent]; })""")
+    # The ids are the objects' paths, as on the report's own page.
+    assert links == [["#main/Paths", "main/Paths (table, rows keyed by Net) 1", "main/Paths (table, rows keyed by Net)"],
+                     ["#main/Second%20table", "main/Second table (table) 1", "main/Second table (table)"]]
+    browser.eval("document.querySelector('nav.tree a[href=\"#main/Second%20table\"]').click()")
+    browser.wait("document.querySelector('nav.tree li.current a').getAttribute('href') === '#main/Second%20table'")
+
+
+def test_a_link_to_a_view_of_the_changes_opens_it_after_a_reload(browser, tmp_path):
+    browser.open(long_diff(tmp_path) + "#main/Paths?page=2&filter=Difference%20%3C%200")
+    browser.wait(f"{CONTROLLER}.state().page === 2")
+    assert browser.eval(f"{CONTROLLER}.state().filter") == "Difference < 0"
+    assert browser.eval(PAGER).startswith(f"Rows 101\u2013200 of {ROWS - REMOVED} (filtered from {ROWS})")
+    browser.reload()
+    browser.wait(f"{CONTROLLER}.state().page === 2")
+    assert browser.eval(f"{CONTROLLER}.state().filter") == "Difference < 0"
+
+
+def test_the_search_of_the_whole_page_finds_a_change_on_a_later_page(browser, tmp_path):
+    browser.open(long_diff(tmp_path))
+    browser.eval("""(() => { const box = document.querySelector('header.page input[type=search]');
+        box.value = 'n247'; box.dispatchEvent(new Event('input')); })()""")
+    results = browser.eval("Array.from(document.querySelectorAll('.search-results li a'), a => a.getAttribute('href'))")
+    assert len(results) == 1 and results[0].startswith("#main/Paths?row="), results
+    browser.eval("document.querySelector('.search-results li a').click()")
+    browser.wait(f"{CONTROLLER}.state().page === 3")
+    assert browser.eval(f"""Array.from({TABLE}.tBodies[0].rows).some(r => r.cells[1].textContent.includes('"n247"'))""")
