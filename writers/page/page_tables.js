@@ -6,29 +6,28 @@
 // textContent, so no report text becomes markup.
 var PAGE = 100;
 
-function cell(value) {
+function cell(value, styles) {
   var td = document.createElement("td");
-  var kind = cell_kind(value);
+  var kind = cell_kind(value, styles);
   if (kind < 0) { td.className = "none"; return td; }
   td.textContent = cell_text(value);
   if (kind === 1) td.className = "num";
   if (kind === 2) { td.className = "none"; td.title = "instance not in the hierarchy"; }
-  var colors = cell_colors(value);
+  var colors = cell_colors(value, styles);
   if (colors[0]) td.style.color = colors[0];
   if (colors[1]) td.style.backgroundColor = colors[1];
   return td;
 }
 
 // A cell of the markup read back as a data block's cell (a short table
-// has no block).
-function cell_of_markup(td) {
+// has no block), its style added to `styles`.
+function cell_of_markup(td, styles) {
   var kind = td.classList.contains("num") ? 1 : td.classList.contains("none") ? (td.title ? 2 : -1) : 0;
   if (kind < 0) return null;
-  var style = td.getAttribute("style") || "";
-  var fg = /(?:^|;)\s*color:\s*#([0-9a-f]{6})/i.exec(style);
-  var bg = /background-color:\s*#([0-9a-f]{6})/i.exec(style);
-  if (!fg && !bg && kind === 0) return td.textContent;
-  return [td.textContent, kind, fg ? fg[1] : "", bg ? bg[1] : ""];
+  var fg = td.style.color, bg = td.style.backgroundColor;
+  if (!fg && !bg && kind !== 2) return kind === 0 ? td.textContent : [td.textContent];
+  styles.push([kind, fg, bg]);
+  return [td.textContent, styles.length - 1];
 }
 
 // A number as the tool reads one (rdb_read_number): blanks around it,
@@ -45,9 +44,9 @@ function read_number(text) {
 // What a numeric cell's text says: a delay in its unit, {ps} or {mhz}, or
 // a plain number {n}; null for a text.
 var DELAY_PS = { ps: 1, ns: 1e3, us: 1e6 };
-function cell_number(value) {
+function cell_number(value, styles) {
   var text = cell_text(value);
-  if (cell_kind(value) === 1) {
+  if (cell_kind(value, styles) === 1) {
     var delay = /^(\S+) (ps|ns|us|MHz)$/.exec(text);
     var n = delay ? read_number(delay[1]) : null;
     if (n !== null) return delay[2] === "MHz" ? { mhz: n } : { ps: n * DELAY_PS[delay[2]] };
@@ -59,8 +58,8 @@ function cell_number(value) {
 // A column's sort keys, made once: numbers first (a delay by picoseconds,
 // a MHz cell as 1e6/MHz ps, unless the column shows only MHz: then by
 // frequency), then texts, then missing cells, as `rdbxml --sort` orders.
-function column_keys(rows, column) {
-  var numbers = rows.map(function (row) { var v = row[column]; return v === undefined ? null : cell_number(v); });
+function column_keys(rows, styles, column) {
+  var numbers = rows.map(function (row) { var v = row[column]; return v === undefined ? null : cell_number(v, styles); });
   var frequency = false;
   for (var i = 0; i < numbers.length; ++i) {
     var d = numbers[i];
@@ -114,10 +113,10 @@ function compare(a, op, b) {
 
 // Whether a cell meets a condition; a cell that cannot be compared (none,
 // a text where a number is asked for, a frequency of a delay <= 0) fails.
-function meets(condition, value) {
+function meets(condition, value, styles) {
   if (value === undefined || value === null) return false;
   if (condition.text !== undefined) return compare(cell_text(value), condition.op, condition.text);
-  var d = cell_number(value), unit = condition.unit;
+  var d = cell_number(value, styles), unit = condition.unit;
   if (d === null) {
     var percent = unit === "%" ? /^(.*?)\s*%$/.exec(cell_text(value).trim()) : null;
     var p = percent ? read_number(percent[1]) : null;
@@ -155,7 +154,7 @@ function controller(table) {
   var head = table.tHead;
   var headings = head ? Array.prototype.map.call(head.rows[0].cells, function (th) { return th.textContent; }) : [];
   var total = table.hasAttribute("data-rows") ? parseInt(table.getAttribute("data-rows"), 10) : table.tBodies[0].rows.length;
-  var rows = null, texts = null, keys = {};
+  var rows = null, styles = [], texts = null, keys = {};
   var view = null;          // the data rows shown, in order, after sort and filter
   var state = { page: 1, sort: "", filter: "", search: "" };
   var matches = [], match = -1, marked = -1;
@@ -165,10 +164,15 @@ function controller(table) {
   function all_rows() {
     if (rows !== null) return rows;
     var block = document.getElementById(id + "-data");
-    if (block) rows = JSON.parse(block.textContent);
-    else rows = Array.prototype.map.call(table.tBodies[0].rows, function (tr) {
-      return Array.prototype.map.call(tr.cells, cell_of_markup);
-    });
+    if (block) {
+      var data = JSON.parse(block.textContent);
+      rows = Array.isArray(data) ? data : data.rows;
+      styles = Array.isArray(data) ? [] : data.styles;
+    } else {
+      rows = Array.prototype.map.call(table.tBodies[0].rows, function (tr) {
+        return Array.prototype.map.call(tr.cells, function (td) { return cell_of_markup(td, styles); });
+      });
+    }
     return rows;
   }
   function row_texts() {
@@ -189,7 +193,7 @@ function controller(table) {
     var sort = parseInt(state.sort, 10);
     if (sort) {
       var column = Math.abs(sort) - 1, down = sort < 0;
-      if (!keys[column]) keys[column] = column_keys(rows, column);
+      if (!keys[column]) keys[column] = column_keys(rows, styles, column);
       var k = keys[column];
       order.sort(function (a, b) {
         var x = k[a], y = k[b];
@@ -206,7 +210,7 @@ function controller(table) {
       if (condition && condition.error) {
         if (message) message.textContent = condition.error;
       } else if (condition) {
-        order = order.filter(function (r) { return meets(condition, rows[r][condition.column]); });
+        order = order.filter(function (r) { return meets(condition, rows[r][condition.column], styles); });
       } else {
         var needle = state.filter.toLowerCase(), t = row_texts();
         order = order.filter(function (r) { return t[r].indexOf(needle) >= 0; });
@@ -229,7 +233,7 @@ function controller(table) {
     var first = (state.page - 1) * PAGE;
     view.slice(first, first + PAGE).forEach(function (r, i) {
       var tr = document.createElement("tr");
-      rows[r].forEach(function (value) { tr.appendChild(cell(value)); });
+      rows[r].forEach(function (value) { tr.appendChild(cell(value, styles)); });
       if (r === marked) tr.className = "hit";
       else if (matches.length && is_match(first + i)) tr.className = "match";
       body.appendChild(tr);
@@ -278,6 +282,7 @@ function controller(table) {
     id: id,
     element: table,
     rows: function () { return all_rows(); },
+    styles: function () { all_rows(); return styles; },
     state: function () {
       return { page: state.page, sort: state.sort, filter: state.filter, search: state.search };
     },
