@@ -277,7 +277,7 @@ function controller(table) {
   }
   function describe() {
     if (found) found.textContent = !state.search ? "" : matches.length === 0 ? "no match" :
-      (match >= 0 ? match + 1 : 0) + " of " + matches.length;
+      match < 0 ? matches.length + (matches.length === 1 ? " match" : " matches") : match + 1 + " of " + matches.length;
     if (!label) return;
     var count = view ? view.length : total;
     var first = (state.page - 1) * PAGE;
