@@ -14,8 +14,10 @@
 //           report-wide search links to its rows so); its page is shown
 // A key left out has its first value (page 1, the report's order, no
 // filter, no search), so an address always opens one and the same view.
-// A folder's address is its id alone. The older form #TABLE-pN (TABLE a
-// table's id, N its page) still opens that page.
+// A folder's address is its id alone. The older forms still open what they
+// named: #TABLE-pN (TABLE a table's id, N its page), and the places of
+// pages made before ids were paths: #oN (the Nth object, from 1), #oN-t-pP
+// and #fN (the Nth folder, from 0).
 //
 // Each change a person makes to a table (view_changed) pushes an entry on
 // the history; following a link (the tree, a folder, a search result) does
@@ -26,15 +28,26 @@ function address_parse(hash) {
   var text = hash.charAt(0) === "#" ? hash.slice(1) : hash;
   var query = text.indexOf("?");
   var parsed = {id: query < 0 ? text : text.slice(0, query), view: {page: 1, sort: "", filter: "", search: ""}, row: -1};
-  if (query < 0) {
-    // The older form, when nothing bears the id as a whole.
+  if (query < 0 && !document.getElementById(text)) {
+    // The older forms, when nothing bears the id as a whole: a table's
+    // page, and the places pages gave before ids were paths (the Nth
+    // object "oN", its table "oN-t", its page "oN-t-pP"; folder "fN").
+    var place = /^([of])(\d+)(-t)?(?:-p(\d+))?$/.exec(text);
+    if (place) {
+      var held = document.querySelectorAll(place[1] === "o" ? "main article.object" : "main section.folder");
+      var at = parseInt(place[2], 10) - (place[1] === "o" ? 1 : 0);
+      if (at >= 0 && at < held.length) text = held[at].id + (place[3] || "") + (place[4] ? "-p" + place[4] : "");
+      parsed.id = text;
+    }
     var older = /^(.+)-p(\d+)$/.exec(text);
-    if (older && !document.getElementById(text) && TABLES[older[1]]) {
-      parsed.id = /-t$/.test(older[1]) ? older[1].slice(0, -2) : older[1];
+    if (older && TABLES[older[1]]) {
+      parsed.id = older[1];
       parsed.view.page = parseInt(older[2], 10);
     }
+    if (/-t$/.test(parsed.id) && TABLES[parsed.id]) parsed.id = parsed.id.slice(0, -2);
     return parsed;
   }
+  if (query < 0) return parsed;
   text.slice(query + 1).split("&").forEach(function (pair) {
     var equals = pair.indexOf("=");
     if (equals < 0) return;
