@@ -1,6 +1,8 @@
 #include "rdb_html_table.h"
 
+#include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 #include <rapidjson/writer.h>
 
@@ -159,19 +161,61 @@ void write_cell_text_json(HTML_JSON_WRITER& json, const std::string& text)
         write_json_string(json, text);
 }
 
-// The data block's cells, as short as they can be, since a long report's
-// page is mostly these (page_core.js reads them back, cell_text and
-// cell_style):
+// The cell styles of a data block (kind and colours), each written once
+// and named by its index: a long report's cells are mostly coloured, and
+// its page mostly these cells.
+class HTML_CELL_STYLES {
+public:
+    // The index of the style of `cell`, added when new.
+    unsigned index_of(const HTML_CELL& cell)
+    {
+        std::uint64_t kind = cell.numeric ? 1 : cell.missing_instance ? 2 : 0;
+        std::uint64_t key = kind << 50 | std::uint64_t(colour_key(cell.foreground)) << 25 | colour_key(cell.background);
+        auto found = m_index.emplace(key, static_cast<unsigned>(m_styles.size()));
+        if (found.second)
+            m_styles.push_back(key);
+        return found.first->second;
+    }
+
+    // [[kind, foreground, background], ...], colours as "#rrggbb" or "".
+    template <class WRITER>
+    void write(WRITER& json) const
+    {
+        json.StartArray();
+        for (std::uint64_t key : m_styles) {
+            json.StartArray();
+            json.Int(static_cast<int>(key >> 50));
+            write_colour(json, static_cast<unsigned>(key >> 25 & 0x1FFFFFFu));
+            write_colour(json, static_cast<unsigned>(key & 0x1FFFFFFu));
+            json.EndArray();
+        }
+        json.EndArray();
+    }
+
+private:
+    // 0xRRGGBB, or 1 << 24 for none.
+    static unsigned colour_key(unsigned colour) { return colour != RDB_NO_COLOR ? colour & 0xFFFFFFu : 1u << 24; }
+
+    template <class WRITER>
+    static void write_colour(WRITER& json, unsigned key)
+    {
+        std::string text = key < 1u << 24 ? rdb_rgb_color_text(key) : std::string();
+        json.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+    }
+
+    std::unordered_map<std::uint64_t, unsigned> m_index;
+    std::vector<std::uint64_t> m_styles;
+};
+
+// The data block's cells, as short as they can be (page_core.js reads them
+// back through cell_text, cell_kind and cell_colors):
 //   null          no cell
 //   "text"        a plain text cell
 //   123           a numeric cell without colours showing exactly "123"
-//   [text, kind, foreground, background]
-//                 any other cell; text a string or a number as above; kind
-//                 0 text, 1 numeric, 2 an instance not in the hierarchy;
-//                 colours as hex digits without "#", "" for none. Items at
-//                 the end that hold their default are left out: kind 1,
-//                 no colours ("-120 ps" as a numeric cell is ["-120 ps"]).
-void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
+//   [text]        any other numeric cell without colours ("-120 ps")
+//   [text, style] any other cell: text a string or a number as above,
+//                 style an index into the block's styles
+void write_cell_json(HTML_JSON_WRITER& json, HTML_CELL_STYLES& styles, const HTML_CELL& cell)
 {
     if (!cell.present) {
         json.Null();
@@ -188,41 +232,35 @@ void write_cell_json(HTML_JSON_WRITER& json, const HTML_CELL& cell)
     }
     json.StartArray();
     write_cell_text_json(json, cell.text);
-    int kind = cell.numeric ? 1 : cell.missing_instance ? 2 : 0;
-    if (kind != 1 || coloured)
-        json.Int(kind);
-    auto colour = [&json](unsigned value) {
-        std::string text = value != RDB_NO_COLOR ? rdb_rgb_color_text(value).substr(1) : std::string();
-        write_json_string(json, text);
-    };
-    if (coloured)
-        colour(cell.foreground);
-    if (cell.background != RDB_NO_COLOR)
-        colour(cell.background);
+    if (coloured || !cell.numeric)
+        json.Uint(styles.index_of(cell));
     json.EndArray();
 }
 
 // Writes `rows` rows: `row_cells(r, each)` calls `each` with every cell of
-// row r, in order.
+// row r, in order. The block is {"rows": [...], "styles": [...]}.
 template <class ROW_CELLS>
 void write_data_block(RDB_HTML_OUTPUT& out, unsigned rows, const std::string& id, ROW_CELLS& row_cells)
 {
     out.raw("<script type=\"application/json\" id=\"").raw(id).raw("-data\">");
     HTML_JSON_STREAM stream(out);
     HTML_JSON_WRITER json(stream);
+    HTML_CELL_STYLES styles;
+    json.StartObject();
+    json.Key("rows");
     json.StartArray();
     for (unsigned r = 0; r < rows; ++r) {
         json.StartArray();
-        row_cells(r, [&json](const HTML_CELL& cell) { write_cell_json(json, cell); });
+        row_cells(r, [&json, &styles](const HTML_CELL& cell) { write_cell_json(json, styles, cell); });
         json.EndArray();
     }
     json.EndArray();
+    json.Key("styles");
+    styles.write(json);
+    json.EndObject();
     out.raw("</script>\n");
 }
 
-// Writes a table of `rows` data rows, after the heading row
-// `heading(each)` gives when `has_heading` (its cells as <th>, in <thead>,
-// so that it stays on every page and in view while the rows scroll).
 template <class HEADING, class ROW_CELLS>
 void write_rows(RDB_HTML_OUTPUT& out, bool has_heading, HEADING heading, unsigned rows, const std::string& id,
                 const char* css_class, ROW_CELLS row_cells)

@@ -95,24 +95,32 @@ TEST_F(HtmlWriterTest, LongTablesCarryAllRowsAsDataAndOnePageAsMarkup)
     std::size_t data = page.find(open, markup_end) + open.size();
     std::string block = page.substr(data, page.find("</script>", data) - data);
     EXPECT_EQ(block.find('<'), std::string::npos);
-    rapidjson::Document rows;
-    rows.Parse(block.c_str());
+    rapidjson::Document parsed;
+    parsed.Parse(block.c_str());
+    ASSERT_TRUE(parsed.IsObject());
+    const rapidjson::Value& rows = parsed["rows"];
     ASSERT_TRUE(rows.IsArray());
     ASSERT_EQ(rows.Size(), 250u);
     EXPECT_STREQ(rows[3][0][0].GetString(), hostile_texts()[3].c_str());
-    EXPECT_STREQ(rows[3][0][2].GetString(), "ff0000");
+    const rapidjson::Value& style = parsed["styles"][rows[3][0][1].GetUint()];
+    EXPECT_EQ(style[0].GetInt(), 0);
+    EXPECT_STREQ(style[1].GetString(), "#ff0000");
+    EXPECT_STREQ(style[2].GetString(), "");
     EXPECT_STREQ(rows[3][1].GetString(), hostile_texts()[4].c_str());
     EXPECT_EQ(rows[249][2].GetInt(), 249);
 }
 
-// The page's first data block, parsed.
-rapidjson::Document data_block(const std::string& page)
+// The rows of the page's first data block, parsed.
+rapidjson::Document data_rows(const std::string& page)
 {
     std::string open = "-data\">";
     std::size_t data = page.find(open);
-    rapidjson::Document rows;
+    rapidjson::Document block;
     if (data != std::string::npos)
-        rows.Parse(page.substr(data + open.size(), page.find("</script>", data) - data - open.size()).c_str());
+        block.Parse(page.substr(data + open.size(), page.find("</script>", data) - data - open.size()).c_str());
+    rapidjson::Document rows;
+    if (block.IsObject() && block.HasMember("rows"))
+        rows.CopyFrom(block["rows"], rows.GetAllocator());
     return rows;
 }
 
@@ -135,7 +143,7 @@ TEST_F(HtmlWriterTest, HeadingRowIsTheTableHeadAndCountsLeaveItOut)
     EXPECT_NE(page.find("data-rows=\"150\"><thead><tr><th>Name</th>"), std::string::npos);
     EXPECT_NE(page.find("Rows 1\xE2\x80\x93" "100 of 150."), std::string::npos);
     EXPECT_EQ(tool_count(page, "</th>"), 2u);
-    rapidjson::Document block = data_block(page);
+    rapidjson::Document block = data_rows(page);
     ASSERT_TRUE(block.IsArray());
     ASSERT_EQ(block.Size(), 150u);
     EXPECT_STREQ(block[0][0].GetString(), "n0");
@@ -152,15 +160,16 @@ TEST_F(HtmlWriterTest, PagedCellsAreShortAndKeepEveryStyle)
                 "<delay_cell><delay>1500</delay><display_option>ns</display_option></delay_cell>"
                 "<iname_cell>no/such</iname_cell><string_cell>12</string_cell></row>";
     std::string page = page_of("<table name=\"t\" parent=\"main\">" + rows + "</table>");
-    std::string open = "-data\">[[";
+    std::string open = "-data\">{\"rows\":[[";
     std::size_t data = page.find(open);
     ASSERT_NE(data, std::string::npos);
     // Plain text, a background alone, an exact integer as a number, a
     // coloured one, delays as numeric texts, an instance not in the
-    // hierarchy, and a text that only looks like a number.
-    EXPECT_EQ(page.substr(data + open.size(), page.find(']', page.find("no/such", data)) + 7 - data - open.size()),
-              "\"a\",[\"b\",0,\"\",\"ffffcc\"],-42,[7,1,\"ff0000\"],[\"-120 ps\"],[\"1.500 ns\"],"
-              "[\"no/such\",2],\"12\"]");
+    // hierarchy, and a text that only looks like a number; each style once.
+    std::string row = "\"a\",[\"b\",0],-42,[7,1],[\"-120 ps\"],[\"1.500 ns\"],[\"no/such\",2],\"12\"]";
+    EXPECT_EQ(page.substr(data + open.size(), row.size()), row);
+    std::string styles = "],\"styles\":[[0,\"\",\"#ffffcc\"],[1,\"#ff0000\",\"\"],[2,\"\",\"\"]]}</script>";
+    EXPECT_NE(page.find("[" + row + styles, data), std::string::npos);
 }
 
 TEST_F(HtmlWriterTest, EachChartTypeDrawsItsShapesAndLabelsOnRequest)

@@ -6,29 +6,28 @@
 // textContent, so no report text becomes markup.
 var PAGE = 100;
 
-function cell(value) {
+function cell(value, styles) {
   var td = document.createElement("td");
-  var kind = cell_kind(value);
+  var kind = cell_kind(value, styles);
   if (kind < 0) { td.className = "none"; return td; }
   td.textContent = cell_text(value);
   if (kind === 1) td.className = "num";
   if (kind === 2) { td.className = "none"; td.title = "instance not in the hierarchy"; }
-  var colors = cell_colors(value);
+  var colors = cell_colors(value, styles);
   if (colors[0]) td.style.color = colors[0];
   if (colors[1]) td.style.backgroundColor = colors[1];
   return td;
 }
 
 // A cell of the markup read back as a data block's cell (a short table
-// has no block).
-function cell_of_markup(td) {
+// has no block), its style added to `styles`.
+function cell_of_markup(td, styles) {
   var kind = td.classList.contains("num") ? 1 : td.classList.contains("none") ? (td.title ? 2 : -1) : 0;
   if (kind < 0) return null;
-  var style = td.getAttribute("style") || "";
-  var fg = /(?:^|;)\s*color:\s*#([0-9a-f]{6})/i.exec(style);
-  var bg = /background-color:\s*#([0-9a-f]{6})/i.exec(style);
-  if (!fg && !bg && kind === 0) return td.textContent;
-  return [td.textContent, kind, fg ? fg[1] : "", bg ? bg[1] : ""];
+  var fg = td.style.color, bg = td.style.backgroundColor;
+  if (!fg && !bg && kind !== 2) return kind === 0 ? td.textContent : [td.textContent];
+  styles.push([kind, fg, bg]);
+  return [td.textContent, styles.length - 1];
 }
 
 // A number as the tool reads one (rdb_read_number): blanks around it,
@@ -45,9 +44,12 @@ function read_number(text) {
 // What a numeric cell's text says: a delay in its unit, {ps} or {mhz}, or
 // a plain number {n}; null for a text.
 var DELAY_PS = { ps: 1, ns: 1e3, us: 1e6 };
-function cell_number(value) {
+function cell_number(value, styles) {
+  // A number in the block is the number the cell shows.
+  if (typeof value === "number") return { n: value };
+  if (value !== null && typeof value[0] === "number") return { n: value[0] };
   var text = cell_text(value);
-  if (cell_kind(value) === 1) {
+  if (cell_kind(value, styles) === 1) {
     var delay = /^(\S+) (ps|ns|us|MHz)$/.exec(text);
     var n = delay ? read_number(delay[1]) : null;
     if (n !== null) return delay[2] === "MHz" ? { mhz: n } : { ps: n * DELAY_PS[delay[2]] };
@@ -56,23 +58,43 @@ function cell_number(value) {
   return plain === null ? null : { n: plain };
 }
 
-// A column's sort keys, made once: numbers first (a delay by picoseconds,
+// A column's keys, made once: what each cell says as a number
+// (cell_number), and how it sorts: numbers first (a delay by picoseconds,
 // a MHz cell as 1e6/MHz ps, unless the column shows only MHz: then by
 // frequency), then texts, then missing cells, as `rdbxml --sort` orders.
-function column_keys(rows, column) {
-  var numbers = rows.map(function (row) { var v = row[column]; return v === undefined ? null : cell_number(v); });
-  var frequency = false;
-  for (var i = 0; i < numbers.length; ++i) {
-    var d = numbers[i];
-    if (d && d.ps !== undefined) { frequency = false; break; }
-    if (d && d.mhz !== undefined) frequency = true;
+function column_keys(rows, styles, column) {
+  var n = rows.length, read = new Array(n), group = new Uint8Array(n), number = new Float64Array(n), text = [];
+  var has_ps = false, has_mhz = false, r, d;
+  for (r = 0; r < n; ++r) {
+    var v = rows[r][column];
+    d = read[r] = v === undefined || v === null ? null : cell_number(v, styles);
+    if (d === null) {
+      group[r] = v === undefined || v === null ? 2 : 1;
+      if (group[r] === 1) text[r] = cell_text(v);
+    }
+    else if (d.ps !== undefined) has_ps = true;
+    else if (d.mhz !== undefined) has_mhz = true;
   }
-  return rows.map(function (row, r) {
-    var v = row[column], d = numbers[r];
-    if (v === undefined || v === null) return { group: 2 };
-    if (d === null) return { group: 1, text: cell_text(v) };
-    if (d.mhz !== undefined) return { group: 0, number: frequency ? d.mhz : 1e6 / d.mhz };
-    return { group: 0, number: d.ps !== undefined ? d.ps : d.n };
+  var frequency = has_mhz && !has_ps;
+  for (r = 0; r < n; ++r) {
+    d = read[r];
+    if (d === null) continue;
+    number[r] = d.mhz !== undefined ? (frequency ? d.mhz : 1e6 / d.mhz) : d.ps !== undefined ? d.ps : d.n;
+  }
+  return { read: read, group: group, number: number, text: text };
+}
+
+// The rows `order` holds, sorted by `keys` (ascending, or descending when
+// `down`); rows of equal keys keep their order.
+function sorted(order, keys, down) {
+  var group = keys.group, number = keys.number, text = keys.text, sign = down ? -1 : 1;
+  return order.sort(function (a, b) {
+    var g = group[a] - group[b];
+    if (g) return g;
+    var c = 0;
+    if (group[a] === 0) c = number[a] < number[b] ? -1 : number[a] > number[b] ? 1 : 0;
+    else if (group[a] === 1) c = text[a] < text[b] ? -1 : text[a] > text[b] ? 1 : 0;
+    return sign * c || a - b;
   });
 }
 
@@ -114,10 +136,11 @@ function compare(a, op, b) {
 
 // Whether a cell meets a condition; a cell that cannot be compared (none,
 // a text where a number is asked for, a frequency of a delay <= 0) fails.
-function meets(condition, value) {
+// `d` is what the cell says as a number (cell_number).
+function meets(condition, value, d) {
   if (value === undefined || value === null) return false;
   if (condition.text !== undefined) return compare(cell_text(value), condition.op, condition.text);
-  var d = cell_number(value), unit = condition.unit;
+  var unit = condition.unit;
   if (d === null) {
     var percent = unit === "%" ? /^(.*?)\s*%$/.exec(cell_text(value).trim()) : null;
     var p = percent ? read_number(percent[1]) : null;
@@ -155,7 +178,7 @@ function controller(table) {
   var head = table.tHead;
   var headings = head ? Array.prototype.map.call(head.rows[0].cells, function (th) { return th.textContent; }) : [];
   var total = table.hasAttribute("data-rows") ? parseInt(table.getAttribute("data-rows"), 10) : table.tBodies[0].rows.length;
-  var rows = null, texts = null, keys = {};
+  var rows = null, styles = [], texts = null, keys = {}, orders = {};
   var view = null;          // the data rows shown, in order, after sort and filter
   var state = { page: 1, sort: "", filter: "", search: "" };
   var matches = [], match = -1, marked = -1;
@@ -165,16 +188,34 @@ function controller(table) {
   function all_rows() {
     if (rows !== null) return rows;
     var block = document.getElementById(id + "-data");
-    if (block) rows = JSON.parse(block.textContent);
-    else rows = Array.prototype.map.call(table.tBodies[0].rows, function (tr) {
-      return Array.prototype.map.call(tr.cells, cell_of_markup);
-    });
+    if (block) {
+      var data = JSON.parse(block.textContent);
+      rows = Array.isArray(data) ? data : data.rows;
+      styles = Array.isArray(data) ? [] : data.styles;
+    } else {
+      rows = Array.prototype.map.call(table.tBodies[0].rows, function (tr) {
+        return Array.prototype.map.call(tr.cells, function (td) { return cell_of_markup(td, styles); });
+      });
+    }
     return rows;
   }
+  // Each row's text, lower-cased, for searches and text filters: made in
+  // one go (a string of all rows, split), since a row at a time costs
+  // far more on long tables. No cell holds U+0000 (XML has none).
   function row_texts() {
-    if (texts === null)
-      texts = all_rows().map(function (row) { return row.map(cell_text).join("\t").toLowerCase(); });
+    if (texts === null) {
+      var lines = all_rows().map(function (row) {
+        var line = "";
+        for (var c = 0; c < row.length; ++c) line += (c ? "\t" : "") + cell_text(row[c]);
+        return line;
+      });
+      texts = lines.join("\u0000").toLowerCase().split("\u0000");
+    }
     return texts;
+  }
+  function keys_of(column) {
+    if (!keys[column]) keys[column] = column_keys(all_rows(), styles, column);
+    return keys[column];
   }
   function columns() {
     var n = headings.length;
@@ -185,28 +226,20 @@ function controller(table) {
 
   // The rows in the order and selection of state.sort and state.filter.
   function make_view() {
-    var order = all_rows().map(function (row, r) { return r; });
-    var sort = parseInt(state.sort, 10);
-    if (sort) {
-      var column = Math.abs(sort) - 1, down = sort < 0;
-      if (!keys[column]) keys[column] = column_keys(rows, column);
-      var k = keys[column];
-      order.sort(function (a, b) {
-        var x = k[a], y = k[b];
-        if (x.group !== y.group) return x.group - y.group;
-        var c = 0;
-        if (x.group === 0) c = x.number < y.number ? -1 : x.number > y.number ? 1 : 0;
-        else if (x.group === 1) c = x.text < y.text ? -1 : x.text > y.text ? 1 : 0;
-        return (down ? -c : c) || a - b;
-      });
+    var sort = parseInt(state.sort, 10) || 0;
+    if (!orders[sort]) {
+      var report_order = all_rows().map(function (row, r) { return r; });
+      orders[sort] = sort ? sorted(report_order, keys_of(Math.abs(sort) - 1), sort < 0) : report_order;
     }
+    var order = orders[sort];
     if (message) message.textContent = "";
     if (state.filter) {
       var condition = read_condition(state.filter, headings, columns());
       if (condition && condition.error) {
         if (message) message.textContent = condition.error;
       } else if (condition) {
-        order = order.filter(function (r) { return meets(condition, rows[r][condition.column]); });
+        var read = keys_of(condition.column).read;
+        order = order.filter(function (r) { return meets(condition, rows[r][condition.column], read[r]); });
       } else {
         var needle = state.filter.toLowerCase(), t = row_texts();
         order = order.filter(function (r) { return t[r].indexOf(needle) >= 0; });
@@ -229,7 +262,7 @@ function controller(table) {
     var first = (state.page - 1) * PAGE;
     view.slice(first, first + PAGE).forEach(function (r, i) {
       var tr = document.createElement("tr");
-      rows[r].forEach(function (value) { tr.appendChild(cell(value)); });
+      rows[r].forEach(function (value) { tr.appendChild(cell(value, styles)); });
       if (r === marked) tr.className = "hit";
       else if (matches.length && is_match(first + i)) tr.className = "match";
       body.appendChild(tr);
@@ -278,6 +311,7 @@ function controller(table) {
     id: id,
     element: table,
     rows: function () { return all_rows(); },
+    styles: function () { all_rows(); return styles; },
     state: function () {
       return { page: state.page, sort: state.sort, filter: state.filter, search: state.search };
     },

@@ -16,6 +16,8 @@ def slack_ps(r):
     """The slack of data row r, in ps."""
     if r == MOST_NEGATIVE_ROW:
         return -2500
+    if r == 3:
+        return 0
     if r % 97 == 5:
         return -(r % 1000)
     return 1000 + r
