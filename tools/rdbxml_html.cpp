@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 RDBXML_HTML_PAGES::RDBXML_HTML_PAGES(std::string target, std::size_t inputs)
     : m_target(std::move(target)), m_inputs(inputs),
-      m_directory(m_target != "-" && (inputs > 1 || (!m_target.empty() && m_target.back() == '/')))
+      m_directory(!m_target.empty() && m_target != "-" && (inputs > 1 || m_target.back() == '/'))
 {
     if (!index_path().empty())
         m_names.unique_stem("index", ".html");

@@ -453,8 +453,8 @@ TEST_F(RuleCheck, EveryViewShowsAGaugesPercentOfItsRange)
 TEST(GaugePercent, TheTreeAndThePageShowTheShareOfAWideRange)
 {
     const char* xml = "<report><folders><root name=\"main\"/></folders>"
-                      "<summary name=\"s\" parent=\"main\"><gauges>"
-                      "<gauge name=\"Registers\" percent=\"true\"><min>0</min><max>2381</max><value>2096</value></gauge>"
+                      "<summary name=\"s\" parent=\"main\" enabled=\"true\"><gauges>"
+                      "<gauge name=\"Registers\" percent=\"true\" enabled=\"true\"><min>0</min><max>2381</max><value>2096</value></gauge>"
                       "</gauges></summary></report>";
     RDB_XML_RESULT parsed = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml, std::strlen(xml), "gauge.xml"), {});
     const std::unique_ptr<RDB_REPORT>& report = parsed.m_report;

@@ -66,6 +66,7 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
         std::string args;
         std::string target;  // the file written; empty: standard output
         bool diff;
+        bool fits_a_pipe = false;
     };
     const std::string dir = scratch.dir() + "/out", target = dir + "/target", table = dir + "/tables/main/t.csv";
     const OUTPUT outputs[] = {
@@ -80,8 +81,10 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
         {"--csv " + target + " " + file, target, false},
         {"--csv " + dir + "/tables/ " + file, table, false},
         {"--html " + target + " " + file + " " + other, target, true},
-        // The list of several files' pages, after their pages were written.
-        {"--html " + dir + "/pages/ " + file + " " + other, dir + "/pages/index.html", false},
+        // The list of several files' pages, after their pages were written;
+        // smaller than a pipe's buffer, it is written whole before a FIFO's
+        // reader can close it.
+        {"--html " + dir + "/pages/ " + file + " " + other, dir + "/pages/index.html", false, true},
     };
     // Each fault makes the target (a file of its kind, where the output is
     // one) and wraps the command, saying the tool's status on stderr after
@@ -127,6 +130,8 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
                                         (quiet ? "-q " : "") + output.args;
             const std::string failed = "\nstatus " + std::string(output.diff ? "2" : "1") + "\n";
             for (const FAULT& fault : to_a_file ? to_file : to_stdout) {
+                if (fault.kind == FIFO && output.fits_a_pipe)
+                    continue;
                 SCOPED_TRACE(fault.what + std::string(": ") + command);
                 fs::remove_all(dir);
                 fs::create_directories(fs::path(table).parent_path());
@@ -148,10 +153,10 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
                 std::string said = "rdbxml: cannot write " + name + ": " + fault.reason + "\n";
                 std::size_t at = run.err.find(said);
                 ASSERT_NE(at, std::string::npos) << run.err.substr(0, 2000);
-                std::string after = run.err.substr(at + said.size());
-                if (after.find(" files: ") != std::string::npos)
-                    after.erase(0, after.find('\n') + 1);
-                EXPECT_EQ("\n" + after, failed) << run.err.substr(0, 2000);
+                std::string tail = run.err.substr(at + said.size());
+                if (tail.find(" files: ") != std::string::npos)
+                    tail.erase(0, tail.find('\n') + 1);
+                EXPECT_EQ("\n" + tail, failed) << run.err.substr(0, 2000);
                 // Only a regular file is replaced, and a failed write leaves
                 // it as it was.
                 if (!to_a_file)
@@ -266,7 +271,7 @@ TEST(ToolPages, SeveralFilesGetAListOfTheirPagesWithTheirStatus)
         EXPECT_NE(run.err.find(file + ": note: page written to " + pages + page + "\n"), std::string::npos) << run.err;
     EXPECT_EQ(tool_count(run.err, "note: page written"), 4u) << run.err;
     EXPECT_NE(run.err.find("rdbxml: list of the pages written to " + pages + "index.html\n"
-                           "5 files: 4 good, 1 failed, 1 with warnings\n"),
+                           "5 files: 4 good, 1 failed, 2 with warnings\n"),
               std::string::npos)
         << run.err;
     EXPECT_TRUE(fs::is_regular_file(pages + "index-2.html"));
@@ -281,7 +286,7 @@ TEST(ToolPages, SeveralFilesGetAListOfTheirPagesWithTheirStatus)
                                                          "<td class=\"num\">0</td></tr>",
           "<tr><td><a href=\"./warned.html\">" + warned +
               "</a></td><td class=\"status-warned\">with warnings</td><td class=\"num\">1</td></tr>",
-          "<tr><td>" + bad + "</td><td class=\"status-failed\">failed</td><td class=\"num\">0</td></tr>",
+          "<tr><td>" + bad + "</td><td class=\"status-failed\">failed</td><td class=\"num\">1</td></tr>",
           "<tr><td><a href=\"./index-2.html\">" + named + "</a></td>",
           "<tr><td><a href=\"./javascript%3Aa%26%3Cb%3E%23%25.html\">" + scratch.dir() +
               "/javascript:a&amp;&lt;b&gt;#%.xml</a></td>"}) {
