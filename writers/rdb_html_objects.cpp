@@ -188,7 +188,7 @@ private:
     // One line under the heading: the row count and the kind's settings.
     void table_meta(const RDB_TABLE_OBJECT& table, const std::string& settings)
     {
-        unsigned rows = table.get_number_of_rows();
+        unsigned rows = table.get_number_of_rows() - table.get_first_data_row();
         m_out.raw("<p class=\"meta\">").number(rows).raw(rows == 1 ? " row" : " rows").raw(settings).raw("</p>\n");
     }
 

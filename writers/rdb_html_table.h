@@ -1,10 +1,12 @@
 // Table rows as HTML: every table, summary and chart data set is written
 // through here, so a cell looks the same wherever it stands.
 //
-// A table of at most RDB_HTML_PAGE_ROWS rows is plain markup. A longer one
-// has its first page as markup (what a reader without script sees) and all
-// its rows in a JSON data block beside it; the page's script turns that
-// into pages, so a table of any length costs the browser one page of rows.
+// A table's heading row is its <thead>; the counts and pages are of its
+// data rows. A table of at most RDB_HTML_PAGE_ROWS data rows is plain
+// markup. A longer one has its first page as markup (what a reader without
+// script sees) and all its data rows in a JSON data block beside it; the
+// page's script turns that into pages, so a table of any length costs the
+// browser one page of rows.
 #pragma once
 
 #include <string>
