@@ -9,6 +9,7 @@
 
 #include <rdbxml/rdb_cells.h>
 #include <rdbxml/rdb_table.h>
+#include "rdb_html_contrast.h"
 #include "rdb_html_output.h"
 #include "rdb_utf8.h"
 
@@ -39,6 +40,7 @@ public:
         m_cell.missing_instance = false;
         m_cell.foreground = element != nullptr ? element->get_foreground() : RDB_NO_COLOR;
         m_cell.background = element != nullptr ? element->get_background() : RDB_NO_COLOR;
+        rdb_html_readable_colors(m_cell.foreground, m_cell.background);
         if (element == nullptr)
             return m_cell;
         rdb_append_cell_text(m_cell.text, *element);
