@@ -144,6 +144,14 @@ def test_a_trend_pages_values_sort_by_value(browser, tmp_path):
     assert browser.eval(runs) == [f"run{r}" for r in sorted(range(TRENDS), key=lambda r: -values[r])]
     browser.eval("rdbxml.tables['trend-1-t'].show({sort: '5'})")
     assert browser.eval(runs) == [f"run{r}" for r in sorted(range(TRENDS), key=lambda r: values[r])]
+    # The page's search finds a run in the folded values and opens them.
+    assert browser.eval(f"{table}.closest('details').open") is False
+    browser.eval("""(() => { const box = document.querySelector('header.page input[type=search]');
+        box.value = 'run7'; box.dispatchEvent(new Event('input')); })()""")
+    assert browser.eval("Array.from(document.querySelectorAll('.search-results li a'), a => a.getAttribute('href'))"
+                        ) == ["#trend-1?row=8"]
+    browser.eval("document.querySelector('.search-results li a').click()")
+    browser.wait(f"{table}.closest('details').open")
 
 
 def test_the_changed_objects_are_the_sidebar_and_link_to_their_changes(browser, tmp_path):
