@@ -33,6 +33,8 @@ function cell_of_markup(td, styles) {
 // A number as the tool reads one (rdb_read_number): blanks around it,
 // commas only between digits; null for anything else.
 function read_number(text) {
+  // Most are plain decimals: read at once.
+  if (/^-?[0-9]+(\.[0-9]+)?$/.test(text)) return Number(text);
   var t = text.trim();
   if (!/^[0-9.,eE+-]+$/.test(t) || /(^|[^0-9]),|,($|[^0-9])/.test(t)) return null;
   t = t.replace(/,/g, "");
@@ -84,18 +86,37 @@ function column_keys(rows, styles, column) {
   return { read: read, group: group, number: number, text: text };
 }
 
-// The rows `order` holds, sorted by `keys` (ascending, or descending when
-// `down`); rows of equal keys keep their order.
-function sorted(order, keys, down) {
-  var group = keys.group, number = keys.number, text = keys.text, sign = down ? -1 : 1;
-  return order.sort(function (a, b) {
-    var g = group[a] - group[b];
-    if (g) return g;
-    var c = 0;
-    if (group[a] === 0) c = number[a] < number[b] ? -1 : number[a] > number[b] ? 1 : 0;
-    else if (group[a] === 1) c = text[a] < text[b] ? -1 : text[a] > text[b] ? 1 : 0;
-    return sign * c || a - b;
-  });
+// The rows 0..count-1 sorted by a column's keys (ascending, or descending
+// when `down`): numbers, then texts, then missing cells; rows of equal
+// keys keep the report's order.
+function sorted(count, keys, down) {
+  var numbers = [], texts = [], missing = [];
+  for (var r = 0; r < count; ++r) (keys.group[r] === 0 ? numbers : keys.group[r] === 1 ? texts : missing).push(r);
+  var text = keys.text, sign = down ? -1 : 1;
+  texts.sort(function (a, b) { return sign * (text[a] < text[b] ? -1 : text[a] > text[b] ? 1 : 0) || a - b; });
+  return by_number(numbers, keys.number, down).concat(texts, missing);
+}
+
+// `rows` by their numbers: a counting sort by each number's rank among the
+// distinct ones, found in a natively sorted copy. A sort that calls script
+// for each comparison takes several times as long on 100 000 rows.
+function by_number(rows, number, down) {
+  var n = rows.length, values = new Float64Array(n), i;
+  for (i = 0; i < n; ++i) values[i] = number[rows[i]];
+  values.sort();
+  var distinct = 0;
+  for (i = 0; i < n; ++i) if (distinct === 0 || values[i] !== values[distinct - 1]) values[distinct++] = values[i];
+  var rank = new Uint32Array(n), start = new Uint32Array(distinct + 1);
+  for (i = 0; i < n; ++i) {
+    var v = number[rows[i]], lo = 0, hi = distinct - 1;
+    while (lo < hi) { var mid = (lo + hi) >> 1; if (values[mid] < v) lo = mid + 1; else hi = mid; }
+    rank[i] = down ? distinct - 1 - lo : lo;
+    ++start[rank[i] + 1];
+  }
+  for (i = 1; i <= distinct; ++i) start[i] += start[i - 1];
+  var out = new Array(n);
+  for (i = 0; i < n; ++i) out[start[rank[i]]++] = rows[i];
+  return out;
 }
 
 // A filter of the `--where` form, NAME OP VALUE: {column, op, number, unit}
@@ -228,8 +249,8 @@ function controller(table) {
   function make_view() {
     var sort = parseInt(state.sort, 10) || 0;
     if (!orders[sort]) {
-      var report_order = all_rows().map(function (row, r) { return r; });
-      orders[sort] = sort ? sorted(report_order, keys_of(Math.abs(sort) - 1), sort < 0) : report_order;
+      orders[sort] = sort ? sorted(all_rows().length, keys_of(Math.abs(sort) - 1), sort < 0)
+                          : all_rows().map(function (row, r) { return r; });
     }
     var order = orders[sort];
     if (message) message.textContent = "";
@@ -401,6 +422,9 @@ function controller(table) {
       view_changed(self);
     });
     filter_input.addEventListener("input", function () { changed({ filter: filter_input.value }); });
+    // A person about to type: the rows' texts are made now, not on the
+    // first key, so that each key costs a search and no more.
+    [find_input, filter_input].forEach(function (box) { box.addEventListener("focus", row_texts); });
     tools.appendChild(find_input);
     tools.appendChild(button("\u2039", "Previous match", function () { if (view) { go_to_match(match - 1); view_changed(self); } }));
     tools.appendChild(button("\u203a", "Next match", function () { if (view) { go_to_match(match + 1); view_changed(self); } }));
