@@ -229,3 +229,19 @@ def test_a_column_shown_in_mhz_sorts_by_frequency_and_others_by_picoseconds(brow
     assert browser.eval(clocks) == "ace"       # still by period, descending
     browser.eval(f"{filter_box}.value = 'Period > 2.2 ns', {filter_box}.dispatchEvent(new Event('input'))")
     assert browser.eval(clocks) == "ba"
+
+
+def test_reveal_shows_a_rows_page_in_any_view_and_marks_it(browser, page):
+    """What the report-wide search and the address ask of a table."""
+    browser.open(page)
+    control = f"rdbxml.tables[{TABLE}.id]"
+    browser.eval(f"{control}.show({{sort: '-3'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    position = sorted(range(2000), key=lambda r: -slack_ps(r)).index(UNIQUE_ROW)
+    assert browser.eval(f"{control}.state().page") == position // 100 + 1
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+    # A row the filter hides: the filter goes, the row is shown.
+    browser.eval(f"{control}.show({{filter: 'Slack < 0'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    assert browser.eval(f"{control}.state().filter") == ""
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
