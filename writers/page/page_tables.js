@@ -177,6 +177,18 @@ function meets(condition, value, d) {
   return compare(ps, condition.op, condition.number);
 }
 
+var FEW_ROWS = 10;
+
+// "Slack < 0" for a table whose first numeric column is Slack: the form a
+// filter's condition takes, in the table's own words.
+function condition_example(table, headings) {
+  var first = table.tBodies[0].rows[0];
+  for (var c = 0; first && c < headings.length && c < first.cells.length; ++c)
+    if (first.cells[c].className === "num" && headings[c].trim() && headings[c].length < 30)
+      return headings[c].trim() + " < 0";
+  return "NAME < VALUE";
+}
+
 function button(text, label, action) {
   var b = document.createElement("button");
   b.type = "button";
@@ -403,14 +415,17 @@ function controller(table) {
       th.addEventListener("keydown", function (e) { if (e.key === "Enter" || e.key === " ") { e.preventDefault(); sort(); } });
     });
   }
-  if (total > 1) {
+  // A few rows a person reads at a glance: a search and a filter for
+  // longer tables (all of them can be sorted by their headings).
+  if (total > FEW_ROWS) {
     tools = document.createElement("div");
     tools.className = "table-tools";
     find_input = search_box("Find in this table", "Find in this table");
     found = document.createElement("span");
     found.className = "found";
     found.setAttribute("role", "status");
-    filter_input = search_box("Filter: text, or Slack < 0", "Filter the rows: a text, or NAME OP VALUE");
+    filter_input = search_box("Filter: text, or " + condition_example(table, headings),
+                              "Filter the rows: a text, or NAME OP VALUE");
     message = document.createElement("span");
     message.className = "message";
     message.setAttribute("role", "status");
