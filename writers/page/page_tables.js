@@ -216,7 +216,7 @@ function controller(table) {
   var state = { page: 1, sort: "", filter: "", search: "" };
   var matches = [], match = -1, marked = -1;
   var bar = document.getElementById(id + "-pager"), label = null;
-  var tools = null, find_input, found, filter_input, message;
+  var tools = null, find_input, found, filter_input, kept, message;
 
   function all_rows() {
     if (rows !== null) return rows;
@@ -311,8 +311,10 @@ function controller(table) {
   function describe() {
     if (found) found.textContent = !state.search ? "" : matches.length === 0 ? "no match" :
       match < 0 ? matches.length + (matches.length === 1 ? " match" : " matches") : match + 1 + " of " + matches.length;
-    if (!label) return;
     var count = view ? view.length : total;
+    // A table without a pager says here how many rows its filter kept.
+    if (kept && !label) kept.textContent = count !== total ? count + " of " + total + " rows" : "";
+    if (!label) return;
     var first = (state.page - 1) * PAGE;
     label.textContent = count === 0 ? "No rows of " + total + " match" :
       "Rows " + (first + 1) + "\u2013" + Math.min(first + PAGE, count) + " of " + count +
@@ -426,6 +428,8 @@ function controller(table) {
     found.setAttribute("role", "status");
     filter_input = search_box("Filter: text, or " + condition_example(table, headings),
                               "Filter the rows: a text, or NAME OP VALUE");
+    kept = document.createElement("span");
+    kept.className = "kept";
     message = document.createElement("span");
     message.className = "message";
     message.setAttribute("role", "status");
@@ -445,6 +449,7 @@ function controller(table) {
     tools.appendChild(button("\u203a", "Next match", function () { if (view) { go_to_match(match + 1); view_changed(self); } }));
     tools.appendChild(found);
     tools.appendChild(filter_input);
+    tools.appendChild(kept);
     tools.appendChild(message);
     var wrap = table.parentNode;
     wrap.parentNode.insertBefore(tools, bar || wrap);

@@ -249,3 +249,17 @@ def test_reveal_shows_a_rows_page_in_any_view_and_marks_it(browser, page):
     browser.eval(f"{control}.reveal({UNIQUE_ROW})")
     assert browser.eval(f"{control}.state().filter") == ""
     assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+
+
+def test_a_table_of_one_page_says_how_many_rows_its_filter_kept(browser, tmp_path):
+    browser.open(write_page(tmp_path, long_report(40)))
+    table = "document.querySelector('table.cells')"
+    tools = f"{table}.closest('article').querySelector('.table-tools')"
+    assert browser.eval(f"document.getElementById({table}.id + '-pager')") is None
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == ""
+    browser.eval(f"(() => {{ const box = {tools}.querySelectorAll('input')[1]; box.value = 'Count > 500';"
+                 "box.dispatchEvent(new Event('input')); })()")
+    kept = [r for r in range(40) if (r * 7919) % 1000 > 500]
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == f"{len(kept)} of 40 rows"
+    assert browser.eval(f"Array.from({table}.tBodies[0].rows, r => r.cells[0].textContent)") == \
+        [f"top/u{r}" for r in kept]
