@@ -41,7 +41,8 @@ protected:
 TEST_F(HtmlBrowserTest, ExamplePageShowsEveryPartOfTheReport)
 {
     std::string dom = dom_of(tool_example_report(), "", {"--hierarchy", tool_example_hierarchy()});
-    EXPECT_EQ(tool_count(dom, "<li class=\"d"), 4u);
+    // The sidebar: every folder and every object.
+    EXPECT_EQ(tool_count(dom, "<li class=\"d"), 13u);
     EXPECT_EQ(tool_count(dom, "<section class=\"folder"), 4u);
     EXPECT_EQ(tool_count(dom, "<article class=\"object"), 9u);
     EXPECT_EQ(tool_count(dom, "<table class=\"cells"), 5u);
@@ -97,9 +98,9 @@ TEST_F(HtmlBrowserTest, HostileDiffPageRunsNothingAndAddsNoElement)
     std::string dom = dom_of(m_scratch.write("new.xml", edited), "", {"diff", old_report}, 1);
     EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
     EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
-    EXPECT_EQ(tool_count(dom, "<tr class=\"del\">"), 10u);
-    EXPECT_GT(tool_count(dom, "<tr class=\"chg\">"), 40u);
-    EXPECT_NE(dom.find("<td class=\"new\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+    EXPECT_EQ(tool_count(dom, "<td class=\"sign del\">"), 10u);
+    EXPECT_GT(tool_count(dom, "<td class=\"sign chg\">"), 40u);
+    EXPECT_NE(dom.find("<td class=\"new chg\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
               std::string::npos);
 }
 
@@ -110,7 +111,7 @@ TEST_F(HtmlBrowserTest, HundredThousandRowsArePagedNotRendered)
         xml += "<row><string_cell>path " + std::to_string(r) + "</string_cell><int_cell>" + std::to_string(r) +
                "</int_cell></row>";
     std::string report = m_scratch.write("big.xml", xml + "</table></report>");
-    std::string dom = dom_of(report, "#o1-t-p500");
+    std::string dom = dom_of(report, "#main/big-t-p500");
     EXPECT_EQ(tool_count(dom, "<tr>"), 100u);
     EXPECT_NE(dom.find("Rows 49901\xE2\x80\x93" "50000 of 100000 (page 500 of 1000)"), std::string::npos);
     EXPECT_NE(dom.find("<td>path 49999</td>"), std::string::npos);

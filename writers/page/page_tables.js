@@ -16,6 +16,8 @@ function cell(value, styles) {
   var colors = cell_colors(value, styles);
   if (colors[0]) td.style.color = colors[0];
   if (colors[1]) td.style.backgroundColor = colors[1];
+  var classes = cell_classes(value, styles);
+  if (classes) td.className = (td.className ? td.className + " " : "") + classes;
   return td;
 }
 
@@ -25,8 +27,9 @@ function cell_of_markup(td, styles) {
   var kind = td.classList.contains("num") ? 1 : td.classList.contains("none") ? (td.title ? 2 : -1) : 0;
   if (kind < 0) return null;
   var fg = td.style.color, bg = td.style.backgroundColor;
-  if (!fg && !bg && kind !== 2) return kind === 0 ? td.textContent : [td.textContent];
-  styles.push([kind, fg, bg]);
+  var classes = Array.prototype.filter.call(td.classList, function (c) { return c !== "num" && c !== "none"; });
+  if (!fg && !bg && !classes.length && kind !== 2) return kind === 0 ? td.textContent : [td.textContent];
+  styles.push(classes.length ? [kind, fg, bg, classes.join(" ")] : [kind, fg, bg]);
   return [td.textContent, styles.length - 1];
 }
 
