@@ -1,15 +1,19 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The report page in a warm headless chromium (tests/html/page/devtools.py
 drives it): the page's size against the report's, its first paint, and a
 search and a sort of a 100 000-row table through the page's controllers.
 
-    page_bench.py [--tool RDBXML] [--report BIG.xml] [--loads N] [--reps N]
-                  [--rows N] [--dir DIR]
+    page_bench.py [--tool RDBXML] [--report BIG.xml] [--diff OLD NEW]
+                  [--loads N] [--reps N] [--rows N] [--dir DIR]
 
 --report is the large report whose page is measured for size and first
 paint (the generator's 100 MB report: rdb_bench_gen big.xml 100 1);
-without it those two are left out. The table of --rows rows is a report
-of its own, written here (the same bytes for the same count). Figures go
+without it those two are left out. --diff measures the page of
+`rdbxml diff --html OLD NEW` the same way, and how many of its rows the
+browser holds. The table of --rows rows is a report of its own, written
+here (the same bytes for the same count). The first search or sort of a
+table reads its data block and makes the column's keys: it is shown on
+its own, and the median is of the runs after it. Figures go
 to standard output; the goals are in bench/README.md, "The report page".
 """
 import argparse
@@ -82,17 +86,20 @@ def first_paints(browser, url, loads):
 
 
 def timed(browser, table_id, state, reps, reset):
+    """The first run's time, and the times of `reps` runs after it."""
     times = []
-    for _ in range(reps):
+    for _ in range(reps + 1):
         browser.eval("rdbxml.tables[%s].show(%s)" % (repr(table_id), reset))
         ms, shown = browser.eval(TIMED_SHOW % {"id": repr(table_id), "state": state})
         times.append(ms)
-    return times, shown
+    return times[0], times[1:]
 
 
-def line(what, values, unit, goal=None):
+def line(what, values, unit, goal=None, first=None):
     text = "%-44s median %8.3f %s (%.3f to %.3f, %d runs)" % (
         what, statistics.median(values), unit, min(values), max(values), len(values))
+    if first is not None:
+        text += ", first %.3f %s" % (first, unit)
     if goal is not None:
         text += "  goal <= %g %s: %s" % (goal, unit, "met" if statistics.median(values) <= goal else "NOT met")
     print(text, flush=True)
@@ -105,6 +112,7 @@ def main():
     parser.add_argument("--loads", type=int, default=9)
     parser.add_argument("--reps", type=int, default=9)
     parser.add_argument("--rows", type=int, default=100000)
+    parser.add_argument("--diff", nargs=2, metavar=("OLD", "NEW"), help="two reports whose diff page is measured")
     parser.add_argument("--dir", help="where the pages go (default: a temporary directory)")
     args = parser.parse_args()
 
@@ -122,23 +130,36 @@ def main():
         report = where / f"table_{args.rows}.xml"
         table_report(report, args.rows)
         page = write_page(args.tool, report, where / f"table_{args.rows}.html")
+        if args.diff:
+            page = where / "diff.html"
+            run = subprocess.run([args.tool, "diff", "-q", "--html", str(page)] + args.diff)
+            if run.returncode not in (0, 1):
+                sys.exit("rdbxml diff failed")
+            paints = first_paints(browser, page.as_uri(), args.loads)
+            changes, tables, paged, shown = browser.eval("""[
+                Object.values(rdbxml.tables).reduce((n, t) => n + t.rows().length, 0),
+                Object.keys(rdbxml.tables).length,
+                document.querySelectorAll('table.cells[data-rows]').length,
+                document.querySelectorAll('table.cells tbody tr').length]""")
+            print("%-44s %.1f MB page; %d changes in %d tables, %d paged; %d rows in the document" % (
+                "diff page", os.path.getsize(page) / 1e6, changes, tables, paged, shown), flush=True)
+            line("first contentful paint, diff page", paints, "s")
+
         line("first contentful paint, %d-row table" % args.rows, first_paints(browser, page.as_uri(), args.loads), "s")
         table_id = browser.eval("document.querySelector('table[data-rows]').id")
         rows = browser.eval("rdbxml.tables[%s].rows().length" % repr(table_id))
         if rows != args.rows:
             sys.exit("the table has %s data rows, not %d" % (rows, args.rows))
         reset = "{search: '', sort: '', filter: '', page: 1}"
-        # A name on one row near the end: every row is looked at.
-        search, shown = timed(browser, table_id, "{search: 'top/u%d/'}" % (args.rows * 9 // 10), args.reps, reset)
-        line("search, one match in %d rows" % args.rows, search, "ms", 200)
-        search, shown = timed(browser, table_id, "{search: 'regfile/r7'}", args.reps, reset)
-        line("search, a match in about 1 row in 32", search, "ms", 200)
-        sort, shown = timed(browser, table_id, "{sort: '6'}", args.reps, reset)
-        line("sort by Slack (delays in ps and ns)", sort, "ms", 500)
-        sort, shown = timed(browser, table_id, "{sort: '-2'}", args.reps, reset)
-        line("sort by From (text), descending", sort, "ms", 500)
-        flt, shown = timed(browser, table_id, "{filter: 'Slack < 0'}", args.reps, reset)
-        line("filter Slack < 0", flt, "ms")
+        for what, state, goal in (
+                # A name on one row near the end: every row is looked at.
+                ("search, one match in %d rows" % args.rows, "{search: 'top/u%d/'}" % (args.rows * 9 // 10), 200),
+                ("search, a match in about 1 row in 32", "{search: 'regfile/r7'}", 200),
+                ("sort by Slack (delays in ps and ns)", "{sort: '6'}", 500),
+                ("sort by From (text), descending", "{sort: '-2'}", 500),
+                ("filter Slack < 0", "{filter: 'Slack < 0'}", None)):
+            first, times = timed(browser, table_id, state, args.reps, reset)
+            line(what, times, "ms", goal, first)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ table.cells.diff td.add{background-color:#e6f4ea}
 table.cells.diff td.del{background-color:#fce8e6}
 table.cells.diff td.ren{font-weight:600}
 table.cells.diff td.novalue{color:var(--muted);font-style:italic}
-@media (prefers-color-scheme:dark){
+@media screen and (prefers-color-scheme:dark){
 table.cells.diff td.old,table.cells.diff td.del{background-color:#4a2326}
 table.cells.diff td.new,table.cells.diff td.add{background-color:#1f3d2a}
 }

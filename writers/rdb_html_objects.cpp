@@ -226,7 +226,7 @@ private:
         m_out.raw("\"><div class=\"gauge-fill\" style=\"width:").raw(percent(fraction)).raw("\"></div></div>");
         m_out.raw("<span class=\"gauge-value\">");
         if (gauge.is_percent() && has_share)
-            m_out.raw(rdb_format_percent(share));
+            m_out.raw(rdb_gauge_shown(gauge));
         else
             m_out.number(gauge.m_value).raw(" (").number(gauge.m_min).raw("\xE2\x80\x93").number(gauge.m_max).raw(")");
         m_out.raw("</span></div>\n");

@@ -1,6 +1,7 @@
 #include "rdb_html_table.h"
 
-#include <utility>
+#include <cstdint>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 
@@ -8,6 +9,7 @@
 
 #include <rdbxml/rdb_cells.h>
 #include <rdbxml/rdb_table.h>
+#include "rdb_html_contrast.h"
 #include "rdb_html_output.h"
 #include "rdb_utf8.h"
 
@@ -38,6 +40,7 @@ public:
         m_cell.missing_instance = false;
         m_cell.foreground = element != nullptr ? element->get_foreground() : RDB_NO_COLOR;
         m_cell.background = element != nullptr ? element->get_background() : RDB_NO_COLOR;
+        rdb_html_readable_colors(m_cell.foreground, m_cell.background);
         if (element == nullptr)
             return m_cell;
         rdb_append_cell_text(m_cell.text, *element);
@@ -175,62 +178,66 @@ void write_cell_text_json(HTML_JSON_WRITER& json, const std::string& text)
         write_json_string(json, text);
 }
 
-// The cell styles of a data block (kind and colours), each written once
-// and named by its index: a long report's cells are mostly coloured, and
-// its page mostly these cells.
+// The cell styles of a data block (kind, colours and the writer's own
+// classes), each written once and named by its index: a long report's
+// cells are mostly coloured, and its page mostly these cells.
 class HTML_CELL_STYLES {
 public:
     // The index of the style of `cell`, added when new.
     unsigned index_of(const HTML_CELL& cell)
     {
-        STYLE style{cell.numeric ? 1 : cell.missing_instance ? 2 : 0, cell.foreground, cell.background,
-                    cell.css_class};
-        m_key.assign(1, static_cast<char>('0' + style.kind));
-        m_key.append(reinterpret_cast<const char*>(&style.foreground), sizeof style.foreground);
-        m_key.append(reinterpret_cast<const char*>(&style.background), sizeof style.background);
-        m_key += style.classes;
-        auto found = m_index.emplace(m_key, static_cast<unsigned>(m_styles.size()));
+        std::uint64_t kind = cell.numeric ? 1 : cell.missing_instance ? 2 : 0;
+        std::uint64_t key = kind << 50 | std::uint64_t(colour_key(cell.foreground)) << 25 | colour_key(cell.background);
+        if (!cell.css_class.empty()) {
+            // Few: a writer's classes come from a short list of its own.
+            auto found = m_classed.emplace(std::make_pair(key, cell.css_class), static_cast<unsigned>(m_styles.size()));
+            if (found.second)
+                m_styles.push_back({key, &found.first->first.second});
+            return found.first->second;
+        }
+        auto found = m_index.emplace(key, static_cast<unsigned>(m_styles.size()));
         if (found.second)
-            m_styles.push_back(std::move(style));
+            m_styles.push_back({key, nullptr});
         return found.first->second;
     }
 
-    // [[kind, foreground, background], ...], colours as "#rrggbb" or "",
-    // and the writer's own classes as a fourth item where there are any.
+    // [[kind, foreground, background (, classes)], ...], colours as
+    // "#rrggbb" or "".
     template <class WRITER>
     void write(WRITER& json) const
     {
         json.StartArray();
         for (const STYLE& style : m_styles) {
             json.StartArray();
-            json.Int(style.kind);
-            write_colour(json, style.foreground);
-            write_colour(json, style.background);
-            if (!style.classes.empty())
-                json.String(style.classes.data(), static_cast<rapidjson::SizeType>(style.classes.size()));
+            json.Int(static_cast<int>(style.key >> 50));
+            write_colour(json, static_cast<unsigned>(style.key >> 25 & 0x1FFFFFFu));
+            write_colour(json, static_cast<unsigned>(style.key & 0x1FFFFFFu));
+            if (style.classes != nullptr)
+                json.String(style.classes->data(), static_cast<rapidjson::SizeType>(style.classes->size()));
             json.EndArray();
         }
         json.EndArray();
     }
 
 private:
-    struct STYLE {
-        int kind;
-        unsigned foreground;
-        unsigned background;
-        std::string classes;
-    };
+    // 0xRRGGBB, or 1 << 24 for none.
+    static unsigned colour_key(unsigned colour) { return colour != RDB_NO_COLOR ? colour & 0xFFFFFFu : 1u << 24; }
 
     template <class WRITER>
-    static void write_colour(WRITER& json, unsigned colour)
+    static void write_colour(WRITER& json, unsigned key)
     {
-        std::string text = colour != RDB_NO_COLOR ? rdb_rgb_color_text(colour) : std::string();
+        std::string text = key < 1u << 24 ? rdb_rgb_color_text(key) : std::string();
         json.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
     }
 
-    std::unordered_map<std::string, unsigned> m_index;
+    struct STYLE {
+        std::uint64_t key;
+        const std::string* classes;  // in m_classed's key; null for none
+    };
+
+    std::unordered_map<std::uint64_t, unsigned> m_index;
+    std::map<std::pair<std::uint64_t, std::string>, unsigned> m_classed;
     std::vector<STYLE> m_styles;
-    std::string m_key;
 };
 
 // The data block's cells, as short as they can be (page_core.js reads them
@@ -239,8 +246,9 @@ private:
 //   "text"        a plain text cell
 //   123           a numeric cell without colours showing exactly "123"
 //   [text]        any other numeric cell without colours ("-120 ps")
-//   [text, style] any other cell: text a string or a number as above,
-//                 style an index into the block's styles
+//   [text, style] any other cell (one with classes of the writer's own
+//                 too): text a string or a number as above, style an
+//                 index into the block's styles
 void write_cell_json(HTML_JSON_WRITER& json, HTML_CELL_STYLES& styles, const HTML_CELL& cell)
 {
     if (!cell.present) {

@@ -128,9 +128,11 @@ TEST(HtmlTool, SeveralFilesGiveOnePageEachNamedAfterThem)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run.html"));
     EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run-2.html"));
+    // And their list.
+    EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/index.html"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.dir() + "/pages"),
                             std::filesystem::directory_iterator()),
-              2);
+              3);
 
     // A page whose directory is missing: nothing is read.
     run = tool_run({"--html", scratch.dir() + "/no/such/dir/x.html", first});

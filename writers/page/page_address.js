@@ -14,27 +14,41 @@
 //           report-wide search links to its rows so); its page is shown
 // A key left out has its first value (page 1, the report's order, no
 // filter, no search), so an address always opens one and the same view.
-// A folder's address is its id alone. The older form #TABLE-pN (TABLE a
-// table's id, N its page) still opens that page.
+// A folder's address is its id alone. The older forms still open what they
+// named: #TABLE-pN (TABLE a table's id, N its page), and the places of
+// pages made before ids were paths: #oN (the Nth object, from 1), #oN-t-pP
+// and #fN (the Nth folder, from 0).
 //
 // Each change a person makes to a table (view_changed) pushes an entry on
-// the history; following a link (the tree, a folder, a search result) does
-// so by itself. Going back or forward shows the entry's view again.
+// the history, but for text typed into a table's filter or search box: the
+// keys typed one after another into one box make one entry. Following a
+// link (the tree, a folder, a search result) pushes one by itself. Going back or forward shows the entry's view again.
 
 // The object and view an address names: {id, view, row} (row -1 for none).
 function address_parse(hash) {
   var text = hash.charAt(0) === "#" ? hash.slice(1) : hash;
   var query = text.indexOf("?");
   var parsed = {id: query < 0 ? text : text.slice(0, query), view: {page: 1, sort: "", filter: "", search: ""}, row: -1};
-  if (query < 0) {
-    // The older form, when nothing bears the id as a whole.
+  if (query < 0 && !document.getElementById(text)) {
+    // The older forms, when nothing bears the id as a whole: a table's
+    // page, and the places pages gave before ids were paths (the Nth
+    // object "oN", its table "oN-t", its page "oN-t-pP"; folder "fN").
+    var place = /^([of])(\d+)(-t)?(?:-p(\d+))?$/.exec(text);
+    if (place) {
+      var held = document.querySelectorAll(place[1] === "o" ? "main article.object" : "main section.folder");
+      var at = parseInt(place[2], 10) - (place[1] === "o" ? 1 : 0);
+      if (at >= 0 && at < held.length) text = held[at].id + (place[3] || "") + (place[4] ? "-p" + place[4] : "");
+      parsed.id = text;
+    }
     var older = /^(.+)-p(\d+)$/.exec(text);
-    if (older && !document.getElementById(text) && TABLES[older[1]]) {
-      parsed.id = /-t$/.test(older[1]) ? older[1].slice(0, -2) : older[1];
+    if (older && TABLES[older[1]]) {
+      parsed.id = older[1];
       parsed.view.page = parseInt(older[2], 10);
     }
+    if (/-t$/.test(parsed.id) && TABLES[parsed.id]) parsed.id = parsed.id.slice(0, -2);
     return parsed;
   }
+  if (query < 0) return parsed;
   text.slice(query + 1).split("&").forEach(function (pair) {
     var equals = pair.indexOf("=");
     if (equals < 0) return;
@@ -71,10 +85,15 @@ function address_object_of(controller) {
 
 var address_shown = null;  // the fragment last shown, so that one change is shown once
 var address_touched = new Set();  // the tables whose view an address or a person changed
+var address_views = new Map();  // controller -> its view when last shown or changed
+// What the last entry a person's change made was typed into: a run of keys
+// typed into one box of one table is one step back, not one per key.
+var address_typing = null;  // {table, key}
 
 function address_show(hash, scroll) {
   if (hash === address_shown) return;
   address_shown = hash;
+  address_typing = null;
   var wanted = address_parse(hash);
   if (!wanted.id) {
     // The page as it opened: the tables an address changed show their
@@ -100,6 +119,7 @@ function address_show(hash, scroll) {
       table.show(wanted.view);
     }
   }
+  if (table) address_views.set(table, table.state());
   tree_mark(wanted.id);
   if (scroll && target && !revealed) target.scrollIntoView({block: "start"});
 }
@@ -107,10 +127,20 @@ function address_show(hash, scroll) {
 view_changed = function (controller) {
   var id = address_object_of(controller);
   address_touched.add(controller);
-  var hash = address_of(id, controller.state());
+  var view = controller.state();
+  var hash = address_of(id, view);
+  var before = address_views.get(controller) || {page: 1, sort: "", filter: "", search: ""};
+  address_views.set(controller, view);
   if (hash === location.hash) return;
+  // The box typed into: the one of filter and search that changed (the
+  // page may follow), with the sort as it was.
+  var key = view.sort !== before.sort || (view.filter !== before.filter) === (view.search !== before.search)
+    ? null : view.filter !== before.filter ? "filter" : "search";
+  if (key !== null && address_typing && address_typing.table === controller && key === address_typing.key)
+    history.replaceState(null, "", hash);
+  else history.pushState(null, "", hash);
+  address_typing = {table: controller, key: key};
   address_shown = hash;
-  history.pushState(null, "", hash);
   tree_mark(id);
 };
 

@@ -48,10 +48,10 @@ var view_changed = function () {};
 //   123           a numeric cell without colours showing exactly "123"
 //   [text]        any other numeric cell without colours ("-120 ps")
 //   [text, style] any other cell; styles[style] is [kind, foreground,
-//                 background] or [kind, foreground, background, classes]:
-//                 kind as cell_kind says, colours as "#rrggbb" or "" for
-//                 none, classes of the writer's own (a diff's change, a
-//                 failed run), kept on every page
+//                 background], kind as cell_kind says, colours as
+//                 "#rrggbb" or "" for none, and a fourth item where
+//                 the writer gave the cell classes of its own (a diff's
+//                 change, a failed run), kept on every page
 // where text is a string, or a number showing exactly as String() prints
 // it. Read them only through these helpers.
 
@@ -81,7 +81,8 @@ function cell_colors(value, styles) {
 // The writer's own classes of a cell, "" for none.
 function cell_classes(value, styles) {
   if (value === null || typeof value !== "object" || value.length < 2) return "";
-  return styles[value[1]][3] || "";
+  var style = styles[value[1]];
+  return style.length > 3 ? style[3] : "";
 }
 
 // Hosts and tests reach the controllers here, and nowhere else.

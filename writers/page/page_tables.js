@@ -28,7 +28,7 @@ function cell_of_markup(td, styles) {
   if (kind < 0) return null;
   var fg = td.style.color, bg = td.style.backgroundColor;
   var classes = Array.prototype.filter.call(td.classList, function (c) { return c !== "num" && c !== "none"; });
-  if (!fg && !bg && !classes.length && kind !== 2) return kind === 0 ? td.textContent : [td.textContent];
+  if (!fg && !bg && kind !== 2 && !classes.length) return kind === 0 ? td.textContent : [td.textContent];
   styles.push(classes.length ? [kind, fg, bg, classes.join(" ")] : [kind, fg, bg]);
   return [td.textContent, styles.length - 1];
 }

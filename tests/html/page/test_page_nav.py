@@ -175,6 +175,14 @@ def test_a_link_opens_its_view_after_a_reload_too_and_back_returns(browser, tmp_
     browser.eval("history.back()")
     browser.wait(f"{TABLE}.state().page === 3")
     assert first_path(browser) == "top/u200"
+    # Text typed into the table's filter, a key at a time, is one step.
+    for typed in ["u", "u1", "u12"]:
+        browser.eval(f"""(() => {{ const box = {TABLE}.element.closest('article').querySelector('input[aria-label^="Filter"]');
+            box.value = '{typed}'; box.dispatchEvent(new Event('input')); }})()""")
+    assert browser.eval("location.hash") == "#main/timing/Setup%20slack?sort=-2&filter=u12"
+    browser.eval("history.back()")
+    browser.wait(f"{TABLE}.state().filter === ''")
+    assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
     # A link to another view, then back: the view before, and forward again.
     browser.eval("location.hash = '#main/timing/Setup%20slack?page=7&filter=' + encodeURIComponent('u1')")
     browser.wait(f"{TABLE}.state().page === 7")
@@ -184,8 +192,14 @@ def test_a_link_opens_its_view_after_a_reload_too_and_back_returns(browser, tmp_
     assert view(browser) == {"page": 3, "sort": "-2", "filter": "", "search": ""}
     browser.eval("history.forward()")
     browser.wait(f"{TABLE}.state().page === 7")
-    # The older form of a link: a table's id and its page.
-    browser.open("about:blank")
-    browser.open(page + "#main/timing/Setup%20slack-t-p12")
-    assert view(browser) == {"page": 12, "sort": "", "filter": "", "search": ""}
-    assert first_path(browser) == "top/u1100"
+    # The older forms of a link: a table's id and its page, and the places
+    # of pages made before ids were paths (objects from o1, folders from f0).
+    for older in ["#main/timing/Setup%20slack-t-p12", "#o2-t-p12"]:
+        browser.open("about:blank")
+        browser.open(page + older)
+        assert view(browser) == {"page": 12, "sort": "", "filter": "", "search": ""}, older
+        assert first_path(browser) == "top/u1100"
+        assert browser.eval("document.querySelector('nav.tree li.current a').getAttribute('href')") == \
+            "#main/timing/Setup%20slack"
+    browser.eval("location.hash = '#f1'")
+    browser.wait("document.querySelector('nav.tree li.current a').getAttribute('href') === '#main/timing'")

@@ -88,3 +88,13 @@ def test_hostile_text_stays_text_in_results_and_sidebar(browser, tmp_path):
     assert browser.eval("document.body.dataset.pwned") is None
     assert browser.eval("Array.from(document.querySelectorAll('nav.tree a'))"
                         ".filter(a => a.firstChild.textContent === " + repr(HOSTILE + " ") + ").length") == 1
+
+
+def test_a_letter_whose_lower_case_is_longer_does_not_shift_the_rows(browser, tmp_path):
+    # "İ" lower-cases to two characters: rows are found where they are.
+    rows = "".join(f"<row><string_cell>{t}</string_cell><int_cell>{n}</int_cell></row>"
+                   for n, t in enumerate(["\u0130" * 10, "ab", "cd", "\u0130b"]))
+    browser.open(write_page(tmp_path, f"""<report><folders><root name="main"/></folders>
+<table name="t" parent="main">{rows}</table></report>"""))
+    assert search(browser, "ab") == [["#main/t?row=2", "main/t", "row 2", "ab"]]
+    assert [f[2:] for f in search(browser, "i\u0307b")] == [["row 4", "\u0130b"]]
