@@ -143,6 +143,8 @@ def test_a_filter_keeps_the_rows_that_meet_a_condition_and_says_how_many(browser
     # A plain text keeps the rows holding it, in any case.
     type_into(browser, 1, "REG_199")
     assert shown_column(browser, 1) == ["reg_199"] + [f"reg_{r}" for r in range(1990, 2000)]
+    assert browser.eval(f"{TABLE}.closest('article').querySelectorAll('.table-tools input')[1].placeholder") == \
+        "Filter: text, or Slack < 0"
     message = f"{TABLE}.closest('article').querySelector('.message').textContent"
     assert browser.eval(message) == ""
     type_into(browser, 1, "Slak < 0")
@@ -224,8 +226,40 @@ def test_a_column_shown_in_mhz_sorts_by_frequency_and_others_by_picoseconds(brow
     browser.eval(f"{table}.tHead.rows[0].cells[2].click()")
     assert browser.eval(clocks) == "bacde"
     # The same conditions as --where: a frequency, and a period in ns.
-    filter_box = f"{table}.closest('article').querySelectorAll('.table-tools input')[1]"
-    browser.eval(f"{filter_box}.value = 'Fmax >= 0.3 GHz', {filter_box}.dispatchEvent(new Event('input'))")
+    # A table this short has no boxes: its controller takes the filter.
+    assert browser.eval(f"{table}.closest('article').querySelector('.table-tools')") is None
+    control = f"rdbxml.tables[{table}.id]"
+    browser.eval(f"{control}.show({{filter: 'Fmax >= 0.3 GHz'}})")
     assert browser.eval(clocks) == "ace"       # still by period, descending
-    browser.eval(f"{filter_box}.value = 'Period > 2.2 ns', {filter_box}.dispatchEvent(new Event('input'))")
+    browser.eval(f"{control}.show({{filter: 'Period > 2.2 ns'}})")
     assert browser.eval(clocks) == "ba"
+
+
+def test_reveal_shows_a_rows_page_in_any_view_and_marks_it(browser, page):
+    """What the report-wide search and the address ask of a table."""
+    browser.open(page)
+    control = f"rdbxml.tables[{TABLE}.id]"
+    browser.eval(f"{control}.show({{sort: '-3'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    position = sorted(range(2000), key=lambda r: -slack_ps(r)).index(UNIQUE_ROW)
+    assert browser.eval(f"{control}.state().page") == position // 100 + 1
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+    # A row the filter hides: the filter goes, the row is shown.
+    browser.eval(f"{control}.show({{filter: 'Slack < 0'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    assert browser.eval(f"{control}.state().filter") == ""
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+
+
+def test_a_table_of_one_page_says_how_many_rows_its_filter_kept(browser, tmp_path):
+    browser.open(write_page(tmp_path, long_report(40)))
+    table = "document.querySelector('table.cells')"
+    tools = f"{table}.closest('article').querySelector('.table-tools')"
+    assert browser.eval(f"document.getElementById({table}.id + '-pager')") is None
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == ""
+    browser.eval(f"(() => {{ const box = {tools}.querySelectorAll('input')[1]; box.value = 'Count > 500';"
+                 "box.dispatchEvent(new Event('input')); })()")
+    kept = [r for r in range(40) if (r * 7919) % 1000 > 500]
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == f"{len(kept)} of 40 rows"
+    assert browser.eval(f"Array.from({table}.tBodies[0].rows, r => r.cells[0].textContent)") == \
+        [f"top/u{r}" for r in kept]
