@@ -122,6 +122,7 @@ function address_show(hash, scroll) {
   if (table) address_views.set(table, table.state());
   tree_mark(wanted.id);
   if (scroll && target && !revealed) target.scrollIntoView({block: "start"});
+  tree_follow_hold = target;
 }
 
 view_changed = function (controller) {

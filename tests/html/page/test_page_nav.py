@@ -113,6 +113,20 @@ def test_the_sidebar_lists_every_object_with_counts(browser, tmp_path):
         "#main/timing/deep/deeper/Far"
 
 
+def test_scrolling_marks_the_object_at_the_top(browser, tmp_path):
+    browser.open(write_page(tmp_path, TREE))
+    for target in ["main/timing/Clocks[2]", "main/Flow"]:
+        browser.eval(f"window.scrollTo(0, document.getElementById('{target}').getBoundingClientRect().top"
+                     " + window.scrollY - 10)")
+        browser.wait(f"document.querySelector('nav.tree li.current a').getAttribute('href') === '#{target}'")
+    # Going to an object marks it, whatever the scroll shows at the top.
+    browser.eval("location.hash = '#main/timing/deep/deeper/Far'")
+    browser.wait("location.hash === '#main/timing/deep/deeper/Far'")
+    browser.eval("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+    assert browser.eval("document.querySelector('nav.tree li.current a').getAttribute('href')") == \
+        "#main/timing/deep/deeper/Far"
+
+
 def test_a_deep_chain_of_folders_gets_short_ids(browser, tmp_path):
     # Paths of more than 4 KiB: positional ids, still unique and linked.
     depth = 700
