@@ -1,6 +1,6 @@
 #include "rdb_html_table.h"
 
-#include <cstdint>
+#include <utility>
 #include <string_view>
 #include <unordered_map>
 
@@ -22,6 +22,7 @@ struct HTML_CELL {
     bool missing_instance = false;
     unsigned foreground = RDB_NO_COLOR;
     unsigned background = RDB_NO_COLOR;
+    std::string css_class;  // the writer's own classes (RDB_HTML_CELL)
 };
 
 // A cell as the page shows it: the text every writer shows
@@ -65,6 +66,16 @@ public:
         return m_cell;
     }
 
+    // A cell of rows that are not a report's table.
+    const HTML_CELL& cell(const RDB_HTML_CELL& cell)
+    {
+        plain();
+        rdb_utf8_append_repaired(m_cell.text, cell.m_text.data(), cell.m_text.size());
+        m_cell.numeric = cell.m_numeric;
+        m_cell.css_class = cell.m_class;
+        return m_cell;
+    }
+
 private:
     void plain()
     {
@@ -89,12 +100,15 @@ private:
 void write_cell_markup(RDB_HTML_OUTPUT& out, const HTML_CELL& cell, const char* tag = "td")
 {
     out.raw('<').raw(tag);
-    if (!cell.present)
-        out.raw(" class=\"none\"");
-    else if (cell.numeric)
-        out.raw(" class=\"num\"");
-    else if (cell.missing_instance)
-        out.raw(" class=\"none\" title=\"instance not in the hierarchy\"");
+    const char* own = !cell.present || (!cell.numeric && cell.missing_instance) ? "none" : cell.numeric ? "num" : "";
+    if (*own != 0 || !cell.css_class.empty()) {
+        out.raw(" class=\"").raw(own);
+        if (*own != 0 && !cell.css_class.empty())
+            out.raw(' ');
+        out.raw(cell.css_class).raw('"');
+    }
+    if (cell.present && !cell.numeric && cell.missing_instance)
+        out.raw(" title=\"instance not in the hierarchy\"");
     if (cell.foreground != RDB_NO_COLOR || cell.background != RDB_NO_COLOR) {
         out.raw(" style=\"");
         if (cell.foreground != RDB_NO_COLOR)
@@ -169,42 +183,54 @@ public:
     // The index of the style of `cell`, added when new.
     unsigned index_of(const HTML_CELL& cell)
     {
-        std::uint64_t kind = cell.numeric ? 1 : cell.missing_instance ? 2 : 0;
-        std::uint64_t key = kind << 50 | std::uint64_t(colour_key(cell.foreground)) << 25 | colour_key(cell.background);
-        auto found = m_index.emplace(key, static_cast<unsigned>(m_styles.size()));
+        STYLE style{cell.numeric ? 1 : cell.missing_instance ? 2 : 0, cell.foreground, cell.background,
+                    cell.css_class};
+        m_key.assign(1, static_cast<char>('0' + style.kind));
+        m_key.append(reinterpret_cast<const char*>(&style.foreground), sizeof style.foreground);
+        m_key.append(reinterpret_cast<const char*>(&style.background), sizeof style.background);
+        m_key += style.classes;
+        auto found = m_index.emplace(m_key, static_cast<unsigned>(m_styles.size()));
         if (found.second)
-            m_styles.push_back(key);
+            m_styles.push_back(std::move(style));
         return found.first->second;
     }
 
-    // [[kind, foreground, background], ...], colours as "#rrggbb" or "".
+    // [[kind, foreground, background], ...], colours as "#rrggbb" or "",
+    // and the writer's own classes as a fourth item where there are any.
     template <class WRITER>
     void write(WRITER& json) const
     {
         json.StartArray();
-        for (std::uint64_t key : m_styles) {
+        for (const STYLE& style : m_styles) {
             json.StartArray();
-            json.Int(static_cast<int>(key >> 50));
-            write_colour(json, static_cast<unsigned>(key >> 25 & 0x1FFFFFFu));
-            write_colour(json, static_cast<unsigned>(key & 0x1FFFFFFu));
+            json.Int(style.kind);
+            write_colour(json, style.foreground);
+            write_colour(json, style.background);
+            if (!style.classes.empty())
+                json.String(style.classes.data(), static_cast<rapidjson::SizeType>(style.classes.size()));
             json.EndArray();
         }
         json.EndArray();
     }
 
 private:
-    // 0xRRGGBB, or 1 << 24 for none.
-    static unsigned colour_key(unsigned colour) { return colour != RDB_NO_COLOR ? colour & 0xFFFFFFu : 1u << 24; }
+    struct STYLE {
+        int kind;
+        unsigned foreground;
+        unsigned background;
+        std::string classes;
+    };
 
     template <class WRITER>
-    static void write_colour(WRITER& json, unsigned key)
+    static void write_colour(WRITER& json, unsigned colour)
     {
-        std::string text = key < 1u << 24 ? rdb_rgb_color_text(key) : std::string();
+        std::string text = colour != RDB_NO_COLOR ? rdb_rgb_color_text(colour) : std::string();
         json.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
     }
 
-    std::unordered_map<std::uint64_t, unsigned> m_index;
-    std::vector<std::uint64_t> m_styles;
+    std::unordered_map<std::string, unsigned> m_index;
+    std::vector<STYLE> m_styles;
+    std::string m_key;
 };
 
 // The data block's cells, as short as they can be (page_core.js reads them
@@ -222,17 +248,18 @@ void write_cell_json(HTML_JSON_WRITER& json, HTML_CELL_STYLES& styles, const HTM
         return;
     }
     bool coloured = cell.foreground != RDB_NO_COLOR || cell.background != RDB_NO_COLOR;
-    if (!coloured && !cell.numeric && !cell.missing_instance) {
+    bool classes = !cell.css_class.empty();
+    if (!coloured && !classes && !cell.numeric && !cell.missing_instance) {
         write_json_string(json, cell.text);
         return;
     }
-    if (!coloured && cell.numeric && is_exact_json_integer(cell.text)) {
+    if (!coloured && !classes && cell.numeric && is_exact_json_integer(cell.text)) {
         json.RawValue(cell.text.data(), cell.text.size(), rapidjson::kNumberType);
         return;
     }
     json.StartArray();
     write_cell_text_json(json, cell.text);
-    if (coloured || !cell.numeric)
+    if (coloured || classes || !cell.numeric)
         json.Uint(styles.index_of(cell));
     json.EndArray();
 }
@@ -320,5 +347,25 @@ void rdb_html_write_points(RDB_HTML_OUTPUT& out, const std::vector<RDB_CHART_POI
         out, false, [](auto) {}, static_cast<unsigned>(points.size()), id, css_class, [&](unsigned r, auto each) {
             each(formatter.label(points[r].label));
             each(formatter.value(points[r].value));
+        });
+}
+
+void rdb_html_write_cell_rows(RDB_HTML_OUTPUT& out, const std::vector<std::string>& titles, std::size_t rows,
+                              const RDB_HTML_ROW_SOURCE& source, const std::string& id, const char* css_class)
+{
+    HTML_CELL_FORMATTER formatter;
+    std::vector<RDB_HTML_CELL> cells;
+    write_rows(
+        out, !titles.empty(),
+        [&](auto each) {
+            for (const std::string& title : titles)
+                each(formatter.label(title));
+        },
+        static_cast<unsigned>(rows), id, css_class,
+        [&](unsigned r, auto each) {
+            cells.clear();
+            source(r, cells);
+            for (const RDB_HTML_CELL& cell : cells)
+                each(formatter.cell(cell));
         });
 }

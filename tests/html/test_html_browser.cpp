@@ -46,8 +46,11 @@ TEST_F(HtmlBrowserTest, ExamplePageShowsEveryPartOfTheReport)
     EXPECT_EQ(tool_count(dom, "<section class=\"folder"), 4u);
     EXPECT_EQ(tool_count(dom, "<article class=\"object"), 9u);
     EXPECT_EQ(tool_count(dom, "<table class=\"cells"), 5u);
-    // 3 + 3 + 3 table rows, 4 summary rows, and the chart's 5 data points.
+    // 3 + 3 + 3 table rows, 4 summary rows, and the chart's 5 data points;
+    // each table's first row is its heading, counted apart from its 2 rows.
     EXPECT_EQ(tool_count(dom, "<tr>"), 18u);
+    EXPECT_EQ(tool_count(dom, "<thead><tr><th"), 3u);
+    EXPECT_EQ(tool_count(dom, "<p class=\"meta\">2 rows"), 3u);
     EXPECT_EQ(tool_count(dom, "<div class=\"gauge\">"), 3u);
     EXPECT_EQ(tool_count(dom, "<rect class=\"bar histogram\""), 5u);
     EXPECT_EQ(tool_count(dom, "class=\"data-label\""), 5u);
@@ -95,9 +98,9 @@ TEST_F(HtmlBrowserTest, HostileDiffPageRunsNothingAndAddsNoElement)
     std::string dom = dom_of(m_scratch.write("new.xml", edited), "", {"diff", old_report}, 1);
     EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
     EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
-    EXPECT_EQ(tool_count(dom, "<tr class=\"del\">"), 10u);
-    EXPECT_GT(tool_count(dom, "<tr class=\"chg\">"), 40u);
-    EXPECT_NE(dom.find("<td class=\"new\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+    EXPECT_EQ(tool_count(dom, "<td class=\"sign del\">"), 10u);
+    EXPECT_GT(tool_count(dom, "<td class=\"sign chg\">"), 40u);
+    EXPECT_NE(dom.find("<td class=\"new chg\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
               std::string::npos);
 }
 

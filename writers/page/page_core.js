@@ -48,8 +48,10 @@ var view_changed = function () {};
 //   123           a numeric cell without colours showing exactly "123"
 //   [text]        any other numeric cell without colours ("-120 ps")
 //   [text, style] any other cell; styles[style] is [kind, foreground,
-//                 background], kind as cell_kind says, colours as
-//                 "#rrggbb" or "" for none
+//                 background] or [kind, foreground, background, classes]:
+//                 kind as cell_kind says, colours as "#rrggbb" or "" for
+//                 none, classes of the writer's own (a diff's change, a
+//                 failed run), kept on every page
 // where text is a string, or a number showing exactly as String() prints
 // it. Read them only through these helpers.
 
@@ -74,6 +76,12 @@ function cell_colors(value, styles) {
   if (value === null || typeof value !== "object" || value.length < 2) return ["", ""];
   var style = styles[value[1]];
   return [style[1], style[2]];
+}
+
+// The writer's own classes of a cell, "" for none.
+function cell_classes(value, styles) {
+  if (value === null || typeof value !== "object" || value.length < 2) return "";
+  return styles[value[1]][3] || "";
 }
 
 // Hosts and tests reach the controllers here, and nowhere else.

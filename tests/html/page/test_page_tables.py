@@ -143,6 +143,8 @@ def test_a_filter_keeps_the_rows_that_meet_a_condition_and_says_how_many(browser
     # A plain text keeps the rows holding it, in any case.
     type_into(browser, 1, "REG_199")
     assert shown_column(browser, 1) == ["reg_199"] + [f"reg_{r}" for r in range(1990, 2000)]
+    assert browser.eval(f"{TABLE}.closest('article').querySelectorAll('.table-tools input')[1].placeholder") == \
+        "Filter: text, or Slack < 0"
     message = f"{TABLE}.closest('article').querySelector('.message').textContent"
     assert browser.eval(message) == ""
     type_into(browser, 1, "Slak < 0")
@@ -199,3 +201,65 @@ def test_a_short_table_sorts_from_its_markup(browser, page):
     assert browser.eval(f"{short}.tBodies[0].rows[0].cells[1].className") == "num"
     # rows() stays in the report's order whatever the sort.
     assert browser.eval(f"rdbxml.tables[{short}.id].rows()[0][0]") == "a"
+
+
+def delay(ps, unit):
+    return f"<delay_cell><delay>{ps}</delay><display_option>{unit}</display_option></delay_cell>"
+
+
+def test_a_column_shown_in_mhz_sorts_by_frequency_and_others_by_picoseconds(browser, tmp_path):
+    rows = [("a", delay(2500, "MHz"), delay(2500, "MHz")), ("b", delay(5000, "MHz"), delay(3000, "ps")),
+            ("c", delay(2000, "MHz"), delay(2000, "ns")), ("d", delay(4000, "MHz"), "<string_cell>n/a</string_cell>"),
+            ("e", delay(3000, "MHz"), "")]
+    xml = ('<report><folders><root name="main"/></folders><table name="Fmax" parent="main"><row>'
+           '<string_cell>Clock</string_cell><string_cell>Fmax</string_cell><string_cell>Period</string_cell></row>'
+           + "".join(f"<row><string_cell>{n}</string_cell>{f}{p}</row>" for n, f, p in rows) + "</table></report>")
+    browser.open(write_page(tmp_path, xml))
+    table = "document.querySelector('table.cells')"
+    clocks = f"Array.from({table}.tBodies[0].rows, r => r.cells[0].textContent).join('')"
+    browser.eval(f"{table}.tHead.rows[0].cells[1].click()")
+    assert browser.eval(clocks) == "bdeac"     # 200, 250, 333.3, 400, 500 MHz
+    # A MHz cell among delays as its period; texts after numbers, missing
+    # cells last, whichever the direction.
+    browser.eval(f"{table}.tHead.rows[0].cells[2].click()")
+    assert browser.eval(clocks) == "cabde"     # 2000, 2500, 3000 ps, n/a, none
+    browser.eval(f"{table}.tHead.rows[0].cells[2].click()")
+    assert browser.eval(clocks) == "bacde"
+    # The same conditions as --where: a frequency, and a period in ns.
+    # A table this short has no boxes: its controller takes the filter.
+    assert browser.eval(f"{table}.closest('article').querySelector('.table-tools')") is None
+    control = f"rdbxml.tables[{table}.id]"
+    browser.eval(f"{control}.show({{filter: 'Fmax >= 0.3 GHz'}})")
+    assert browser.eval(clocks) == "ace"       # still by period, descending
+    browser.eval(f"{control}.show({{filter: 'Period > 2.2 ns'}})")
+    assert browser.eval(clocks) == "ba"
+
+
+def test_reveal_shows_a_rows_page_in_any_view_and_marks_it(browser, page):
+    """What the report-wide search and the address ask of a table."""
+    browser.open(page)
+    control = f"rdbxml.tables[{TABLE}.id]"
+    browser.eval(f"{control}.show({{sort: '-3'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    position = sorted(range(2000), key=lambda r: -slack_ps(r)).index(UNIQUE_ROW)
+    assert browser.eval(f"{control}.state().page") == position // 100 + 1
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+    # A row the filter hides: the filter goes, the row is shown.
+    browser.eval(f"{control}.show({{filter: 'Slack < 0'}})")
+    browser.eval(f"{control}.reveal({UNIQUE_ROW})")
+    assert browser.eval(f"{control}.state().filter") == ""
+    assert browser.eval(f"{TABLE}.querySelector('tr.hit').cells[1].textContent") == "net_88947"
+
+
+def test_a_table_of_one_page_says_how_many_rows_its_filter_kept(browser, tmp_path):
+    browser.open(write_page(tmp_path, long_report(40)))
+    table = "document.querySelector('table.cells')"
+    tools = f"{table}.closest('article').querySelector('.table-tools')"
+    assert browser.eval(f"document.getElementById({table}.id + '-pager')") is None
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == ""
+    browser.eval(f"(() => {{ const box = {tools}.querySelectorAll('input')[1]; box.value = 'Count > 500';"
+                 "box.dispatchEvent(new Event('input')); })()")
+    kept = [r for r in range(40) if (r * 7919) % 1000 > 500]
+    assert browser.eval(f"{tools}.querySelector('.kept').textContent") == f"{len(kept)} of 40 rows"
+    assert browser.eval(f"Array.from({table}.tBodies[0].rows, r => r.cells[0].textContent)") == \
+        [f"top/u{r}" for r in kept]
