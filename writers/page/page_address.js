@@ -22,7 +22,8 @@
 // Each change a person makes to a table (view_changed) pushes an entry on
 // the history, but for text typed into a table's filter or search box: the
 // keys typed one after another into one box make one entry. Following a
-// link (the tree, a folder, a search result) pushes one by itself. Going back or forward shows the entry's view again.
+// link (the tree, a folder, a search result) pushes one by itself. Going
+// back or forward shows the entry's view again.
 
 // The object and view an address names: {id, view, row} (row -1 for none).
 function address_parse(hash) {
@@ -45,7 +46,8 @@ function address_parse(hash) {
       parsed.id = older[1];
       parsed.view.page = parseInt(older[2], 10);
     }
-    if (/-t$/.test(parsed.id) && TABLES[parsed.id]) parsed.id = parsed.id.slice(0, -2);
+    if (/-t$/.test(parsed.id) && TABLES[parsed.id] && document.getElementById(parsed.id.slice(0, -2)))
+      parsed.id = parsed.id.slice(0, -2);
     return parsed;
   }
   if (query < 0) return parsed;
@@ -122,6 +124,7 @@ function address_show(hash, scroll) {
   if (table) address_views.set(table, table.state());
   tree_mark(wanted.id);
   if (scroll && target && !revealed) target.scrollIntoView({block: "start"});
+  tree_follow_hold = target;
 }
 
 view_changed = function (controller) {

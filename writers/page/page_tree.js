@@ -79,3 +79,30 @@ function tree_mark(id) {
   if (place.top < box.top || place.bottom > box.bottom)
     TREE.scrollTop += place.top - box.top - box.height / 3;
 }
+
+// As a person scrolls, the entry of the object at the top of the window is
+// the one marked. An object the address went to stays marked while any of
+// it is on the screen: it may not reach the top (the page ends), and the
+// objects around it settle their sizes as they are drawn.
+var tree_follow_hold = null;  // the element the address went to
+var tree_follow_queued = false;
+function tree_follow() {
+  tree_follow_queued = false;
+  if (tree_follow_hold) {
+    var place = tree_follow_hold.getBoundingClientRect();
+    if (place.bottom > 0 && place.top < window.innerHeight) return;
+    tree_follow_hold = null;
+  }
+  var main = document.querySelector("main");
+  if (!main) return;
+  var box = main.getBoundingClientRect();
+  var under = document.elementFromPoint(box.left + 32, Math.max(box.top, 0) + 24);
+  var holder = under && under.closest("main article.object[id], main section.folder[id]");
+  if (holder && (!tree_current || tree_current.querySelector("a").getAttribute("href") !== "#" + holder.id))
+    tree_mark(holder.id);
+}
+window.addEventListener("scroll", function () {
+  if (tree_follow_queued) return;
+  tree_follow_queued = true;
+  requestAnimationFrame(tree_follow);
+}, {passive: true});

@@ -107,8 +107,22 @@ def test_the_sidebar_lists_every_object_with_counts(browser, tmp_path):
     assert [e[4] for e in tree_entries(browser)[3:7]] == [True, True, True, False]
     # Going to an object deep inside unfolds the folders that hold it.
     browser.eval("location.hash = '#main/timing/deep/deeper/Far'")
-    browser.wait("!!document.querySelector('nav.tree li.current')")
+    browser.wait("document.querySelector('nav.tree li.current a')?.getAttribute('href') === "
+                 "'#main/timing/deep/deeper/Far'")
     assert [e[4] for e in tree_entries(browser)[3:7]] == [False, False, False, False]
+
+
+def test_scrolling_marks_the_object_at_the_top(browser, tmp_path):
+    browser.open(write_page(tmp_path, TREE))
+    for target in ["main/timing/Clocks[2]", "main/Flow"]:
+        browser.eval(f"window.scrollTo(0, document.getElementById('{target}').getBoundingClientRect().top"
+                     " + window.scrollY - 10)")
+        browser.wait(f"document.querySelector('nav.tree li.current a')?.getAttribute('href') === '#{target}'")
+    # Going to an object marks it, whatever the scroll shows at the top.
+    browser.eval("location.hash = '#main/timing/deep/deeper/Far'")
+    browser.wait("document.querySelector('nav.tree li.current a')?.getAttribute('href') === "
+                 "'#main/timing/deep/deeper/Far'")
+    browser.eval("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
     assert browser.eval("document.querySelector('nav.tree li.current a').getAttribute('href')") == \
         "#main/timing/deep/deeper/Far"
 
@@ -126,8 +140,7 @@ def test_a_deep_chain_of_folders_gets_short_ids(browser, tmp_path):
     assert max(len(i) for i in ids) <= 4096
     assert ids[-1].startswith("~") and ids[1] == "f0/f00001"
     browser.eval(f"location.hash = '#{ids[-1]}'")
-    browser.wait("!!document.querySelector('nav.tree li.current')")
-    assert browser.eval("document.querySelector('nav.tree li.current a').firstChild.textContent") == "end "
+    browser.wait("document.querySelector('nav.tree li.current a')?.firstChild.textContent === 'end '")
 
 
 def slack_table(rows):
@@ -202,4 +215,4 @@ def test_a_link_opens_its_view_after_a_reload_too_and_back_returns(browser, tmp_
         assert browser.eval("document.querySelector('nav.tree li.current a').getAttribute('href')") == \
             "#main/timing/Setup%20slack"
     browser.eval("location.hash = '#f1'")
-    browser.wait("document.querySelector('nav.tree li.current a').getAttribute('href') === '#main/timing'")
+    browser.wait("document.querySelector('nav.tree li.current a')?.getAttribute('href') === '#main/timing'")
