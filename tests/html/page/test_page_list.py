@@ -23,7 +23,11 @@ def test_the_list_links_each_report_to_its_page(browser, tmp_path):
     assert browser.eval("[...document.querySelectorAll('td:nth-child(2)')].map(td => td.textContent)") == [
         "good", "good", "good"]
     # Each link, followed as a person would, opens that report's page.
+    # (Each step waits for its document to be whole, so that a load event
+    # of the page before is never taken for the next one's.)
     for n in range(len(names)):
         browser.open((pages / "index.html").as_uri())
+        browser.wait("document.readyState === 'complete' && document.title.startsWith('Reports in')")
         browser.eval(f"document.querySelectorAll('main a')[{n}].click()")
-        browser.wait(f"document.querySelector('table.cells') && document.body.textContent.includes('word{n}')")
+        browser.wait(f"document.readyState === 'complete' && !document.title.startsWith('Reports in') && "
+                     f"document.body.textContent.includes('word{n}')")
