@@ -98,11 +98,21 @@ bool rdb_gauge_percent(const RDB_GAUGES_DATA_ELEMENT& gauge, double& percent)
 std::string rdb_format_percent(double percent)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%.1f", percent);
+    // A whole percent is exact and shows no decimal; any other keeps its
+    // one decimal even when that is 0, so that a rounded share (88.03%)
+    // never reads as an exact one (88%).
+    bool whole = percent == std::trunc(percent) && std::fabs(percent) < 1e15;
+    std::snprintf(text, sizeof text, whole ? "%.0f" : "%.1f", percent);
     std::string shown(text);
-    if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, ".0") == 0)
-        shown.resize(shown.size() - 2);
-    if (shown == "-0")
-        shown = "0";
+    if (shown == "-0" || shown == "-0.0")
+        shown.erase(0, 1);
     return shown + "%";
+}
+
+std::string rdb_gauge_shown(const RDB_GAUGES_DATA_ELEMENT& gauge)
+{
+    double percent = 0;
+    if (gauge.is_percent() && rdb_gauge_percent(gauge, percent))
+        return rdb_format_percent(percent);
+    return std::to_string(gauge.get_value());
 }

@@ -345,7 +345,11 @@ void bind_values(py::module_& module)
         .def(py::pickle(&gauge_state, &gauge_from_state))
         .def("__reduce__", &rdb_py_reduce_by_state)
         .def("__repr__", [](const RDB_PY_GAUGE& g) {
-            return py::str("<rdbxml.Gauge {!r} {} ({} to {})>").format(g.m_name, g.m_value, g.m_min, g.m_max);
+            // Shown as the tree and the page show it (rdb_gauge_shown).
+            py::object shown = g.m_percent && !g.m_percent_of_range.is_none()
+                                   ? py::str(rdb_format_percent(g.m_percent_of_range.cast<double>()))
+                                   : py::str(std::to_string(g.m_value));
+            return py::str("<rdbxml.Gauge {!r} {} ({} to {})>").format(g.m_name, shown, g.m_min, g.m_max);
         });
 }
 

@@ -100,9 +100,28 @@ int run(int argc, char** argv, std::string& current)
     RDBXML_OUTPUT out(STDOUT_FILENO, "standard output");
     RDBXML_OUTPUT err(STDERR_FILENO, "standard error");
     RDBXML_RUN result;
+    // With a directory of pages: what the list of them says of each.
+    const std::string index = pages.index_path();
+    std::vector<RDB_HTML_LISTED_REPORT> listed;
     {
         RDBXML_PROGRESS_LINE progress(err, !opt.quiet && isatty(STDERR_FILENO) == 1);
-        result = rdbxml_run_jobs(jobs, settings, opt.jobs, out, err, progress);
+        result = rdbxml_run_jobs(jobs, settings, opt.jobs, out, err, progress, rdbxml_run_job,
+                                 [&](std::size_t i, RDBXML_JOB_RESULT& job) {
+                                     if (index.empty())
+                                         return;
+                                     std::string page = std::filesystem::path(jobs[i].page).filename().string();
+                                     listed.push_back(RDB_HTML_LISTED_REPORT{jobs[i].input.name,
+                                                                             job.ok ? page : std::string(), job.ok,
+                                                                             job.warnings});
+                                 });
+    }
+    if (!index.empty()) {
+        if (!pages.write_index(listed, error)) {
+            err.write(rdbxml_tool_message("rdbxml", error));
+            result.all_ok = false;
+        } else if (!opt.quiet) {
+            err.write(rdbxml_tool_message("rdbxml", "list of the pages written to " + index));
+        }
     }
     // The last line on stderr, after what is said of the run as a whole.
     std::string summary = opt.quiet ? std::string() : rdbxml_summary_line(result.tally);

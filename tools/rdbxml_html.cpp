@@ -12,8 +12,10 @@ namespace fs = std::filesystem;
 
 RDBXML_HTML_PAGES::RDBXML_HTML_PAGES(std::string target, std::size_t inputs)
     : m_target(std::move(target)), m_inputs(inputs),
-      m_directory(m_target != "-" && (inputs > 1 || (!m_target.empty() && m_target.back() == '/')))
+      m_directory(!m_target.empty() && m_target != "-" && (inputs > 1 || m_target.back() == '/'))
 {
+    if (!index_path().empty())
+        m_names.unique_stem("index", ".html");
 }
 
 bool RDBXML_HTML_PAGES::prepare(std::string& error) const
@@ -44,6 +46,18 @@ std::string RDBXML_HTML_PAGES::page_path(const std::string& file)
     if (!m_directory)
         return m_target;
     return (fs::path(m_target) / m_names.unique(file, ".html")).string();
+}
+
+std::string RDBXML_HTML_PAGES::index_path() const
+{
+    return m_directory && m_inputs > 1 ? (fs::path(m_target) / "index.html").string() : std::string();
+}
+
+bool RDBXML_HTML_PAGES::write_index(const std::vector<RDB_HTML_LISTED_REPORT>& reports, std::string& error) const
+{
+    RDBXML_TEXT page;
+    rdb_write_html_list(reports, page, "Reports in " + m_target);
+    return rdbxml_write_file(index_path(), page.take(), error);
 }
 
 bool RDBXML_HTML_PAGES::write(const std::string& path, const std::string& file, const RDB_REPORT& report,

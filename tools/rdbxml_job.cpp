@@ -94,6 +94,9 @@ RDBXML_JOB_RESULT rdbxml_run_job(const RDBXML_JOB& job, const RDBXML_JOB_SETTING
         if (report && !RDBXML_HTML_PAGES::write(job.page, input.name, *report, result.out, error)) {
             result.ok = false;
             result.err += tool_failure(error);
+        } else if (report && job.page != opt.html && settings.verbosity != RDBXML_QUIET) {
+            // A page whose name the tool chose, in a directory of pages.
+            result.err += rdbxml_file_message(input.name, "note", "page written to " + job.page);
         }
     } else if (opt.json) {
         result.out = json_line(input.name, report.get());

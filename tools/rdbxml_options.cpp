@@ -80,7 +80,8 @@ const char* const FOOTER =
     "  rdbxml --noout --schema runs/           check every report below runs/\n"
     "  rdbxml -q --noout --strict runs/        ... failing on any warning too\n"
     "  rdbxml --html run.html run.xml          one self-contained page to open in a browser\n"
-    "  rdbxml --html pages/ a.xml b.xml        pages/a.html and pages/b.html\n"
+    "  rdbxml --html pages/ a.xml b.xml        pages/a.html, pages/b.html and their list,\n"
+    "                                          pages/index.html\n"
     "  rdbxml --csv - --select '**/Setup slack' run.xml\n"
     "                                          one table as CSV on stdout\n"
     "  rdbxml --select '**/Setup slack' --sort Slack --top 20 run.xml\n"
@@ -163,7 +164,8 @@ int rdbxml_read_options(int argc, char** argv, RDBXML_OPTIONS& options)
     app.add_flag("--text", options.text, "each report as an indented tree (default)")->group(output);
     app.add_flag("--json", options.json, "one JSON line per file: {\"file\",\"report\"}")->group(output);
     app.add_flag("--noout", options.noout, "no report: only messages and exit status")->group(output);
-    app.add_option("--html", options.html, "write a web page: OUT or - for one FILE, OUT/<name>.html for several")
+    app.add_option("--html", options.html, "write a web page: OUT or - for one FILE, OUT/<name>.html for several "
+                   "(and OUT/index.html, their list)")
         ->type_name("OUT")
         ->group(output);
     app.add_option("--csv", options.csv, "write tables as CSV: - or a file for one, a directory for each")

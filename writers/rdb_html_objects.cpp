@@ -188,7 +188,7 @@ private:
     // One line under the heading: the row count and the kind's settings.
     void table_meta(const RDB_TABLE_OBJECT& table, const std::string& settings)
     {
-        unsigned rows = table.get_number_of_rows();
+        unsigned rows = table.get_number_of_rows() - table.get_first_data_row();
         m_out.raw("<p class=\"meta\">").number(rows).raw(rows == 1 ? " row" : " rows").raw(settings).raw("</p>\n");
     }
 
@@ -226,7 +226,7 @@ private:
         m_out.raw("\"><div class=\"gauge-fill\" style=\"width:").raw(percent(fraction)).raw("\"></div></div>");
         m_out.raw("<span class=\"gauge-value\">");
         if (gauge.is_percent() && has_share)
-            m_out.raw(rdb_format_percent(share));
+            m_out.raw(rdb_gauge_shown(gauge));
         else
             m_out.number(gauge.m_value).raw(" (").number(gauge.m_min).raw("\xE2\x80\x93").number(gauge.m_max).raw(")");
         m_out.raw("</span></div>\n");

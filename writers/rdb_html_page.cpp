@@ -31,3 +31,14 @@ void rdb_html_page_end(RDB_HTML_OUTPUT& out, const std::string& nonce)
 {
     out.raw("<script nonce=\"").raw(nonce).raw("\">").raw(RDB_HTML_SCRIPT).raw("</script>\n</body>\n</html>\n");
 }
+
+void rdb_html_write_flat_navigation(RDB_HTML_OUTPUT& out, const char* label,
+                                    const std::vector<RDB_HTML_NAV_ENTRY>& entries)
+{
+    out.raw("<nav class=\"tree\" aria-label=\"").raw(label).raw("\"><ul>\n");
+    for (const RDB_HTML_NAV_ENTRY& entry : entries) {
+        out.raw("<li class=\"d0\" data-depth=\"0\"><a href=\"#").raw(entry.m_id).raw("\">").text(entry.m_name);
+        out.raw(" <span class=\"count\">").number(static_cast<long>(entry.m_count)).raw("</span></a></li>\n");
+    }
+    out.raw("</ul></nav>\n");
+}

@@ -333,9 +333,7 @@ private:
             if (m_settings)
                 row.add_cell(false) = '#' + std::to_string(slots[r]);
             rdb_text_append_escaped(row.add_cell(false), gauge.get_name().view(), false);
-            double share = 0;
-            row.add_cell(true) = gauge.is_percent() && rdb_gauge_percent(gauge, share) ? rdb_format_percent(share)
-                                                                                       : std::to_string(gauge.get_value());
+            row.add_cell(true) = rdb_gauge_shown(gauge);
             std::string& range = row.add_cell(false);
             range = "(" + std::to_string(gauge.get_min()) + " to " + std::to_string(gauge.get_max()) + ")";
             if (gauge.is_disabled())

@@ -4,16 +4,19 @@
 #include <cmath>
 #include <ostream>
 
+#include <rdbxml/rdb_rule.h>
+
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
 #include "rdb_html_svg.h"
+#include "rdb_html_table.h"
 
 namespace {
 
 const char* const TREND_STYLE = R"CSS(
 svg .failed{stroke:#d64550;stroke-dasharray:3 3}
 svg .run{fill:#5d6778;font-size:10px}
-table.trend td.failed{color:#d64550}
+table.cells.trend td.failed{color:#d64550}
 )CSS";
 
 // The drawing area, in SVG units.
@@ -129,19 +132,47 @@ private:
     const RDB_TREND& m_trend;
 };
 
-void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREND& trend)
+// One row per run and path, in time order. A gauge's percent is a column
+// of its own, as a number, so that both columns sort by number.
+void values_table(RDB_HTML_OUTPUT& out, const RDB_TRENDS& trends, const RDB_TREND& trend, const std::string& id)
 {
-    out.raw("<details class=\"data\"><summary>Values</summary><div class=\"table-wrap\">");
-    out.raw("<table class=\"cells trend\"><tbody>\n<tr><td>Time</td><td>Run</td><td>Path</td><td>Value</td></tr>\n");
-    for (std::size_t r = 0; r < trends.m_runs.size(); ++r)
-        for (const RDB_TREND_SERIES& series : trend.m_series) {
-            const RDB_TREND_RUN& run = trends.m_runs[r];
-            out.raw("<tr><td>").text(rdb_trend_time_text(run.m_time)).raw("</td><td>").text(run.m_label).raw("</td><td>");
-            out.text(series.m_path).raw(run.m_failed ? "</td><td class=\"failed\">" : "</td><td class=\"num\">");
-            out.text(run.m_failed ? std::string("- (failed)") : rdb_trend_value_text(series.m_values[r]));
-            out.raw("</td></tr>\n");
-        }
-    out.raw("</tbody></table></div></details>\n");
+    out.raw("<details class=\"data\"><summary>Values</summary>");
+    bool percents = false;
+    for (const RDB_TREND_SERIES& series : trend.m_series)
+        for (const RDB_TREND_VALUE& value : series.m_values)
+            percents = percents || value.m_has_percent;
+    std::vector<std::string> titles = {"Time", "Run", "Path", "Value"};
+    if (percents)
+        titles.push_back("%");
+    std::size_t paths = trend.m_series.size();
+    rdb_html_write_cell_rows(
+        out, titles, trends.m_runs.size() * paths,
+        [&](std::size_t row, std::vector<RDB_HTML_CELL>& cells) {
+            const RDB_TREND_RUN& run = trends.m_runs[row / paths];
+            const RDB_TREND_SERIES& series = trend.m_series[row % paths];
+            cells.resize(titles.size());
+            cells[0].m_text = rdb_trend_time_text(run.m_time);
+            cells[1].m_text = run.m_label;
+            cells[2].m_text = series.m_path;
+            if (run.m_failed) {
+                cells[3].m_text = "- (failed)";
+                cells[3].m_class = "failed";
+                return;
+            }
+            RDB_TREND_VALUE value = series.m_values[row / paths];
+            cells[3].m_numeric = value.m_has_number && value.m_kind != RDB_TREND_SUMMARY_ROW;
+            if (percents && value.m_has_percent) {
+                std::string percent = rdb_format_percent(value.m_percent);
+                if (!percent.empty() && percent.back() == '%')
+                    percent.pop_back();
+                cells[4].m_text = percent;
+                cells[4].m_numeric = true;
+            }
+            value.m_has_percent = false;
+            cells[3].m_text = rdb_trend_value_text(value);
+        },
+        id + "-t", "trend");
+    out.raw("</details>\n");
 }
 
 }  // namespace
@@ -153,17 +184,28 @@ void rdb_write_trend_html(const RDB_TRENDS& trends, std::ostream& stream, const 
     rdb_html_page_begin(out, title, nonce, TREND_STYLE);
     out.raw("<header class=\"page\"><h1>").text(title).raw("</h1><p>");
     out.number(static_cast<long>(trends.m_runs.size())).raw(trends.m_runs.size() == 1 ? " run" : " runs");
-    out.raw("</p></header>\n<main>\n");
-    for (const RDB_TREND& trend : trends.m_trends) {
-        out.raw("<article class=\"object trend\"><h3>").text(trend.m_selector).raw("</h3>\n<div class=\"chart-wrap\">");
+    out.raw("</p></header>\n<div class=\"layout\">\n");
+    // Selectors are the command's, in its order: the same command gives
+    // the same ids. The sidebar lists them with their count of paths.
+    std::vector<RDB_HTML_NAV_ENTRY> entries;
+    for (std::size_t t = 0; t < trends.m_trends.size(); ++t)
+        entries.push_back({"trend-" + std::to_string(t + 1), trends.m_trends[t].m_selector,
+                           trends.m_trends[t].m_series.size()});
+    rdb_html_write_flat_navigation(out, "Trends", entries);
+    out.raw("<main>\n");
+    for (std::size_t t = 0; t < trends.m_trends.size(); ++t) {
+        const RDB_TREND& trend = trends.m_trends[t];
+        const std::string& id = entries[t].m_id;
+        out.raw("<article class=\"object trend\" id=\"").raw(id).raw("\"><h3>").text(trend.m_selector);
+        out.raw("</h3>\n<div class=\"chart-wrap\">");
         TREND_CHART chart(out, trends, trend);
         if (!chart.draw())
             out.raw("<p class=\"note\">No number to draw: the values are texts.</p>");
         out.raw("</div>\n");
-        values_table(out, trends, trend);
+        values_table(out, trends, trend, id);
         out.raw("</article>\n");
     }
-    out.raw("</main>\n");
+    out.raw("</main>\n</div>\n");
     rdb_html_page_end(out, nonce);
     out.flush();
 }

@@ -200,6 +200,19 @@ def test_a_gauges_percent_of_its_range_and_none_for_an_empty_range():
     assert [g.percent_of_range for g in slots] == [62.5, 25.0, None]
 
 
+def test_a_gauge_shows_the_percent_the_tree_and_the_page_show():
+    report = rdbxml.parse_bytes(report_with(
+        '<summary name="s" parent="main"><gauges>'
+        '<gauge name="Registers" percent="true"><min>0</min><max>2381</max><value>2096</value></gauge>'
+        '<gauge name="Half" percent="true"><min>0</min><max>8</max><value>4</value></gauge>'
+        '<gauge name="Pins"><min>0</min><max>320</max><value>118</value></gauge>'
+        '<gauge name="Flat" percent="true"><min>4</min><max>4</max><value>4</value></gauge>'
+        '</gauges></summary>').encode())
+    assert [repr(g) for g in report.main_folder.objects[0].gauges.slots] == [
+        "<rdbxml.Gauge 'Registers' 88.0% (0 to 2381)>", "<rdbxml.Gauge 'Half' 50% (0 to 8)>",
+        "<rdbxml.Gauge 'Pins' 118 (0 to 320)>", "<rdbxml.Gauge 'Flat' 4 (4 to 4)>"]
+
+
 def test_text_beyond_ascii_reads_back():
     xml = report_with('<table name="t" parent="main"><row><string_cell>caf\u00e9 \U0001f600</string_cell></row></table>')
     report = rdbxml.parse_bytes(xml.encode("utf-8"))

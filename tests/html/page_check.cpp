@@ -79,11 +79,12 @@ std::string foreign_markup(const std::vector<DOM_ELEMENT>& elements)
 {
     static const std::set<std::string> own_elements = {
         "html", "head", "meta", "title", "style", "body", "header", "h1", "h2", "h3", "p", "div", "nav",
-        "ul", "li", "a", "span", "main", "section", "article", "table", "tbody", "tr", "td", "dl", "dt", "dd",
-        "details", "summary", "script", "button", "svg", "text", "line", "rect", "circle", "path", "polyline"};
+        "ul", "li", "a", "span", "main", "section", "article", "table", "thead", "tbody", "tr", "th", "td", "dl", "dt", "dd",
+        "details", "summary", "script", "button", "input", "ol", "svg", "text", "line", "rect", "circle", "path", "polyline"};
     static const std::set<std::string> own_attributes = {
         "lang", "charset", "http-equiv", "content", "name", "class", "id", "href", "style", "title", "role",
-        "aria-label", "aria-valuemin", "aria-valuemax", "aria-valuenow", "type", "nonce", "data-rows", "xmlns",
+        "aria-label", "aria-sort", "placeholder", "tabindex", "aria-valuemin", "aria-valuemax", "aria-valuenow", "type", "nonce", "data-rows", "xmlns",
+        "data-depth", "hidden", "aria-expanded", "aria-current",
         "viewBox", "x", "y", "x1", "x2", "y1", "y2", "cx", "cy", "r", "width", "height",
         "fill", "stroke", "d", "points", "transform", "text-anchor"};
     // Colours and widths the writer and its script set, nothing else.

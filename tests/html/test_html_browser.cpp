@@ -41,12 +41,16 @@ protected:
 TEST_F(HtmlBrowserTest, ExamplePageShowsEveryPartOfTheReport)
 {
     std::string dom = dom_of(tool_example_report(), "", {"--hierarchy", tool_example_hierarchy()});
-    EXPECT_EQ(tool_count(dom, "<li class=\"d"), 4u);
+    // The sidebar: every folder and every object.
+    EXPECT_EQ(tool_count(dom, "<li class=\"d"), 13u);
     EXPECT_EQ(tool_count(dom, "<section class=\"folder"), 4u);
     EXPECT_EQ(tool_count(dom, "<article class=\"object"), 9u);
     EXPECT_EQ(tool_count(dom, "<table class=\"cells"), 5u);
-    // 3 + 3 + 3 table rows, 4 summary rows, and the chart's 5 data points.
+    // 3 + 3 + 3 table rows, 4 summary rows, and the chart's 5 data points;
+    // each table's first row is its heading, counted apart from its 2 rows.
     EXPECT_EQ(tool_count(dom, "<tr>"), 18u);
+    EXPECT_EQ(tool_count(dom, "<thead><tr><th"), 3u);
+    EXPECT_EQ(tool_count(dom, "<p class=\"meta\">2 rows"), 3u);
     EXPECT_EQ(tool_count(dom, "<div class=\"gauge\">"), 3u);
     EXPECT_EQ(tool_count(dom, "<rect class=\"bar histogram\""), 5u);
     EXPECT_EQ(tool_count(dom, "class=\"data-label\""), 5u);
@@ -94,9 +98,9 @@ TEST_F(HtmlBrowserTest, HostileDiffPageRunsNothingAndAddsNoElement)
     std::string dom = dom_of(m_scratch.write("new.xml", edited), "", {"diff", old_report}, 1);
     EXPECT_EQ(foreign_markup(dom_elements(dom)), "");
     EXPECT_EQ(dom.find("data-pwned=\""), std::string::npos);
-    EXPECT_EQ(tool_count(dom, "<tr class=\"del\">"), 10u);
-    EXPECT_GT(tool_count(dom, "<tr class=\"chg\">"), 40u);
-    EXPECT_NE(dom.find("<td class=\"new\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
+    EXPECT_EQ(tool_count(dom, "<td class=\"sign del\">"), 10u);
+    EXPECT_GT(tool_count(dom, "<td class=\"sign chg\">"), 40u);
+    EXPECT_NE(dom.find("<td class=\"new chg\">x&lt;script&gt;document.body.setAttribute('data-pwned','script')&lt;/script&gt;"),
               std::string::npos);
 }
 
@@ -107,7 +111,7 @@ TEST_F(HtmlBrowserTest, HundredThousandRowsArePagedNotRendered)
         xml += "<row><string_cell>path " + std::to_string(r) + "</string_cell><int_cell>" + std::to_string(r) +
                "</int_cell></row>";
     std::string report = m_scratch.write("big.xml", xml + "</table></report>");
-    std::string dom = dom_of(report, "#o1-t-p500");
+    std::string dom = dom_of(report, "#main/big-t-p500");
     EXPECT_EQ(tool_count(dom, "<tr>"), 100u);
     EXPECT_NE(dom.find("Rows 49901\xE2\x80\x93" "50000 of 100000 (page 500 of 1000)"), std::string::npos);
     EXPECT_NE(dom.find("<td>path 49999</td>"), std::string::npos);
@@ -124,9 +128,11 @@ TEST(HtmlTool, SeveralFilesGiveOnePageEachNamedAfterThem)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run.html"));
     EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/run-2.html"));
+    // And their list.
+    EXPECT_TRUE(std::filesystem::exists(scratch.dir() + "/pages/index.html"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.dir() + "/pages"),
                             std::filesystem::directory_iterator()),
-              2);
+              3);
 
     // A page whose directory is missing: nothing is read.
     run = tool_run({"--html", scratch.dir() + "/no/such/dir/x.html", first});

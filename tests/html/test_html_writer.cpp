@@ -77,7 +77,8 @@ TEST_F(HtmlWriterTest, BadBytesBecomeReplacementCharacters)
     std::string page = html_of(report.get());
     EXPECT_NE(page.find("<p>a\xEF\xBF\xBD" "b</p>"), std::string::npos);
     EXPECT_NE(page.find("\xEF\xBF\xBDx<span class=\"kind\">"), std::string::npos);
-    EXPECT_NE(page.find("<td>\xEF\xBF\xBD</td>"), std::string::npos);
+    // A row of texts alone is the table's heading row.
+    EXPECT_NE(page.find("<th>\xEF\xBF\xBD</th>"), std::string::npos);
 }
 
 TEST_F(HtmlWriterTest, LongTablesCarryAllRowsAsDataAndOnePageAsMarkup)
@@ -94,14 +95,81 @@ TEST_F(HtmlWriterTest, LongTablesCarryAllRowsAsDataAndOnePageAsMarkup)
     std::size_t data = page.find(open, markup_end) + open.size();
     std::string block = page.substr(data, page.find("</script>", data) - data);
     EXPECT_EQ(block.find('<'), std::string::npos);
-    rapidjson::Document rows;
-    rows.Parse(block.c_str());
+    rapidjson::Document parsed;
+    parsed.Parse(block.c_str());
+    ASSERT_TRUE(parsed.IsObject());
+    const rapidjson::Value& rows = parsed["rows"];
     ASSERT_TRUE(rows.IsArray());
     ASSERT_EQ(rows.Size(), 250u);
     EXPECT_STREQ(rows[3][0][0].GetString(), hostile_texts()[3].c_str());
-    EXPECT_STREQ(rows[3][0][2].GetString(), "#ff0000");
+    const rapidjson::Value& style = parsed["styles"][rows[3][0][1].GetUint()];
+    EXPECT_EQ(style[0].GetInt(), 0);
+    EXPECT_STREQ(style[1].GetString(), "#ff0000");
+    EXPECT_STREQ(style[2].GetString(), "");
     EXPECT_STREQ(rows[3][1].GetString(), hostile_texts()[4].c_str());
-    EXPECT_EQ(rows[249][2][0].GetString(), std::string("249"));
+    EXPECT_EQ(rows[249][2].GetInt(), 249);
+}
+
+// The rows of the page's first data block, parsed.
+rapidjson::Document data_rows(const std::string& page)
+{
+    std::string open = "-data\">";
+    std::size_t data = page.find(open);
+    rapidjson::Document block;
+    if (data != std::string::npos)
+        block.Parse(page.substr(data + open.size(), page.find("</script>", data) - data - open.size()).c_str());
+    rapidjson::Document rows;
+    if (block.IsObject() && block.HasMember("rows"))
+        rows.CopyFrom(block["rows"], rows.GetAllocator());
+    return rows;
+}
+
+TEST_F(HtmlWriterTest, HeadingRowIsTheTableHeadAndCountsLeaveItOut)
+{
+    std::string heading = "<row><string_cell>Name</string_cell><string_cell foreground=\"red\">Value</string_cell></row>";
+    std::string rows;
+    for (int r = 0; r < 150; ++r)
+        rows += "<row><string_cell>n" + std::to_string(r) + "</string_cell><int_cell>" + std::to_string(r) +
+                "</int_cell></row>";
+    std::string page = page_of("<table name=\"short\" parent=\"main\">" + heading + rows.substr(0, rows.find("<row><string_cell>n2<")) +
+                               "</table>");
+    EXPECT_NE(page.find("<p class=\"meta\">2 rows</p>"), std::string::npos);
+    EXPECT_NE(page.find("<thead><tr><th>Name</th><th style=\"color:#ff0000;\">Value</th></tr></thead><tbody>\n"
+                        "<tr><td>n0</td>"),
+              std::string::npos);
+
+    page = page_of("<table name=\"long\" parent=\"main\">" + heading + rows + "</table>");
+    EXPECT_NE(page.find("<p class=\"meta\">150 rows</p>"), std::string::npos);
+    EXPECT_NE(page.find("data-rows=\"150\"><thead><tr><th>Name</th>"), std::string::npos);
+    EXPECT_NE(page.find("Rows 1\xE2\x80\x93" "100 of 150."), std::string::npos);
+    EXPECT_EQ(tool_count(page, "</th>"), 2u);
+    rapidjson::Document block = data_rows(page);
+    ASSERT_TRUE(block.IsArray());
+    ASSERT_EQ(block.Size(), 150u);
+    EXPECT_STREQ(block[0][0].GetString(), "n0");
+    EXPECT_STREQ(block[149][0].GetString(), "n149");
+}
+
+TEST_F(HtmlWriterTest, PagedCellsAreShortAndKeepEveryStyle)
+{
+    std::string rows;
+    for (int r = 0; r < 101; ++r)
+        rows += "<row><string_cell>a</string_cell><string_cell background=\"#ffffcc\">b</string_cell>"
+                "<int_cell>-42</int_cell><int_cell foreground=\"red\">7</int_cell>"
+                "<delay_cell><delay>-120</delay><display_option>ps</display_option></delay_cell>"
+                "<delay_cell><delay>1500</delay><display_option>ns</display_option></delay_cell>"
+                "<iname_cell>no/such</iname_cell><string_cell>12</string_cell></row>";
+    std::string page = page_of("<table name=\"t\" parent=\"main\">" + rows + "</table>");
+    std::string open = "-data\">{\"rows\":[[";
+    std::size_t data = page.find(open);
+    ASSERT_NE(data, std::string::npos);
+    // Plain text, a background alone, an exact integer as a number, a
+    // coloured one, delays as numeric texts, an instance not in the
+    // hierarchy, and a text that only looks like a number; each style once.
+    std::string row = "\"a\",[\"b\",0],-42,[7,1],[\"-120 ps\"],[\"1.500 ns\"],[\"no/such\",2],\"12\"]";
+    EXPECT_EQ(page.substr(data + open.size(), row.size()), row);
+    std::string styles = "],\"styles\":[[0,\"\",\"#ffffcc\"],[1,\"#ff0000\",\"\"],[2,\"\",\"\"]]}</script>";
+    EXPECT_NE(page.find("[" + row + styles, data), std::string::npos);
 }
 
 TEST_F(HtmlWriterTest, EachChartTypeDrawsItsShapesAndLabelsOnRequest)

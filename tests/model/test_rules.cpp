@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -437,7 +438,30 @@ TEST_F(RuleCheck, EveryViewShowsAGaugesPercentOfItsRange)
     EXPECT_NE(html.str().find("width:100.0%\"></div></div><span class=\"gauge-value\">4 (4\xE2\x80\x93" "4)</span>"),
               std::string::npos);
 
-    EXPECT_EQ(rdb_format_percent(62.96), "63%");
-    EXPECT_EQ(rdb_format_percent(-0.04), "0%");
+    // A whole percent is exact and shows no decimal; a rounded one keeps
+    // its decimal, so that it does not pass for exact.
+    EXPECT_EQ(rdb_format_percent(63), "63%");
+    EXPECT_EQ(rdb_format_percent(62.96), "63.0%");
+    EXPECT_EQ(rdb_format_percent(2096.0 / 2381 * 100), "88.0%");
+    EXPECT_EQ(rdb_format_percent(-0.04), "0.0%");
+    EXPECT_EQ(rdb_format_percent(-12.5), "-12.5%");
     EXPECT_EQ(rdb_format_percent(100.0 / 3), "33.3%");
+}
+
+// A gauge far into a wide range: the tree and the page show its share of
+// the range, not its value with a percent sign.
+TEST(GaugePercent, TheTreeAndThePageShowTheShareOfAWideRange)
+{
+    const char* xml = "<report><folders><root name=\"main\"/></folders>"
+                      "<summary name=\"s\" parent=\"main\" enabled=\"true\"><gauges>"
+                      "<gauge name=\"Registers\" percent=\"true\" enabled=\"true\"><min>0</min><max>2381</max><value>2096</value></gauge>"
+                      "</gauges></summary></report>";
+    RDB_XML_RESULT parsed = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml, std::strlen(xml), "gauge.xml"), {});
+    const std::unique_ptr<RDB_REPORT>& report = parsed.m_report;
+    ASSERT_NE(report, nullptr);
+    std::ostringstream text, html;
+    rdb_write_text(report.get(), text);
+    rdb_write_html(report.get(), html, "gauge");
+    EXPECT_NE(text.str().find("Registers  88.0%  (0 to 2381)\n"), std::string::npos) << text.str();
+    EXPECT_NE(html.str().find("<span class=\"gauge-value\">88.0%</span>"), std::string::npos);
 }

@@ -81,15 +81,16 @@ POINTS page_table_points(const std::string& page, const std::string& id)
         return points;
     std::size_t block = page.find("<script type=\"application/json\" id=\"" + id + "-data\">");
     if (block != std::string::npos) {
-        rapidjson::Document rows;
-        rows.Parse(next_between(page, ">", "</script>", block).c_str());
-        if (!rows.IsArray())
+        rapidjson::Document data;
+        data.Parse(next_between(page, ">", "</script>", block).c_str());
+        if (!data.IsObject() || !data.HasMember("rows") || !data["rows"].IsArray())
             return points;
-        for (const rapidjson::Value& row : rows.GetArray()) {
-            // A label is a plain text cell, a value a numeric one.
-            if (!row.IsArray() || row.Size() != 2 || !row[0].IsString() || !row[1].IsArray() || !row[1][0].IsString())
+        for (const rapidjson::Value& row : data["rows"].GetArray()) {
+            // A label is a plain text cell, a value a numeric one: an
+            // integer is written as the JSON number it shows.
+            if (!row.IsArray() || row.Size() != 2 || !row[0].IsString() || !row[1].IsInt())
                 return points;
-            points.emplace_back(row[0].GetString(), std::stoi(row[1][0].GetString()));
+            points.emplace_back(row[0].GetString(), row[1].GetInt());
         }
         return points;
     }

@@ -93,12 +93,12 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/fit/Flow summary%gauges.csv",
                                                           "main/fit/Flow summary.csv", "main/fit/Runtime.csv"}));
-    // Where each value stands in its range, a plain number; none for a
-    // range of one value.
+    // Where each value stands in its range, as the tree and the page show
+    // it; none for a range of one value.
     EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary%gauges.csv"),
               "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n"
-              "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5\"\r\n"
-              "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5\"\r\n"
+              "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5%\"\r\n"
+              "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5%\"\r\n"
               "\"PLLs\",\"4\",\"4\",\"4\",\"\"\r\n");
     EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32),
               "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
@@ -112,13 +112,16 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
         "<table name=\"S\" parent=\"main\"><row><string_cell>u</string_cell></row></table>"
         "<summary name=\"S\" parent=\"main\"><element name=\"Status\">ok</element><gauges>"
         "<gauge name=\"Pins\" percent=\"false\" enabled=\"true\"><min>0</min><max>3</max><value>1</value></gauge>"
+        "<gauge name=\"Registers\" percent=\"true\" enabled=\"true\"><min>0</min><max>2381</max><value>2096</value>"
+        "</gauge>"
         "</gauges></summary></report>");
     run = tool_run({"--csv", scratch.dir() + "/both/", both});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(scratch.dir() + "/both"),
               (std::vector<std::string>{"main/S%25gauges.csv", "main/S-2%gauges.csv", "main/S-2.csv", "main/S.csv"}));
     EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S-2%gauges.csv"),
-              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.33333333333333\"\r\n");
+              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.3%\"\r\n"
+              "\"Registers\",\"2096\",\"0\",\"2381\",\"88.0%\"\r\n");
     EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S%25gauges.csv"), "\"t\"\r\n");
 
     // One table to standard output: the summary's rows alone.

@@ -382,10 +382,19 @@ TEST(ToolTrend, APageOfOneChartPerSelectorWithItsTextEscaped)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     std::string page = tool_read_file(page_file);
-    EXPECT_EQ(tool_count(page, "<article class=\"object trend\">"), 3u);
+    EXPECT_EQ(tool_count(page, "<article class=\"object trend\" id=\"trend-"), 3u);
     // Two selectors with numbers draw a chart each; texts are listed only.
     EXPECT_EQ(tool_count(page, "<svg class=\"chart\""), 2u);
     EXPECT_EQ(tool_count(page, "No number to draw"), 1u);
+    // Each selector's values are a table of the page's own kind, with its
+    // heading row, that the page's script pages, sorts and filters.
+    for (const char* id : {"trend-1", "trend-2", "trend-3"})
+        EXPECT_NE(page.find(std::string("<article class=\"object trend\" id=\"") + id + "\">"), std::string::npos) << id;
+    EXPECT_EQ(tool_count(page, "<table class=\"cells trend\" id=\"trend-"), 3u);
+    EXPECT_EQ(tool_count(page, "<thead><tr><th>Time</th><th>Run</th><th>Path</th><th>Value</th></tr></thead>"), 2u);
+    // A gauge's percent is a column of numbers beside its value's.
+    EXPECT_EQ(tool_count(page, "<th>Value</th><th>%</th></tr></thead>"), 1u);
+    EXPECT_NE(page.find("<td class=\"num\">90</td><td class=\"num\">45</td></tr>"), std::string::npos) << page;
     EXPECT_NE(page.find("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none';"), std::string::npos);
     EXPECT_EQ(page.find("<script>alert"), std::string::npos);
     EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);

@@ -17,6 +17,8 @@
 //   .id, .element          the table's id and its <table>
 //   .rows()                every data row, as arrays of cell values
 //                          (cell_text reads one), in the report's order
+//   .styles()              the styles the cell values name (cell_kind and
+//                          cell_colors read them)
 //   .state()               the view: {page, sort, filter, search}; page
 //                          from 1, sort "" or a 1-based column number,
 //                          "-" in front for descending, filter and search
@@ -37,11 +39,50 @@ var TABLES = {};
 // Set by the part that keeps the address; nothing to do without it.
 var view_changed = function () {};
 
-// The text a cell shows: a cell value is null (no cell), a string (a plain
-// text cell), or an array whose first item is the text.
+// A data block is {"rows": [...], "styles": [...]}, or the rows alone (an
+// array) where no cell needs a style. Its cells (rdb_html_table.cpp writes
+// them, as short as they can be, since a long report's page is mostly
+// these) are:
+//   null          no cell
+//   "text"        a plain text cell
+//   123           a numeric cell without colours showing exactly "123"
+//   [text]        any other numeric cell without colours ("-120 ps")
+//   [text, style] any other cell; styles[style] is [kind, foreground,
+//                 background], kind as cell_kind says, colours as
+//                 "#rrggbb" or "" for none, and a fourth item where
+//                 the writer gave the cell classes of its own (a diff's
+//                 change, a failed run), kept on every page
+// where text is a string, or a number showing exactly as String() prints
+// it. Read them only through these helpers.
+
+// The text a cell shows.
 function cell_text(value) {
   if (value === null) return "";
-  return typeof value === "string" ? value : String(value[0]);
+  if (typeof value === "string") return value;
+  if (typeof value === "number") return String(value);
+  return String(value[0]);
+}
+
+// -1 no cell, 0 text, 1 numeric, 2 an instance not in the hierarchy.
+function cell_kind(value, styles) {
+  if (value === null) return -1;
+  if (typeof value === "string") return 0;
+  if (typeof value === "number" || value.length < 2) return 1;
+  return styles[value[1]][0];
+}
+
+// [foreground, background] as CSS colours, "" for none.
+function cell_colors(value, styles) {
+  if (value === null || typeof value !== "object" || value.length < 2) return ["", ""];
+  var style = styles[value[1]];
+  return [style[1], style[2]];
+}
+
+// The writer's own classes of a cell, "" for none.
+function cell_classes(value, styles) {
+  if (value === null || typeof value !== "object" || value.length < 2) return "";
+  var style = styles[value[1]];
+  return style.length > 3 ? style[3] : "";
 }
 
 // Hosts and tests reach the controllers here, and nowhere else.

@@ -242,6 +242,9 @@ RDB_RULE_OUTCOME rdb_check_rule(const RDB_FOLDER_OBJECT& top, const RDB_RULE& ru
 // A gauge's percent, the one definition every view shares: (value - min) /
 // (max - min) x 100. False, `percent` unchanged, when max equals min.
 bool rdb_gauge_percent(const RDB_GAUGES_DATA_ELEMENT& gauge, double& percent);
-// A percent as every view shows it: at most one decimal, none when it
-// rounds to a whole number ("63%", "62.5%").
+// A percent as every view shows it: one decimal, none when the percent is
+// a whole number exactly ("63%", "62.5%", "88.0%" for 88.03).
 std::string rdb_format_percent(double percent);
+// What a gauge shows as its value in every view: a percent gauge whose
+// range is not empty its percent (rdb_format_percent), any other its value.
+std::string rdb_gauge_shown(const RDB_GAUGES_DATA_ELEMENT& gauge);
