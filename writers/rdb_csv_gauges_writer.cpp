@@ -1,11 +1,24 @@
 // A summary's gauges as CSV (rdb_csv_writer.h).
 #include <rdbxml/rdb_csv_writer.h>
 
+#include <charconv>
 #include <string>
 
 #include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_summary.h>
 #include "rdb_csv_line.h"
+
+namespace {
+
+// The shortest decimal that reads back as `number`.
+std::string shortest(double number)
+{
+    char text[32];
+    std::to_chars_result end = std::to_chars(text, text + sizeof text, number);
+    return std::string(text, end.ptr);
+}
+
+}  // namespace
 
 void rdb_write_csv_gauges(const RDB_GAUGES_OBJECT& gauges, std::ostream& out)
 {
@@ -22,7 +35,7 @@ void rdb_write_csv_gauges(const RDB_GAUGES_OBJECT& gauges, std::ostream& out)
         line.field(std::to_string(gauge->m_min));
         line.field(std::to_string(gauge->m_max));
         double percent = 0;
-        line.field(rdb_gauge_percent(*gauge, percent) ? rdb_format_percent(percent) : std::string());
+        line.field(rdb_gauge_percent(*gauge, percent) ? shortest(percent) : std::string());
         line.end();
     }
 }

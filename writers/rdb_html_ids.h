@@ -27,7 +27,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-constexpr std::size_t RDB_HTML_ID_PATH_LIMIT = 4096;
+constexpr std::size_t RDB_HTML_ID_PATH_LIMIT = 512;
 
 class RDB_HTML_IDS {
 public:

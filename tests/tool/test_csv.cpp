@@ -93,12 +93,13 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(out), (std::vector<std::string>{"main/fit/Flow summary%gauges.csv",
                                                           "main/fit/Flow summary.csv", "main/fit/Runtime.csv"}));
-    // Where each value stands in its range, as the tree and the page show
-    // it; none for a range of one value.
+    // Where each value stands in its range, the number the views round to
+    // one decimal (a plain number, for whatever reads the file); none for a
+    // range of one value.
     EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary%gauges.csv"),
               "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n"
-              "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5%\"\r\n"
-              "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5%\"\r\n"
+              "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5\"\r\n"
+              "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5\"\r\n"
               "\"PLLs\",\"4\",\"4\",\"4\",\"\"\r\n");
     EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32),
               "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
@@ -120,8 +121,8 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     EXPECT_EQ(files_below(scratch.dir() + "/both"),
               (std::vector<std::string>{"main/S%25gauges.csv", "main/S-2%gauges.csv", "main/S-2.csv", "main/S.csv"}));
     EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S-2%gauges.csv"),
-              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.3%\"\r\n"
-              "\"Registers\",\"2096\",\"0\",\"2381\",\"88.0%\"\r\n");
+              "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.33333333333333\"\r\n"
+              "\"Registers\",\"2096\",\"0\",\"2381\",\"88.03023939521209\"\r\n");
     EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S%25gauges.csv"), "\"t\"\r\n");
 
     // One table to standard output: the summary's rows alone.

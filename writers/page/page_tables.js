@@ -468,8 +468,27 @@ function controller(table) {
     bar.appendChild(label);
     describe();
   }
+  if (document.getElementById(id + "-data")) read_when_idle(table, row_texts);
   return self;
 }
+
+// A long table in view is read while the page is idle: a person who looks
+// at it and then searches it waits for the search alone, not for its rows
+// to be read too. Tables never scrolled to are never read.
+var read_when_idle = (function () {
+  var work = new Map();
+  var later = window.requestIdleCallback || function (f) { return setTimeout(f, 0); };
+  var watcher = new IntersectionObserver(function (entries) {
+    entries.forEach(function (e) {
+      var read = work.get(e.target);
+      if (!e.isIntersecting || !read) return;
+      work.delete(e.target);
+      watcher.unobserve(e.target);
+      later(function () { read(); });
+    });
+  });
+  return function (table, read) { work.set(table, read); watcher.observe(table); };
+})();
 
 document.querySelectorAll("table.cells").forEach(function (table) {
   if (table.id) TABLES[table.id] = controller(table);

@@ -24,6 +24,6 @@ void rdb_write_csv(const RDB_TABLE_OBJECT& table, std::ostream& out);
 // Writes a summary's gauges as a table of their own, one line per gauge in
 // the order of their slots under the titles "name", "value", "min", "max"
 // and "percent": where the value stands in the range (rdb_gauge_percent)
-// as every view shows it (rdb_format_percent: "62.5%", "88.0%"), empty
-// when max equals min.
+// as a plain number, the shortest that reads back the same ("62.5"),
+// empty when max equals min.
 void rdb_write_csv_gauges(const RDB_GAUGES_OBJECT& gauges, std::ostream& out);
