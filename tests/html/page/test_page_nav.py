@@ -115,9 +115,16 @@ def test_the_sidebar_lists_every_object_with_counts(browser, tmp_path):
 def test_scrolling_marks_the_object_at_the_top(browser, tmp_path):
     browser.open(write_page(tmp_path, TREE))
     for target in ["main/timing/Clocks[2]", "main/Flow"]:
-        browser.eval(f"window.scrollTo(0, document.getElementById('{target}').getBoundingClientRect().top"
-                     " + window.scrollY - 10)")
-        browser.wait(f"document.querySelector('nav.tree li.current a')?.getAttribute('href') === '#{target}'")
+        # Objects drawn for the first time settle their sizes and move what
+        # is below them: each try scrolls to where the target is now, and
+        # looks once the page has drawn the frames after the scroll.
+        browser.wait(f"""(() => {{
+            const target = document.getElementById('{target}');
+            window.scrollTo(0, target.getBoundingClientRect().top + window.scrollY - 10);
+            window.dispatchEvent(new Event('scroll'));
+            return new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))).then(() =>
+                document.querySelector('nav.tree li.current a')?.getAttribute('href') === '#{target}');
+        }})()""", f"{target} marked once at the top")
     # Going to an object marks it, whatever the scroll shows at the top.
     browser.eval("location.hash = '#main/timing/deep/deeper/Far'")
     browser.wait("document.querySelector('nav.tree li.current a')?.getAttribute('href') === "
