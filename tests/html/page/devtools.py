@@ -114,8 +114,22 @@ class Browser:
         return result["result"].get("value")
 
     def wait(self, expression, what=None):
-        """Returns the value of `expression` once it is truthy."""
-        return self._until(lambda: self.eval(expression), what or expression)
+        """Returns the value of `expression` once it is truthy. While a
+        page is being left or opened, the expression may find no document
+        to run in, or one not yet whole: that is "not yet", and the last
+        such error is told should the wait give up."""
+        last = []
+
+        def probe():
+            try:
+                return self.eval(expression)
+            except PageError as error:
+                last[:] = [error]
+                return None
+        try:
+            return self._until(probe, what or expression)
+        except TimeoutError as timeout:
+            raise TimeoutError(f"{timeout} (last error: {last[0]})" if last else str(timeout)) from None
 
     def print_pdf(self, path):
         """Prints the page as the print dialog would, to the PDF file `path`."""
