@@ -268,18 +268,19 @@ TEST(ToolIndex, KilledMidRunItLeavesEveryRunWholeOrAbsent)
     const std::string dir = scratch.dir() + "/runs", db = scratch.dir() + "/runs.db";
     const std::string fresh = scratch.dir() + "/fresh.db", out = scratch.dir() + "/out";
     ASSERT_EQ(tool_run({"index", "-q", "--cells", fresh, dir}).status, 0);
-    // Killed once it said three runs went in, however far it got since. A
-    // FIFO nobody writes to, last, keeps it from ending before the kill,
-    // however slow the shell that kills it is.
+    // Killed once three runs went in, however far it got since: asked of
+    // the database, where no answer yet (no file, no table) is none. A FIFO
+    // nobody writes to, last, keeps it from ending before the kill, however
+    // slow the shell that kills it is.
     const std::string stall = scratch.dir() + "/stall.xml";
     ASSERT_EQ(mkfifo(stall.c_str(), 0600), 0);
     TOOL_RUN run = tool_shell("\"$RDBXML\" index -v -j 1 --cells " + tool_shell_quoted(db) + " " +
                               tool_shell_quoted(dir) + " " + tool_shell_quoted(stall) + " >" + tool_shell_quoted(out) +
-                              " 2>/dev/null & pid=$!; "
-                              "while [ $(grep -c ': indexed' " + tool_shell_quoted(out) +
-                              ") -lt 3 ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done; "
+                              " 2>&1 & pid=$!; "
+                              "while n=$(sqlite3 " + tool_shell_quoted(db) + " 'SELECT COUNT(*) FROM runs' 2>/dev/null); "
+                              "[ \"${n:-0}\" -lt 3 ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done; "
                               "kill -KILL $pid; wait $pid; echo $?");
-    EXPECT_EQ(run.out, "137\n");
+    ASSERT_EQ(run.out, "137\n") << tool_shell("cat " + tool_shell_quoted(out)).out;
     EXPECT_EQ(sql(db, "PRAGMA integrity_check"), "ok\n");
     std::vector<std::string> runs = tool_lines(sql(db, RUN_SIZES)), whole = tool_lines(sql(fresh, RUN_SIZES));
     EXPECT_GE(runs.size(), 3u);
