@@ -45,7 +45,7 @@ HDB_ACTION_PT_INSTANCE* action_point = nullptr;
 // data block of a long table.
 bool page_scripts_are_own(const std::string& page)
 {
-    static const std::string data_block = "<script type=\"application/json\" id=\"o";
+    static const std::string data_block = "<script type=\"application/json\" id=\"";
     std::size_t own = 0;
     for (std::size_t at = page.find("<script"); at != std::string::npos; at = page.find("<script", at + 1))
         if (page.compare(at, data_block.size(), data_block) != 0)

@@ -24,6 +24,16 @@ set(SCRIPT "(function () {\n\"use strict\";\n")
 foreach(FILE IN LISTS SCRIPTS)
   append_file(SCRIPT ${FILE})
 endforeach()
+# The script is inline: a script tag or a comment opening in its text,
+# even in a comment of the script's own, would end it or change how the
+# page is read.
+string(TOLOWER "${SCRIPT}" LOWER)
+foreach(CLASH "<script" "</script" "<!--")
+  string(FIND "${LOWER}" "${CLASH}" AT)
+  if(NOT AT EQUAL -1)
+    message(FATAL_ERROR "the page's script holds \"${CLASH}\": write it otherwise")
+  endif()
+endforeach()
 set(SCRIPT "${SCRIPT}})();\n")
 
 file(WRITE "${OUT}.tmp"

@@ -6,11 +6,12 @@
 // The parts and what they promise each other:
 //
 // A table on the page is a table element of class "cells" and id ID,
-// inside the object's article element of id OBJECT, with ID = OBJECT + "-t". A table with a
-// heading row has it as <thead>; its data rows are the <tbody>'s. A table
-// longer than one page carries all its data rows in a JSON data block,
-// <script type="application/json" id="ID-data">, and data-rows="N" (the
-// number of data rows) on the <table>; the markup holds the first page.
+// inside the object's article element of id OBJECT, with ID = OBJECT +
+// "-t". A table with a heading row has it as <thead>; its data rows are the
+// <tbody>'s. A table longer than one page carries all its data rows in a
+// JSON data block, a script element of type "application/json" and id
+// ID-data, and data-rows="N" (the number of data rows) on the <table>; the
+// markup holds the first page.
 //
 // page_tables.js makes a controller for every such table and keeps it in
 // TABLES[ID]. A controller:
