@@ -49,9 +49,9 @@ for header in "$includedir"/rdbxml/*.h; do
     fail "$(basename "$header") does not compile on its own"
 done
 # The installed headers are exactly what the model (with its rules, focus
-# and a report's figures), the parser and the writers (trend charts among
-# them) need.
-printf '#include <rdbxml/%s>\n' rdb_report.h rdb_rule.h rdb_focus.h rdb_metrics.h rdb_xml.h rdb_text_writer.h rdb_json_writer.h rdb_html_writer.h rdb_csv_writer.h rdb_diff_writer.h rdb_trend_writer.h | c++ -std=c++17 -MM $(pkg-config --cflags rdbxml) -x c++ - |
+# and a report's figures), the parser and the writers (trend charts and the
+# list of several pages among them) need.
+printf '#include <rdbxml/%s>\n' rdb_report.h rdb_rule.h rdb_focus.h rdb_metrics.h rdb_xml.h rdb_text_writer.h rdb_json_writer.h rdb_html_writer.h rdb_csv_writer.h rdb_diff_writer.h rdb_trend_writer.h rdb_html_list_writer.h | c++ -std=c++17 -MM $(pkg-config --cflags rdbxml) -x c++ - |
   tr ' \\' '\n\n' | grep '/rdbxml/[^/]*\.h$' | xargs -n1 basename | sort -u > "$work/needed.txt"
 (cd "$includedir/rdbxml" && ls) | sort | cmp -s - "$work/needed.txt" ||
   fail "installed headers that no host needs: $(cd "$includedir/rdbxml" && ls | sort | comm -23 - "$work/needed.txt" | tr '\n' ' ')"
