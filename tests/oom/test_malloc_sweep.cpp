@@ -266,16 +266,23 @@ std::string without_count_line(const std::string& err, std::string* count = null
     return err.substr(0, found.position(2));
 }
 
-TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
+// Three names for the example report in `dir`, so that stderr tells which
+// file failed.
+std::vector<std::string> three_copies_of_the_example(const std::string& dir)
 {
-    // Three names for one report, so that stderr tells which file failed.
     std::string report = read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
-    SHIM_RUNNER runner({RDBXML_TOOL}, {});
     std::vector<std::string> files;
     for (const char* name : {"first.xml", "second.xml", "third.xml"}) {
-        files.push_back(runner.dir() + "/" + name);
+        files.push_back(dir + "/" + name);
         std::ofstream(files.back()) << report;
     }
+    return files;
+}
+
+TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
+{
+    SHIM_RUNNER runner({RDBXML_TOOL}, {});
+    std::vector<std::string> files = three_copies_of_the_example(runner.dir());
     SHIM_RUNNER tool({RDBXML_TOOL, "-j", "1", "--noout", files[0], files[1], files[2]}, {});
 
     SHIM_RUN whole = tool.run({0})[0];
@@ -335,13 +342,8 @@ TEST(MallocSweep, ToolWhoseMemoryRunsOutForGoodSaysSoOnEveryThread)
     // files, and starting them, run out too. The tool says so and ends; it
     // never aborts (a worker left joinable when memory ran out while the
     // next one was started ended the process in std::terminate).
-    std::string report = read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
     SHIM_RUNNER runner({RDBXML_TOOL}, {});
-    std::vector<std::string> files;
-    for (const char* name : {"first.xml", "second.xml", "third.xml"}) {
-        files.push_back(runner.dir() + "/" + name);
-        std::ofstream(files.back()) << report;
-    }
+    std::vector<std::string> files = three_copies_of_the_example(runner.dir());
     SHIM_RUNNER tool({RDBXML_TOOL, "-j", "3", "--noout", files[0], files[1], files[2]}, {}, true);
 
     SHIM_RUN whole = tool.run({0})[0];
