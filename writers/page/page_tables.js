@@ -347,16 +347,6 @@ document.querySelectorAll("table.cells").forEach(function (table) {
   if (table.id) TABLES[table.id] = controller(table);
 });
 
-// A link ending in #<table id>-p<page> opens that page.
-(function () {
-  var wanted = /^#(.+)-p(\d+)$/.exec(location.hash);
-  var table = wanted && TABLES[wanted[1]];
-  if (!table) return;
-  table.show({ page: parseInt(wanted[2], 10) });
-  var bar = document.getElementById(table.id + "-pager");
-  if (bar) bar.scrollIntoView();
-})();
-
 // The heading row follows the window while its table is in view. A wide
 // table's wrapper scrolls sideways, and a scrolling box holds a sticky
 // heading to itself, never to the window: so the heading cells are moved
