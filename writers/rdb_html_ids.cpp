@@ -20,12 +20,12 @@ bool is_kept(unsigned char c)
 
 }  // namespace
 
-void rdb_html_append_id_text(std::string& out, std::string_view path)
+void rdb_html_append_percent_encoded(std::string& out, std::string_view text, bool (*kept)(unsigned char))
 {
     static const char HEX[] = "0123456789ABCDEF";
-    for (char c : path) {
+    for (char c : text) {
         unsigned char byte = static_cast<unsigned char>(c);
-        if (is_kept(byte)) {
+        if (kept(byte)) {
             out += c;
         } else {
             out += '%';
@@ -33,6 +33,11 @@ void rdb_html_append_id_text(std::string& out, std::string_view path)
             out += HEX[byte & 15];
         }
     }
+}
+
+void rdb_html_append_id_text(std::string& out, std::string_view path)
+{
+    rdb_html_append_percent_encoded(out, path, is_kept);
 }
 
 bool RDB_HTML_IDS::is_free(const std::string& id) const

@@ -44,3 +44,6 @@ private:
 
 // `path` percent-encoded as above (appended to `out`).
 void rdb_html_append_id_text(std::string& out, std::string_view path);
+// `text` percent-encoded (appended to `out`): every byte `kept` refuses
+// becomes %XX.
+void rdb_html_append_percent_encoded(std::string& out, std::string_view text, bool (*kept)(unsigned char));

@@ -1,5 +1,6 @@
 #include <rdbxml/rdb_html_list_writer.h>
 
+#include "rdb_html_ids.h"
 #include "rdb_html_output.h"
 #include "rdb_html_page.h"
 
@@ -8,21 +9,16 @@ namespace {
 // A file name as a relative link: every byte but the unreserved ones
 // escaped, so that no name reads as a scheme ("javascript:"), a fragment,
 // a query or a path step.
+bool is_unreserved(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
 std::string link_to(const std::string& name)
 {
-    static const char HEX[] = "0123456789ABCDEF";
     std::string link = "./";
-    for (unsigned char c : name) {
-        bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                          c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            link += static_cast<char>(c);
-        } else {
-            link += '%';
-            link += HEX[c >> 4];
-            link += HEX[c & 15];
-        }
-    }
+    rdb_html_append_percent_encoded(link, name, is_unreserved);
     return link;
 }
 
