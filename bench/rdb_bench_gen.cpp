@@ -1,15 +1,18 @@
 // rdb_bench_gen: writes a report file of a given size for the benchmark,
 // plain and gzip-compressed, the same bytes for the same size and seed.
 //
-//   rdb_bench_gen OUT.xml SIZE_MB [SEED]
+//   rdb_bench_gen [--mix NAME] OUT.xml SIZE_MB [SEED]
+//   rdb_bench_gen --list
 //
 // writes OUT.xml (SIZE_MB million bytes, give or take one table row) and
-// OUT.xml.gz. Most of the bytes are table rows with all four cell kinds and
-// cell colours; between the tables stand summaries with gauges, charts,
-// texts, embedded objects, waveforms and timing tables. Cell and element
-// texts mix ASCII with some non-ASCII (two-, three- and four-byte UTF-8) and
-// escaped characters. The file parses without errors and is valid against
-// the schema.
+// OUT.xml.gz. The mix says what the file is made of (MIXES below; --list
+// prints their names and groups). The default mix: most of the bytes are
+// table rows with all four cell kinds and cell colours; between the tables
+// stand summaries with gauges, charts, texts, embedded objects, waveforms
+// and timing tables. The other mixes change the rows, the tables' lengths
+// and what stands between them. Cell and element texts mix ASCII with some
+// non-ASCII (two-, three- and four-byte UTF-8) and escaped characters. Every
+// mix parses without errors or warnings and is valid against the schema.
 #include <zlib.h>
 
 #include <cerrno>
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,14 +62,84 @@ const char* const COLORS[] = {"red",     "green",   "blue",    "navy",    "teal"
 const char* const DISPLAY_OPTIONS[] = {"ns", "ps", "mhz"};
 const char* const CHART_TYPES[] = {"bar", "line", "pie", "scatter", "histogram"};
 const char* const EMBEDDED_TYPES[] = {"generic", "image", "html", "text"};
-const char* const COLUMN_TITLES[] = {"Instance", "From", "To", "Count", "Fanout", "Slack", "Delay"};
 const char* const SLACK_COLUMNS[] = {"slack", "required", "arrival", "from", "to", "skew"};
 
-const unsigned ROWS_PER_TABLE = 2000;
+// What one mix of content is made of. The file is a run of sections: each
+// is one table (a heading row of column titles, then data rows), with a
+// summary, a chart and texts before it in every `m_extras_every`th section;
+// a mix without cells has no tables and its sections are summaries alone.
+struct BENCH_MIX {
+    const char* m_name;
+    // A data row's cells, one letter a cell: i iname_cell, s string_cell,
+    // n int_cell, d delay_cell. Empty: no tables.
+    const char* m_cells;
+    unsigned m_foreground;  // percent of cells with a foreground colour
+    unsigned m_background;  // percent of cells with a background colour
+    unsigned m_rows_least;  // data rows a table, from least to most
+    unsigned m_rows_most;
+    bool m_heading;           // a heading row of column titles
+    unsigned m_extras_every;  // a summary, a chart and texts before every Nth table; 0: none
+    unsigned m_elements;      // elements a summary
+    unsigned m_gauges;        // gauges a summary
+    // The benchmark's groups: the matrix of report mixes, and the files of
+    // a single kind of content.
+    bool m_matrix;
+    bool m_single_kind;
+};
+
+// clang-format off
+const BENCH_MIX MIXES[] = {
+    // name          cells       fg   bg   rows        heading extras elements gauges matrix single
+    // The file the benchmark began with: long tables of every cell kind.
+    {"default",      "issnndd",   40,  25, 2000, 2000, true,   1,     8,       4,     true,  false},
+    // Many short tables (about 3 800 rows and 4 300 colours a MB), a
+    // summary, a chart and texts before every 30th.
+    {"small-tables", "isnnn",     15,   7,    2,    8, false, 30,     8,       4,     true,  false},
+    // One kind of content each; the first three are in the matrix too.
+    {"strings",      "ssssss",     0,   0, 2000, 2000, true,   0,     0,       0,     true,  true},
+    {"narrow",       "nn",         0,   0, 2000, 2000, true,   0,     0,       0,     true,  true},
+    {"gauges",       "",           0,   0,    0,    0, false,  0,     0,     200,     true,  true},
+    {"ints",         "nnnnnnnn",   0,   0, 2000, 2000, true,   0,     0,       0,     false, true},
+    {"int-colours",  "nnnnnnnn", 100, 100, 2000, 2000, true,   0,     0,       0,     false, true},
+    {"delays",       "dddd",       0,   0, 2000, 2000, true,   0,     0,       0,     false, true},
+    {"inames",       "iiii",       0,   0, 2000, 2000, true,   0,     0,       0,     false, true},
+    {"tiny-tables",  "isnd",       0,   0,    2,    2, false,  0,     0,       0,     false, true},
+};
+// clang-format on
+
+const BENCH_MIX* find_mix(const std::string& name)
+{
+    for (const BENCH_MIX& mix : MIXES)
+        if (name == mix.m_name)
+            return &mix;
+    return nullptr;
+}
+
+// The title of a column in the heading row: the n-th column of its kind.
+const char* column_title(char kind, unsigned nth)
+{
+    static const char* const INAME[] = {"Instance", "Driver", "Load", "Endpoint"};
+    static const char* const STRING[] = {"From", "To", "Clock", "Group", "Module", "Net"};
+    static const char* const INT[] = {"Count", "Fanout", "Levels", "Cells", "Pins", "Nets", "Loads", "Bits"};
+    static const char* const DELAY[] = {"Slack", "Delay", "Required", "Arrival"};
+    switch (kind) {
+    case 'i':
+        return INAME[nth % 4];
+    case 's':
+        return STRING[nth % 6];
+    case 'n':
+        return INT[nth % 8];
+    default:
+        return DELAY[nth % 4];
+    }
+}
 
 class BENCH_WRITER {
 public:
-    BENCH_WRITER(std::uint64_t seed, std::uint64_t target) : m_random(seed), m_target(target) {}
+    BENCH_WRITER(const BENCH_MIX& mix, std::uint64_t seed, std::uint64_t target)
+        : m_mix(mix), m_random(seed), m_target(target)
+    {
+    }
 
     // Appends the next piece of the document to `out`; false once the
     // document is complete.
@@ -74,13 +148,16 @@ public:
 private:
     void word_text(std::string& out, unsigned words);
     void cell_colors(std::string& out);
+    void cell(std::string& out, char kind);
     void row(std::string& out);
     void table(std::string& out, const char* element, unsigned index);
     void summary(std::string& out, unsigned index);
     void chart(std::string& out, unsigned index);
     void others(std::string& out, unsigned index);
+    void table_section(std::string& out, unsigned index);
     void number(std::string& out, long value) { out += std::to_string(value); }
 
+    const BENCH_MIX& m_mix;
     BENCH_RANDOM m_random;
     std::uint64_t m_target;
     std::uint64_t m_written = 0;
@@ -105,44 +182,47 @@ void BENCH_WRITER::word_text(std::string& out, unsigned words)
     }
 }
 
+// A colour is drawn only in a mix that has colours, so that the mixes
+// without any leave the random sequence to the texts.
 void BENCH_WRITER::cell_colors(std::string& out)
 {
-    if (m_random.chance(40)) {
+    if (m_mix.m_foreground != 0 && m_random.chance(m_mix.m_foreground)) {
         out += " foreground=\"";
         out += m_random.pick(COLORS);
         out += '"';
     }
-    if (m_random.chance(25)) {
+    if (m_mix.m_background != 0 && m_random.chance(m_mix.m_background)) {
         out += " background=\"";
         out += m_random.pick(COLORS);
         out += '"';
     }
 }
 
-// One row: an instance name, a few strings and numbers, and delays.
-void BENCH_WRITER::row(std::string& out)
+void BENCH_WRITER::cell(std::string& out, char kind)
 {
-    out += "    <row>";
-    out += "<iname_cell";
-    cell_colors(out);
-    out += ">top/";
-    word_text(out, 2 + m_random.below(3));
-    out += "</iname_cell>";
-    for (int i = 0; i < 2; ++i) {
+    switch (kind) {
+    case 'i':
+        out += "<iname_cell";
+        cell_colors(out);
+        out += ">top/";
+        word_text(out, 2 + m_random.below(3));
+        out += "</iname_cell>";
+        break;
+    case 's':
         out += "<string_cell";
         cell_colors(out);
         out += '>';
         word_text(out, 1 + m_random.below(4));
         out += "</string_cell>";
-    }
-    for (int i = 0; i < 2; ++i) {
+        break;
+    case 'n':
         out += "<int_cell";
         cell_colors(out);
         out += '>';
         number(out, static_cast<long>(m_random.below(200000)) - 1000);
         out += "</int_cell>";
-    }
-    for (int i = 0; i < 2; ++i) {
+        break;
+    default:
         out += "<delay_cell";
         cell_colors(out);
         out += "><delay>";
@@ -150,7 +230,16 @@ void BENCH_WRITER::row(std::string& out)
         out += "</delay><display_option>";
         out += m_random.pick(DISPLAY_OPTIONS);
         out += "</display_option></delay_cell>";
+        break;
     }
+}
+
+// One data row: the mix's cells in their order.
+void BENCH_WRITER::row(std::string& out)
+{
+    out += "    <row>";
+    for (const char* kind = m_mix.m_cells; *kind != 0; ++kind)
+        cell(out, *kind);
     out += "</row>\n";
 }
 
@@ -183,11 +272,14 @@ void BENCH_WRITER::table(std::string& out, const char* element, unsigned index)
         number(out, m_random.below(1000));
         out += "</restricted_to>\n";
     }
+    if (!m_mix.m_heading)
+        return;
     // The column titles, as reports write them: what rules and --sort name.
     out += "    <row>";
-    for (const char* title : COLUMN_TITLES) {
+    unsigned seen[256] = {};
+    for (const char* kind = m_mix.m_cells; *kind != 0; ++kind) {
         out += "<string_cell>";
-        out += title;
+        out += column_title(*kind, seen[static_cast<unsigned char>(*kind)]++);
         out += "</string_cell>";
     }
     out += "</row>\n";
@@ -200,7 +292,7 @@ void BENCH_WRITER::summary(std::string& out, unsigned index)
     out += "\" parent=\"summaries\" creator=\"flow\" enabled=\"true\">\n    <header>";
     word_text(out, 4);
     out += "</header>\n";
-    for (unsigned i = 0; i < 8; ++i) {
+    for (unsigned i = 0; i < m_mix.m_elements; ++i) {
         out += "    <element name=\"";
         word_text(out, 1);
         out += "\">";
@@ -208,7 +300,7 @@ void BENCH_WRITER::summary(std::string& out, unsigned index)
         out += "</element>\n";
     }
     out += "    <gauges>\n";
-    for (unsigned i = 0; i < 4; ++i) {
+    for (unsigned i = 0; i < m_mix.m_gauges; ++i) {
         out += "      <gauge name=\"";
         out += m_random.pick(WORDS);
         out += "\" percent=\"";
@@ -266,6 +358,32 @@ void BENCH_WRITER::others(std::string& out, unsigned index)
     }
 }
 
+// One section of a mix with tables: the small objects when it is their
+// turn, then one table of rows, cut short when the target size is reached.
+void BENCH_WRITER::table_section(std::string& out, unsigned index)
+{
+    if (m_mix.m_extras_every != 0 && index % m_mix.m_extras_every == 0) {
+        summary(out, index);
+        chart(out, index);
+        others(out, index);
+    }
+    const char* element = index % 10 == 3 ? "tan_slack_table" : index % 10 == 7 ? "tan_spd_table" : "table";
+    table(out, element, index);
+    unsigned rows = m_mix.m_rows_least;
+    if (m_mix.m_rows_most > rows)
+        rows += m_random.below(m_mix.m_rows_most - rows + 1);
+    for (unsigned r = 0; r < rows; ++r) {
+        row(out);
+        if (m_written + out.size() >= m_target)
+            break;
+    }
+    out += "    <footer>";
+    number(out, rows);
+    out += " paths</footer>\n  </";
+    out += element;
+    out += ">\n";
+}
+
 bool BENCH_WRITER::next_piece(std::string& out)
 {
     out.clear();
@@ -281,24 +399,11 @@ bool BENCH_WRITER::next_piece(std::string& out)
                "  <folder_ref name=\"charts\" parent=\"main\" creator=\"bench\" enabled=\"true\"/>\n"
                "  <folder_ref name=\"tables\" parent=\"main\" creator=\"bench\" enabled=\"true\"/>\n";
     } else {
-        // One section: the small objects, then one table of rows, cut short
-        // when the target size is reached.
         unsigned index = m_section++;
-        summary(out, index);
-        chart(out, index);
-        others(out, index);
-        const char* element = index % 10 == 3 ? "tan_slack_table" : index % 10 == 7 ? "tan_spd_table" : "table";
-        table(out, element, index);
-        for (unsigned r = 0; r < ROWS_PER_TABLE; ++r) {
-            row(out);
-            if (m_written + out.size() >= m_target)
-                break;
-        }
-        out += "    <footer>";
-        number(out, ROWS_PER_TABLE);
-        out += " paths</footer>\n  </";
-        out += element;
-        out += ">\n";
+        if (*m_mix.m_cells == 0)
+            summary(out, index);
+        else
+            table_section(out, index);
         if (m_written + out.size() >= m_target) {
             out += "</report>\n";
             m_done = true;
@@ -310,25 +415,56 @@ bool BENCH_WRITER::next_piece(std::string& out)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: rdb_bench_gen OUT.xml SIZE_MB [SEED]\n");
+    std::fprintf(stderr, "usage: rdb_bench_gen [--mix NAME] OUT.xml SIZE_MB [SEED]\n"
+                         "       rdb_bench_gen --list\n"
+                         "mixes:");
+    for (const BENCH_MIX& mix : MIXES)
+        std::fprintf(stderr, " %s", mix.m_name);
+    std::fprintf(stderr, "\n");
     return 2;
+}
+
+// One line a mix: its name and its groups, for the benchmark's runner.
+int list_mixes()
+{
+    for (const BENCH_MIX& mix : MIXES)
+        std::printf("%s%s%s\n", mix.m_name, mix.m_matrix ? " matrix" : "", mix.m_single_kind ? " single" : "");
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc > 4)
+    if (argc == 2 && std::strcmp(argv[1], "--list") == 0)
+        return list_mixes();
+    // --mix NAME may stand anywhere; the rest are the positional arguments.
+    const BENCH_MIX* mix = find_mix("default");
+    std::vector<const char*> args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--mix") == 0) {
+            if (i + 1 >= argc)
+                return usage();
+            mix = find_mix(argv[++i]);
+            if (mix == nullptr) {
+                std::fprintf(stderr, "rdb_bench_gen: no mix named '%s'\n", argv[i]);
+                return usage();
+            }
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    if (args.size() < 2 || args.size() > 3)
         return usage();
-    const std::string path = argv[1];
+    const std::string path = args[0];
     char* end = nullptr;
-    double megabytes = std::strtod(argv[2], &end);
-    if (end == argv[2] || *end != 0 || megabytes <= 0)
+    double megabytes = std::strtod(args[1], &end);
+    if (end == args[1] || *end != 0 || megabytes <= 0)
         return usage();
     std::uint64_t seed = 1;
-    if (argc == 4) {
-        seed = std::strtoull(argv[3], &end, 10);
-        if (end == argv[3] || *end != 0)
+    if (args.size() == 3) {
+        seed = std::strtoull(args[2], &end, 10);
+        if (end == args[2] || *end != 0)
             return usage();
     }
 
@@ -346,7 +482,7 @@ int main(int argc, char** argv)
     }
     gzbuffer(gz, 1 << 18);
 
-    BENCH_WRITER writer(seed, static_cast<std::uint64_t>(megabytes * 1e6));
+    BENCH_WRITER writer(*mix, seed, static_cast<std::uint64_t>(megabytes * 1e6));
     std::string piece;
     bool ok = true;
     while (ok && writer.next_piece(piece)) {
