@@ -2,6 +2,7 @@
 //
 //   rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB]
 //             [--seed S] [--before RDB_BENCH]
+//   rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S]
 //
 // Generates (with rdb_bench_gen beside this program) a small, a medium and a
 // large report file, plain and gzip, and zstd and xz copies of the large one
@@ -14,6 +15,12 @@
 // parser's) against the file's size. --before names the runner of an earlier
 // build, whose full parses then run in the same turns. Messages are off
 // while measuring.
+//
+// --mixes measures the generator's report mixes instead: a file of every mix
+// at the medium size, the dead parser and the full parse on each, both with
+// namespaces as the tool reads by default; and the peak memory of reading
+// the default mix's file four times one after another in one process
+// against reading it once.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,8 +62,8 @@ double seconds_since(std::chrono::steady_clock::time_point start)
 // ---------------------------------------------------------------- child side
 
 // One measured operation on one file; prints its seconds. Exit status 0
-// when it succeeded.
-int run_case(const std::string& mode, const char* file)
+// when it succeeded. `count` is the number of reads of "seq".
+int run_case(const std::string& mode, const char* file, int count)
 {
     msg_set_enabled(false);
     if (mode == "read") {
@@ -123,13 +131,31 @@ int run_case(const std::string& mode, const char* file)
         delete reports[1];
         return ok ? 0 : 1;
     }
+    if (mode == "seq") {
+        // Reads one after another in one process, as a host that goes on
+        // reading does: each report released before the next read.
+        if (count < 1)
+            return 2;
+        bool ok = true;
+        auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count && ok; ++i) {
+            RDB_REPORT* report = rdb_xml_parse(file, nullptr, false, false, true, true, false);
+            ok = report != nullptr;
+            delete report;
+        }
+        double elapsed = seconds_since(start);
+        std::printf("%.6f\n", elapsed);
+        return ok ? 0 : 1;
+    }
+    // "-ns": with namespaces, as the tool reads by default.
+    bool namespaces = mode == "dead-ns" || mode == "full-ns";
     bool schema = mode == "schema";
     bool static_buffers = mode != "dynamic";
-    bool dead = mode == "dead";
-    if (!schema && static_buffers && !dead && mode != "full")
+    bool dead = mode == "dead" || mode == "dead-ns";
+    if (!schema && static_buffers && !dead && mode != "full" && mode != "full-ns")
         return 2;
     auto start = std::chrono::steady_clock::now();
-    RDB_REPORT* report = rdb_xml_parse(file, nullptr, false, schema, false, static_buffers, dead);
+    RDB_REPORT* report = rdb_xml_parse(file, nullptr, false, schema, namespaces, static_buffers, dead);
     double elapsed = seconds_since(start);
     std::printf("%.6f\n", elapsed);
     std::fflush(stdout);
@@ -197,12 +223,16 @@ bool spawn(const std::vector<std::string>& args, std::string* output, struct rus
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-BENCH_RUN measure(const std::string& program, const std::string& mode, const std::string& file)
+BENCH_RUN measure(const std::string& program, const std::string& mode, const std::string& file,
+                  const std::string& count = std::string())
 {
     BENCH_RUN run;
     std::string output;
     struct rusage usage;
-    run.ok = spawn({program, "--child", mode, file}, &output, &usage);
+    std::vector<std::string> args = {program, "--child", mode, file};
+    if (!count.empty())
+        args.push_back(count);
+    run.ok = spawn(args, &output, &usage);
     run.seconds = std::atof(output.c_str());
     run.peak_mb = static_cast<double>(usage.ru_maxrss) * 1024.0 / 1e6;  // ru_maxrss is in KiB
     return run;
@@ -240,6 +270,7 @@ struct BENCH_CASE {
     std::string program;    // the runner that measures it: this one, or the one given with --before
     std::string mode;
     std::string file;       // the file the case reads
+    std::string count;      // the number of reads of "seq"
     double data_mb = 0;     // uncompressed bytes it stands for (both parses of a pair)
     double file_mb = 0;     // uncompressed size, for the memory ratio
     int floor = -1;         // index of the dead-parser case on the same data
@@ -261,8 +292,29 @@ std::string format(const char* pattern, double value)
 int usage()
 {
     std::fprintf(stderr, "usage: rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB] [--seed S]"
-                         " [--before RDB_BENCH]\n");
+                         " [--before RDB_BENCH]\n"
+                         "       rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S]\n");
     return 2;
+}
+
+// Runs every case `reps` times, the cases taking turns.
+void run_turns(std::vector<BENCH_CASE>& cases, int reps)
+{
+    for (const BENCH_CASE& c : cases)
+        warm(c.file);
+    for (int rep = 0; rep < reps; ++rep) {
+        std::printf("repetition %d of %d\n", rep + 1, reps);
+        std::fflush(stdout);
+        for (BENCH_CASE& c : cases) {
+            BENCH_RUN run = measure(c.program, c.mode, c.file, c.count);
+            if (!run.ok) {
+                c.failed = true;
+                continue;
+            }
+            c.seconds.push_back(run.seconds);
+            c.peak_mb.push_back(run.peak_mb);
+        }
+    }
 }
 
 // Writes FILE.zst and FILE.xz beside FILE with the formats' own programs.
@@ -369,21 +421,7 @@ int run_bench(int argc, char** argv)
             if (c.file.compare(0, xml[i].size(), xml[i]) == 0 && c.file.size() <= xml[i].size() + 4)
                 c.floor = dead[i];
 
-    for (const BENCH_CASE& c : cases)
-        warm(c.file);
-    for (int rep = 0; rep < reps; ++rep) {
-        std::printf("repetition %d of %d\n", rep + 1, reps);
-        std::fflush(stdout);
-        for (BENCH_CASE& c : cases) {
-            BENCH_RUN run = measure(c.program, c.mode, c.file);
-            if (!run.ok) {
-                c.failed = true;
-                continue;
-            }
-            c.seconds.push_back(run.seconds);
-            c.peak_mb.push_back(run.peak_mb);
-        }
-    }
+    run_turns(cases, reps);
 
     // The report's memory: the peak above the dead parser's on the same file.
     auto report_memory = [&](const BENCH_CASE& c) {
@@ -450,11 +488,182 @@ int run_bench(int argc, char** argv)
     return 0;
 }
 
+// ------------------------------------------------------------ report mixes
+
+// One mix of the generator's and its file.
+struct BENCH_MIX_FILE {
+    std::string name;
+    bool matrix = false;       // in the matrix of report mixes
+    bool single_kind = false;  // one kind of content
+    std::string file;
+    double mb = 0;
+    int dead = -1;  // its cases
+    int full = -1;
+};
+
+// The mixes the generator knows (`rdb_bench_gen --list`: a mix a line, its
+// name and then its groups), so that a new mix needs no change here.
+std::vector<BENCH_MIX_FILE> generator_mixes(const std::string& generator)
+{
+    std::vector<BENCH_MIX_FILE> mixes;
+    std::string output;
+    if (!spawn({generator, "--list"}, &output, nullptr))
+        return mixes;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        BENCH_MIX_FILE mix;
+        if (!(words >> mix.name))
+            continue;
+        std::string group;
+        while (words >> group) {
+            mix.matrix = mix.matrix || group == "matrix";
+            mix.single_kind = mix.single_kind || group == "single";
+        }
+        mixes.push_back(mix);
+    }
+    return mixes;
+}
+
+// --mixes: the dead parser and the full parse, both with namespaces as the
+// tool reads, on a file of every mix at the medium size; and the default
+// mix read once and four times in one process.
+int run_mixes(int argc, char** argv)
+{
+    std::string dir = "bench-data";
+    int reps = 5;
+    std::string medium = "20";
+    std::string seed = "1";
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--mixes")
+            continue;
+        if (i + 1 >= argc)
+            return usage();
+        std::string value = argv[++i];
+        if (option == "--dir")
+            dir = value;
+        else if (option == "--reps")
+            reps = std::max(1, std::atoi(value.c_str()));
+        else if (option == "--medium")
+            medium = value;
+        else if (option == "--seed")
+            seed = value;
+        else
+            return usage();
+    }
+
+    const std::string self = self_path();
+    const std::string generator = self.substr(0, self.rfind('/') + 1) + "rdb_bench_gen";
+    ::mkdir(dir.c_str(), 0777);
+    std::vector<BENCH_MIX_FILE> mixes = generator_mixes(generator);
+    if (mixes.empty()) {
+        std::fprintf(stderr, "rdb_bench: %s --list failed\n", generator.c_str());
+        return 1;
+    }
+
+    std::vector<BENCH_CASE> cases;
+    auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double mb,
+                   const std::string& count = std::string()) {
+        BENCH_CASE c;
+        c.label = label;
+        c.program = self;
+        c.mode = mode;
+        c.file = file;
+        c.count = count;
+        c.data_mb = mb;
+        c.file_mb = mb;
+        cases.push_back(c);
+        return static_cast<int>(cases.size()) - 1;
+    };
+    const BENCH_MIX_FILE* sequence = nullptr;
+    for (BENCH_MIX_FILE& mix : mixes) {
+        mix.file = dir + "/mix_" + mix.name + "_" + medium + "mb.xml";
+        std::printf("generating %s, mix %s, seed %s\n", mix.file.c_str(), mix.name.c_str(), seed.c_str());
+        std::fflush(stdout);
+        if (!spawn({generator, "--mix", mix.name, mix.file, medium, seed}, nullptr, nullptr)) {
+            std::fprintf(stderr, "rdb_bench: %s --mix %s failed\n", generator.c_str(), mix.name.c_str());
+            return 1;
+        }
+        mix.mb = file_mb(mix.file);
+        mix.dead = add(mix.name + ", dead parser", "dead-ns", mix.file, mix.mb);
+        mix.full = add(mix.name + ", full parse", "full-ns", mix.file, mix.mb);
+        cases[mix.full].floor = mix.dead;
+        if (mix.name == "default")
+            sequence = &mix;
+    }
+    int one_read = -1, four_reads = -1;
+    if (sequence != nullptr) {
+        one_read = add("1 read", "seq", sequence->file, sequence->mb, "1");
+        four_reads = add("4 reads", "seq", sequence->file, 4 * sequence->mb, "4");
+    }
+
+    run_turns(cases, reps);
+
+    auto report_memory = [&](const BENCH_MIX_FILE& mix) {
+        return (cases[mix.full].peak() - cases[mix.dead].peak()) / mix.mb;
+    };
+    auto ratio = [&](const BENCH_MIX_FILE& mix) { return cases[mix.full].time() / cases[mix.dead].time(); };
+    auto failed = [&](const BENCH_MIX_FILE& mix) { return cases[mix.dead].failed || cases[mix.full].failed; };
+    std::printf("\n%d repetitions, medians; namespaces on in both parses; MB = 10^6 bytes; report = (peak - dead"
+                " parser's peak) / file\n\n",
+                reps);
+    std::printf("| mix | file MB | dead s | full s | × dead | report / file |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    for (const BENCH_MIX_FILE& mix : mixes) {
+        if (failed(mix)) {
+            std::printf("| %s | %.1f | failed | | | |\n", mix.name.c_str(), mix.mb);
+            continue;
+        }
+        std::printf("| %s | %.1f | %.3f | %.3f | %.2f | %.2f |\n", mix.name.c_str(), mix.mb,
+                    cases[mix.dead].time(), cases[mix.full].time(), ratio(mix), report_memory(mix));
+    }
+
+    auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
+    std::printf("\nGoals:\n");
+    for (const BENCH_MIX_FILE& mix : mixes) {
+        if (!mix.matrix || failed(mix))
+            continue;
+        std::printf("- full parse / dead parser, %s: %.2f (goal <= 1.35): %s\n", mix.name.c_str(), ratio(mix),
+                    verdict(ratio(mix) <= 1.35));
+    }
+    for (const BENCH_MIX_FILE& mix : mixes) {
+        if (!mix.matrix || failed(mix))
+            continue;
+        std::printf("- report memory / file, %s: %.2f (goal <= 1.0): %s\n", mix.name.c_str(), report_memory(mix),
+                    verdict(report_memory(mix) <= 1.0));
+    }
+    for (const BENCH_MIX_FILE& mix : mixes) {
+        if (!mix.single_kind || failed(mix))
+            continue;
+        std::printf("- report memory / file, single kind %s: %.2f (goal <= 1.3): %s\n", mix.name.c_str(),
+                    report_memory(mix), verdict(report_memory(mix) <= 1.3));
+    }
+    if (one_read >= 0 && !cases[one_read].failed && !cases[four_reads].failed) {
+        double growth = cases[four_reads].peak() / cases[one_read].peak();
+        std::printf("- peak of 4 reads / peak of 1, %s: %.1f MB / %.1f MB = %.3f (goal <= 1.05): %s\n",
+                    sequence->name.c_str(), cases[four_reads].peak(), cases[one_read].peak(), growth,
+                    verdict(growth <= 1.05));
+    }
+    bool ok = sequence != nullptr;
+    for (const BENCH_CASE& c : cases) {
+        if (c.failed) {
+            std::fprintf(stderr, "rdb_bench: %s failed\n", c.label.c_str());
+            ok = false;
+        }
+    }
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--child") == 0)
-        return run_case(argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--child") == 0)
+        return run_case(argv[2], argv[3], argc == 5 ? std::atoi(argv[4]) : 1);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--mixes") == 0)
+            return run_mixes(argc, argv);
     return run_bench(argc, argv);
 }
