@@ -115,6 +115,12 @@ const BENCH_MIX* find_mix(const std::string& name)
     return nullptr;
 }
 
+template <std::size_t N>
+const char* nth_of(const char* const (&items)[N], unsigned nth)
+{
+    return items[nth % N];
+}
+
 // The title of a column in the heading row: the n-th column of its kind.
 const char* column_title(char kind, unsigned nth)
 {
@@ -124,13 +130,13 @@ const char* column_title(char kind, unsigned nth)
     static const char* const DELAY[] = {"Slack", "Delay", "Required", "Arrival"};
     switch (kind) {
     case 'i':
-        return INAME[nth % 4];
+        return nth_of(INAME, nth);
     case 's':
-        return STRING[nth % 6];
+        return nth_of(STRING, nth);
     case 'n':
-        return INT[nth % 8];
+        return nth_of(INT, nth);
     default:
-        return DELAY[nth % 4];
+        return nth_of(DELAY, nth);
     }
 }
 
@@ -182,8 +188,9 @@ void BENCH_WRITER::word_text(std::string& out, unsigned words)
     }
 }
 
-// A colour is drawn only in a mix that has colours, so that the mixes
-// without any leave the random sequence to the texts.
+// A colour is drawn only in a mix that has colours: the default mix draws
+// as the file always has (the same bytes for the same seed), and the others
+// spend no draws on colours they never write.
 void BENCH_WRITER::cell_colors(std::string& out)
 {
     if (m_mix.m_foreground != 0 && m_random.chance(m_mix.m_foreground)) {
