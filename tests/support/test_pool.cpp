@@ -173,7 +173,7 @@ TEST(MemPool, ChunksAreMappedWhileThePoolLivesAndCountedProcessWide)
     while (pool->reserved_bytes() < 3 * MEM_PAGEMAP_STEP)
         ASSERT_NE(pool->allocate(MEM_POOL::MAX_BLOCK), nullptr);
     std::size_t reserved = pool->reserved_bytes();
-    EXPECT_EQ(reserved, 4 * MEM_PAGEMAP_STEP) << "chunks of 2, 2 MiB";
+    EXPECT_EQ(reserved, 4 * MEM_PAGEMAP_STEP) << "two chunks of 2 MiB";
     EXPECT_EQ(MEM_POOL::mapped_bytes(), before + reserved);
     EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before + reserved);
     EXPECT_TRUE(mapped(first));
@@ -187,7 +187,7 @@ TEST(MemPool, ChunksAreMappedWhileThePoolLivesAndCountedProcessWide)
 
     pool->release();
     EXPECT_EQ(MEM_POOL::mapped_bytes(), before);
-    EXPECT_FALSE(mapped(first)) << "the chunks went back to no one";
+    EXPECT_FALSE(mapped(first)) << "the chunks are still mapped";
     EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before + reserved + MEM_PAGEMAP_STEP);
     MEM_POOL::reset_most_mapped();
     EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before);
