@@ -13,6 +13,17 @@ thread_local unsigned long t_requests __attribute__((tls_model("initial-exec")))
 // The pool this thread allocates from, if any.
 thread_local MEM_POOL* t_pool __attribute__((tls_model("initial-exec"))) = nullptr;
 
+// Counts one allocation of this thread; true when the failure hook refuses it.
+inline bool refused_by_hook()
+{
+    ++t_requests;
+    if (t_fail_countdown != 0 && --t_fail_countdown == 0) {
+        t_failed = true;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 MEM_TRANSIENT_SEGMENT mem_default_segment("default");
@@ -24,11 +35,8 @@ MEM_TRACKER::MEM_TRACKER(const char* type_name, std::size_t size, int line, cons
 
 void* MEM_MANAGER::new_wrapper(std::size_t size, MEM_TRACKER& /*tracker*/, const char* /*source*/)
 {
-    ++t_requests;
-    if (t_fail_countdown != 0 && --t_fail_countdown == 0) {
-        t_failed = true;
+    if (refused_by_hook())
         return nullptr;
-    }
     if (t_pool != nullptr && size != 0 && size <= MEM_POOL::MAX_BLOCK)
         return t_pool->allocate(size);
     void* p = ::operator new(size, std::nothrow);
@@ -51,6 +59,8 @@ MEM_POOL* MEM_MANAGER::use_pool(MEM_POOL* pool)
     t_pool = pool;
     return previous;
 }
+
+bool MEM_MANAGER::chunk_allowed() { return !refused_by_hook(); }
 
 void MEM_MANAGER::add_to_totals(unsigned long allocations, unsigned long releases)
 {

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -21,11 +22,30 @@
 
 #ifdef MEM_POOL_ASAN
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #define MEM_POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
 #define MEM_POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+// The leak checker scans the heap and nothing mapped apart from it: a
+// chunk is one of its roots, as the heap block it once was would be scanned.
+#define MEM_POOL_SCAN(p, n) __lsan_register_root_region((p), (n))
+#define MEM_POOL_UNSCAN(p, n) __lsan_unregister_root_region((p), (n))
 #else
 #define MEM_POOL_POISON(p, n) ((void)(p), (void)(n))
 #define MEM_POOL_UNPOISON(p, n) ((void)(p), (void)(n))
+#define MEM_POOL_SCAN(p, n) ((void)(p), (void)(n))
+#define MEM_POOL_UNSCAN(p, n) ((void)(p), (void)(n))
+#endif
+
+// Under valgrind a new chunk is undefined, as a heap block is: a block read
+// before it was written is still reported, though the kernel zeroes it.
+#if defined(__has_include)
+#if __has_include(<valgrind/memcheck.h>)
+#include <valgrind/memcheck.h>
+#define MEM_POOL_UNDEFINED(p, n) VALGRIND_MAKE_MEM_UNDEFINED((p), (n))
+#endif
+#endif
+#ifndef MEM_POOL_UNDEFINED
+#define MEM_POOL_UNDEFINED(p, n) ((void)(p), (void)(n))
 #endif
 
 namespace {
@@ -55,6 +75,26 @@ constexpr std::size_t REDZONE = 0;
 #endif
 
 static_assert(REDZONE <= 16, "the pool has classes for 16 bytes of tail at most");
+
+// Bytes of chunks mapped now in the process, and the most mapped at once.
+std::atomic<std::size_t> g_mapped{0};
+std::atomic<std::size_t> g_most_mapped{0};
+
+void note_most_mapped(std::size_t mapped)
+{
+    std::size_t most = g_most_mapped.load(std::memory_order_relaxed);
+    // A failed exchange reloads `most`: another thread may have raised it.
+    while (mapped > most)
+        if (g_most_mapped.compare_exchange_weak(most, mapped, std::memory_order_relaxed))
+            break;
+}
+
+void unmap_chunk(void* chunk, std::size_t size)
+{
+    MEM_POOL_UNSCAN(chunk, size);
+    ::munmap(chunk, size);
+    g_mapped.fetch_sub(size, std::memory_order_relaxed);
+}
 
 unsigned class_of(std::size_t size) { return static_cast<unsigned>((size + REDZONE + 7) >> 3); }
 std::size_t bytes_of(unsigned size_class) { return std::size_t(size_class) << 3; }
@@ -159,6 +199,38 @@ void MEM_POOL::ask_prefault()
     m_prefault->m_wake.notify_one();
 }
 
+// `size` bytes (a multiple of the step) aligned to MEM_PAGEMAP_STEP, straight
+// from the kernel; null when none could be had. Chunks are mapped, not taken
+// from the C heap: freeing a block the C library had mapped for itself
+// raises the size from which it maps (up to 32 MiB), so the next report's
+// chunks came from its heap and, once freed, stayed there, cut up by smaller
+// blocks: a process that read report after report grew with each. A mapping
+// goes back to the kernel whole when its pool does.
+void* MEM_POOL::map_chunk(std::size_t size)
+{
+    // A chunk is an allocation of the thread for the memory manager's
+    // failure hook, as a block is.
+    if (!MEM_MANAGER::chunk_allowed())
+        return nullptr;
+    // A step more than asked for, so that an aligned run of `size` lies in
+    // it; what is left over before and after goes back at once.
+    std::size_t span = size + MEM_PAGEMAP_STEP;
+    void* mapped = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    char* start = static_cast<char*>(mapped);
+    std::uintptr_t address = reinterpret_cast<std::uintptr_t>(start);
+    char* chunk = start + ((MEM_PAGEMAP_STEP - (address & (MEM_PAGEMAP_STEP - 1))) & (MEM_PAGEMAP_STEP - 1));
+    std::size_t before = static_cast<std::size_t>(chunk - start);
+    if (before != 0)
+        ::munmap(start, before);
+    ::munmap(chunk + size, span - before - size);
+    note_most_mapped(g_mapped.fetch_add(size, std::memory_order_relaxed) + size);
+    MEM_POOL_SCAN(chunk, size);
+    MEM_POOL_UNDEFINED(chunk, size);
+    return chunk;
+}
+
 MEM_POOL::~MEM_POOL()
 {
     stop_prefault();
@@ -168,8 +240,17 @@ MEM_POOL::~MEM_POOL()
         std::size_t size = chunk->m_size;
         mem_pagemap_set(chunk, size, nullptr);
         MEM_POOL_UNPOISON(chunk, size);
-        ::operator delete(chunk, std::align_val_t(MEM_PAGEMAP_STEP));
+        unmap_chunk(chunk, size);
     }
+}
+
+std::size_t MEM_POOL::mapped_bytes() { return g_mapped.load(std::memory_order_relaxed); }
+
+std::size_t MEM_POOL::most_mapped_bytes() { return g_most_mapped.load(std::memory_order_relaxed); }
+
+void MEM_POOL::reset_most_mapped()
+{
+    g_most_mapped.store(g_mapped.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 void MEM_POOL::release()
@@ -233,15 +314,15 @@ bool MEM_POOL::add_chunk()
     std::size_t size = m_reserved < FIRST_CHUNK ? FIRST_CHUNK : m_reserved;
     if (size > LARGEST_CHUNK)
         size = LARGEST_CHUNK;
-    void* storage = ::operator new(size, std::align_val_t(MEM_PAGEMAP_STEP), std::nothrow);
+    void* storage = map_chunk(size);
     if (storage == nullptr && size > FIRST_CHUNK) {
         size = FIRST_CHUNK;
-        storage = ::operator new(size, std::align_val_t(MEM_PAGEMAP_STEP), std::nothrow);
+        storage = map_chunk(size);
     }
     if (storage == nullptr)
         return false;
     if (!mem_pagemap_set(storage, size, storage)) {
-        ::operator delete(storage, std::align_val_t(MEM_PAGEMAP_STEP));
+        unmap_chunk(storage, size);
         return false;
     }
     if (m_reserved != 0)

@@ -3,7 +3,10 @@
  * of the process to malloc, calloc, realloc, memalign, posix_memalign,
  * aligned_alloc or valloc returns null with ENOMEM. operator new, the
  * standard library's and every library's allocations come here through
- * malloc, so one count covers them all.
+ * malloc, so one count covers them all. An anonymous mmap (a report's
+ * storage is mapped so) counts as a call too, and fails with ENOMEM; the
+ * C library's own mappings (its large blocks, thread stacks) never come
+ * here.
  *
  *   RDBXML_FAIL_MALLOC_AT    n: the call that fails (1 = the first); unset or
  *                            0: none fails, the calls are only counted
@@ -22,6 +25,7 @@
  *   RDBXML_FAIL_MALLOC_LOG   a file the shim appends its lines to: "fired N"
  *                            when call N is refused (written at once, so it
  *                            is there even when the process then dies),
+ *                            "mapping N" when call N is an anonymous mmap,
  *                            "main N" as main starts (N calls before it, in
  *                            the loader and the static constructors), and
  *                            "calls N" at exit
@@ -40,6 +44,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 extern void* __libc_malloc(size_t size);
@@ -127,10 +133,12 @@ static void trace_crash(int signal_number)
     raise(signal_number);
 }
 
-/* Counts the call; true when it is to fail. */
-static int refuse(void)
+/* Counts the call; true when it is to fail. A mapping is noted in the log. */
+static int refuse_call(int mapping)
 {
     unsigned long n = atomic_fetch_add(&g_calls, 1) + 1;
+    if (mapping)
+        write_line("mapping", n);
     if (g_from_mark) {
         if (!atomic_load(&g_marked))
             return 0;
@@ -152,6 +160,8 @@ static int refuse(void)
     errno = ENOMEM;
     return 1;
 }
+
+static int refuse(void) { return refuse_call(0); }
 
 void* malloc(size_t size) { return refuse() ? NULL : __libc_malloc(size); }
 void* calloc(size_t count, size_t size) { return refuse() ? NULL : __libc_calloc(count, size); }
@@ -176,4 +186,23 @@ int posix_memalign(void** result, size_t alignment, size_t size)
         return ENOMEM;
     *result = p;
     return 0;
+}
+
+/* Straight to the kernel: the next definition in the loader's order would
+ * have to be looked up, and looking up may allocate. */
+static void* map(void* address, size_t length, int protection, int flags, int fd, off_t offset)
+{
+    if ((flags & MAP_ANONYMOUS) != 0 && refuse_call(1))
+        return MAP_FAILED;
+    return (void*)syscall(SYS_mmap, address, length, protection, flags, fd, offset);
+}
+
+void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset)
+{
+    return map(address, length, protection, flags, fd, offset);
+}
+
+void* mmap64(void* address, size_t length, int protection, int flags, int fd, off_t offset)
+{
+    return map(address, length, protection, flags, fd, offset);
 }

@@ -7,7 +7,9 @@
 // Every point after main is swept when RDBXML_FULL_MALLOC_SWEEP=1 is set
 // (ten minutes on two cores); otherwise a stride over each run, finer over
 // the XML parser's set-up, where one refusal used to break every later
-// parse, and every point of Python's walk, where one used to crash.
+// parse, and every point of Python's walk, where one used to crash. The
+// tool's sweep also refuses every anonymous mapping of the run: each
+// report's storage.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -52,6 +54,7 @@ struct SHIM_RUN {
     bool fired = false;            // the refusal happened
     unsigned long main_calls = 0;  // allocations before main
     unsigned long calls = 0;       // allocations of the whole run (0 if it never ended)
+    std::vector<unsigned long> mappings;  // the allocations that were anonymous mappings
 };
 
 std::string read_file(const std::string& path)
@@ -188,6 +191,8 @@ private:
                 run.main_calls = n;
             else if (what == "calls")
                 run.calls = n;
+            else if (what == "mapping")
+                run.mappings.push_back(n);
         }
     }
 
@@ -296,7 +301,16 @@ TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
     unsigned long span = whole.calls - whole.main_calls;
     std::vector<unsigned long> points =
         sweep_points(whole.main_calls, whole.calls, 29, {whole.main_calls, whole.main_calls + span / 2}, 4);
-    unsigned long refused = 0, half_set_up = 0;
+    // Each file's report takes its storage in a mapping of its own.
+    std::set<unsigned long> mappings;
+    for (unsigned long n : whole.mappings)
+        if (n > whole.main_calls)
+            mappings.insert(n);
+    ASSERT_GE(mappings.size(), 3u);
+    points.insert(points.end(), mappings.begin(), mappings.end());
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    unsigned long refused = 0, half_set_up = 0, mappings_refused = 0;
     for (const SHIM_RUN& run : tool.run(points)) {
         SCOPED_TRACE(described(run));
         // Every point lies in the run: the refusal happened.
@@ -316,6 +330,7 @@ TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
         }
         ASSERT_EQ(WEXITSTATUS(run.status), 1);
         ++refused;
+        mappings_refused += mappings.count(run.fail_at);
         // Out of memory is all it says, and of one file at most: the next
         // parse had memory back.
         std::set<std::string> failed;
@@ -334,6 +349,8 @@ TEST(MallocSweep, ToolOverThreeFilesSaysOutOfMemoryAndReadsTheOthers)
     }
     EXPECT_GT(refused, 50u);  // the failures reached the work, not only what absorbs them
     EXPECT_LE(half_set_up, 1u);
+    // A report whose storage could not be mapped is refused, not read.
+    EXPECT_GE(mappings_refused, 3u);
 }
 
 TEST(MallocSweep, ToolWhoseMemoryRunsOutForGoodSaysSoOnEveryThread)

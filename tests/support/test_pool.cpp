@@ -2,15 +2,20 @@
 // one to be used again, found by address on any thread, returned wholesale.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include <rdbxml/mem_manager.h>
 #include <rdbxml/mem_pool.h>
 #include <rdbxml/stl_string.h>
+#include "allocation_sweep.h"
 #include "mem_pagemap.h"
 #include "support_fixtures.h"
 
@@ -145,15 +150,100 @@ TEST(MemPool, TheManagerDrawsSmallBlocksFromTheScopesPoolAndCountsThem)
     EXPECT_EQ(counts.outstanding(), 0);
 }
 
-TEST_F(FailingAllocationTest, APoolsBlocksFailLikeAnyOther)
+namespace {
+
+// Whether the page that holds `address` is mapped in the process.
+bool mapped(const void* address)
+{
+    unsigned char present;
+    void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(address) & ~std::uintptr_t(4095));
+    return ::mincore(page, 1, &present) == 0 || errno != ENOMEM;
+}
+
+}  // namespace
+
+TEST(MemPool, ChunksAreMappedWhileThePoolLivesAndCountedProcessWide)
+{
+    std::size_t before = MEM_POOL::mapped_bytes();
+    MEM_POOL::reset_most_mapped();
+    EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before);
+    MEM_POOL* pool = MEM_POOL::create();
+    ASSERT_NE(pool, nullptr);
+    void* first = pool->allocate(64);
+    while (pool->reserved_bytes() < 3 * MEM_PAGEMAP_STEP)
+        ASSERT_NE(pool->allocate(MEM_POOL::MAX_BLOCK), nullptr);
+    std::size_t reserved = pool->reserved_bytes();
+    EXPECT_EQ(reserved, 4 * MEM_PAGEMAP_STEP) << "two chunks of 2 MiB";
+    EXPECT_EQ(MEM_POOL::mapped_bytes(), before + reserved);
+    EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before + reserved);
+    EXPECT_TRUE(mapped(first));
+
+    // A second pool while the first lives raises the most at once.
+    MEM_POOL* second = MEM_POOL::create();
+    ASSERT_NE(second->allocate(8), nullptr);
+    EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before + reserved + MEM_PAGEMAP_STEP);
+    second->release();
+    EXPECT_EQ(MEM_POOL::mapped_bytes(), before + reserved);
+
+    pool->release();
+    EXPECT_EQ(MEM_POOL::mapped_bytes(), before);
+    EXPECT_FALSE(mapped(first)) << "the chunks are still mapped";
+    EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before + reserved + MEM_PAGEMAP_STEP);
+    MEM_POOL::reset_most_mapped();
+    EXPECT_EQ(MEM_POOL::most_mapped_bytes(), before);
+}
+
+// Every allocation of a run of blocks, the chunks they are carved from
+// included, refused in turn through the memory manager's hook: the request
+// that was refused gets null, and nothing else does.
+TEST_F(FailingAllocationTest, APoolsBlocksAndChunksFailLikeAnyOther)
+{
+    struct RUN {
+        POOL pool;
+        std::vector<void*> blocks;
+        bool got_null = false;
+        unsigned long counted_for_null = 0;  // allocations the refused request counted
+    };
+    unsigned long chunks_refused = 0;
+    test_allocation_sweep(
+        test_manager_hook(), TEST_SWEEP_PLAN(), [] { return std::make_unique<RUN>(); },
+        [](std::unique_ptr<RUN>& run) {
+            MEM_POOL_SCOPE scope(run->pool.m_holder.get());
+            // Into a second chunk.
+            while (run->pool->reserved_bytes() < 2 * MEM_PAGEMAP_STEP) {
+                unsigned long before = MEM_MANAGER::thread_allocation_count();
+                void* block = MEM_MANAGER::new_wrapper(MEM_POOL::MAX_BLOCK, tracker(), "test");
+                if (block == nullptr) {
+                    run->got_null = true;
+                    run->counted_for_null = MEM_MANAGER::thread_allocation_count() - before;
+                    return;
+                }
+                run->blocks.push_back(block);
+            }
+        },
+        [&](const std::unique_ptr<RUN>& run, bool refused) {
+            EXPECT_EQ(run->got_null, refused) << "a refusal that went unseen, or null without one";
+            // The block and the chunk it asked for count two.
+            if (run->got_null && run->counted_for_null == 2)
+                ++chunks_refused;
+            for (void* block : run->blocks)
+                MEM_MANAGER::delete_wrapper(block, "TEST");
+        });
+    EXPECT_EQ(chunks_refused, 2u) << "both chunks should have been refused once";
+}
+
+TEST_F(FailingAllocationTest, ALargerChunkRefusedGivesWayToAFirstSizeOne)
 {
     POOL pool;
-    MEM_POOL_SCOPE scope(pool.m_holder.get());
-    MEM_MANAGER::fail_allocation_after(2);
-    void* first = MEM_MANAGER::new_wrapper(8, tracker(), "test");
-    EXPECT_NE(first, nullptr);
-    EXPECT_EQ(MEM_MANAGER::new_wrapper(8, tracker(), "test"), nullptr);
-    MEM_MANAGER::delete_wrapper(first, "TEST");
+    // Two chunks of 2 MiB; the next would be 4 MiB.
+    while (pool->reserved_bytes() < 2 * MEM_PAGEMAP_STEP)
+        ASSERT_NE(pool->allocate(MEM_POOL::MAX_BLOCK), nullptr);
+    // The pool's own allocations count only its chunks: the next is refused.
+    MEM_MANAGER::fail_allocation_after(1);
+    while (pool->reserved_bytes() == 2 * MEM_PAGEMAP_STEP)
+        ASSERT_NE(pool->allocate(MEM_POOL::MAX_BLOCK), nullptr);
+    EXPECT_TRUE(MEM_MANAGER::allocation_failed());
+    EXPECT_EQ(pool->reserved_bytes(), 3 * MEM_PAGEMAP_STEP);
 }
 
 #ifdef POOL_TEST_ASAN

@@ -38,7 +38,8 @@ public:
 
     // Test hook: the n-th allocation that this thread makes from now (1 =
     // the next one) fails and returns null; 0 switches failures off. Other
-    // threads' allocations neither fail nor count.
+    // threads' allocations neither fail nor count. A chunk that the thread's
+    // pool takes to serve a block counts as an allocation of its own.
     static void fail_allocation_after(unsigned long n);
     // Whether an allocation of this thread failed by fail_allocation_after
     // since it was last called.
@@ -58,6 +59,9 @@ private:
     friend class MEM_POOL_SCOPE;
     // Makes `pool` the current thread's (null: none); returns the one before.
     static MEM_POOL* use_pool(MEM_POOL* pool);
+    // Counts a pool's chunk as an allocation of the thread; false when the
+    // failure hook refuses it.
+    static bool chunk_allowed();
     static void add_to_totals(unsigned long allocations, unsigned long releases);
 };
 

@@ -9,6 +9,10 @@
 // thread, so a block can be released one by one as before. A pool is used by
 // one thread at a time.
 //
+// Chunks are mapped from the kernel and unmapped when the pool goes, so a
+// process that reads one report after another never holds more than the
+// largest of them needed (see map_chunk in mem_pool.cpp).
+//
 // Chunks are aligned to 2 MiB and, from the second on, advised as huge
 // pages: a large report then takes one page fault per 2 MiB instead of 512.
 // Chunks grow geometrically, so a report of any size has few of them. Past
@@ -56,6 +60,13 @@ public:
     // Bytes of chunks obtained so far.
     std::size_t reserved_bytes() const { return m_reserved; }
 
+    // Bytes of chunks mapped now by every pool of the process, and the most
+    // mapped at once since the start or the last reset_most_mapped(), which
+    // sets it to what is mapped now (for tests and diagnostics).
+    static std::size_t mapped_bytes();
+    static std::size_t most_mapped_bytes();
+    static void reset_most_mapped();
+
     // Ends the thread that faults pages in ahead, if there is one, and waits
     // for it. Allocating on starts none again.
     void stop_prefault();
@@ -80,6 +91,8 @@ private:
 
     struct PREFAULT;
 
+    // A chunk of `size` bytes aligned to 2 MiB; null when none could be had.
+    static void* map_chunk(std::size_t size);
     void* allocate_slow(unsigned size_class);
     bool add_chunk();
     void free(void* block, unsigned size_class);
