@@ -2,16 +2,20 @@
 
 #include <cstring>
 
-STL_STRING::STL_STRING(const char* text)
-{
-    if (text != nullptr)
-        m_text.assign(text);
-}
+// Constructed from the text, a string's storage is the text's size (an
+// assignment to an empty string would round it up to twice the inline room).
+STL_STRING::STL_STRING(const char* text) : STL_STRING(text, text != nullptr ? std::strlen(text) : 0) {}
 
 STL_STRING::STL_STRING(const char* text, std::size_t length)
+    : m_text(text != nullptr ? text : "", text != nullptr ? length : 0)
 {
-    if (text != nullptr)
-        m_text.assign(text, length);
+}
+
+STL_STRING& STL_STRING::operator=(const STL_STRING& other)
+{
+    if (this != &other)
+        assign_exact(other.m_text.data(), other.m_text.size());
+    return *this;
 }
 
 STL_STRING& STL_STRING::operator=(const char* text)
@@ -19,8 +23,20 @@ STL_STRING& STL_STRING::operator=(const char* text)
     if (text == nullptr)
         m_text.clear();
     else
-        m_text.assign(text);
+        assign_exact(text, std::strlen(text));
     return *this;
+}
+
+void STL_STRING::assign_exact(const char* text, std::size_t length)
+{
+    if (length <= m_text.capacity()) {
+        // May be part of this very string: assign handles that.
+        m_text.assign(text, length);
+        return;
+    }
+    // Longer than anything this string holds, so not part of it.
+    decltype(m_text) fitted(text, length);
+    m_text.swap(fitted);
 }
 
 STL_STRING& STL_STRING::operator+=(const char* text)

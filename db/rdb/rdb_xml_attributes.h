@@ -23,5 +23,11 @@ template <std::size_t N>
 void rdb_xml_find_attributes(const xercesc::Attributes& attrs, const XMLCh* const (&names)[N],
                              const XMLCh* (&values)[N])
 {
+    // Most elements of a report (cells, rows) have no attributes at all.
+    if (attrs.getLength() == 0) {
+        for (const XMLCh*& value : values)
+            value = nullptr;
+        return;
+    }
     rdb_xml_find_attributes(attrs, names, values, N);
 }

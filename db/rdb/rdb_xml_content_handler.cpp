@@ -68,6 +68,7 @@ void RDB_XML_CONTENT_HANDLER::endElement(const XMLCh* const, const XMLCh* const 
 RDB_XML_ELEMENT_KIND RDB_XML_CONTENT_HANDLER::start_kind(const XMLCh* name)
 {
     RDB_XML_ELEMENT_KIND kind = rdb_xml_element_kind(name);
+    rdb_xml_context->m_open_elements.push(kind);
     if (kind == RDB_XML_ELEMENT_UNKNOWN && rdb_xml_context->m_unknown_depth++ == 0) {
         rdb_xml_not_as_written("unknown element \"%s\": %s", QUOTED_NAME_TEXT(name).m_text,
                                unknown_element_outcome());
@@ -77,7 +78,9 @@ RDB_XML_ELEMENT_KIND RDB_XML_CONTENT_HANDLER::start_kind(const XMLCh* name)
 
 RDB_XML_ELEMENT_KIND RDB_XML_CONTENT_HANDLER::end_kind(const XMLCh* name)
 {
-    RDB_XML_ELEMENT_KIND kind = rdb_xml_element_kind(name);
+    RDB_XML_ELEMENT_KIND kind;
+    if (!rdb_xml_context->m_open_elements.pop(kind))
+        kind = rdb_xml_element_kind(name);
     if (kind == RDB_XML_ELEMENT_UNKNOWN)
         --rdb_xml_context->m_unknown_depth;
     return kind;

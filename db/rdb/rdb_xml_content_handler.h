@@ -55,7 +55,8 @@ protected:
 
     // The kind of the element that starts or ends: one whose name the
     // format does not have is said at its start, the outermost of them
-    // only (what is inside it is read, or not, as anywhere else).
+    // only (what is inside it is read, or not, as anywhere else). An end is
+    // of the kind its start was (RDB_XML_OPEN_ELEMENTS).
     RDB_XML_ELEMENT_KIND start_kind(const XMLCh* name);
     static RDB_XML_ELEMENT_KIND end_kind(const XMLCh* name);
     // What the handler does with an element of a name the format does not

@@ -14,6 +14,7 @@
 #include <rdbxml/rdb_xml.h>
 #include "gen_string_hash_sys.h"
 #include "rdb_xml_diagnostic_bound.h"
+#include "rdb_xml_element.h"
 #include "rdb_xml_folder_trees.h"
 #include "rdb_xml_globals.h"
 
@@ -52,6 +53,8 @@ public:
     std::vector<RDB_XML_DECLARED_FOLDER> m_declared_folders;
     // The narrow text of the current character chunk.
     std::vector<char> m_chunk;
+    // The kinds of the elements the reader is inside.
+    RDB_XML_OPEN_ELEMENTS m_open_elements;
     // Warnings for content the report does not hold as written, all of
     // them, kept or not (RDB_XML_RESULT::m_not_as_written).
     int m_not_as_written = 0;

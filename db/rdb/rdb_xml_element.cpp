@@ -22,9 +22,13 @@ static_assert(sizeof(ELEMENT_NAMES) / sizeof(ELEMENT_NAMES[0]) == RDB_XML_ELEMEN
 template <std::size_t N>
 inline bool is(const XMLCh* name, const char (&lower)[N])
 {
-    for (std::size_t i = 0; i + 1 < N; ++i)
-        if (gen_ascii_lower(name[i]) != static_cast<unsigned char>(lower[i]))
+    // Reports write their names in lower case: a character equal to the
+    // name's is taken without folding.
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        const XMLCh expected = static_cast<unsigned char>(lower[i]);
+        if (name[i] != expected && gen_ascii_lower(name[i]) != expected)
             return false;
+    }
     return name[N - 1] == 0;
 }
 

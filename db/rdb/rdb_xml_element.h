@@ -3,6 +3,8 @@
 // that each handler switches on the kind instead of comparing names.
 #pragma once
 
+#include <cstddef>
+
 #include <xercesc/util/XercesDefs.hpp>
 
 // Every name of the format, lower case, in the order the root handler has
@@ -45,3 +47,36 @@ const XMLCh* rdb_xml_element_name(RDB_XML_ELEMENT_KIND kind);
 // does: ASCII characters are compared here, and at the first character
 // beyond ASCII the parser's own comparison decides.
 bool rdb_xml_names_match(const XMLCh* localname, const XMLCh* name);
+
+// The kinds of the elements open now, innermost last. The reader has checked
+// that an end tag names the element it ends, so an end is of the kind its
+// start was found to be and needs no classification of its own. Kinds are
+// kept for the outermost KEPT levels; an end deeper than that is classified
+// like a start.
+class RDB_XML_OPEN_ELEMENTS {
+public:
+    void push(RDB_XML_ELEMENT_KIND kind)
+    {
+        if (m_depth < KEPT)
+            m_kinds[m_depth] = static_cast<unsigned char>(kind);
+        ++m_depth;
+    }
+    // The kind of the element that ends, taken from the stack: false when
+    // it was not kept.
+    bool pop(RDB_XML_ELEMENT_KIND& kind)
+    {
+        if (m_depth == 0)
+            return false;
+        --m_depth;
+        if (m_depth >= KEPT)
+            return false;
+        kind = static_cast<RDB_XML_ELEMENT_KIND>(m_kinds[m_depth]);
+        return true;
+    }
+
+private:
+    static constexpr std::size_t KEPT = 256;
+    static_assert(RDB_XML_ELEMENT_UNKNOWN < 256, "a kind fits a byte");
+    unsigned char m_kinds[KEPT];
+    std::size_t m_depth = 0;
+};

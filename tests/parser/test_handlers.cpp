@@ -22,6 +22,25 @@ TEST_F(ParseTest, ReportElementsAreFoundAtAnyDepthInAnyCaseButOnlyOutsideAnActiv
         {"kind":"embedded","info":"kept"},{"kind":"text","enabled":false}])"));
 }
 
+TEST_F(ParseTest, EveryElementEndsAsItStartedAtAnyDepth)
+{
+    // An end is of the kind its start was found to be: kept for the
+    // outermost levels, found again from the name below them. A table and a
+    // text 300 levels down end as themselves, so the table keeps its row and
+    // ends its handler, and both texts are read by the root handler.
+    std::string open, close;
+    for (int level = 0; level < 300; ++level) {
+        open += "<wrap>";
+        close += "</wrap>";
+    }
+    ASSERT_NE(parse_text(report_with(open + "<table name=\"deep\" parent=\"main\"><row><int_cell>1</int_cell></row>"
+                                            "</table><text name=\"inside\" parent=\"main\"/>" +
+                                     close + "<text name=\"after\" parent=\"main\"/>")),
+              nullptr);
+    EXPECT_TRUE(objects_hold(R"([{"name":"deep","rows":[[{"value":1}]]},{"name":"inside"},{"name":"after"}])"))
+        << dump();
+}
+
 TEST_F(ParseTest, NamesBeyondAsciiAreTheElementsTheParserFoldsThemTo)
 {
     // A KELVIN SIGN (U+212A) folds to 'k' and a LONG S (U+017F) to 's', so

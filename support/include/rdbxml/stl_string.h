@@ -20,7 +20,11 @@ public:
     STL_STRING(const char* text, std::size_t length);
     STL_STRING(const STL_STRING&) = default;
     STL_STRING(STL_STRING&&) noexcept = default;
-    STL_STRING& operator=(const STL_STRING&) = default;
+    // Assigning keeps the storage when the text fits, and otherwise takes
+    // storage of the text's own size: a report holds many strings copied
+    // once from a longer-lived buffer, and growth by doubling would leave
+    // most of them with room they never use.
+    STL_STRING& operator=(const STL_STRING& other);
     STL_STRING& operator=(STL_STRING&&) noexcept = default;
     STL_STRING& operator=(const char* text);
     ~STL_STRING() = default;
@@ -62,6 +66,8 @@ public:
     }
 
 private:
+    void assign_exact(const char* text, std::size_t length);
+
     // Storage from the memory manager: while a report is read, from its pool.
     std::basic_string<char, std::char_traits<char>, MEM_ALLOCATOR<char>> m_text;
 };
