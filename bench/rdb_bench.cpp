@@ -2,7 +2,7 @@
 //
 //   rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB]
 //             [--seed S] [--before RDB_BENCH]
-//   rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S]
+//   rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S] [--before RDB_BENCH]
 //
 // Generates (with rdb_bench_gen beside this program) a small, a medium and a
 // large report file, plain and gzip, and zstd and xz copies of the large one
@@ -293,7 +293,7 @@ int usage()
 {
     std::fprintf(stderr, "usage: rdb_bench [--dir DIR] [--reps N] [--small MB] [--medium MB] [--large MB] [--seed S]"
                          " [--before RDB_BENCH]\n"
-                         "       rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S]\n");
+                         "       rdb_bench --mixes [--dir DIR] [--reps N] [--medium MB] [--seed S] [--before RDB_BENCH]\n");
     return 2;
 }
 
@@ -499,6 +499,7 @@ struct BENCH_MIX_FILE {
     double mb = 0;
     int dead = -1;  // its cases
     int full = -1;
+    int before = -1;  // the full parse of the runner given with --before
 };
 
 // The mixes the generator knows (`rdb_bench_gen --list`: a mix a line, its
@@ -535,6 +536,7 @@ int run_mixes(int argc, char** argv)
     int reps = 5;
     std::string medium = "20";
     std::string seed = "1";
+    std::string before;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--mixes")
@@ -550,6 +552,8 @@ int run_mixes(int argc, char** argv)
             medium = value;
         else if (option == "--seed")
             seed = value;
+        else if (option == "--before")
+            before = value;
         else
             return usage();
     }
@@ -565,10 +569,10 @@ int run_mixes(int argc, char** argv)
 
     std::vector<BENCH_CASE> cases;
     auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double mb,
-                   const std::string& count = std::string()) {
+                   const std::string& count = std::string(), const std::string& program = std::string()) {
         BENCH_CASE c;
         c.label = label;
-        c.program = self;
+        c.program = program.empty() ? self : program;
         c.mode = mode;
         c.file = file;
         c.count = count;
@@ -590,6 +594,10 @@ int run_mixes(int argc, char** argv)
         mix.dead = add(mix.name + ", dead parser", "dead-ns", mix.file, mix.mb);
         mix.full = add(mix.name + ", full parse", "full-ns", mix.file, mix.mb);
         cases[mix.full].floor = mix.dead;
+        if (!before.empty()) {
+            mix.before = add(mix.name + ", full parse, before", "full-ns", mix.file, mix.mb, std::string(), before);
+            cases[mix.before].floor = mix.dead;
+        }
         if (mix.name == "default")
             sequence = &mix;
     }
@@ -601,23 +609,32 @@ int run_mixes(int argc, char** argv)
 
     run_turns(cases, reps);
 
-    auto report_memory = [&](const BENCH_MIX_FILE& mix) {
-        return (cases[mix.full].peak() - cases[mix.dead].peak()) / mix.mb;
+    auto memory_of = [&](const BENCH_MIX_FILE& mix, int full) {
+        return (cases[full].peak() - cases[mix.dead].peak()) / mix.mb;
     };
-    auto ratio = [&](const BENCH_MIX_FILE& mix) { return cases[mix.full].time() / cases[mix.dead].time(); };
-    auto failed = [&](const BENCH_MIX_FILE& mix) { return cases[mix.dead].failed || cases[mix.full].failed; };
+    auto ratio_of = [&](const BENCH_MIX_FILE& mix, int full) { return cases[full].time() / cases[mix.dead].time(); };
+    auto report_memory = [&](const BENCH_MIX_FILE& mix) { return memory_of(mix, mix.full); };
+    auto ratio = [&](const BENCH_MIX_FILE& mix) { return ratio_of(mix, mix.full); };
+    auto failed = [&](const BENCH_MIX_FILE& mix) {
+        return cases[mix.dead].failed || cases[mix.full].failed || (mix.before >= 0 && cases[mix.before].failed);
+    };
     std::printf("\n%d repetitions, medians; namespaces on in both parses; MB = 10^6 bytes; report = (peak - dead"
                 " parser's peak) / file\n\n",
                 reps);
-    std::printf("| mix | file MB | dead s | full s | × dead | report / file |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    const bool compared = !before.empty();
+    std::printf("| mix | file MB | dead s | full s | × dead | report / file |%s\n",
+                compared ? " before: × dead | before: report / file |" : "");
+    std::printf("|---|---:|---:|---:|---:|---:|%s\n", compared ? "---:|---:|" : "");
     for (const BENCH_MIX_FILE& mix : mixes) {
         if (failed(mix)) {
-            std::printf("| %s | %.1f | failed | | | |\n", mix.name.c_str(), mix.mb);
+            std::printf("| %s | %.1f | failed | | | |%s\n", mix.name.c_str(), mix.mb, compared ? " | |" : "");
             continue;
         }
-        std::printf("| %s | %.1f | %.3f | %.3f | %.2f | %.2f |\n", mix.name.c_str(), mix.mb,
-                    cases[mix.dead].time(), cases[mix.full].time(), ratio(mix), report_memory(mix));
+        std::printf("| %s | %.1f | %.3f | %.3f | %.2f | %.2f |", mix.name.c_str(), mix.mb, cases[mix.dead].time(),
+                    cases[mix.full].time(), ratio(mix), report_memory(mix));
+        if (compared)
+            std::printf(" %.2f | %.2f |", ratio_of(mix, mix.before), memory_of(mix, mix.before));
+        std::printf("\n");
     }
 
     auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
