@@ -94,7 +94,7 @@ bool RDB_TABLE_OBJECT::add_row(RDB_TABLE_ROW* row) { return row != nullptr && ap
 bool RDB_TABLE_OBJECT::keep_data_rows(const std::vector<unsigned>& order)
 {
     unsigned first = get_first_data_row();
-    decltype(m_rows) kept;
+    std::vector<RDB_TABLE_ROW*> kept;
     std::vector<bool> listed;
     try {
         kept.reserve(first + order.size());

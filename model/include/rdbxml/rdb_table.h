@@ -91,9 +91,7 @@ protected:
     bool append_own_row(RDB_TABLE_ROW* row);
 
 private:
-    // In the report's storage, like the rows: a report of many small
-    // tables holds as many of these.
-    std::vector<RDB_TABLE_ROW*, MEM_ALLOCATOR<RDB_TABLE_ROW*>> m_rows;
+    std::vector<RDB_TABLE_ROW*> m_rows;
     RDB_OBJECT_TYPE m_type;
     bool m_last_cmp_flp_location_available = false;
 };
