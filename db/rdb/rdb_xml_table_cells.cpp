@@ -40,8 +40,10 @@ void set_colors(RDB_TABLE_ELEMENT* cell, const char* foreground, const char* bac
 void rdb_xml_set_cell_colors(RDB_TABLE_ELEMENT* cell, const XMLCh* foreground_value, const XMLCh* background_value)
 {
     // Colour values are short ASCII: with static buffers they are narrowed
-    // straight into a few bytes each.
+    // straight into a few bytes each, and most cells have none at all.
     if (rdb_xml_use_static_buffers) {
+        if (foreground_value == nullptr && background_value == nullptr)
+            return;
         char foreground[LONGEST_COLOR + 1];
         char background[LONGEST_COLOR + 1];
         if (narrow_short_value(foreground_value, foreground) && narrow_short_value(background_value, background)) {
