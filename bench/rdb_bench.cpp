@@ -324,38 +324,78 @@ bool compress_copies(const std::string& file)
            spawn({"/usr/bin/xz", "-k", "-f", "-6", "-T1", file}, nullptr, nullptr);
 }
 
-int run_bench(int argc, char** argv)
-{
+// The runner's options, for either table.
+struct BENCH_SETTINGS {
+    bool mixes = false;
     std::string dir = "bench-data";
     int reps = 5;
     std::string sizes[3] = {"10", "20", "100"};  // small, medium, large
     std::string seed = "1";
     std::string before;
+};
+
+// False for options the chosen table does not take (--small and --large
+// are not the mixes').
+bool parse_settings(int argc, char** argv, BENCH_SETTINGS& settings)
+{
+    for (int i = 1; i < argc; ++i)
+        settings.mixes = settings.mixes || std::strcmp(argv[i], "--mixes") == 0;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
+        if (option == "--mixes")
+            continue;
         if (i + 1 >= argc)
-            return usage();
+            return false;
         std::string value = argv[++i];
         if (option == "--dir")
-            dir = value;
+            settings.dir = value;
         else if (option == "--reps")
-            reps = std::max(1, std::atoi(value.c_str()));
-        else if (option == "--small")
-            sizes[0] = value;
+            settings.reps = std::max(1, std::atoi(value.c_str()));
+        else if (option == "--small" && !settings.mixes)
+            settings.sizes[0] = value;
         else if (option == "--medium")
-            sizes[1] = value;
-        else if (option == "--large")
-            sizes[2] = value;
+            settings.sizes[1] = value;
+        else if (option == "--large" && !settings.mixes)
+            settings.sizes[2] = value;
         else if (option == "--seed")
-            seed = value;
+            settings.seed = value;
         else if (option == "--before")
-            before = value;
+            settings.before = value;
         else
-            return usage();
+            return false;
     }
+    return true;
+}
+
+// Appends a case that `program` measures; its index.
+int add_case(std::vector<BENCH_CASE>& cases, const std::string& program, const std::string& label,
+             const std::string& mode, const std::string& file, double mb, const std::string& count = std::string())
+{
+    BENCH_CASE c;
+    c.label = label;
+    c.program = program;
+    c.mode = mode;
+    c.file = file;
+    c.count = count;
+    c.data_mb = mb;
+    c.file_mb = mb;
+    cases.push_back(c);
+    return static_cast<int>(cases.size()) - 1;
+}
+
+// The generator beside the runner `self`.
+std::string generator_beside(const std::string& self) { return self.substr(0, self.rfind('/') + 1) + "rdb_bench_gen"; }
+
+int run_bench(const BENCH_SETTINGS& settings)
+{
+    const std::string& dir = settings.dir;
+    const int reps = settings.reps;
+    const std::string* sizes = settings.sizes;
+    const std::string& seed = settings.seed;
+    const std::string& before = settings.before;
 
     const std::string self = self_path();
-    const std::string generator = self.substr(0, self.rfind('/') + 1) + "rdb_bench_gen";
+    const std::string generator = generator_beside(self);
     ::mkdir(dir.c_str(), 0777);
     std::string xml[3];
     double mb[3];
@@ -379,15 +419,7 @@ int run_bench(int argc, char** argv)
     std::vector<BENCH_CASE> cases;
     auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double data_mb,
                    const std::string& program = std::string()) {
-        BENCH_CASE c;
-        c.label = label;
-        c.program = program.empty() ? self : program;
-        c.mode = mode;
-        c.file = file;
-        c.data_mb = data_mb;
-        c.file_mb = data_mb;
-        cases.push_back(c);
-        return static_cast<int>(cases.size()) - 1;
+        return add_case(cases, program.empty() ? self : program, label, mode, file, data_mb);
     };
     int dead[3], full[3], old_full[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i) {
@@ -530,36 +562,16 @@ std::vector<BENCH_MIX_FILE> generator_mixes(const std::string& generator)
 // --mixes: the dead parser and the full parse, both with namespaces as the
 // tool reads, on a file of every mix at the medium size; and the default
 // mix read once and four times in one process.
-int run_mixes(int argc, char** argv)
+int run_mixes(const BENCH_SETTINGS& settings)
 {
-    std::string dir = "bench-data";
-    int reps = 5;
-    std::string medium = "20";
-    std::string seed = "1";
-    std::string before;
-    for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
-        if (option == "--mixes")
-            continue;
-        if (i + 1 >= argc)
-            return usage();
-        std::string value = argv[++i];
-        if (option == "--dir")
-            dir = value;
-        else if (option == "--reps")
-            reps = std::max(1, std::atoi(value.c_str()));
-        else if (option == "--medium")
-            medium = value;
-        else if (option == "--seed")
-            seed = value;
-        else if (option == "--before")
-            before = value;
-        else
-            return usage();
-    }
+    const std::string& dir = settings.dir;
+    const int reps = settings.reps;
+    const std::string& medium = settings.sizes[1];
+    const std::string& seed = settings.seed;
+    const std::string& before = settings.before;
 
     const std::string self = self_path();
-    const std::string generator = self.substr(0, self.rfind('/') + 1) + "rdb_bench_gen";
+    const std::string generator = generator_beside(self);
     ::mkdir(dir.c_str(), 0777);
     std::vector<BENCH_MIX_FILE> mixes = generator_mixes(generator);
     if (mixes.empty()) {
@@ -569,17 +581,8 @@ int run_mixes(int argc, char** argv)
 
     std::vector<BENCH_CASE> cases;
     auto add = [&](const std::string& label, const std::string& mode, const std::string& file, double mb,
-                   const std::string& count = std::string(), const std::string& program = std::string()) {
-        BENCH_CASE c;
-        c.label = label;
-        c.program = program.empty() ? self : program;
-        c.mode = mode;
-        c.file = file;
-        c.count = count;
-        c.data_mb = mb;
-        c.file_mb = mb;
-        cases.push_back(c);
-        return static_cast<int>(cases.size()) - 1;
+                   const std::string& count = std::string()) {
+        return add_case(cases, self, label, mode, file, mb, count);
     };
     const BENCH_MIX_FILE* sequence = nullptr;
     for (BENCH_MIX_FILE& mix : mixes) {
@@ -595,7 +598,7 @@ int run_mixes(int argc, char** argv)
         mix.full = add(mix.name + ", full parse", "full-ns", mix.file, mix.mb);
         cases[mix.full].floor = mix.dead;
         if (!before.empty()) {
-            mix.before = add(mix.name + ", full parse, before", "full-ns", mix.file, mix.mb, std::string(), before);
+            mix.before = add_case(cases, before, mix.name + ", full parse, before", "full-ns", mix.file, mix.mb);
             cases[mix.before].floor = mix.dead;
         }
         if (mix.name == "default")
@@ -679,8 +682,8 @@ int main(int argc, char** argv)
 {
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--child") == 0)
         return run_case(argv[2], argv[3], argc == 5 ? std::atoi(argv[4]) : 1);
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--mixes") == 0)
-            return run_mixes(argc, argv);
-    return run_bench(argc, argv);
+    BENCH_SETTINGS settings;
+    if (!parse_settings(argc, argv, settings))
+        return usage();
+    return settings.mixes ? run_mixes(settings) : run_bench(settings);
 }

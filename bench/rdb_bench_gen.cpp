@@ -207,38 +207,32 @@ void BENCH_WRITER::cell_colors(std::string& out)
 
 void BENCH_WRITER::cell(std::string& out, char kind)
 {
+    const char* element = kind == 'i'   ? "iname_cell"
+                          : kind == 's' ? "string_cell"
+                          : kind == 'n' ? "int_cell"
+                                        : "delay_cell";
+    out += '<';
+    out += element;
+    cell_colors(out);
+    out += '>';
     switch (kind) {
     case 'i':
-        out += "<iname_cell";
-        cell_colors(out);
-        out += ">top/";
+        out += "top/";
         word_text(out, 2 + m_random.below(3));
-        out += "</iname_cell>";
         break;
-    case 's':
-        out += "<string_cell";
-        cell_colors(out);
-        out += '>';
-        word_text(out, 1 + m_random.below(4));
-        out += "</string_cell>";
-        break;
-    case 'n':
-        out += "<int_cell";
-        cell_colors(out);
-        out += '>';
-        number(out, static_cast<long>(m_random.below(200000)) - 1000);
-        out += "</int_cell>";
-        break;
+    case 's': word_text(out, 1 + m_random.below(4)); break;
+    case 'n': number(out, static_cast<long>(m_random.below(200000)) - 1000); break;
     default:
-        out += "<delay_cell";
-        cell_colors(out);
-        out += "><delay>";
+        out += "<delay>";
         number(out, static_cast<long>(m_random.below(50000)) - 5000);
         out += "</delay><display_option>";
         out += m_random.pick(DISPLAY_OPTIONS);
-        out += "</display_option></delay_cell>";
+        out += "</display_option>";
         break;
     }
+    out += "</";
+    out += element;
+    out += '>';
 }
 
 // One data row: the mix's cells in their order.
