@@ -1,27 +1,98 @@
 #include <rdbxml/stl_string.h>
 
-#include <cstring>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 
-// Constructed from the text, a string's storage is the text's size (an
-// assignment to an empty string would round it up to twice the inline room).
+#include <rdbxml/mem_manager.h>
+
+static_assert(sizeof(STL_STRING) == 16, "a string is two words");
+
+char* STL_STRING::allocate(std::size_t capacity)
+{
+    if (capacity > MAX_SIZE)
+        throw std::length_error("text longer than 2 GiB");
+    void* p = MEM_MANAGER::new_wrapper(capacity + 1, MEM_SITE_TRACKER(char, "RDB_XML"), "support/stl_string");
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return static_cast<char*>(p);
+}
+
+void STL_STRING::release() noexcept
+{
+    if (on_heap())
+        MEM_MANAGER::delete_wrapper(heap_data(), "RDB_XML");
+}
+
+void STL_STRING::set_heap(char* storage, std::size_t size, std::size_t capacity)
+{
+    std::memcpy(m_bytes, &storage, sizeof storage);
+    const auto length = static_cast<std::uint32_t>(size);
+    std::memcpy(m_bytes + 8, &length, sizeof length);
+    auto* b = reinterpret_cast<unsigned char*>(m_bytes) + 12;
+    b[0] = static_cast<unsigned char>(capacity);
+    b[1] = static_cast<unsigned char>(capacity >> 8);
+    b[2] = static_cast<unsigned char>(capacity >> 16);
+    b[3] = static_cast<unsigned char>((capacity >> 24) | HEAP_FLAG);
+    storage[size] = '\0';
+}
+
+void STL_STRING::set_size(std::size_t n)
+{
+    if (!on_heap()) {
+        set_inline_size(n);
+        return;
+    }
+    const auto length = static_cast<std::uint32_t>(n);
+    std::memcpy(m_bytes + 8, &length, sizeof length);
+    heap_data()[n] = '\0';
+}
+
+// Constructed from the text, a string's storage is the text's size.
 STL_STRING::STL_STRING(const char* text) : STL_STRING(text, text != nullptr ? std::strlen(text) : 0) {}
 
 STL_STRING::STL_STRING(const char* text, std::size_t length)
-    : m_text(text != nullptr ? text : "", text != nullptr ? length : 0)
 {
+    if (text == nullptr)
+        length = 0;
+    if (length <= INLINE_CAPACITY) {
+        if (length != 0)
+            std::memcpy(m_bytes, text, length);
+        set_inline_size(length);
+        return;
+    }
+    char* storage = allocate(length);
+    std::memcpy(storage, text, length);
+    set_heap(storage, length, length);
+}
+
+STL_STRING::STL_STRING(STL_STRING&& other) noexcept
+{
+    std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
+    other.set_inline_size(0);
+}
+
+STL_STRING& STL_STRING::operator=(STL_STRING&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
+        other.set_inline_size(0);
+    }
+    return *this;
 }
 
 STL_STRING& STL_STRING::operator=(const STL_STRING& other)
 {
     if (this != &other)
-        assign_exact(other.m_text.data(), other.m_text.size());
+        assign_exact(other.data(), other.size());
     return *this;
 }
 
 STL_STRING& STL_STRING::operator=(const char* text)
 {
     if (text == nullptr)
-        m_text.clear();
+        clear();
     else
         assign_exact(text, std::strlen(text));
     return *this;
@@ -29,41 +100,69 @@ STL_STRING& STL_STRING::operator=(const char* text)
 
 void STL_STRING::assign_exact(const char* text, std::size_t length)
 {
-    if (length <= m_text.capacity()) {
-        // May be part of this very string: assign handles that.
-        m_text.assign(text, length);
+    if (length <= capacity()) {
+        // May be part of this very string, hence memmove.
+        std::memmove(data(), text, length);
+        set_size(length);
         return;
     }
     // Longer than anything this string holds, so not part of it.
-    decltype(m_text) fitted(text, length);
-    m_text.swap(fitted);
+    char* storage = allocate(length);
+    std::memcpy(storage, text, length);
+    release();
+    set_heap(storage, length, length);
 }
 
-STL_STRING& STL_STRING::operator+=(const char* text)
+void STL_STRING::reserve(std::size_t n)
 {
-    if (text != nullptr)
-        m_text.append(text);
-    return *this;
-}
-
-STL_STRING& STL_STRING::append(const STL_STRING& other)
-{
-    m_text.append(other.m_text);
-    return *this;
+    if (n <= capacity())
+        return;
+    const std::size_t length = size();
+    char* storage = allocate(n);
+    std::memcpy(storage, data(), length);
+    release();
+    set_heap(storage, length, n);
 }
 
 STL_STRING& STL_STRING::append(const char* text, std::size_t length)
 {
-    if (text != nullptr)
-        m_text.append(text, length);
+    if (text == nullptr || length == 0)
+        return *this;
+    const std::size_t old_size = size();
+    if (length > MAX_SIZE - old_size)
+        throw std::length_error("text longer than 2 GiB");
+    const std::size_t new_size = old_size + length;
+    if (new_size <= capacity()) {
+        // May be part of this very string, hence memmove.
+        std::memmove(data() + old_size, text, length);
+        set_size(new_size);
+        return *this;
+    }
+    // Growth by doubling keeps a run of appends linear; the old storage
+    // stays until the text is copied, as `text` may lie inside it.
+    const std::size_t grown = std::min<std::size_t>(std::max(new_size, 2 * capacity()), MAX_SIZE);
+    char* storage = allocate(grown);
+    std::memcpy(storage, data(), old_size);
+    std::memcpy(storage + old_size, text, length);
+    release();
+    set_heap(storage, new_size, grown);
     return *this;
 }
 
+STL_STRING& STL_STRING::operator+=(const char* text)
+{
+    return text != nullptr ? append(text, std::strlen(text)) : *this;
+}
+
+STL_STRING& STL_STRING::append(const STL_STRING& other) { return append(other.data(), other.size()); }
+
 STL_STRING::iterator STL_STRING::erase(iterator first, iterator last)
 {
-    std::size_t from = static_cast<std::size_t>(first - begin());
-    std::size_t count = static_cast<std::size_t>(last - first);
-    m_text.erase(from, count);
+    const std::size_t from = static_cast<std::size_t>(first - begin());
+    const std::size_t count = static_cast<std::size_t>(last - first);
+    const std::size_t length = size();
+    std::memmove(data() + from, data() + from + count, length - from - count);
+    set_size(length - count);
     return begin() + from;
 }
 
@@ -72,11 +171,19 @@ namespace {
 // A null text compares as the empty string, as the constructor reads it.
 const char* text_of(const char* text) { return text != nullptr ? text : ""; }
 
+// Byte-wise, on unsigned bytes, as strcmp does; a prefix comes first.
+int compare(std::string_view a, std::string_view b)
+{
+    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (c != 0)
+        return c;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 }  // namespace
 
-// Byte-wise comparisons on unsigned bytes, as strcmp does.
-bool operator<(const STL_STRING& a, const STL_STRING& b) { return a.m_text.compare(b.m_text) < 0; }
+bool operator<(const STL_STRING& a, const STL_STRING& b) { return compare(a.view(), b.view()) < 0; }
 bool operator<(const char* a, const STL_STRING& b) { return std::strcmp(text_of(a), b.c_str()) < 0; }
 bool operator<(const STL_STRING& a, const char* b) { return std::strcmp(a.c_str(), text_of(b)) < 0; }
-bool operator==(const STL_STRING& a, const char* b) { return a.m_text.compare(text_of(b)) == 0; }
-bool operator==(const STL_STRING& a, const STL_STRING& b) { return a.m_text == b.m_text; }
+bool operator==(const STL_STRING& a, const char* b) { return a.view() == std::string_view(text_of(b)); }
+bool operator==(const STL_STRING& a, const STL_STRING& b) { return a.view() == b.view(); }

@@ -1,6 +1,6 @@
 // What a host writes against a parsed report: range-for over folders, rows
-// and cells, const access all the way down, the two-argument cell lookup
-// and STL_STRING as a standard string.
+// and cells, const access all the way down, the two-argument cell lookup,
+// instance paths as written and gauges.
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -77,20 +77,6 @@ TEST_F(ParseTest, RangesWalkWhatTheIndexedGettersReach)
         ++direct;
     }
     EXPECT_EQ(direct, report.get_main_folder()->get_number_of_objects());
-}
-
-TEST(StlString, ReadsAsAStandardStringWithEveryByte)
-{
-    const std::string bytes("name\0with nul, caf\xc3\xa9", 20);
-    STL_STRING text(bytes.data(), bytes.size());
-    std::string_view view = text;
-    EXPECT_EQ(view, bytes);
-    EXPECT_EQ(text.view().data(), text.c_str());
-    EXPECT_EQ(text.str(), bytes);
-    std::ostringstream out;
-    out << '[' << text << ']';
-    EXPECT_EQ(out.str(), "[" + bytes + "]");
-    EXPECT_EQ(STL_STRING().view(), std::string_view());
 }
 
 TEST_F(ParseTest, InstancePathsShowAsWrittenWhenNoHierarchyResolvesThem)
