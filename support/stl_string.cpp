@@ -4,8 +4,6 @@
 #include <new>
 #include <stdexcept>
 
-#include <rdbxml/mem_manager.h>
-
 static_assert(sizeof(STL_STRING) == 16, "a string is two words");
 
 char* STL_STRING::allocate(std::size_t capacity)
@@ -16,36 +14,6 @@ char* STL_STRING::allocate(std::size_t capacity)
     if (p == nullptr)
         throw std::bad_alloc();
     return static_cast<char*>(p);
-}
-
-void STL_STRING::release() noexcept
-{
-    if (on_heap())
-        MEM_MANAGER::delete_wrapper(heap_data(), "RDB_XML");
-}
-
-void STL_STRING::set_heap(char* storage, std::size_t size, std::size_t capacity)
-{
-    std::memcpy(m_bytes, &storage, sizeof storage);
-    const auto length = static_cast<std::uint32_t>(size);
-    std::memcpy(m_bytes + 8, &length, sizeof length);
-    auto* b = reinterpret_cast<unsigned char*>(m_bytes) + 12;
-    b[0] = static_cast<unsigned char>(capacity);
-    b[1] = static_cast<unsigned char>(capacity >> 8);
-    b[2] = static_cast<unsigned char>(capacity >> 16);
-    b[3] = static_cast<unsigned char>((capacity >> 24) | HEAP_FLAG);
-    storage[size] = '\0';
-}
-
-void STL_STRING::set_size(std::size_t n)
-{
-    if (!on_heap()) {
-        set_inline_size(n);
-        return;
-    }
-    const auto length = static_cast<std::uint32_t>(n);
-    std::memcpy(m_bytes + 8, &length, sizeof length);
-    heap_data()[n] = '\0';
 }
 
 // Constructed from the text, a string's storage is the text's size.
@@ -128,16 +96,28 @@ STL_STRING& STL_STRING::append(const char* text, std::size_t length)
 {
     if (text == nullptr || length == 0)
         return *this;
+    // The character data of every element is appended here: the layout is
+    // read once.
+    if (on_heap()) {
+        const std::size_t old_size = heap_size();
+        if (length <= heap_capacity() - old_size) {
+            // May be part of this very string, hence memmove.
+            std::memmove(heap_data() + old_size, text, length);
+            set_heap_size(old_size + length);
+            return *this;
+        }
+    } else {
+        const std::size_t old_size = INLINE_CAPACITY - tag();
+        if (length <= INLINE_CAPACITY - old_size) {
+            std::memmove(m_bytes + old_size, text, length);
+            set_inline_size(old_size + length);
+            return *this;
+        }
+    }
     const std::size_t old_size = size();
     if (length > MAX_SIZE - old_size)
         throw std::length_error("text longer than 2 GiB");
     const std::size_t new_size = old_size + length;
-    if (new_size <= capacity()) {
-        // May be part of this very string, hence memmove.
-        std::memmove(data() + old_size, text, length);
-        set_size(new_size);
-        return *this;
-    }
     // Growth by doubling keeps a run of appends linear; the old storage
     // stays until the text is copied, as `text` may lie inside it.
     const std::size_t grown = std::min<std::size_t>(std::max(new_size, 2 * capacity()), MAX_SIZE);

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include <rdbxml/mem_manager.h>
+
 class STL_STRING {
 public:
     typedef char* iterator;
@@ -115,12 +117,37 @@ private:
         m_bytes[n] = '\0';
         m_bytes[15] = static_cast<char>(INLINE_CAPACITY - n);
     }
-    void set_heap(char* storage, std::size_t size, std::size_t capacity);
+    void set_heap_size(std::size_t n)
+    {
+        const auto length = static_cast<std::uint32_t>(n);
+        std::memcpy(m_bytes + 8, &length, sizeof length);
+        heap_data()[n] = '\0';
+    }
+    void set_heap(char* storage, std::size_t size, std::size_t capacity)
+    {
+        std::memcpy(m_bytes, &storage, sizeof storage);
+        auto* b = reinterpret_cast<unsigned char*>(m_bytes) + 12;
+        b[0] = static_cast<unsigned char>(capacity);
+        b[1] = static_cast<unsigned char>(capacity >> 8);
+        b[2] = static_cast<unsigned char>(capacity >> 16);
+        b[3] = static_cast<unsigned char>((capacity >> 24) | HEAP_FLAG);
+        set_heap_size(size);
+    }
     // Sets the length of the text now held, which fits, and terminates it.
-    void set_size(std::size_t n);
+    void set_size(std::size_t n)
+    {
+        if (on_heap())
+            set_heap_size(n);
+        else
+            set_inline_size(n);
+    }
     // Storage for `capacity` bytes and a terminator (throws std::bad_alloc).
     static char* allocate(std::size_t capacity);
-    void release() noexcept;
+    void release() noexcept
+    {
+        if (on_heap())
+            MEM_MANAGER::delete_wrapper(heap_data(), "RDB_XML");
+    }
     // Makes this string `text` (which may lie inside it), keeping storage
     // that fits and otherwise taking storage of the text's size.
     void assign_exact(const char* text, std::size_t length);
