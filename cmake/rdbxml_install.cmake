@@ -36,6 +36,8 @@ install(TARGETS rdbsupport rdbmodel rdbwriters rdb_xml EXPORT rdbxmlTargets
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS rdbxml RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/rdbxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/tools/completion/rdbxml.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+  RENAME rdbxml)
 install(FILES ${PROJECT_SOURCE_DIR}/db/rdb/rdb_schema.xsd DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # The public headers: each part keeps those a host includes in its own

@@ -49,7 +49,6 @@ RDB_INDEX_PARSED rdb_index_parse_file(const std::string& path, bool cells, bool 
 {
     RDB_XML_OPTIONS options;
     options.m_strict = strict;
-    options.m_message_sink = [](const char*, const char*) {};
     RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(path), options);
     std::string messages;
     std::size_t listed = 0;

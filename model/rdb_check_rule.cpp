@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include <rdbxml/rdb_columns.h>
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_summary.h>
 #include "rdb_rule_text.h"
@@ -209,10 +210,12 @@ VERDICT judge_cell(const RDB_CONDITION& condition, const RDB_TABLE_ELEMENT* cell
         case RDB_UNIT_US:
             return judge_number(condition, static_cast<double>(delay));
         case RDB_UNIT_MHZ:
-        case RDB_UNIT_GHZ:
-            if (delay <= 0)
+        case RDB_UNIT_GHZ: {
+            double mhz = 0;
+            if (!rdb_delay_number(delay, RDB_DELAY_DISPLAY_MHZ, mhz))
                 return VERDICT();
-            return judge_number(condition, 1e6 / static_cast<double>(delay));
+            return judge_number(condition, mhz);
+        }
         default:
             return VERDICT();
         }

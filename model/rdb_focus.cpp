@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <rdbxml/rdb_chart.h>
+#include <rdbxml/rdb_columns.h>
 #include <rdbxml/rdb_folder.h>
 #include <rdbxml/rdb_rule.h>
 #include <rdbxml/rdb_select.h>
@@ -72,10 +73,8 @@ SORT_KEY sort_key(const RDB_TABLE_ELEMENT* cell, bool frequency)
             key.m_number = static_cast<double>(delay->get_delay());
             return key;
         }
-        if (delay->get_delay() > 0) {
-            key.m_number = 1e6 / static_cast<double>(delay->get_delay());
+        if (rdb_delay_number(delay->get_delay(), RDB_DELAY_DISPLAY_MHZ, key.m_number))
             return key;
-        }
     } else if (const auto* integer = dynamic_cast<const RDB_TABLE_INT_ELEMENT*>(cell)) {
         key.m_number = integer->get_data();
         return key;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include <rdbxml/rdb_columns.h>
 #include <rdbxml/rdb_rule.h>
 
 namespace {
@@ -54,14 +55,10 @@ RDB_PY_DELAY delay_from_state(const py::tuple& state)
 // megahertz; None for the frequency of a delay of 0 or less.
 py::object delay_in_unit(const RDB_PY_DELAY& delay)
 {
-    switch (delay.m_option) {
-    case RDB_DELAY_DISPLAY_PS:
+    if (delay.m_option == RDB_DELAY_DISPLAY_PS)
         return py::int_(delay.m_ps);
-    case RDB_DELAY_DISPLAY_MHZ:
-        return delay.m_ps > 0 ? py::object(py::float_(1e6 / static_cast<double>(delay.m_ps))) : py::none();
-    default:
-        return py::float_(static_cast<double>(delay.m_ps) / 1000.0);
-    }
+    double number = 0;
+    return rdb_delay_number(delay.m_ps, delay.m_option, number) ? py::object(py::float_(number)) : py::none();
 }
 
 // A cell copied out of its table.

@@ -123,6 +123,9 @@ grep -q '^folder "main"' "$work/tool.out" || fail "the installed tool printed no
 "$prefix/bin/rdbxml" -q --noout --strict "$example" || fail "the installed example has warnings"
 man1=$(find "$prefix" -path '*/man1/rdbxml.1')
 [ -n "$man1" ] && grep -q '^\.TH RDBXML 1' "$man1" || fail "the tool's manual page is not installed"
+completion=$prefix/share/bash-completion/completions/rdbxml
+[ "$(bash -c '. "$1" && complete -p rdbxml' sh "$completion" 2>&1)" = "complete -F _rdbxml rdbxml" ] ||
+  fail "the tool's bash completion is not installed"
 
 # The Python module: the installed package, loading the installed
 # libraries, reads the installed example (with the schema beside them) as

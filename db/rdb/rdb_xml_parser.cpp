@@ -384,7 +384,11 @@ RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPT
     MEM_POOL_HOLDER storage(MEM_POOL::create());
     MEM_POOL_SCOPE use_storage(storage.get());
     RDB_XML_PARSE_CONTEXT context(input.m_name, options.m_progress);
-    RDB_XML_THREAD_SCOPE scope(context, options.m_message_sink);
+    // Unless a sink takes them or they are asked for, the lines go nowhere.
+    RDB_XML_MESSAGE_SINK quiet;
+    if (!options.m_message_sink && !options.m_print_messages)
+        quiet = [](const char*, const char*) {};
+    RDB_XML_THREAD_SCOPE scope(context, options.m_message_sink ? options.m_message_sink : quiet);
     try {
         parse(input, options, storage.get(), result);
     } catch (...) {
@@ -416,6 +420,7 @@ extern "C" RDB_REPORT* rdb_xml_parse(const char* file_name, HDB_ACTION_PT_INSTAN
         options.m_use_namespaces = use_namespaces;
         options.m_use_static_buffers = use_static_buffers;
         options.m_dead_parser = dead_parser;
+        options.m_print_messages = true;
         return rdb_xml_parse_input(RDB_XML_INPUT::file(file_name != nullptr ? file_name : ""), options)
             .m_report.release();
     } catch (...) {

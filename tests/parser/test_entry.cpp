@@ -41,7 +41,7 @@ std::string diagnostic_text(const RDB_XML_DIAGNOSTIC& d)
 
 }  // namespace
 
-TEST_F(ParseTest, MemoryInputReadsLikeTheFileAndOnlyTheOwnSinkHearsIt)
+TEST_F(ParseTest, MemoryInputReadsLikeTheFileAndPrintsOnlyWhereAsked)
 {
     std::string path = example_file("report.xml");
     std::string bytes = read_bytes(path);
@@ -61,6 +61,15 @@ TEST_F(ParseTest, MemoryInputReadsLikeTheFileAndOnlyTheOwnSinkHearsIt)
     }
     // Nothing reached the process-wide sink.
     EXPECT_TRUE(m_messages.empty()) << dump();
+
+    // Without a sink of its own a parse prints nothing, unless asked to.
+    RDB_XML_OPTIONS options;
+    const RDB_XML_INPUT input = RDB_XML_INPUT::memory(bytes.data(), bytes.size(), "in-memory");
+    ASSERT_NE(rdb_xml_parse_input(input, options).m_report, nullptr);
+    EXPECT_TRUE(m_messages.empty()) << dump();
+    options.m_print_messages = true;
+    ASSERT_NE(rdb_xml_parse_input(input, options).m_report, nullptr);
+    EXPECT_TRUE(has_message("RDB_XML: Parsing resulted in 0 errors, 0 warnings")) << dump();
 }
 
 TEST_F(ParseTest, ProgressCountsTheInputAndCancelsOnRequest)
@@ -335,10 +344,12 @@ TEST_F(ParseTest, AnInputThatCannotBeReadSaysWhyWithTheSystemsErrorNumber)
                           {m_scratch, EISDIR, "Is a directory"},
                           // Cut at the NUL, the name would be of a file that can be read.
                           {file + std::string(1, '\0') + "/more", EINVAL, "Invalid argument"}};
+    RDB_XML_OPTIONS printing;
+    printing.m_print_messages = true;
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.reason);
         m_messages.clear();
-        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(c.path), RDB_XML_OPTIONS());
+        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(c.path), printing);
         std::vector<std::string> lines = untimed(m_messages);
         EXPECT_EQ(result.m_report, nullptr);
         EXPECT_EQ(result.m_errors, 1);

@@ -231,7 +231,9 @@ TEST_F(ThreadTest, ReplacingTheProcessSinkWhileThreadsParse)
         };
     };
     auto report_of = [](std::size_t i) {
-        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(s_files[i].path), RDB_XML_OPTIONS());
+        RDB_XML_OPTIONS printing;
+        printing.m_print_messages = true;
+        RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::file(s_files[i].path), printing);
         std::ostringstream json;
         rdb_write_json(result.m_report.get(), json);
         return json.str();

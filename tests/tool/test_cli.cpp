@@ -135,6 +135,23 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
     }
 }
 
+TEST(ToolHelp, BashCompletesCommandsOptionsAndTheirValuesFromTheHelp)
+{
+    TOOL_SCRATCH scratch;
+    scratch.write("run one.xml", "");
+    // Each line: the words typed (the last is being completed), then what
+    // the completion offers, '|' after each.
+    const std::string script = ". " RDBXML_SOURCE_DIR R"(/tools/completion/rdbxml.bash
+comp() { COMP_WORDS=("$RDBXML" "$@"); COMP_CWORD=$#; _rdbxml; printf "%s|" "${COMPREPLY[@]}"; echo; }
+comp d; comp diff --co; comp diff --color ""; comp --html r; comp -j ""; comp trend --cs
+comp trend --csv r; comp check --j)";
+    TOOL_RUN run = tool_shell("cd " + tool_shell_quoted(scratch.dir()) + " && bash -c " + tool_shell_quoted(script));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(tool_lines(run.out), (std::vector<std::string>{"diff|", "--color|", "auto|always|never|",
+                                                              "run one.xml|", "|", "--csv|", "run one.xml|",
+                                                              "--junit|--jobs|"}));
+}
+
 TEST(ToolUsage, ErrorsExitTwoWithOneLineAndReadNothing)
 {
     TOOL_SCRATCH scratch;

@@ -96,6 +96,11 @@ struct RDB_XML_OPTIONS {
     // parser's own. For a CI job that must not pass on a file read
     // differently from how it was written.
     bool m_strict = false;
+    // Without a message sink: whether this parse's "RDB_XML" lines go to
+    // the process-wide sink (stderr by default). Off, a parse prints
+    // nothing: what it found is in the result's diagnostics and totals.
+    // rdb_xml_parse prints them, as it always has.
+    bool m_print_messages = false;
 };
 
 struct RDB_XML_DIAGNOSTIC {
@@ -146,7 +151,9 @@ struct RDB_XML_RESULT {
 // known; as written, with no newline: a view escapes it as it shows text.
 RDB_XML_EXPORT std::string rdb_xml_diagnostic_line(const RDB_XML_DIAGNOSTIC& diagnostic);
 
-// Parses `input` as rdb_xml_parse does, with the same messages. Never
+// Parses `input` as rdb_xml_parse does, with the same messages, which go to
+// the options' message sink, or to the process-wide one when they ask for
+// that with m_print_messages, or nowhere. Never
 // throws: when memory is so short that even the result cannot be filled,
 // it has no report and m_out_of_memory set.
 RDB_XML_EXPORT RDB_XML_RESULT rdb_xml_parse_input(const RDB_XML_INPUT& input, const RDB_XML_OPTIONS& options);
