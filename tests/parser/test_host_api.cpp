@@ -1,6 +1,6 @@
 // What a host writes against a parsed report: range-for over folders, rows
 // and cells, const access all the way down, the two-argument cell lookup,
-// instance paths as written and gauges.
+// instance paths as written, gauges, and names meeting std::string.
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -116,4 +116,34 @@ TEST_F(ParseTest, GaugesReadThroughTheirGetters)
     EXPECT_EQ(gauge->get_min(), -3);
     EXPECT_EQ(gauge->get_max(), 90);
     EXPECT_EQ(gauge->get_value(), 41);
+}
+
+TEST_F(ParseTest, HostStringsMeetStdString)
+{
+    static_assert(std::is_convertible<const STL_STRING&, std::string>::value);
+    static_assert(std::is_convertible<const STL_STRING&, std::string_view>::value);
+    static_assert(std::is_same<decltype(STL_STRING() + STL_STRING()), std::string>::value);
+    // A name kept outside the string (past 15 bytes) and one inside it.
+    REPORT_PTR report = parse_text(report_with("<table name=\"a table named past 15 bytes\" parent=\"main\"/>"
+                                               "<table name=\"b\" parent=\"main\"/>"));
+    ASSERT_NE(report, nullptr);
+    const STL_STRING& longer = report->get_main_folder()->get_object(0)->get_name();
+    const STL_STRING& shorter = report->get_main_folder()->get_object(1)->get_name();
+    std::string copied = longer;
+    std::string direct(shorter);
+    EXPECT_EQ(copied, "a table named past 15 bytes");
+    EXPECT_EQ(direct, "b");
+
+    const std::string a = "a", b = "b", bb = "bb", accented = "\xc3\xa9";
+    EXPECT_TRUE(shorter == b && b == shorter && !(shorter != b) && !(b != shorter));
+    EXPECT_TRUE(longer != a && a != longer && !(longer == a) && !(a == longer));
+    // Byte-wise: a prefix first, and bytes above 0x7f after ASCII.
+    EXPECT_TRUE(a < longer && longer < b && shorter < bb && shorter < accented);
+    EXPECT_FALSE(longer < a || b < longer || bb < shorter || accented < shorter);
+
+    EXPECT_EQ(shorter + longer, "ba table named past 15 bytes");
+    EXPECT_EQ(longer + "/" + shorter, "a table named past 15 bytes/b");
+    EXPECT_EQ("/" + shorter, "/b");
+    EXPECT_EQ(shorter + bb, "bbb");
+    EXPECT_EQ(bb + shorter, "bbb");
 }
