@@ -1,6 +1,8 @@
 // What a host writes against a parsed report: range-for over folders, rows
 // and cells, const access all the way down, the two-argument cell lookup,
-// instance paths as written, gauges, and names meeting std::string.
+// instance paths as written, gauges, and the conveniences over them: strings
+// meeting std::string, column lookup, gauges and cells by kind, data rows.
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -27,6 +29,9 @@ static_assert(std::is_same<decltype(*std::declval<const RDB_FOLDER_OBJECT&>().ob
                            const RDB_OBJECT*>::value);
 static_assert(std::is_same<decltype(*std::declval<const RDB_TABLE_OBJECT&>().rows().begin()),
                            const RDB_TABLE_ROW*>::value);
+static_assert(std::is_same<decltype(*std::declval<const RDB_TABLE_OBJECT&>().data_rows().begin()),
+                           const RDB_TABLE_ROW*>::value);
+static_assert(std::is_same<decltype(*std::declval<RDB_TABLE_OBJECT&>().data_rows().begin()), RDB_TABLE_ROW*>::value);
 static_assert(std::is_same<decltype(*std::declval<const RDB_TABLE_ROW&>().begin()), const RDB_TABLE_ELEMENT*>::value);
 static_assert(std::is_same<decltype(std::declval<const RDB_REPORT&>().get_main_folder()),
                            const RDB_FOLDER_OBJECT*>::value);
@@ -34,6 +39,19 @@ static_assert(std::is_same<decltype(std::declval<const RDB_TABLE_OBJECT&>().get_
                            const RDB_TABLE_ELEMENT*>::value);
 static_assert(std::is_same<decltype(std::declval<const RDB_OBJECT&>().dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT()),
                            const RDB_TAN_SLACK_TABLE_OBJECT*>::value);
+
+// The object of class T at `path` (null when none). A summary's gauges
+// object has its summary's path, so the class tells the two apart.
+template <class T>
+const T* example_object(const RDB_REPORT& report, const std::string& path)
+{
+    const T* found = nullptr;
+    rdb_walk_paths(*report.get_main_folder(), [&](const std::string& at, const RDB_OBJECT& object) {
+        if (found == nullptr && at == path)
+            found = dynamic_cast<const T*>(&object);
+    });
+    return found;
+}
 
 }  // namespace
 
@@ -146,4 +164,103 @@ TEST_F(ParseTest, HostStringsMeetStdString)
     EXPECT_EQ("/" + shorter, "/b");
     EXPECT_EQ(shorter + bb, "bbb");
     EXPECT_EQ(bb + shorter, "bbb");
+}
+
+TEST_F(ParseTest, HostColumnsAreFoundByType)
+{
+    REPORT_PTR report = parse_file(example_file("report.xml"));
+    ASSERT_NE(report, nullptr);
+    const auto* slack = example_object<RDB_TAN_SLACK_TABLE_OBJECT>(*report, "main/timing/Setup slack");
+    ASSERT_NE(slack, nullptr);
+    // Column 0 is a column: only find_column tells it from none.
+    EXPECT_EQ(slack->find_column(RDB_SLACK_COLUMN_SLACK), std::optional<unsigned>(0));
+    EXPECT_EQ(slack->find_column(RDB_SLACK_COLUMN_TO), std::optional<unsigned>(2));
+    EXPECT_EQ(slack->find_column(RDB_SLACK_COLUMN_TO_CLOCK), std::nullopt);
+    EXPECT_EQ(slack->find_column(RDB_SLACK_COLUMN_UNKNOWN), std::nullopt);
+    // The id is the cell's index in a row.
+    const RDB_TABLE_ELEMENT* to = slack->get_element(1, *slack->find_column(RDB_SLACK_COLUMN_TO));
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(rdb_cell_text(*to), "cpu/regfile/r0");
+}
+
+TEST_F(ParseTest, HostGaugesAreFoundByName)
+{
+    REPORT_PTR report = parse_file(example_file("report.xml"));
+    ASSERT_NE(report, nullptr);
+    auto* summary = const_cast<RDB_SUMMARY_TABLE_OBJECT*>(
+        example_object<RDB_SUMMARY_TABLE_OBJECT>(*report, "main/summaries/Flow summary"));
+    ASSERT_NE(summary, nullptr);
+    const RDB_SUMMARY_TABLE_OBJECT& read_only = *summary;
+    static_assert(std::is_same<decltype(read_only.find_gauge("")), const RDB_GAUGES_DATA_ELEMENT*>::value);
+    static_assert(std::is_same<decltype(summary->find_gauge("")), RDB_GAUGES_DATA_ELEMENT*>::value);
+    const RDB_GAUGES_DATA_ELEMENT* pins = read_only.find_gauge("Pins");
+    ASSERT_NE(pins, nullptr);
+    EXPECT_EQ(pins->get_max(), 320);
+    EXPECT_EQ(summary->find_gauge(std::string("Memory bits")), summary->get_gauges()->get_data_at(1));
+    EXPECT_EQ(read_only.find_gauge("pins"), nullptr);
+    EXPECT_EQ(read_only.find_gauge("Pin"), nullptr);
+
+    // Of two gauges of one name the first; a summary without gauges has none.
+    REPORT_PTR other = parse_text(report_with(
+        "<summary name=\"twice\" parent=\"main\"><gauges>"
+        "<gauge name=\"g\"><min>0</min><max>9</max><value>1</value></gauge>"
+        "<gauge name=\"g\"><min>0</min><max>9</max><value>2</value></gauge>"
+        "</gauges></summary><summary name=\"none\" parent=\"main\"/>"));
+    ASSERT_NE(other, nullptr);
+    const auto* twice = static_cast<const RDB_SUMMARY_TABLE_OBJECT*>(other->get_main_folder()->get_object(0));
+    ASSERT_NE(twice->find_gauge("g"), nullptr);
+    EXPECT_EQ(twice->find_gauge("g")->get_value(), 1);
+    EXPECT_EQ(static_cast<const RDB_SUMMARY_TABLE_OBJECT*>(other->get_main_folder()->get_object(1))->find_gauge("g"), nullptr);
+}
+
+TEST_F(ParseTest, HostCellsAreReadAsTheirKind)
+{
+    REPORT_PTR report = parse_file(example_file("report.xml"));
+    ASSERT_NE(report, nullptr);
+    const auto* slack = example_object<RDB_TAN_SLACK_TABLE_OBJECT>(*report, "main/timing/Setup slack");
+    ASSERT_NE(slack, nullptr);
+    // The row: a delay, two instance names, a string, an integer.
+    const RDB_TABLE_ROW& row = *slack->get_row(1);
+    ASSERT_EQ(row.size(), 5u);
+    ASSERT_NE(row[0]->as_delay(), nullptr);
+    EXPECT_EQ(row[0]->as_delay()->get_delay(), -120);
+    ASSERT_NE(row[1]->as_iname(), nullptr);
+    EXPECT_EQ(row[1]->as_iname()->get_path(), "cpu/alu/acc_reg");
+    ASSERT_NE(row[3]->as_string(), nullptr);
+    EXPECT_EQ(row[3]->as_string()->get_string(), "clk_core");
+    ASSERT_NE(row[4]->as_int(), nullptr);
+    EXPECT_EQ(row[4]->as_int()->get_data(), 14);
+    // Every other kind is null, const and not.
+    for (std::size_t c : {0, 1, 3, 4}) {
+        RDB_TABLE_ELEMENT* cell = row[c];
+        const RDB_TABLE_ELEMENT* seen = cell;
+        const int kinds = (cell->as_string() != nullptr) + (cell->as_int() != nullptr) +
+                          (cell->as_delay() != nullptr) + (cell->as_iname() != nullptr);
+        const int const_kinds = (seen->as_string() != nullptr) + (seen->as_int() != nullptr) +
+                                (seen->as_delay() != nullptr) + (seen->as_iname() != nullptr);
+        EXPECT_EQ(kinds, 1) << "column " << c;
+        EXPECT_EQ(const_kinds, 1) << "column " << c;
+    }
+}
+
+TEST_F(ParseTest, HostDataRowsLeaveTheHeadingRowOut)
+{
+    REPORT_PTR report = parse_file(example_file("report.xml"));
+    ASSERT_NE(report, nullptr);
+    // A heading row of titles, a summary (none) and a chart (a blank one).
+    for (const char* path : {"main/timing/Clocks", "main/summaries/Flow summary", "main/timing/Slack histogram"}) {
+        const auto* table = example_object<RDB_TABLE_OBJECT>(*report, path);
+        ASSERT_NE(table, nullptr) << path;
+        std::vector<const RDB_TABLE_ROW*> expected;
+        for (unsigned r = table->get_first_data_row(); r < table->get_number_of_rows(); ++r)
+            expected.push_back(table->get_row(r));
+        std::vector<const RDB_TABLE_ROW*> walked(table->data_rows().begin(), table->data_rows().end());
+        EXPECT_EQ(walked, expected) << path;
+        EXPECT_EQ(table->data_rows().size() + (table->has_heading_row() ? 1 : 0), table->rows().size()) << path;
+    }
+    const auto* clocks = example_object<RDB_TABLE_OBJECT>(*report, "main/timing/Clocks");
+    EXPECT_EQ(clocks->data_rows().size(), 2u);
+    EXPECT_EQ(rdb_cell_text(*(*clocks->data_rows()[0])[0]), "clk_core");
+    EXPECT_EQ(example_object<RDB_TABLE_OBJECT>(*report, "main/summaries/Flow summary")->data_rows().size(), 4u);
+    EXPECT_EQ(example_object<RDB_TABLE_OBJECT>(*report, "main/timing/Slack histogram")->data_rows().size(), 5u);
 }
