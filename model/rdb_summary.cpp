@@ -110,6 +110,23 @@ bool RDB_SUMMARY_TABLE_OBJECT::set_gauges(RDB_GAUGES_OBJECT* gauges)
     return true;
 }
 
+RDB_GAUGES_DATA_ELEMENT* RDB_SUMMARY_TABLE_OBJECT::find_gauge(std::string_view name)
+{
+    if (m_gauges == nullptr)
+        return nullptr;
+    for (unsigned i = 0; i < m_gauges->get_number_of_slots(); ++i) {
+        RDB_GAUGES_DATA_ELEMENT* gauge = m_gauges->get_data_at(i);
+        if (gauge != nullptr && gauge->get_name().view() == name)
+            return gauge;
+    }
+    return nullptr;
+}
+
+const RDB_GAUGES_DATA_ELEMENT* RDB_SUMMARY_TABLE_OBJECT::find_gauge(std::string_view name) const
+{
+    return const_cast<RDB_SUMMARY_TABLE_OBJECT*>(this)->find_gauge(name);
+}
+
 void RDB_SUMMARY_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
 
 bool rdb_is_summary_gauges(const RDB_OBJECT& object)

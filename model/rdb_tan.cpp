@@ -60,6 +60,13 @@ unsigned RDB_TAN_SLACK_TABLE_OBJECT::get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_CO
     return has_column_id(type) ? m_column_ids[type] : 0;
 }
 
+std::optional<unsigned> RDB_TAN_SLACK_TABLE_OBJECT::find_column(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
+{
+    if (!has_column_id(type))
+        return std::nullopt;
+    return m_column_ids[type];
+}
+
 void RDB_TAN_SLACK_TABLE_OBJECT::accept(RDB_OBJECT_VISITOR& visitor) const { visitor.visit(*this); }
 
 std::string rdb_column_ids_text(const RDB_TAN_SLACK_TABLE_OBJECT& table)

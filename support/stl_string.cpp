@@ -167,3 +167,5 @@ bool operator<(const char* a, const STL_STRING& b) { return std::strcmp(text_of(
 bool operator<(const STL_STRING& a, const char* b) { return std::strcmp(a.c_str(), text_of(b)) < 0; }
 bool operator==(const STL_STRING& a, const char* b) { return a.view() == std::string_view(text_of(b)); }
 bool operator==(const STL_STRING& a, const STL_STRING& b) { return a.view() == b.view(); }
+bool operator<(const STL_STRING& a, const std::string& b) { return compare(a.view(), b) < 0; }
+bool operator<(const std::string& a, const STL_STRING& b) { return compare(a, b.view()) < 0; }

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         ++objects;
         std::printf("%s (%s)", path.c_str(), object.get_kind());
         if (auto* table = dynamic_cast<const RDB_TABLE_OBJECT*>(&object)) {
-            unsigned data = table->get_number_of_rows() - table->get_first_data_row();
+            auto data = static_cast<unsigned>(table->data_rows().size());
             rows += data;
             std::printf(": %u data rows", data);
             // A chart's heading row is blank: nothing to show.

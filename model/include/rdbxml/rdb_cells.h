@@ -15,6 +15,10 @@
 
 class HDB_INSTANCE_NAME;
 class RDB_TABLE_ELEMENT_VISITOR;
+class RDB_TABLE_STRING_ELEMENT;
+class RDB_TABLE_INT_ELEMENT;
+class RDB_TABLE_DELAY_ELEMENT;
+class RDB_TABLE_INAME_ELEMENT;
 
 // What a cell holds; get_type() gives the same as a name.
 enum RDB_TABLE_ELEMENT_KIND : int {
@@ -49,6 +53,19 @@ class RDB_TABLE_ELEMENT {
     virtual const char* get_type() const = 0;
     virtual RDB_TABLE_ELEMENT_KIND get_cell_kind() const = 0;
     virtual void accept(RDB_TABLE_ELEMENT_VISITOR& visitor) const = 0;
+
+    // The cell as its own class when it is of that kind, else null:
+    // `if (auto* delay = cell->as_delay()) ... delay->get_delay()`.
+    // (They ask get_cell_kind, so a cell stays a vtable pointer, two
+    // colours and its value.)
+    RDB_TABLE_STRING_ELEMENT* as_string();
+    const RDB_TABLE_STRING_ELEMENT* as_string() const;
+    RDB_TABLE_INT_ELEMENT* as_int();
+    const RDB_TABLE_INT_ELEMENT* as_int() const;
+    RDB_TABLE_DELAY_ELEMENT* as_delay();
+    const RDB_TABLE_DELAY_ELEMENT* as_delay() const;
+    RDB_TABLE_INAME_ELEMENT* as_iname();
+    const RDB_TABLE_INAME_ELEMENT* as_iname() const;
 
 protected:
     RDB_TABLE_ELEMENT() = default;
@@ -142,6 +159,47 @@ private:
     long m_delay;
     RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM m_option = RDB_DELAY_DISPLAY_NS;
 };
+
+// RDB_TABLE_ELEMENT's as_*, here where the cell classes are complete.
+inline RDB_TABLE_STRING_ELEMENT* RDB_TABLE_ELEMENT::as_string()
+{
+    return get_cell_kind() == RDB_CELL_STRING ? static_cast<RDB_TABLE_STRING_ELEMENT*>(this) : nullptr;
+}
+
+inline const RDB_TABLE_STRING_ELEMENT* RDB_TABLE_ELEMENT::as_string() const
+{
+    return get_cell_kind() == RDB_CELL_STRING ? static_cast<const RDB_TABLE_STRING_ELEMENT*>(this) : nullptr;
+}
+
+inline RDB_TABLE_INT_ELEMENT* RDB_TABLE_ELEMENT::as_int()
+{
+    return get_cell_kind() == RDB_CELL_INT ? static_cast<RDB_TABLE_INT_ELEMENT*>(this) : nullptr;
+}
+
+inline const RDB_TABLE_INT_ELEMENT* RDB_TABLE_ELEMENT::as_int() const
+{
+    return get_cell_kind() == RDB_CELL_INT ? static_cast<const RDB_TABLE_INT_ELEMENT*>(this) : nullptr;
+}
+
+inline RDB_TABLE_DELAY_ELEMENT* RDB_TABLE_ELEMENT::as_delay()
+{
+    return get_cell_kind() == RDB_CELL_DELAY ? static_cast<RDB_TABLE_DELAY_ELEMENT*>(this) : nullptr;
+}
+
+inline const RDB_TABLE_DELAY_ELEMENT* RDB_TABLE_ELEMENT::as_delay() const
+{
+    return get_cell_kind() == RDB_CELL_DELAY ? static_cast<const RDB_TABLE_DELAY_ELEMENT*>(this) : nullptr;
+}
+
+inline RDB_TABLE_INAME_ELEMENT* RDB_TABLE_ELEMENT::as_iname()
+{
+    return get_cell_kind() == RDB_CELL_INAME ? static_cast<RDB_TABLE_INAME_ELEMENT*>(this) : nullptr;
+}
+
+inline const RDB_TABLE_INAME_ELEMENT* RDB_TABLE_ELEMENT::as_iname() const
+{
+    return get_cell_kind() == RDB_CELL_INAME ? static_cast<const RDB_TABLE_INAME_ELEMENT*>(this) : nullptr;
+}
 
 // Delays are held in picoseconds. The text a delay is shown as under a
 // display option: ns as nanoseconds with three decimals ("-0.120 ns"), ps as

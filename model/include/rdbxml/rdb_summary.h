@@ -2,6 +2,7 @@
 // optionally carrying a gauges object of numbered gauges.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include <rdbxml/rdb_table.h>
@@ -109,6 +110,10 @@ class RDB_SUMMARY_TABLE_OBJECT : public RDB_TABLE_OBJECT {
     // that already has an owner (a folder, another table, the report).
     bool set_gauges(RDB_GAUGES_OBJECT* gauges);
     RDB_GAUGES_OBJECT* get_gauges() const { return m_gauges; }
+    // The gauge called `name` (byte for byte), the first in slot order when
+    // several are; null when none is, or the table has no gauges.
+    RDB_GAUGES_DATA_ELEMENT* find_gauge(std::string_view name);
+    const RDB_GAUGES_DATA_ELEMENT* find_gauge(std::string_view name) const;
 
     // A summary's rows are all data: name and text.
     bool has_heading_row() const override { return false; }

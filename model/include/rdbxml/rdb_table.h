@@ -61,6 +61,19 @@ class RDB_TABLE_OBJECT : public RDB_OBJECT {
     // in each row its cells: `for (const RDB_TABLE_ELEMENT* cell : *row)`.
     GEN_POINTER_RANGE<const RDB_TABLE_ROW*, RDB_TABLE_ROW*> rows() const { return {m_rows.data(), m_rows.size()}; }
     GEN_POINTER_RANGE<RDB_TABLE_ROW*, RDB_TABLE_ROW*> rows() { return {m_rows.data(), m_rows.size()}; }
+    // The data rows: those from get_first_data_row() on. rows() holds the
+    // heading row as well, when there is one (has_heading_row()); data_rows()
+    // counts as the writers' row counts and the Python module's `rows` do.
+    GEN_POINTER_RANGE<const RDB_TABLE_ROW*, RDB_TABLE_ROW*> data_rows() const
+    {
+        const unsigned first = get_first_data_row();
+        return {m_rows.data() + first, m_rows.size() - first};
+    }
+    GEN_POINTER_RANGE<RDB_TABLE_ROW*, RDB_TABLE_ROW*> data_rows()
+    {
+        const unsigned first = get_first_data_row();
+        return {m_rows.data() + first, m_rows.size() - first};
+    }
 
     // The cell at (row, column), or null when there is none.
     RDB_TABLE_ELEMENT* get_element(unsigned row, unsigned column);

@@ -2,6 +2,7 @@
 // with a few settings of their own.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,10 @@ class RDB_TAN_SLACK_TABLE_OBJECT : public RDB_TAN_TABLE_OBJECT {
     bool has_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const;
     // The id of the type; 0 when it has none.
     unsigned get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const;
+    // The column of the type, or nothing when it has none (0 is a column
+    // like any other). A column's id is the index of its cell in a row, from
+    // 0: `get_element(row, *table.find_column(RDB_SLACK_COLUMN_SLACK))`.
+    std::optional<unsigned> find_column(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const;
 
     void set_restricted_to(long restricted_to)
     {

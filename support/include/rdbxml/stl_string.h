@@ -47,6 +47,10 @@ public:
     std::string_view view() const { return std::string_view(data(), size()); }
     operator std::string_view() const { return view(); }
     std::string str() const { return std::string(data(), size()); }
+    // A copy, so that `std::string s = object.get_name();` reads as it would
+    // with any other string. (std::string's own constructors take the
+    // string_view above when initialised directly: both agree.)
+    operator std::string() const { return str(); }
     bool empty() const { return size() == 0; }
     std::size_t size() const { return on_heap() ? heap_size() : INLINE_CAPACITY - tag(); }
     std::size_t length() const { return size(); }
@@ -74,6 +78,28 @@ public:
     friend bool operator!=(const STL_STRING& a, const char* b) { return !(a == b); }
     friend bool operator!=(const STL_STRING& a, const STL_STRING& b) { return !(a == b); }
 
+    // The same byte-wise order and equality against std::string, either side.
+    friend bool operator<(const STL_STRING& a, const std::string& b);
+    friend bool operator<(const std::string& a, const STL_STRING& b);
+    friend bool operator==(const STL_STRING& a, const std::string& b) { return a.view() == std::string_view(b); }
+    friend bool operator==(const std::string& a, const STL_STRING& b) { return b == a; }
+    friend bool operator!=(const STL_STRING& a, const std::string& b) { return !(a == b); }
+    friend bool operator!=(const std::string& a, const STL_STRING& b) { return !(b == a); }
+
+    // Joining gives a std::string: the joined text is the host's, made to be
+    // used and dropped, so it takes no storage from the memory manager (which,
+    // while a report is read, is the report's pool), and a chain such as
+    // `name + "/" + other` grows one std::string as std::string does.
+    friend std::string operator+(const STL_STRING& a, const STL_STRING& b) { return joined(a, b); }
+    friend std::string operator+(const STL_STRING& a, const char* b) { return joined(a, b != nullptr ? b : ""); }
+    friend std::string operator+(const STL_STRING& a, const std::string& b) { return joined(a, b); }
+    friend std::string operator+(const char* a, const STL_STRING& b) { return joined(a != nullptr ? a : "", b); }
+    friend std::string operator+(std::string a, const STL_STRING& b)
+    {
+        a.append(b.data(), b.size());
+        return a;
+    }
+
     // Writes the text, all of its bytes.
     friend std::ostream& operator<<(std::ostream& out, const STL_STRING& text)
     {
@@ -88,6 +114,15 @@ private:
     // - outside: bytes 0-7 the storage's address, 8-11 the length, 12-15
     //   the capacity with the top bit set, least significant byte first.
     static constexpr unsigned char HEAP_FLAG = 0x80;
+
+    // `a` then `b`, in storage of their joint length.
+    static std::string joined(std::string_view a, std::string_view b)
+    {
+        std::string text;
+        text.reserve(a.size() + b.size());
+        text.append(a).append(b);
+        return text;
+    }
 
     unsigned char tag() const { return static_cast<unsigned char>(m_bytes[15]); }
     bool on_heap() const { return (tag() & HEAP_FLAG) != 0; }
