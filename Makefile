@@ -76,4 +76,4 @@ bench: deps
 	$(BENCH_BUILD)/bin/rdb_bench --dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
