@@ -22,9 +22,24 @@ set(RDBXML_TEST_LABEL_browser HtmlBrowserTest.* HtmlPage.*)
 # The tests driven by pytest (or another Python tool) in Debian's interpreter.
 set(RDBXML_TEST_LABEL_python
   PythonTests PythonStubs ToolCsvPython.* ToolCheckPython.* HtmlPage.* MallocSweep.Python*)
-# The tests that take more than about 10 s each in a normal build on two
-# loaded cores.
-set(RDBXML_TEST_LABEL_slow)
+# The tests that take about 10 s or more each in a normal build on two
+# loaded cores (ctest -j2; the malloc sweeps 15 to 90 s).
+set(RDBXML_TEST_LABEL_slow
+  MallocSweep.*
+  PrefetchParseTest.DamageEndsTheParseAsWhenTheParserDecompressesItself
+  PrefetchParseTest.CompressedReportsParseAsThePlainOneWithProgressOnTheParsingThread
+  PrefetchParseTest.NoThreadOutlivesAParseThatEndsEarly
+  PrefetchParseTest.WithoutAThreadTheParseDecompressesByItself
+  PrefetchTest.DamageComesAfterEveryByteBeforeItWithTheStreamsReason
+  PrefetchTest.SmallBlocksAndStepsThatDoNotDivideThem
+  PrefetchTest.HandsOutTheStreamsBytesAndInputPositionsInOrder
+  ToolIndex.TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong
+  ToolMemoryLimit.WholeOutputOrExitOneNamingTheFile
+  ToolWrites.EveryFailedWriteIsSaidAndCounted)
+# The Python module's tests exist only where the module is built.
+if(RDBXML_BUILD_PYTHON)
+  list(APPEND RDBXML_TEST_LABEL_slow PythonTests)
+endif()
 
 # The regular expression that matches a name the patterns of LABEL match.
 function(rdbxml_label_regex out label)
