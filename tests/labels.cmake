@@ -4,7 +4,9 @@
 # any text. A label is given to a test where the test is made:
 # rdbxml_label_tests for tests added with add_test, rdbxml_label_discovered
 # for a gtest program, whose test names are known only when CTest reads the
-# list the program gave at build time.
+# list the program gave at build time. (Discovering a program once per
+# label with a TEST_FILTER would run it once more per label at build time,
+# and could not give one test two labels.)
 #
 # The test TestLabels.LABEL (of the label itself) fails when a pattern of
 # the label selects no test, so that renaming a suite cannot quietly empty a
