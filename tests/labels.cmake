@@ -6,7 +6,7 @@
 # for a gtest program, whose test names are known only when CTest reads the
 # list the program gave at build time. (Discovering a program once per
 # label with a TEST_FILTER would run it once more per label at build time,
-# and could not give one test two labels.)
+# and need a filter for each set of labels a test may carry.)
 #
 # The test TestLabels.LABEL (of the label itself) fails when a pattern of
 # the label selects no test, so that renaming a suite cannot quietly empty a
