@@ -75,14 +75,6 @@ def test_every_field_reads_back_exactly(written):
             assert row == texts + [""] * (len(row) - len(texts))
 
 
-def test_pandas_reads_the_same_texts(written):
-    for data in written.values():
-        frame = pandas.read_csv(io.BytesIO(data), dtype=str, keep_default_na=False)
-        lines = list(csv.reader(io.StringIO(data.decode("utf-8"), newline="")))
-        assert list(frame.columns) == lines[0]
-        assert frame.values.tolist() == lines[1:]
-
-
 def test_gauges_read_back_as_numbers_with_a_gap_for_no_percent():
     """A summary's gauges file, read by pandas as it comes: the JSON report's
     values, and its percent of the range, which an empty range lacks."""
