@@ -151,21 +151,12 @@ namespace {
 // A null text compares as the empty string, as the constructor reads it.
 const char* text_of(const char* text) { return text != nullptr ? text : ""; }
 
-// Byte-wise, on unsigned bytes, as strcmp does; a prefix comes first.
-int compare(std::string_view a, std::string_view b)
-{
-    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (c != 0)
-        return c;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
 }  // namespace
 
-bool operator<(const STL_STRING& a, const STL_STRING& b) { return compare(a.view(), b.view()) < 0; }
+bool operator<(const STL_STRING& a, const STL_STRING& b) { return a.view().compare(b.view()) < 0; }
 bool operator<(const char* a, const STL_STRING& b) { return std::strcmp(text_of(a), b.c_str()) < 0; }
 bool operator<(const STL_STRING& a, const char* b) { return std::strcmp(a.c_str(), text_of(b)) < 0; }
 bool operator==(const STL_STRING& a, const char* b) { return a.view() == std::string_view(text_of(b)); }
 bool operator==(const STL_STRING& a, const STL_STRING& b) { return a.view() == b.view(); }
-bool operator<(const STL_STRING& a, const std::string& b) { return compare(a.view(), b) < 0; }
-bool operator<(const std::string& a, const STL_STRING& b) { return compare(a, b.view()) < 0; }
+bool operator<(const STL_STRING& a, const std::string& b) { return a.view().compare(b) < 0; }
+bool operator<(const std::string& a, const STL_STRING& b) { return std::string_view(a).compare(b.view()) < 0; }
