@@ -67,6 +67,14 @@ class RDB_TABLE_ELEMENT {
     RDB_TABLE_INAME_ELEMENT* as_iname();
     const RDB_TABLE_INAME_ELEMENT* as_iname() const;
 
+private:
+    // `self` as CELL when it is of KIND, else null (const or not as CELL is).
+    template <class CELL, RDB_TABLE_ELEMENT_KIND KIND, class SELF>
+    static CELL* cell_as(SELF* self)
+    {
+        return self->get_cell_kind() == KIND ? static_cast<CELL*>(self) : nullptr;
+    }
+
 protected:
     RDB_TABLE_ELEMENT() = default;
 
@@ -163,42 +171,32 @@ private:
 // RDB_TABLE_ELEMENT's as_*, here where the cell classes are complete.
 inline RDB_TABLE_STRING_ELEMENT* RDB_TABLE_ELEMENT::as_string()
 {
-    return get_cell_kind() == RDB_CELL_STRING ? static_cast<RDB_TABLE_STRING_ELEMENT*>(this) : nullptr;
+    return cell_as<RDB_TABLE_STRING_ELEMENT, RDB_CELL_STRING>(this);
 }
-
 inline const RDB_TABLE_STRING_ELEMENT* RDB_TABLE_ELEMENT::as_string() const
 {
-    return get_cell_kind() == RDB_CELL_STRING ? static_cast<const RDB_TABLE_STRING_ELEMENT*>(this) : nullptr;
+    return cell_as<const RDB_TABLE_STRING_ELEMENT, RDB_CELL_STRING>(this);
 }
-
-inline RDB_TABLE_INT_ELEMENT* RDB_TABLE_ELEMENT::as_int()
-{
-    return get_cell_kind() == RDB_CELL_INT ? static_cast<RDB_TABLE_INT_ELEMENT*>(this) : nullptr;
-}
-
+inline RDB_TABLE_INT_ELEMENT* RDB_TABLE_ELEMENT::as_int() { return cell_as<RDB_TABLE_INT_ELEMENT, RDB_CELL_INT>(this); }
 inline const RDB_TABLE_INT_ELEMENT* RDB_TABLE_ELEMENT::as_int() const
 {
-    return get_cell_kind() == RDB_CELL_INT ? static_cast<const RDB_TABLE_INT_ELEMENT*>(this) : nullptr;
+    return cell_as<const RDB_TABLE_INT_ELEMENT, RDB_CELL_INT>(this);
 }
-
 inline RDB_TABLE_DELAY_ELEMENT* RDB_TABLE_ELEMENT::as_delay()
 {
-    return get_cell_kind() == RDB_CELL_DELAY ? static_cast<RDB_TABLE_DELAY_ELEMENT*>(this) : nullptr;
+    return cell_as<RDB_TABLE_DELAY_ELEMENT, RDB_CELL_DELAY>(this);
 }
-
 inline const RDB_TABLE_DELAY_ELEMENT* RDB_TABLE_ELEMENT::as_delay() const
 {
-    return get_cell_kind() == RDB_CELL_DELAY ? static_cast<const RDB_TABLE_DELAY_ELEMENT*>(this) : nullptr;
+    return cell_as<const RDB_TABLE_DELAY_ELEMENT, RDB_CELL_DELAY>(this);
 }
-
 inline RDB_TABLE_INAME_ELEMENT* RDB_TABLE_ELEMENT::as_iname()
 {
-    return get_cell_kind() == RDB_CELL_INAME ? static_cast<RDB_TABLE_INAME_ELEMENT*>(this) : nullptr;
+    return cell_as<RDB_TABLE_INAME_ELEMENT, RDB_CELL_INAME>(this);
 }
-
 inline const RDB_TABLE_INAME_ELEMENT* RDB_TABLE_ELEMENT::as_iname() const
 {
-    return get_cell_kind() == RDB_CELL_INAME ? static_cast<const RDB_TABLE_INAME_ELEMENT*>(this) : nullptr;
+    return cell_as<const RDB_TABLE_INAME_ELEMENT, RDB_CELL_INAME>(this);
 }
 
 // Delays are held in picoseconds. The text a delay is shown as under a
