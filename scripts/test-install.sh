@@ -108,6 +108,13 @@ c++ -std=c++17 -Wall -Wextra -Werror "$work/my_host.cpp" -o "$work/my_host" \
   fail "README.md shows another output for its C++ example than it gives"
 cmp -s "$work/consumer.out" <(readme_output "build-consumer/consumer") ||
   fail "README.md shows another output for examples/consumer than it gives"
+# The three smaller hosts, run where the README runs them (its paths are
+# relative to the source tree).
+for host in "tables examples/report.xml" "gauge_trend examples/report.xml examples/report.xml" \
+  "parse_many examples/report.xml nosuch.xml"; do
+  (cd "$src" && "$work/consumer/"$host) 2> /dev/null | cmp -s - <(readme_output "build-consumer/$host") ||
+    fail "README.md shows another output for examples/consumer/${host%% *} than it gives"
+done
 
 step "running the installed tool"
 loaded=$(ldd "$prefix/bin/rdbxml" | awk '$1 == "librdb_xml.so.'"$major"'" { print $3 }')

@@ -22,11 +22,11 @@ std::string zstd(const std::string& data)
     return out;
 }
 
-std::string xz(const std::string& data)
+std::string xz(const std::string& data, int check)
 {
     std::string out(lzma_stream_buffer_bound(data.size()), '\0');
     std::size_t n = 0;
-    lzma_ret rc = lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
+    lzma_ret rc = lzma_easy_buffer_encode(6, static_cast<lzma_check>(check), nullptr, reinterpret_cast<const uint8_t*>(data.data()),
                                           data.size(), reinterpret_cast<uint8_t*>(&out[0]), &n, out.size());
     out.resize(rc == LZMA_OK ? n : 0);
     return out;
@@ -34,13 +34,14 @@ std::string xz(const std::string& data)
 
 }  // namespace
 
-std::string compress_bytes(const std::string& format, const std::string& data)
+std::string compress_bytes(const std::string& format, const std::string& data, const COMPRESS_SHAPE& shape)
 {
+    static_assert(LZMA_CHECK_CRC64 == 4, "COMPRESS_SHAPE's default check");
     if (format == "gzip")
-        return gzip_bytes(data);
+        return gzip_bytes(data, shape.gzip_name);
     if (format == "zstd")
         return zstd(data);
     if (format == "xz")
-        return xz(data);
+        return xz(data, shape.xz_check);
     return data;
 }

@@ -5,7 +5,14 @@
 
 #include <string>
 
-std::string compress_bytes(const std::string& format, const std::string& data);
+// `gzip_name` names the file in a gzip member's header; `xz_check` is the
+// xz stream's check, an lzma_check value.
+struct COMPRESS_SHAPE {
+    std::string gzip_name;
+    int xz_check = 4;  // LZMA_CHECK_CRC64
+};
+
+std::string compress_bytes(const std::string& format, const std::string& data, const COMPRESS_SHAPE& shape = COMPRESS_SHAPE());
 
 // The formats the stream decompresses.
 extern const char* const COMPRESSED_FORMATS[3];

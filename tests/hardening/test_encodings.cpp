@@ -1,11 +1,10 @@
 // Reports in other encodings than UTF-8, plain and compressed: the model
 // holds their text as the right UTF-8, and bytes the declared encoding does
 // not allow stop the parse.
-#include <fstream>
-#include <iterator>
 
 #include <rdbxml/rdb_xml.h>
 #include "parse_fixture.h"
+#include "read_file.h"
 
 TEST_F(ParseTest, Utf16AndLatin1ReadAsUtf8)
 {
@@ -94,8 +93,7 @@ TEST_F(ParseTest, IndentedReportsInEveryWidthSayNothingOfContentNotAsWritten)
     const std::string files[] = {example_file("report.xml"), data_file("schema_every_element.xml"),
                                  data_file("csv_tables.xml"), data_file("diff_old.xml"), data_file("table_slack.xml")};
     for (const std::string& path : files) {
-        std::ifstream in(path, std::ios::binary);
-        std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string utf8 = test_read_file(path);
         ASSERT_FALSE(utf8.empty()) << path;
         std::string json;
         for (int width : {1, 2, 4}) {

@@ -19,6 +19,8 @@
 #include "allocation_sweep.h"
 #include "heap_bytes.h"
 #include "parse_fixture.h"
+#include "parse_outcome.h"
+#include "read_file.h"
 #include "report_generator.h"
 #include "scratch_dir.h"
 
@@ -141,31 +143,15 @@ TEST(PoolChunks, ReadingOneReportAfterAnotherTakesNoMoreThanReadingOne)
     std::filesystem::remove_all(dir);
 }
 
-struct SWEEP_OUTCOME {
-    std::string json;  // empty without a report
-    std::vector<std::string> lines;
-    bool out_of_memory = false;
-};
-
-// Parses `xml`, saying everything to `outcome`.
-void parse_into(const std::string& xml, SWEEP_OUTCOME& outcome)
+// Parses `xml` from memory into `outcome`.
+void parse_into(const std::string& xml, TEST_PARSE_OUTCOME& outcome)
 {
-    RDB_XML_OPTIONS options;
-    options.m_message_sink = [&outcome](const char*, const char* text) { outcome.lines.emplace_back(text); };
-    RDB_XML_RESULT result = rdb_xml_parse_input(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml"), options);
-    outcome.out_of_memory = result.m_out_of_memory;
-    if (result.m_report != nullptr) {
-        std::ostringstream json;
-        rdb_write_json(result.m_report.get(), json);
-        outcome.json = json.str();
-    }
+    test_parse_into(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml"), RDB_XML_OPTIONS(), outcome);
 }
 
-SWEEP_OUTCOME parse_whole(const std::string& xml)
+std::string json_of_parse(const std::string& xml)
 {
-    SWEEP_OUTCOME outcome;
-    parse_into(xml, outcome);
-    return outcome;
+    return test_parse_outcome(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml")).json;
 }
 
 // Every allocation of one parse through the memory manager, failed in turn
@@ -173,35 +159,32 @@ SWEEP_OUTCOME parse_whole(const std::string& xml)
 // the out-of-memory message, after which the parse says nothing but its end.
 void sweep_manager_allocations(const std::string& xml)
 {
-    const std::string whole = parse_whole(xml).json;
-    ASSERT_FALSE(whole.empty());
+    TEST_PARSE_OUTCOME whole;
+    parse_into(xml, whole);
+    ASSERT_NE(whole.json, "null");
     test_allocation_sweep(
-        test_manager_hook(), TEST_SWEEP_PLAN(), [] { return SWEEP_OUTCOME(); },
-        [&](SWEEP_OUTCOME& outcome) { parse_into(xml, outcome); },
-        [&](const SWEEP_OUTCOME& outcome, bool refused) {
-            if (!refused || !outcome.json.empty()) {
-                ASSERT_EQ(outcome.json, whole);
+        test_manager_hook(), TEST_SWEEP_PLAN(), [] { return TEST_PARSE_OUTCOME(); },
+        [&](TEST_PARSE_OUTCOME& outcome) { parse_into(xml, outcome); },
+        [&](const TEST_PARSE_OUTCOME& outcome, bool refused) {
+            if (!refused || outcome.json != "null") {
+                ASSERT_EQ(outcome.json, whole.json);
                 return;
             }
             ASSERT_TRUE(outcome.out_of_memory);
-            auto said = std::find_if(outcome.lines.begin(), outcome.lines.end(), [](const std::string& line) {
+            auto said = std::find_if(outcome.messages.begin(), outcome.messages.end(), [](const std::string& line) {
                 return line.rfind("Out of memory while reading ", 0) == 0;
             });
-            ASSERT_NE(said, outcome.lines.end());
-            // Stopped at the first failure: at most the completion time follows.
-            ASSERT_LE(outcome.lines.end() - said, 2) << outcome.lines.back();
+            ASSERT_NE(said, outcome.messages.end());
+            // Stopped at the first failure: nothing follows but the
+            // completion time, which is not among the messages.
+            ASSERT_EQ(outcome.messages.end() - said, 1) << outcome.messages.back();
         });
 }
 
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(ManagerAllocationFailure, EveryAllocationOfTheExampleAndOfGeneratedReports)
 {
-    sweep_manager_allocations(read_text(RDBXML_SOURCE_DIR "/examples/report.xml"));
+    sweep_manager_allocations(test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml"));
     for (unsigned seed : {5u, 11u, 23u}) {
         GENERATED_REPORT generated;
         generate_report(seed, generated);
@@ -212,13 +195,13 @@ TEST(ManagerAllocationFailure, EveryAllocationOfTheExampleAndOfGeneratedReports)
 
 TEST(ManagerAllocationFailure, OneThreadsFailuresLeaveAnotherThreadsParseWhole)
 {
-    std::string example = read_text(RDBXML_SOURCE_DIR "/examples/report.xml");
-    std::string whole = parse_whole(example).json;
+    std::string example = test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
+    std::string whole = json_of_parse(example);
     std::atomic<bool> done{false};
     std::atomic<int> parses{0}, wrong{0};
     std::thread other([&] {
         while (!done || parses == 0) {
-            if (parse_whole(example).json != whole)
+            if (json_of_parse(example) != whole)
                 ++wrong;
             ++parses;
         }

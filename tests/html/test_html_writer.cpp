@@ -39,13 +39,10 @@ TEST(HtmlDelayFormat, EachDisplayOptionInItsUnit)
         RDB_TABLE_DELAY_ELEMENT_DISPLAY_OPTION_ENUM option;
         const char* text;
     } cases[] = {
-        {1250, RDB_DELAY_DISPLAY_NS, "1.250 ns"},
-        {-120, RDB_DELAY_DISPLAY_NS, "-0.120 ns"},
+        // Each unit as read from a file the parser's cell-text tests hold;
+        // here, the values no file gives it.
         {LONG_MIN, RDB_DELAY_DISPLAY_NS, "-9223372036854775.808 ns"},
-        {2500, RDB_DELAY_DISPLAY_PS, "2500 ps"},
-        {2500, RDB_DELAY_DISPLAY_MHZ, "400.0 MHz"},
         {0, RDB_DELAY_DISPLAY_MHZ, "0 ps"},
-        {-7, RDB_DELAY_DISPLAY_MHZ, "-7 ps"},
         {5, RDB_DELAY_DISPLAY_UNKNOWN, "0.005 ns"},
     };
     for (const CASE& c : cases)

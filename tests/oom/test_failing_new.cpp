@@ -16,6 +16,7 @@
 #include "compress_bytes.h"
 #include "allocation_sweep.h"
 #include "failing_new.h"
+#include "read_file.h"
 #include "report_generator.h"
 
 // When its memory runs out the XML parser does not release everything it
@@ -94,21 +95,16 @@ void sweep(const std::string& xml, unsigned long step)
         });
 }
 
-std::string read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(FailingNew, EveryAllocationOfTheExample)
 {
-    sweep(read(RDBXML_SOURCE_DIR "/examples/report.xml"), 1);
+    sweep(test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml"), 1);
 }
 
 TEST(FailingNew, EveryAllocationOfTheExampleCompressed)
 {
     // Read ahead on a thread of its own, whose set-up may fail too.
-    std::string xml = read(RDBXML_SOURCE_DIR "/examples/report.xml");
+    std::string xml = test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
     for (const char* format : COMPRESSED_FORMATS) {
         SCOPED_TRACE(format);
         sweep(compress_bytes(format, xml), 1);

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "read_file.h"
 #include "scratch_dir.h"
 
 extern char** environ;
@@ -57,11 +58,6 @@ struct SHIM_RUN {
     std::vector<unsigned long> mappings;  // the allocations that were anonymous mappings
 };
 
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> lines_of(const std::string& text)
 {
@@ -178,9 +174,9 @@ private:
     void finish(SHIM_RUN& run, int status, int slot) const
     {
         run.status = status;
-        run.out = read_file(file(slot, "out"));
-        run.err = read_file(file(slot, "err"));
-        for (const std::string& line : lines_of(read_file(file(slot, "log")))) {
+        run.out = test_read_file(file(slot, "out"));
+        run.err = test_read_file(file(slot, "err"));
+        for (const std::string& line : lines_of(test_read_file(file(slot, "log")))) {
             std::istringstream words(line);
             std::string what;
             unsigned long n = 0;
@@ -275,7 +271,7 @@ std::string without_count_line(const std::string& err, std::string* count = null
 // file failed.
 std::vector<std::string> three_copies_of_the_example(const std::string& dir)
 {
-    std::string report = read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
+    std::string report = test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml");
     std::vector<std::string> files;
     for (const char* name : {"first.xml", "second.xml", "third.xml"}) {
         files.push_back(dir + "/" + name);

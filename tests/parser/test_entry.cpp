@@ -11,14 +11,10 @@
 #include "not_as_written_cases.h"
 #include "parse_fixture.h"
 #include "rdb_bench_reports.h"
+#include "read_file.h"
 
 namespace {
 
-std::string read_bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The parse's own lines.
 struct LINES {
@@ -44,7 +40,7 @@ std::string diagnostic_text(const RDB_XML_DIAGNOSTIC& d)
 TEST_F(ParseTest, MemoryInputReadsLikeTheFileAndPrintsOnlyWhereAsked)
 {
     std::string path = example_file("report.xml");
-    std::string bytes = read_bytes(path);
+    std::string bytes = test_read_file(path);
     std::string packed = gzip_bytes(bytes);
     REPORT_PTR from_file = parse_file(path);
     ASSERT_NE(from_file, nullptr);

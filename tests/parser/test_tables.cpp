@@ -42,17 +42,17 @@ TEST_F(ParseTest, TablePartsOutsideTheirPlaceAreSkipped)
 
 TEST_F(ParseTest, CellColoursAreTheSameWithAndWithoutStaticBuffers)
 {
-    // Names and hex in any case, near misses, texts beyond ASCII, empty
-    // values and values past the inline limit, each as foreground and as
+    // Which texts name a colour the model's tests hold; here, what reaches
+    // it: values of up to seven ASCII characters (narrowed in place with
+    // static buffers) and just past them, texts beyond ASCII, empty values
+    // and values past the inline limit, each as foreground and as
     // background, alone and beside the other colour; with its colour as
     // JSON, or null for none.
     const std::pair<std::string, const char*> values[] = {
-        {"red", "\"#ff0000\""},    {"RED", "\"#ff0000\""},     {"Magenta", "\"#ff00ff\""}, {" red", "null"},
-        {"red ", "null"},          {"#fff", "\"#ffffff\""},    {"#ABCDEF", "\"#abcdef\""}, {"#abcd", "null"},
-        {"#1234567", "null"},      {"#ggg", "null"},           {"r\xC3\xA9" "d", "null"},  {"\xE2\x84\xAA", "null"},
+        {"red", "\"#ff0000\""},    {"Magenta", "\"#ff00ff\""}, {"magentas", "null"},       {"#ABCDEF", "\"#abcdef\""},
+        {"#1234567", "null"},      {"#abcd", "null"},          {"r\xC3\xA9" "d", "null"},  {"\xE2\x84\xAA", "null"},
         {"\xC5\xB2" "ed", "null"},  // U+0172, whose low byte is an 'r'
-        {"", "null"},              {"magentas", "null"},       {"grey", "\"#808080\""},
-        {std::string(170, 'a'), "null"}, {std::string(600, '#'), "null"}};
+        {"", "null"},              {std::string(170, 'a'), "null"}, {std::string(600, '#'), "null"}};
     // A cell without a colour has no member for it.
     auto member = [](const std::string& key, const std::string& color) {
         return "\"" + std::string(color == "null" ? "!" : "") + key + "\":" + color;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <lzma.h>
 #include <zlib.h>
-#include <zstd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "brim_zifstream.h"
+#include "compress_bytes.h"
 #include "support_fixtures.h"
 
 namespace {
@@ -46,34 +46,12 @@ std::string random_bytes(std::size_t size, unsigned seed)
 std::string encode(const std::string& format, const std::string& data, const std::string& gzip_name = "",
                    lzma_check xz_check = LZMA_CHECK_CRC64)
 {
-    std::string out(data.size() + gzip_name.size() + 1024, '\0');
-    std::size_t size = 0;
-    z_stream z{};
-    gz_header header{};
-    header.name = reinterpret_cast<Bytef*>(const_cast<char*>(gzip_name.c_str()));
-    if (format == "gzip" && deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK) {
-        if (!gzip_name.empty())
-            deflateSetHeader(&z, &header);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-        z.avail_in = static_cast<uInt>(data.size());
-        z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-        z.avail_out = static_cast<uInt>(out.size());
-        EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-        size = z.total_out;
-        deflateEnd(&z);
-    } else if (format == "zstd") {
-        ZSTD_CCtx* context = ZSTD_createCCtx();
-        ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
-        size = ZSTD_compress2(context, &out[0], out.size(), data.data(), data.size());
-        ZSTD_freeCCtx(context);
-        EXPECT_FALSE(ZSTD_isError(size));
-    } else if (format == "xz") {
-        lzma_easy_buffer_encode(6, xz_check, nullptr, reinterpret_cast<const uint8_t*>(data.data()),
-                                data.size(), reinterpret_cast<uint8_t*>(&out[0]), &size, out.size());
-    } else {
-        return data;
-    }
-    return out.substr(0, size);
+    COMPRESS_SHAPE shape;
+    shape.gzip_name = gzip_name;
+    shape.xz_check = xz_check;
+    std::string bytes = compress_bytes(format, data, shape);
+    EXPECT_TRUE(format == "plain" || !bytes.empty()) << format;
+    return bytes;
 }
 
 // A zstd skippable frame holding `content`.

@@ -23,50 +23,24 @@
 #include <rdbxml/rdb_xml.h>
 #include "brim_zifstream.h"
 #include "compress_bytes.h"
+#include "parse_outcome.h"
 #include "scratch_dir.h"
 #include "thread_checks.h"
-#include "timing_lines.h"
 
 namespace {
-
-struct OUTCOME {
-    std::string json;
-    std::vector<std::string> messages;  // without the timings, which vary
-    std::vector<std::string> diagnostics;
-    bool cancelled = false;
-
-    bool operator==(const OUTCOME& other) const
-    {
-        return json == other.json && messages == other.messages && diagnostics == other.diagnostics &&
-               cancelled == other.cancelled;
-    }
-};
 
 struct INPUT {
     std::string path;
     std::string bytes;
 };
 
-OUTCOME parse(const INPUT& input, bool from_memory, const RDB_XML_PROGRESS& progress = RDB_XML_PROGRESS())
+TEST_PARSE_OUTCOME parse(const INPUT& input, bool from_memory, const RDB_XML_PROGRESS& progress = RDB_XML_PROGRESS())
 {
-    OUTCOME outcome;
     RDB_XML_OPTIONS options;
-    // The lines that give times differ from run to run: they are left out.
-    options.m_message_sink = [&outcome](const char*, const char* text) {
-        if (!test_is_timing_line(text))
-            outcome.messages.emplace_back(text);
-    };
     options.m_progress = progress;
-    RDB_XML_RESULT result = rdb_xml_parse_input(from_memory ? RDB_XML_INPUT::memory(input.bytes.data(), input.bytes.size(), input.path)
-                                                            : RDB_XML_INPUT::file(input.path),
-                                                options);
-    std::ostringstream json;
-    rdb_write_json(result.m_report.get(), json);
-    outcome.json = json.str();
-    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
-        outcome.diagnostics.push_back(std::to_string(d.m_line) + ":" + std::to_string(d.m_column) + " " + d.m_message);
-    outcome.cancelled = result.m_cancelled;
-    return outcome;
+    return test_parse_outcome(from_memory ? RDB_XML_INPUT::memory(input.bytes.data(), input.bytes.size(), input.path)
+                                          : RDB_XML_INPUT::file(input.path),
+                              options);
 }
 
 // A report of one table of `rows` rows, about 90 bytes each; a row whose end
@@ -133,7 +107,7 @@ protected:
     }
 
     // The outcome of `in` must be `expected` but for the name of the input.
-    static void expect_outcome(const INPUT& in, bool memory, const OUTCOME& expected, const OUTCOME& got)
+    static void expect_outcome(const INPUT& in, bool memory, const TEST_PARSE_OUTCOME& expected, const TEST_PARSE_OUTCOME& got)
     {
         EXPECT_EQ(got.json, expected.json) << in.path << (memory ? " in memory" : "");
         EXPECT_EQ(got.diagnostics, expected.diagnostics) << in.path << (memory ? " in memory" : "");
@@ -142,12 +116,12 @@ protected:
 
     static std::string s_dir;
     static std::string s_plain;
-    static OUTCOME s_plain_outcome;
+    static TEST_PARSE_OUTCOME s_plain_outcome;
 };
 
 std::string PrefetchParseTest::s_dir;
 std::string PrefetchParseTest::s_plain;
-OUTCOME PrefetchParseTest::s_plain_outcome;
+TEST_PARSE_OUTCOME PrefetchParseTest::s_plain_outcome;
 
 TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnTheParsingThread)
 {
@@ -179,7 +153,7 @@ TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnThePa
             const std::thread::id parsing = std::this_thread::get_id();
             std::vector<std::uint64_t> seen;
             int elsewhere = 0;
-            OUTCOME outcome = parse(in, memory, [&](std::uint64_t read, std::uint64_t total) {
+            TEST_PARSE_OUTCOME outcome = parse(in, memory, [&](std::uint64_t read, std::uint64_t total) {
                 elsewhere += std::this_thread::get_id() != parsing || total != in.bytes.size();
                 seen.push_back(read);
                 return true;
@@ -227,7 +201,7 @@ TEST_F(PrefetchParseTest, DamageEndsTheParseAsWhenTheParserDecompressesItself)
         inputs.push_back(input(std::string("broken-cut.xml.") + format, whole.substr(0, in.input_position())));
     }
 
-    std::vector<OUTCOME> alone;
+    std::vector<TEST_PARSE_OUTCOME> alone;
     {
         TEST_NO_THREADS none;
         ASSERT_TRUE(none.set());
@@ -241,8 +215,8 @@ TEST_F(PrefetchParseTest, DamageEndsTheParseAsWhenTheParserDecompressesItself)
         const std::string damage = stream_damage(in.bytes);
         for (bool memory : {false, true}) {
             SCOPED_TRACE(in.path + (memory ? " in memory" : ""));
-            const OUTCOME& expected = alone[k++];
-            OUTCOME outcome = parse(in, memory);
+            const TEST_PARSE_OUTCOME& expected = alone[k++];
+            TEST_PARSE_OUTCOME outcome = parse(in, memory);
             EXPECT_EQ(outcome.diagnostics, expected.diagnostics);
             EXPECT_EQ(outcome.json, "null");
             ASSERT_GE(outcome.diagnostics.size(), 1u);
@@ -268,7 +242,7 @@ TEST_F(PrefetchParseTest, NoThreadOutlivesAParseThatEndsEarly)
         const INPUT early = input(std::string("early.xml.") + format, compress_bytes(format, broken));
         for (bool memory : {false, true}) {
             SCOPED_TRACE(std::string(format) + (memory ? " in memory" : " file"));
-            OUTCOME cancelled, ended;
+            TEST_PARSE_OUTCOME cancelled, ended;
             test_must_return("a cancelled parse", [&] {
                 int calls = 0;
                 cancelled = parse(whole, memory, [&calls](std::uint64_t, std::uint64_t) { return ++calls < 2; });
@@ -286,7 +260,7 @@ TEST_F(PrefetchParseTest, NoThreadOutlivesAParseThatEndsEarly)
 TEST_F(PrefetchParseTest, WithoutAThreadTheParseDecompressesByItself)
 {
     std::vector<INPUT> inputs;
-    std::vector<OUTCOME> expected;
+    std::vector<TEST_PARSE_OUTCOME> expected;
     for (const char* format : COMPRESSED_FORMATS) {
         const std::string whole = compress_bytes(format, s_plain);
         for (const std::string& bytes : {whole, flipped(whole, whole.size() / 2)}) {
@@ -300,7 +274,7 @@ TEST_F(PrefetchParseTest, WithoutAThreadTheParseDecompressesByItself)
     EXPECT_THROW(std::thread([] {}).join(), std::system_error);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         for (bool memory : {false, true}) {
-            OUTCOME outcome = parse(inputs[i], memory);
+            TEST_PARSE_OUTCOME outcome = parse(inputs[i], memory);
             expect_outcome(inputs[i], memory, expected[i], outcome);
             EXPECT_EQ(outcome.json != "null", i % 2 == 0) << inputs[i].path;
         }
@@ -312,7 +286,7 @@ TEST_F(PrefetchParseTest, ManyParsesOfCompressedReportsAtOnce)
     // Each thread parses every input, good and damaged, from file and memory,
     // each with its own read-ahead thread: the outcomes of one thread alone.
     std::vector<INPUT> inputs;
-    std::vector<OUTCOME> expected;
+    std::vector<TEST_PARSE_OUTCOME> expected;
     const std::string plain = table_report(8000, -1), broken = table_report(8000, 5000);
     for (const char* format : COMPRESSED_FORMATS) {
         for (const std::string& xml : {plain, broken}) {

@@ -22,46 +22,25 @@
 #include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 #include "instance_reports.h"
+#include "parse_outcome.h"
+#include "read_file.h"
 #include "report_generator.h"
 #include "scratch_dir.h"
-#include "timing_lines.h"
 
 namespace {
-
-struct OUTCOME {
-    std::string json;
-    std::vector<std::string> messages;  // without the timings, which vary
-    std::vector<std::string> diagnostics;
-};
 
 struct INPUT_FILE {
     std::string path;
     std::string bytes;  // parsed from memory when the index is odd
 };
 
-bool operator==(const OUTCOME& a, const OUTCOME& b)
+TEST_PARSE_OUTCOME parse(const INPUT_FILE& file, bool from_memory, HDB_ACTION_PT_INSTANCE* action_point = nullptr)
 {
-    return a.json == b.json && a.messages == b.messages && a.diagnostics == b.diagnostics;
-}
-
-OUTCOME parse(const INPUT_FILE& file, bool from_memory, HDB_ACTION_PT_INSTANCE* action_point = nullptr)
-{
-    OUTCOME outcome;
     RDB_XML_OPTIONS options;
     options.m_action_point = action_point;
-    options.m_message_sink = [&outcome](const char*, const char* text) {
-        if (!test_is_timing_line(text))
-            outcome.messages.emplace_back(text);
-    };
-    RDB_XML_RESULT result = rdb_xml_parse_input(
+    return test_parse_outcome(
         from_memory ? RDB_XML_INPUT::memory(file.bytes.data(), file.bytes.size(), file.path) : RDB_XML_INPUT::file(file.path),
         options);
-    std::ostringstream json;
-    rdb_write_json(result.m_report.get(), json);
-    outcome.json = json.str();
-    for (const RDB_XML_DIAGNOSTIC& d : result.m_diagnostics)
-        outcome.diagnostics.push_back(std::to_string(d.m_line) + ":" + std::to_string(d.m_column) + " " + d.m_message);
-    return outcome;
 }
 
 class ThreadTest : public ::testing::Test {
@@ -70,7 +49,7 @@ protected:
     {
         s_dir = test_scratch_dir("threads");
         ASSERT_FALSE(s_dir.empty());
-        add_file("example.xml", read(RDBXML_SOURCE_DIR "/examples/report.xml"));
+        add_file("example.xml", test_read_file(RDBXML_SOURCE_DIR "/examples/report.xml"));
         for (unsigned seed = 1; seed <= 12; ++seed) {
             GENERATED_REPORT generated;
             generate_report(seed, generated);
@@ -87,7 +66,7 @@ protected:
         // The mix the tests rely on: reports, failures with messages, and
         // passed-over content kept as a warning.
         int reports = 0, failures = 0;
-        for (const OUTCOME& outcome : s_expected)
+        for (const TEST_PARSE_OUTCOME& outcome : s_expected)
             (outcome.json == "null" ? failures : reports) += 1;
         ASSERT_GE(reports, 10);
         ASSERT_GE(failures, 10);
@@ -96,11 +75,6 @@ protected:
 
     static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
 
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
 
     static void add_file(const std::string& name, const std::string& content)
     {
@@ -145,12 +119,12 @@ protected:
 
     static std::string s_dir;
     static std::vector<INPUT_FILE> s_files;
-    static std::vector<OUTCOME> s_expected;
+    static std::vector<TEST_PARSE_OUTCOME> s_expected;
 };
 
 std::string ThreadTest::s_dir;
 std::vector<INPUT_FILE> ThreadTest::s_files;
-std::vector<OUTCOME> ThreadTest::s_expected;
+std::vector<TEST_PARSE_OUTCOME> ThreadTest::s_expected;
 
 TEST_F(ThreadTest, FourThreadsGiveTheOneThreadResults) { EXPECT_EQ(run_threads(4, 3), 0); }
 
@@ -174,7 +148,7 @@ TEST_F(ThreadTest, OneLoadedHierarchyServesEveryThread)
         reports.push_back(INPUT_FILE{path, content});
     }
     STL_STRING error;
-    std::vector<OUTCOME> alone;
+    std::vector<TEST_PARSE_OUTCOME> alone;
     {
         std::unique_ptr<HDB_HIERARCHY> own = HDB_HIERARCHY::load(design.c_str(), &error);
         ASSERT_NE(own, nullptr) << error.c_str();

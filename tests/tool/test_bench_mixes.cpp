@@ -71,7 +71,7 @@ TEST_F(BenchMixes, EveryMixIsValidAndReadWithoutAWarning)
         SCOPED_TRACE(mix.name);
         EXPECT_NE(mix.groups, "");
         const std::string file = generate(scratch, mix.name, "0.3");
-        const std::string text = tool_read_file(file);
+        const std::string text = test_read_file(file);
         // The size asked for, give or take the last piece of content.
         EXPECT_GE(text.size(), 300000u);
         EXPECT_LT(text.size(), 330000u);
@@ -99,29 +99,29 @@ TEST_F(BenchMixes, MixesAreMadeOfWhatTheySay)
 {
     TOOL_SCRATCH scratch;
     // Many small tables with fewer colours than the default file.
-    std::string text = tool_read_file(generate(scratch, "small-tables", "1"));
+    std::string text = test_read_file(generate(scratch, "small-tables", "1"));
     EXPECT_NEAR(per_mb(text, "<iname_cell"), 3800, 300);
     EXPECT_NEAR(per_mb(text, "ground=\""), 4300, 300);
     EXPECT_GT(per_mb(text, "<summary "), 10);
-    text = tool_read_file(generate(scratch, "default", "1"));
+    text = test_read_file(generate(scratch, "default", "1"));
     EXPECT_NEAR(per_mb(text, "ground=\""), 10200, 500);
     // The single kinds: one kind of cell (and the heading row's titles).
-    text = tool_read_file(generate(scratch, "ints", "0.3"));
+    text = test_read_file(generate(scratch, "ints", "0.3"));
     EXPECT_EQ(tool_count(text, "<int_cell>"), 8 * tool_count(text, "<row>") - 8 * tool_count(text, "<header>"));
     EXPECT_EQ(tool_count(text, "ground=\""), 0u);
-    text = tool_read_file(generate(scratch, "int-colours", "0.3"));
+    text = test_read_file(generate(scratch, "int-colours", "0.3"));
     EXPECT_EQ(tool_count(text, "<int_cell foreground=\""), tool_count(text, "<int_cell"));
-    text = tool_read_file(generate(scratch, "narrow", "0.3"));
+    text = test_read_file(generate(scratch, "narrow", "0.3"));
     EXPECT_EQ(tool_count(text, "<int_cell>"), 2 * tool_count(text, "<row>") - 2 * tool_count(text, "<header>"));
-    text = tool_read_file(generate(scratch, "strings", "0.3"));
+    text = test_read_file(generate(scratch, "strings", "0.3"));
     EXPECT_EQ(tool_count(text, "<string_cell>"), 6 * tool_count(text, "<row>"));
     EXPECT_EQ(tool_count(text, "<int_cell"), 0u);
     EXPECT_EQ(tool_count(text, "ground=\""), 0u);
-    text = tool_read_file(generate(scratch, "gauges", "0.3"));
+    text = test_read_file(generate(scratch, "gauges", "0.3"));
     EXPECT_EQ(tool_count(text, "<gauge "), 200 * tool_count(text, "<summary "));
     EXPECT_EQ(tool_count(text, "<row>"), 0u);
     // Two rows a table, but the last one may be cut short.
-    text = tool_read_file(generate(scratch, "tiny-tables", "0.3"));
+    text = test_read_file(generate(scratch, "tiny-tables", "0.3"));
     EXPECT_LE(tool_count(text, "<row>"), 2 * tool_count(text, "<header>"));
     EXPECT_GE(tool_count(text, "<row>"), 2 * tool_count(text, "<header>") - 1);
 }

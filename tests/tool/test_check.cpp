@@ -339,7 +339,7 @@ TEST(ToolCheckJunit, WrittenToAFileStandardOutputOrAFifo)
     std::string junit = scratch.write("junit.xml", std::string(100000, 'x'));
     TOOL_RUN run = tool_run({"check", "--junit", junit, "--fail-if", rule, report});
     EXPECT_EQ(run.status, 1);
-    std::string written = tool_read_file(junit);
+    std::string written = test_read_file(junit);
     EXPECT_EQ(written.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites", 0), 0u) << written;
     EXPECT_NE(written.find("</testsuites>\n"), std::string::npos);
     EXPECT_EQ(written.size(), written.find("</testsuites>\n") + 14);
@@ -357,7 +357,7 @@ TEST(ToolCheckJunit, WrittenToAFileStandardOutputOrAFifo)
                                "\"$RDBXML\" check --junit pipe --fail-if " + tool_shell_quoted(rule) + " " +
                                tool_shell_quoted(report) + " >/dev/null; echo $?; wait; test -p pipe && echo fifo; }");
     EXPECT_EQ(fifo.out, "1\nfifo\n") << fifo.err;
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/got"), written);
+    EXPECT_EQ(test_read_file(scratch.dir() + "/got"), written);
 
     // Standard output closed.
     TOOL_RUN closed = tool_shell("\"$RDBXML\" check --junit - --fail-if 'main/timing/Setup slack : Slack < -1ns' " +

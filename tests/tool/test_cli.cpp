@@ -108,7 +108,7 @@ TEST(ToolHelp, TheManualPageTellsEveryOptionOfTheHelp)
 {
     // The page is written by hand: an option the help has and the page
     // lacks is one a reader of the page never learns of.
-    std::string manual = tool_read_file(RDBXML_SOURCE_DIR "/docs/rdbxml.1");
+    std::string manual = test_read_file(RDBXML_SOURCE_DIR "/docs/rdbxml.1");
     ASSERT_NE(manual, "");
     std::string plain;
     for (std::size_t i = 0; i < manual.size(); ++i) {
@@ -300,7 +300,7 @@ TEST(ToolFiles, ADirectoryWithNoReportFileIsAnErrorNamingIt)
     EXPECT_EQ(tool_count(run.out, "{\"file\":" + std::string("\"") + runs + "\",\"report\":null}\n"), 1u) << run.out;
     EXPECT_EQ(tool_run({"-q", "--noout", runs}).status, 1);
     // A directory with a report below it is as before.
-    scratch.write("runs/deep/r.xml", tool_read_file(tool_example_report()));
+    scratch.write("runs/deep/r.xml", test_read_file(tool_example_report()));
     TOOL_RUN found = tool_run({"--noout", runs});
     EXPECT_EQ(found.status, 0) << found.err;
     EXPECT_EQ(found.err, "");
@@ -310,7 +310,7 @@ TEST(ToolFiles, StandardInputIsReadAsAStreamAndEndsOnceItFailed)
 {
     // A report through a pipe, plain and compressed, reads as the file does.
     TOOL_SCRATCH scratch;
-    std::string packed = scratch.write("report.xml.gz", gzip_bytes(tool_read_file(tool_example_report())));
+    std::string packed = scratch.write("report.xml.gz", gzip_bytes(test_read_file(tool_example_report())));
     std::string expected = tool_run({tool_example_report()}).out;
     for (const std::string& file : {tool_example_report(), packed}) {
         TOOL_RUN piped = tool_shell("cat " + tool_shell_quoted(file) + " | \"$RDBXML\" -");
@@ -429,7 +429,7 @@ TEST(ToolFiles, JsonPathsOfADeepChainGrowWithItsObjectsNotTheSquareOfItsDepth)
                               tool_shell_quoted(out) + " && wc -c <" + tool_shell_quoted(out));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_LT(std::stoul(run.out), 20000000ul);
-    std::string json = tool_read_file(out);
+    std::string json = test_read_file(out);
     EXPECT_NE(json.find("{\"kind\":\"text\",\"name\":\"deep\",\"path\":null,"), std::string::npos);
     EXPECT_NE(json.find("\"path\":\"main/f0/f1/f2\","), std::string::npos);
 
@@ -494,8 +494,8 @@ TEST(ToolParsing, StrictFailsAFileWithAnyWarningInEveryModeThatParses)
         EXPECT_EQ(run.err.find("strict: the report is refused") == std::string::npos, mode == std::vector<std::string>{"-q"})
             << shown;
     }
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/page.html"), "");
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/tables/main/t.csv"), "");
+    EXPECT_EQ(test_read_file(scratch.dir() + "/page.html"), "");
+    EXPECT_EQ(test_read_file(scratch.dir() + "/tables/main/t.csv"), "");
     // A clean file passes as it would without.
     TOOL_RUN clean = tool_run({"--strict", tool_example_report()});
     EXPECT_EQ(clean.status, 0);

@@ -42,20 +42,20 @@ TEST(ToolCsv, EachTableAFileNamedByItsPathWithDelaysInTheirColumnsUnit)
     // The heading row names the columns (an empty title by its number), the
     // first delay's unit is the column's, MHz of no delay is empty, fields
     // are quoted and lines end in CRLF.
-    EXPECT_EQ(tool_read_file(out + "main/Paths.csv"),
+    EXPECT_EQ(test_read_file(out + "main/Paths.csv"),
               "\"Slack (ns)\",\"Note, \"\"quoted\"\"\",\"To\",\"4\"\r\n"
               "\"-0.120\",\"two\nlines\",\"cpu/regfile/r0\",\"  padded  \"\r\n"
               "\"2.500\",\"NA\",\"mem/x\",\"\"\r\n"
               "\"0.000\",\"007\",\"caf\xc3\xa9/\xe4\xb8\xad\",\"-5\"\r\n");
-    EXPECT_EQ(tool_read_file(out + "main/a%2Fb/Fmax.csv"), "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
+    EXPECT_EQ(test_read_file(out + "main/a%2Fb/Fmax.csv"), "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
     // No heading row: the columns are numbered, and short rows filled.
-    EXPECT_EQ(tool_read_file(out + "main/numbers.csv"), "\"1\",\"2\"\r\n\"1\",\"one\"\r\n\"2\",\"\"\r\n");
+    EXPECT_EQ(test_read_file(out + "main/numbers.csv"), "\"1\",\"2\"\r\n\"1\",\"one\"\r\n\"2\",\"\"\r\n");
 
     // Several files: a directory of each file's tables.
     run = tool_run({"--csv", scratch.dir() + "/two/", TABLES, TABLES});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(scratch.dir() + "/two").size(), 6u);
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/two/csv_tables-2/main/numbers.csv"), tool_read_file(out + "main/numbers.csv"));
+    EXPECT_EQ(test_read_file(scratch.dir() + "/two/csv_tables-2/main/numbers.csv"), test_read_file(out + "main/numbers.csv"));
 }
 
 TEST(ToolCsv, OneTableToStandardOutputOrAFile)
@@ -66,7 +66,7 @@ TEST(ToolCsv, OneTableToStandardOutputOrAFile)
     EXPECT_EQ(run.out, "\"Clock\",\"Fmax (MHz)\"\r\n\"c1\",\"400.0\"\r\n\"c2\",\"\"\r\n");
     const std::string file = scratch.dir() + "/fmax.csv";
     ASSERT_EQ(tool_run({"--csv", file, "--select", "**/Fmax", TABLES}).status, 0);
-    EXPECT_EQ(tool_read_file(file), run.out);
+    EXPECT_EQ(test_read_file(file), run.out);
 
     // More than one table, or none, is a usage error that names them.
     run = tool_run({"--csv", "-", TABLES});
@@ -96,12 +96,12 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     // Where each value stands in its range, the number the views round to
     // one decimal (a plain number, for whatever reads the file); none for a
     // range of one value.
-    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary%gauges.csv"),
+    EXPECT_EQ(test_read_file(out + "main/fit/Flow summary%gauges.csv"),
               "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n"
               "\"Logic elements\",\"185\",\"0\",\"200\",\"92.5\"\r\n"
               "\"Memory bits\",\"5\",\"0\",\"8\",\"62.5\"\r\n"
               "\"PLLs\",\"4\",\"4\",\"4\",\"\"\r\n");
-    EXPECT_EQ(tool_read_file(out + "main/fit/Flow summary.csv").substr(0, 32),
+    EXPECT_EQ(test_read_file(out + "main/fit/Flow summary.csv").substr(0, 32),
               "\"1\",\"2\"\r\n\"Status\",\"Successful\"\r\n");
 
     // A table named as the gauges' file would be is a file of its own, and
@@ -120,15 +120,15 @@ TEST(ToolCsv, ASummarysGaugesATableBesideItsRows)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(files_below(scratch.dir() + "/both"),
               (std::vector<std::string>{"main/S%25gauges.csv", "main/S-2%gauges.csv", "main/S-2.csv", "main/S.csv"}));
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S-2%gauges.csv"),
+    EXPECT_EQ(test_read_file(scratch.dir() + "/both/main/S-2%gauges.csv"),
               "\"name\",\"value\",\"min\",\"max\",\"percent\"\r\n\"Pins\",\"1\",\"0\",\"3\",\"33.33333333333333\"\r\n"
               "\"Registers\",\"2096\",\"0\",\"2381\",\"88.03023939521209\"\r\n");
-    EXPECT_EQ(tool_read_file(scratch.dir() + "/both/main/S%25gauges.csv"), "\"t\"\r\n");
+    EXPECT_EQ(test_read_file(scratch.dir() + "/both/main/S%25gauges.csv"), "\"t\"\r\n");
 
     // One table to standard output: the summary's rows alone.
     run = tool_run({"--csv", "-", "--select", "**/Flow summary", RDBXML_TEST_DATA_DIR "/rules_report.xml"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, tool_read_file(out + "main/fit/Flow summary.csv"));
+    EXPECT_EQ(run.out, test_read_file(out + "main/fit/Flow summary.csv"));
 }
 
 TEST(ToolCsv, AFailedWriteNamesTheFileAndLeavesNoPart)
@@ -152,7 +152,7 @@ TEST(ToolCsv, AFailedWriteNamesTheFileAndLeavesNoPart)
                      tool_shell_quoted(big));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("rdbxml: cannot write " + file + ": File too large"), std::string::npos) << run.err;
-    EXPECT_EQ(tool_read_file(file), "earlier");
+    EXPECT_EQ(test_read_file(file), "earlier");
 }
 
 TEST(ToolSelect, KeepsMatchesTheirContentsAndTheFoldersOnTheWayInEveryMode)

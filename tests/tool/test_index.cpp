@@ -213,7 +213,7 @@ TEST(ToolIndex, TwoAtOnceBothEndWellOrTheSecondSaysItWaitedTooLong)
                                tool_shell_quoted(e2) + "; s2=$?; wait $!; echo $? $s2");
     std::vector<std::string> statuses = tool_lines(both.out);
     ASSERT_EQ(statuses.size(), 1u);
-    const std::string said[2] = {tool_read_file(e1), tool_read_file(e2)};
+    const std::string said[2] = {test_read_file(e1), test_read_file(e2)};
     for (int i = 0; i < 2; ++i) {
         const char status = statuses[0][2 * i];
         if (status == '0') {

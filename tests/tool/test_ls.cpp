@@ -115,7 +115,7 @@ TEST(ToolList, SeveralFilesEachUnderItsNameWithTheMainToolsExitStatuses)
                          tool_shell_quoted(out) + " && wc -c <" + tool_shell_quoted(out));
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_LT(std::stoul(run.out), 20000000ul) << json;
-        std::vector<std::string> lines = tool_lines(tool_read_file(out));
+        std::vector<std::string> lines = tool_lines(test_read_file(out));
         ASSERT_EQ(lines.size(), 30002u);
         EXPECT_EQ(lines[2], json[0] == '\0' ? "main/f0/f1" + std::string(72, ' ') + "folder  1 object"
                                              : "{\"file\":\"" + chain + "\",\"path\":\"main/f0/f1\",\"kind\":\"folder\",\"objects\":1}");

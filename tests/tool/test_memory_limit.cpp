@@ -34,8 +34,8 @@ LIMITED_RUN run_limited(const TOOL_SCRATCH& scratch, unsigned long kib, const st
     int raw = std::system(("/bin/sh -c " + tool_shell_quoted(command)).c_str());
     LIMITED_RUN run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    run.out = tool_read_file(out);
-    run.err = tool_read_file(err);
+    run.out = test_read_file(out);
+    run.err = test_read_file(err);
     return run;
 }
 

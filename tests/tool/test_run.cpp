@@ -168,7 +168,7 @@ TEST(ToolWrites, EveryFailedWriteIsSaidAndCounted)
                 else if (fault.kind == FIFO)
                     EXPECT_TRUE(S_ISFIFO(after.st_mode));
                 else
-                    EXPECT_EQ(tool_read_file(output.target), "earlier");
+                    EXPECT_EQ(test_read_file(output.target), "earlier");
             }
         }
     }
@@ -187,9 +187,9 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
     std::string large = scratch.write("large/run.xml", report_of(20000, "new"));
     std::string page = scratch.dir() + "/run.html";
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/whole.html", large}).status, 0);
-    const std::string new_page = tool_without_nonce(tool_read_file(scratch.dir() + "/whole.html"));
+    const std::string new_page = tool_without_nonce(test_read_file(scratch.dir() + "/whole.html"));
     ASSERT_EQ(tool_run({"-q", "--html", page, small}).status, 0);
-    const std::string old_page = tool_without_nonce(tool_read_file(page));
+    const std::string old_page = tool_without_nonce(test_read_file(page));
     const std::string run = "\"$RDBXML\" -q --html " + tool_shell_quoted(page) + " " + tool_shell_quoted(large);
     // Killed at each step of writing the page: until it is renamed into
     // place the earlier page stands, and then the new one; a temporary file
@@ -207,12 +207,12 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
     for (const auto& kill : kills) {
         TOOL_RUN killed = tool_shell(tool_kill_at(kill.step) + run + "; echo \"status $?\"");
         EXPECT_EQ(killed.out, "status 137\n") << kill.step;
-        EXPECT_TRUE(tool_without_nonce(tool_read_file(page)) == *kill.page) << kill.step;
+        EXPECT_TRUE(tool_without_nonce(test_read_file(page)) == *kill.page) << kill.step;
         EXPECT_EQ(temporaries_in(scratch.dir()), kill.temporaries) << kill.step;
         // Whatever a killed run left behind, the next run clears away.
         ASSERT_EQ(tool_run({"-q", "--html", page, small}).status, 0);
         EXPECT_EQ(temporaries_in(scratch.dir()), 0u);
-        EXPECT_TRUE(tool_without_nonce(tool_read_file(page)) == old_page);
+        EXPECT_TRUE(tool_without_nonce(test_read_file(page)) == old_page);
     }
     // A write that fails part way (the file-size limit) leaves it as well,
     // and says so.
@@ -220,7 +220,7 @@ TEST(ToolPages, AKilledWriteLeavesTheEarlierPageWhole)
                                   tool_shell_quoted(large));
     EXPECT_EQ(limited.status, 1);
     EXPECT_NE(limited.err.find("rdbxml: cannot write " + page + ": File too large"), std::string::npos) << limited.err;
-    EXPECT_TRUE(tool_without_nonce(tool_read_file(page)) == old_page);
+    EXPECT_TRUE(tool_without_nonce(test_read_file(page)) == old_page);
     EXPECT_EQ(temporaries_in(scratch.dir()), 0u);
 }
 
@@ -232,8 +232,8 @@ TEST(ToolPages, TwoRunsIntoOneDirectoryNeverMixPages)
     std::string pages = scratch.dir() + "/pages/";
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/one/", first}).status, 0);
     ASSERT_EQ(tool_run({"-q", "--html", scratch.dir() + "/two/", second}).status, 0);
-    const std::string one = tool_without_nonce(tool_read_file(scratch.dir() + "/one/run.html"));
-    const std::string two = tool_without_nonce(tool_read_file(scratch.dir() + "/two/run.html"));
+    const std::string one = tool_without_nonce(test_read_file(scratch.dir() + "/one/run.html"));
+    const std::string two = tool_without_nonce(test_read_file(scratch.dir() + "/two/run.html"));
     // The first run stops with its page written beside the target, just
     // before renaming it into place; the second writes its own page
     // meanwhile, leaving the first one's alone; then the first goes on. (The
@@ -246,8 +246,8 @@ TEST(ToolPages, TwoRunsIntoOneDirectoryNeverMixPages)
         "cp " + page + " " + tool_shell_quoted(scratch.dir() + "/meanwhile.html") + "; " +
         "kill -CONT $first; wait $first; echo \"first $?\"");
     EXPECT_EQ(run.out, "second 0\nfirst 0\n") << run.err;
-    EXPECT_TRUE(tool_without_nonce(tool_read_file(scratch.dir() + "/meanwhile.html")) == two);
-    EXPECT_TRUE(tool_without_nonce(tool_read_file(pages + "run.html")) == one);
+    EXPECT_TRUE(tool_without_nonce(test_read_file(scratch.dir() + "/meanwhile.html")) == two);
+    EXPECT_TRUE(tool_without_nonce(test_read_file(pages + "run.html")) == one);
     EXPECT_EQ(temporaries_in(pages), 0u);
 }
 
@@ -279,7 +279,7 @@ TEST(ToolPages, SeveralFilesGetAListOfTheirPagesWithTheirStatus)
 
     // One row per file in the order given: a link to its page (none for the
     // file that gave none), its status and its warning count.
-    const std::string list = tool_read_file(pages + "index.html");
+    const std::string list = test_read_file(pages + "index.html");
     std::vector<std::size_t> rows;
     for (const std::string& row :
          {"<tr><td><a href=\"./report.html\">" + good + "</a></td><td class=\"status-good\">good</td>"
@@ -306,7 +306,7 @@ TEST(ToolPages, SeveralFilesGetAListOfTheirPagesWithTheirStatus)
     EXPECT_TRUE(fs::is_regular_file(scratch.dir() + "/quiet/index.html"));
     TOOL_RUN one = tool_run({"--html", scratch.dir() + "/one/", named});
     EXPECT_EQ(one.err, named + ": note: page written to " + scratch.dir() + "/one/index.html\n");
-    EXPECT_EQ(tool_count(tool_read_file(scratch.dir() + "/one/index.html"), "named 1"), 1u);
+    EXPECT_EQ(tool_count(test_read_file(scratch.dir() + "/one/index.html"), "named 1"), 1u);
 }
 
 TEST(ToolDiagnostics, EachNamesFileLineAndColumn)

@@ -86,7 +86,7 @@ TEST(ToolTargets, AFifoIsWrittenThroughToItsReader)
         std::string read = drained(fifo, [&] { run = tool_run(args); });
         EXPECT_EQ(run.status, status) << run.err;
         EXPECT_EQ(run.err, "");
-        EXPECT_TRUE(tool_without_nonce(read) == tool_without_nonce(tool_read_file(file))) << args[0] << args[1] << read.size();
+        EXPECT_TRUE(tool_without_nonce(read) == tool_without_nonce(test_read_file(file))) << args[0] << args[1] << read.size();
         EXPECT_EQ(kind_of(fifo), "fifo");
     }
 
@@ -98,9 +98,9 @@ TEST(ToolTargets, AFifoIsWrittenThroughToItsReader)
     TOOL_RUN run;
     std::string read = drained(tables + "main/Paths.csv", [&] { run = tool_run({"--csv", tables, TABLES}); });
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(read, tool_read_file(scratch.dir() + "/files/main/Paths.csv"));
+    EXPECT_EQ(read, test_read_file(scratch.dir() + "/files/main/Paths.csv"));
     EXPECT_EQ(kind_of(tables + "main/Paths.csv"), "fifo");
-    EXPECT_EQ(tool_read_file(tables + "main/numbers.csv"), tool_read_file(scratch.dir() + "/files/main/numbers.csv"));
+    EXPECT_EQ(test_read_file(tables + "main/numbers.csv"), test_read_file(scratch.dir() + "/files/main/numbers.csv"));
 }
 
 TEST(ToolTargets, ADeviceIsWrittenThroughAndStaysADevice)
@@ -154,7 +154,7 @@ TEST(ToolTargets, DashIsStandardOutputForOneFile)
     TOOL_RUN run = tool_shell("cd " + tool_shell_quoted(scratch.dir()) + " && \"$RDBXML\" --html - " +
                               tool_shell_quoted(report));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(tool_without_nonce(run.out) == tool_without_nonce(tool_read_file(page))) << run.out.size();
+    EXPECT_TRUE(tool_without_nonce(run.out) == tool_without_nonce(test_read_file(page))) << run.out.size();
     EXPECT_EQ(kind_of(scratch.dir() + "/-"), "none");
     // Several pages cannot share it.
     run = tool_run({"--html", "-", report, report});
@@ -167,7 +167,7 @@ TEST(ToolTargets, DashIsStandardOutputForOneFile)
     run = tool_shell("cd " + tool_shell_quoted(scratch.dir()) + " && \"$RDBXML\" diff --html - " +
                      tool_shell_quoted(report) + " " + tool_shell_quoted(TABLES));
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_TRUE(tool_without_nonce(run.out) == tool_without_nonce(tool_read_file(page))) << run.out.size();
+    EXPECT_TRUE(tool_without_nonce(run.out) == tool_without_nonce(test_read_file(page))) << run.out.size();
     EXPECT_EQ(kind_of(scratch.dir() + "/-"), "none");
 }
 
@@ -182,9 +182,9 @@ TEST(ToolTargets, ALinkToAFileStaysALinkAndTheFileIsReplaced)
     TOOL_RUN run = tool_run({"--html", link, tool_example_report()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(is_link(link));
-    EXPECT_TRUE(tool_without_nonce(tool_read_file(page)) == tool_without_nonce(tool_read_file(scratch.dir() + "/expected.html")));
+    EXPECT_TRUE(tool_without_nonce(test_read_file(page)) == tool_without_nonce(test_read_file(scratch.dir() + "/expected.html")));
     run = tool_run({"--csv", table_link, "--select", "**/Fmax", TABLES});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(is_link(table_link));
-    EXPECT_EQ(tool_read_file(table), tool_run({"--csv", "-", "--select", "**/Fmax", TABLES}).out);
+    EXPECT_EQ(test_read_file(table), tool_run({"--csv", "-", "--select", "**/Fmax", TABLES}).out);
 }

@@ -381,7 +381,7 @@ TEST(ToolTrend, APageOfOneChartPerSelectorWithItsTextEscaped)
                              "main/timing/Setup slack : Slack", "main/summaries/* : Status"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    std::string page = tool_read_file(page_file);
+    std::string page = test_read_file(page_file);
     EXPECT_EQ(tool_count(page, "<article class=\"object trend\" id=\"trend-"), 3u);
     // Two selectors with numbers draw a chart each; texts are listed only.
     EXPECT_EQ(tool_count(page, "<svg class=\"chart\""), 2u);

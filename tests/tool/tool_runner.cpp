@@ -35,17 +35,6 @@ std::string tool_limits(unsigned cpu_seconds, unsigned long address_mib)
 #endif
 }
 
-namespace {
-
-std::string read_file(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
 TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns, bool stdout_too)
 {
     TOOL_SCRATCH scratch;
@@ -63,8 +52,8 @@ TOOL_RUN tool_run(const std::vector<std::string>& args, unsigned columns, bool s
     int status = std::system(command.c_str());
     TOOL_RUN run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = read_file(out);
-    run.err = read_file(err);
+    run.out = test_read_file(out);
+    run.err = test_read_file(err);
     return run;
 }
 
@@ -78,8 +67,8 @@ TOOL_RUN tool_shell(const std::string& script)
     int status = std::system(command.c_str());
     TOOL_RUN run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = read_file(out);
-    run.err = read_file(err);
+    run.out = test_read_file(out);
+    run.err = test_read_file(err);
     return run;
 }
 
@@ -116,13 +105,6 @@ std::string TOOL_SCRATCH::write(const std::string& name, const std::string& cont
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << content;
     return path;
-}
-
-std::string tool_read_file(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
 }
 
 std::vector<std::string> tool_lines(const std::string& text)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "read_file.h"
+
 struct TOOL_RUN {
     int status = -1;       // the exit status, as the shell gives it
     std::string out, err;  // everything written to stdout and to stderr
@@ -55,9 +57,6 @@ std::string tool_limits(unsigned cpu_seconds, unsigned long address_mib);
 
 // `text` as one word of the shell.
 std::string tool_shell_quoted(const std::string& text);
-
-// The whole content of the file at `path`; empty when it cannot be read.
-std::string tool_read_file(const std::string& path);
 
 // The lines of `text`, without their line ends.
 std::vector<std::string> tool_lines(const std::string& text);
