@@ -122,7 +122,12 @@ def test_strict_refuses_a_report_with_any_warning(tmp_path):
     assert rdbxml.parse(EXAMPLE, strict=True).to_json() == rdbxml.parse(EXAMPLE).to_json()
 
 
-@pytest.mark.parametrize("case", NOT_AS_WRITTEN, ids=lambda case: case["body"][:60])
+# What each case says, the parser's tests hold; here, that the module
+# passes it on and strict refuses for it: the first case, and the one with
+# the most warnings.
+@pytest.mark.parametrize(
+    "case", [NOT_AS_WRITTEN[0], max(NOT_AS_WRITTEN, key=lambda case: len(case["warnings"]))], ids=["first", "most"]
+)
 def test_content_not_taken_as_written_is_a_warning_and_strict_refuses_it(tmp_path, case):
     path = write(tmp_path, "case.xml", not_as_written_report(case["body"]))
     read_as = write(tmp_path, "read_as.xml", not_as_written_report(case["read_as"]))

@@ -338,8 +338,16 @@ TEST(ToolDiagnostics, EachNamesFileLineAndColumn)
 
 TEST(ToolDiagnostics, ContentNotTakenAsWrittenIsAWarningThatFailsTheFileOnlyWithStrict)
 {
+    // What each case says, the parser's tests hold; here, that the tool
+    // passes it on and refuses for it: the first case, and the one with the
+    // most warnings.
     TOOL_SCRATCH scratch;
-    for (const NOT_AS_WRITTEN_CASE& c : not_as_written_cases()) {
+    const std::vector<NOT_AS_WRITTEN_CASE>& cases = not_as_written_cases();
+    auto most = std::max_element(cases.begin(), cases.end(), [](const auto& a, const auto& b) {
+        return a.m_warnings.size() < b.m_warnings.size();
+    });
+    ASSERT_GT(most->m_warnings.size(), 1u);
+    for (const NOT_AS_WRITTEN_CASE& c : {cases.front(), *most}) {
         SCOPED_TRACE(c.m_body);
         std::string file = scratch.write("case.xml", not_as_written_report(c.m_body));
         std::string read_as = scratch.write("read_as.xml", not_as_written_report(c.m_read_as));
