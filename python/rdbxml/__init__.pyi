@@ -1,4 +1,5 @@
 """Report description files read into Python objects (the types of the module rdbxml)."""
+import inspect
 import os
 from typing import Any, Iterator, Optional, Union, overload
 
@@ -37,6 +38,7 @@ class Delay(metaclass=_pybind11_type):
     """A delay: picoseconds and the unit it is shown in ('ns', 'ps' or 'mhz').
     Compares, sorts and hashes by its picoseconds alone; a period, also in MHz
     (compare frequencies as 1e6 / delay.ps)."""
+    __signature__: inspect.Signature  # the constructor's, for inspect
     def __init__(self, ps: int, unit: str = "ps") -> None: ...
     @property
     def ps(self) -> int: ...
@@ -217,6 +219,7 @@ class Report(metaclass=_pybind11_type):
 
 class Hierarchy(metaclass=_pybind11_type):
     """An instance hierarchy file, loaded once for any number of parses on any threads."""
+    __signature__: inspect.Signature  # the constructor's, for inspect
     def __init__(self, path: _Path) -> None: ...
     @property
     def file(self) -> str: ...
