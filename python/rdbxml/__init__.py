@@ -18,7 +18,7 @@ import inspect
 import os
 import sqlite3
 
-from . import _rdbxml
+from . import _html, _rdbxml
 from ._rdbxml import (
     Cell,
     Chart,
@@ -92,6 +92,12 @@ def _signature(*parameters, **defaults):
 
 Delay.__signature__ = _signature("ps", unit="ps")
 Hierarchy.__signature__ = _signature("path")
+
+# What a notebook shows for them (IPython calls _repr_html_).
+Report._repr_html_ = _html.report_html
+Table._repr_html_ = _html.table_html
+Summary._repr_html_ = _html.summary_html
+Gauges._repr_html_ = _html.gauges_html
 
 
 class Index:
