@@ -8,10 +8,13 @@ that wrapper, stubs and extension cannot drift apart."""
 import ast
 import inspect
 import os
+import subprocess
+import sys
 
 import rdbxml
 
 STUBS = os.path.join(os.path.dirname(rdbxml.__file__), "__init__.pyi")
+PACKAGE_DIR = os.path.dirname(os.path.dirname(rdbxml.__file__))
 
 
 def parameters(args):
@@ -73,3 +76,20 @@ def test_inspect_reads_the_stubs_signatures():
         assert got == expected, name
         checked.append(name)
     assert checked == ["Delay", "Hierarchy", "Index", "ParseError", "metrics", "parse", "parse_bytes"]
+
+
+def test_to_pandas_is_typed_as_a_data_frame(tmp_path):
+    """What a checker that knows pandas (pandas-stubs) makes of to_pandas().
+    Debian's pandas has no types of its own: a stub stands in for it."""
+    (tmp_path / "stubs" / "pandas").mkdir(parents=True)
+    (tmp_path / "stubs" / "pandas" / "__init__.pyi").write_text("class DataFrame: ...\n")
+    (tmp_path / "use.py").write_text(
+        "import rdbxml\n"
+        "def frames(table: rdbxml.Table, gauges: rdbxml.Gauges) -> None:\n"
+        "    reveal_type(table.to_pandas())\n"
+        "    reveal_type(gauges.to_pandas())\n")
+    run = subprocess.run([sys.executable, "-m", "mypy", "--no-incremental", str(tmp_path / "use.py")], cwd=tmp_path,
+                         env=dict(os.environ, MYPYPATH=os.pathsep.join([str(tmp_path / "stubs"), PACKAGE_DIR]),
+                                  MYPY_CACHE_DIR=os.devnull),
+                         capture_output=True, text=True)
+    assert run.stdout.count('Revealed type is "pandas.DataFrame"') == 2, run.stdout + run.stderr
