@@ -23,7 +23,7 @@ set(RDBXML_TEST_LABEL_tsan
 set(RDBXML_TEST_LABEL_browser HtmlBrowserTest.* HtmlPage.*)
 # The tests driven by pytest (or another Python tool) in Debian's interpreter.
 set(RDBXML_TEST_LABEL_python
-  PythonTests PythonStubs ToolCsvPython.* ToolCheckPython.* HtmlPage.* MallocSweep.Python*)
+  PythonTests PythonStubs ToolCheckPython.* HtmlPage.* MallocSweep.Python*)
 # The tests that take about 10 s or more each in a normal build on two
 # loaded cores (ctest -j2; the malloc sweeps 15 to 90 s).
 set(RDBXML_TEST_LABEL_slow

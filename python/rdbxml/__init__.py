@@ -14,11 +14,11 @@ parses, on any threads:
     design = rdbxml.Hierarchy("hierarchy.txt")
     reports = [rdbxml.parse(f, hierarchy=design) for f in files]
 """
-import functools
+import inspect
 import os
 import sqlite3
 
-from . import _rdbxml
+from . import _html, _rdbxml
 from ._rdbxml import (
     Cell,
     Chart,
@@ -45,24 +45,59 @@ from ._rdbxml import (
 )
 
 
-def _by_name(function):
-    """`function` of the extension as a function of this package. A compiled
-    function is a method of a capsule, and pickle takes it as that capsule,
-    which cannot be pickled: so a process pool or a Dask worker could not be
-    handed parse. A Python function pickles by its name, rdbxml.parse."""
+def _documented_by(compiled):
+    """Gives a wrapper the text of the compiled function it calls, without
+    the signature line pybind11 puts first (the wrapper has its own)."""
 
-    @functools.wraps(function)
-    def call(*args, **kwargs):
-        return function(*args, **kwargs)
+    def document(wrapper):
+        wrapper.__doc__ = compiled.__doc__.split("\n", 2)[-1].lstrip("\n")
+        return wrapper
 
-    call.__module__ = __name__
-    call.__qualname__ = function.__name__
-    return call
+    return document
 
 
-parse = _by_name(_rdbxml.parse)
-parse_bytes = _by_name(_rdbxml.parse_bytes)
-metrics = _by_name(_rdbxml.metrics)
+# The module's functions are Python functions over the compiled ones, for
+# two reasons. A compiled function is a method of a capsule, which pickle
+# cannot take, so a process pool or a Dask worker could not be handed
+# parse; a Python function pickles by its name, rdbxml.parse. And inspect
+# (help(), a notebook's completion) cannot read a compiled function's
+# signature. Their names and defaults are the extension's: test_stubs.py
+# holds wrappers, stubs and extension to one another.
+@_documented_by(_rdbxml.parse)
+def parse(path, hierarchy=None, schema=False, *, namespaces=True, static_buffers=True, dead_parser=False,
+          strict=False):
+    return _rdbxml.parse(path, hierarchy, schema, namespaces=namespaces, static_buffers=static_buffers,
+                         dead_parser=dead_parser, strict=strict)
+
+
+@_documented_by(_rdbxml.parse_bytes)
+def parse_bytes(data, hierarchy=None, schema=False, *, name="<memory>", namespaces=True, static_buffers=True,
+                dead_parser=False, strict=False):
+    return _rdbxml.parse_bytes(data, hierarchy, schema, name=name, namespaces=namespaces,
+                               static_buffers=static_buffers, dead_parser=dead_parser, strict=strict)
+
+
+@_documented_by(_rdbxml.metrics)
+def metrics(report, cells=False):
+    return _rdbxml.metrics(report, cells)
+
+
+def _signature(*parameters, **defaults):
+    """A constructor's signature for inspect: `parameters` positional or by
+    keyword, then those of `defaults`."""
+    kind = inspect.Parameter.POSITIONAL_OR_KEYWORD
+    return inspect.Signature([inspect.Parameter(p, kind) for p in parameters] +
+                             [inspect.Parameter(p, kind, default=d) for p, d in defaults.items()])
+
+
+Delay.__signature__ = _signature("ps", unit="ps")
+Hierarchy.__signature__ = _signature("path")
+
+# What a notebook shows for them (IPython calls _repr_html_).
+Report._repr_html_ = _html.report_html
+Table._repr_html_ = _html.table_html
+Summary._repr_html_ = _html.summary_html
+Gauges._repr_html_ = _html.gauges_html
 
 
 class Index:
