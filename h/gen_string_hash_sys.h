@@ -22,7 +22,6 @@
 
 #include <rdbxml/mem_manager.h>
 #include "gen_string_rbtree_sys.h"
-#include "gen_util.h"
 
 template <class T>
 class GEN_STRING_HASH {
@@ -69,6 +68,9 @@ public:
     {
         return static_cast<std::int32_t>(hash(key) % static_cast<std::uint32_t>(size));
     }
+    // The bucket count a table grows to: the next prime above n (2042 gives
+    // 2053), or the largest 32-bit prime for any n at or above it.
+    static std::uint32_t next_size(std::uint32_t n);
 
 private:
     static TREE** make_bucket_array(std::int32_t size);
@@ -116,6 +118,26 @@ std::uint32_t GEN_STRING_HASH<T>::hash(const char* key)
         h ^= (h << 5) + (h >> 2) + c;
     }
     return h;
+}
+
+template <class T>
+std::uint32_t GEN_STRING_HASH<T>::next_size(std::uint32_t n)
+{
+    const std::uint32_t largest = 4294967291u;  // the largest prime below 2^32
+    if (n >= largest)
+        return largest;
+    auto is_prime = [](std::uint32_t c) {
+        if (c % 2 == 0)
+            return c == 2;
+        for (std::uint64_t d = 3; d * d <= c; d += 2)
+            if (c % d == 0)
+                return false;
+        return c > 1;
+    };
+    std::uint32_t candidate = n + 1;
+    while (!is_prime(candidate))
+        ++candidate;
+    return candidate;
 }
 
 template <class T>
@@ -193,8 +215,8 @@ void GEN_STRING_HASH<T>::append(NODE* node)
     m_last = node;
     ++m_count;
     if (m_grow && m_count >= m_size) {
-        unsigned next = gen_hash_next_size(2u * static_cast<unsigned>(m_count));
-        if (next <= static_cast<unsigned>(INT32_MAX))
+        std::uint32_t next = next_size(2u * static_cast<std::uint32_t>(m_count));
+        if (next <= static_cast<std::uint32_t>(INT32_MAX))
             enlarge(static_cast<std::int32_t>(next));
     }
 }

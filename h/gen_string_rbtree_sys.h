@@ -237,6 +237,10 @@ template <class T>
 void GEN_STRING_RBTREE<T>::rotate_left(NODE* x)
 {
     if (x->m_right == m_nil) {
+        // ../../h\gen_string_rbtree_sys and 787 are this check's fixed
+        // location, not this file and line: the message ends in "failed at
+        // ../../h\gen_string_rbtree_sys:787" wherever this code moves,
+        // because scripts and users match on it.
         MSG_INTERNAL_ERROR::report("x->m_right != this->nil()", "RDB_XML", "../../h\\gen_string_rbtree_sys", 787);
         return;
     }
@@ -259,6 +263,9 @@ template <class T>
 void GEN_STRING_RBTREE<T>::rotate_right(NODE* y)
 {
     if (y->m_left == m_nil) {
+        // This check's fixed location, 841 under the same fixed file name as
+        // rotate_left's 787, kept whatever line this code is on: scripts and
+        // users match on "failed at ../../h\gen_string_rbtree_sys:841".
         MSG_INTERNAL_ERROR::report("y->m_left != this->nil()", "RDB_XML", "../../h\\gen_string_rbtree_sys", 841);
         return;
     }

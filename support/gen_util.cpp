@@ -18,33 +18,6 @@ int gen_stricmp(const char* a, const char* b)
 
 namespace {
 
-bool is_prime(unsigned n)
-{
-    if (n < 2)
-        return false;
-    if (n % 2 == 0)
-        return n == 2;
-    for (unsigned long d = 3; d * d <= n; d += 2)
-        if (n % d == 0)
-            return false;
-    return true;
-}
-
-}  // namespace
-
-unsigned gen_hash_next_size(unsigned n)
-{
-    const unsigned largest = 4294967291u;  // the largest prime below 2^32
-    if (n >= largest)
-        return largest;
-    unsigned candidate = n + 1;
-    while (!is_prime(candidate))
-        ++candidate;
-    return candidate;
-}
-
-namespace {
-
 // The canonical form of `path`, or `path` itself when it cannot be resolved.
 STL_STRING resolved_path(const char* path)
 {

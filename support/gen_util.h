@@ -1,4 +1,4 @@
-// General utilities: case-blind comparison, hash-table sizes, module path.
+// General utilities: case-blind comparison, module path.
 #pragma once
 
 #include <cstddef>
@@ -28,10 +28,6 @@ inline std::size_t gen_ascii_icase_mismatch(const C* a, const C* b)
 // 0 when the two texts are equal ignoring ASCII case; otherwise the sign of
 // the first difference of the lower-cased bytes.
 int gen_stricmp(const char* a, const char* b);
-
-// The next prime above n (2042 gives 2053); the largest 32-bit prime for
-// any n at or above it.
-unsigned gen_hash_next_size(unsigned n);
 
 // The full path of the executable or shared library whose code contains
 // `address`.

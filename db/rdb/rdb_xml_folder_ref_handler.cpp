@@ -20,6 +20,10 @@ void RDB_XML_FOLDER_REF_HANDLER::handle_start_element(RDB_XML_ELEMENT_KIND eleme
         rdb_xml_out_of_memory("the folder index");
     m_folder = entry;
     if (m_folder == nullptr) {
+        // "rdb_xml_parser" and 1470 are this check's fixed location, not a
+        // file and line of today's source: the line "Internal error: check
+        // "m_folder != 0" failed at rdb_xml_parser:1470" is what scripts and
+        // users match on, so it stays the same wherever this code moves.
         MSG_INTERNAL_ERROR::report("m_folder != 0", RDB_XML_TAG, "rdb_xml_parser", 1470);
         rdb_xml_passed_over("folder_ref names the folder \"%s\", which was never declared", folder_name);
         return;

@@ -140,3 +140,19 @@ TEST_F(HashTest, NoMemoryAnywhereInAnInsertionLeavesTheTableWhole)
     EXPECT_GT(refused, 10u);
     EXPECT_EQ(allocations.outstanding(), 0);
 }
+
+TEST(HashSizes, TheNextPrimeAboveAndTheLargestAtTheTop)
+{
+    // What a table of 1021 buckets grows to when 1021 entries double.
+    EXPECT_EQ(HASH::next_size(2042), 2053u);
+    EXPECT_EQ(HASH::next_size(0), 2u);
+    EXPECT_EQ(HASH::next_size(1), 2u);
+    EXPECT_EQ(HASH::next_size(2), 3u);
+    EXPECT_EQ(HASH::next_size(7), 11u);
+    EXPECT_EQ(HASH::next_size(24), 29u);  // 25 and 27 are odd, not prime
+    EXPECT_EQ(HASH::next_size(120), 127u);  // 121 = 11 * 11, the divisor at its square root
+    // The largest prime below 2^32, for it and anything above.
+    EXPECT_EQ(HASH::next_size(4294967290u), 4294967291u);
+    EXPECT_EQ(HASH::next_size(4294967291u), 4294967291u);
+    EXPECT_EQ(HASH::next_size(4294967295u), 4294967291u);
+}

@@ -1,9 +1,13 @@
 // The report model: everything a host needs to build, walk and release a
 // report, the paths that name its objects (rdb_path.h), the instance
 // hierarchy its instance-name cells point into and the switch for the
-// library's messages. The writers that print a report
-// (text, JSON, HTML) have headers of their own: rdb_text_writer.h,
-// rdb_json_writer.h and rdb_html_writer.h.
+// library's messages. The writers have headers of their own, in the writers
+// library: a report as text (rdb_text_writer.h), JSON (rdb_json_writer.h),
+// an HTML page (rdb_html_writer.h) or its tables as CSV
+// (rdb_csv_writer.h); the page that lists several pages
+// (rdb_html_list_writer.h); the changes between two reports
+// (rdb_diff_writer.h) and values followed over many runs
+// (rdb_trend_writer.h).
 //
 // A report that no thread changes may be read from several threads at once:
 // no const member function of the model changes any state, and the writers
