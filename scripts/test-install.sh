@@ -109,10 +109,11 @@ c++ -std=c++17 -Wall -Wextra -Werror "$work/my_host.cpp" -o "$work/my_host" \
 cmp -s "$work/consumer.out" <(readme_output "build-consumer/consumer") ||
   fail "README.md shows another output for examples/consumer than it gives"
 # The three smaller hosts, run where the README runs them (its paths are
-# relative to the source tree).
+# relative to the source tree); parse_many exits 1 there, for the file it
+# could not read, so only the output is compared.
 for host in "tables examples/report.xml" "gauge_trend examples/report.xml examples/report.xml" \
   "parse_many examples/report.xml nosuch.xml"; do
-  (cd "$src" && "$work/consumer/"$host) 2> /dev/null | cmp -s - <(readme_output "build-consumer/$host") ||
+  (cd "$src" && "$work/consumer/"$host || true) 2> /dev/null | cmp -s - <(readme_output "build-consumer/$host") ||
     fail "README.md shows another output for examples/consumer/${host%% *} than it gives"
 done
 
