@@ -26,8 +26,9 @@ std::string xz(const std::string& data, int check)
 {
     std::string out(lzma_stream_buffer_bound(data.size()), '\0');
     std::size_t n = 0;
-    lzma_ret rc = lzma_easy_buffer_encode(6, static_cast<lzma_check>(check), nullptr, reinterpret_cast<const uint8_t*>(data.data()),
-                                          data.size(), reinterpret_cast<uint8_t*>(&out[0]), &n, out.size());
+    lzma_ret rc = lzma_easy_buffer_encode(6, static_cast<lzma_check>(check), nullptr,
+                                          reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                                          reinterpret_cast<uint8_t*>(&out[0]), &n, out.size());
     out.resize(rc == LZMA_OK ? n : 0);
     return out;
 }

@@ -12,7 +12,8 @@ struct COMPRESS_SHAPE {
     int xz_check = 4;  // LZMA_CHECK_CRC64
 };
 
-std::string compress_bytes(const std::string& format, const std::string& data, const COMPRESS_SHAPE& shape = COMPRESS_SHAPE());
+std::string compress_bytes(const std::string& format, const std::string& data,
+                           const COMPRESS_SHAPE& shape = COMPRESS_SHAPE());
 
 // The formats the stream decompresses.
 extern const char* const COMPRESSED_FORMATS[3];

@@ -7,13 +7,11 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 #include <tuple>
 
 #include <rdbxml/mem_manager.h>
 #include <rdbxml/mem_pool.h>
-#include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 
 #include "allocation_sweep.h"
@@ -180,7 +178,6 @@ void sweep_manager_allocations(const std::string& xml)
             ASSERT_EQ(outcome.messages.end() - said, 1) << outcome.messages.back();
         });
 }
-
 
 TEST(ManagerAllocationFailure, EveryAllocationOfTheExampleAndOfGeneratedReports)
 {

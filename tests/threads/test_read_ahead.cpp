@@ -13,13 +13,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include <rdbxml/rdb_json_writer.h>
 #include <rdbxml/rdb_xml.h>
 #include "brim_zifstream.h"
 #include "compress_bytes.h"

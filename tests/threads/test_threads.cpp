@@ -38,9 +38,9 @@ TEST_PARSE_OUTCOME parse(const INPUT_FILE& file, bool from_memory, HDB_ACTION_PT
 {
     RDB_XML_OPTIONS options;
     options.m_action_point = action_point;
-    return test_parse_outcome(
-        from_memory ? RDB_XML_INPUT::memory(file.bytes.data(), file.bytes.size(), file.path) : RDB_XML_INPUT::file(file.path),
-        options);
+    return test_parse_outcome(from_memory ? RDB_XML_INPUT::memory(file.bytes.data(), file.bytes.size(), file.path)
+                                          : RDB_XML_INPUT::file(file.path),
+                              options);
 }
 
 class ThreadTest : public ::testing::Test {
