@@ -57,7 +57,7 @@ bool RDB_TAN_SLACK_TABLE_OBJECT::has_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN
 
 unsigned RDB_TAN_SLACK_TABLE_OBJECT::get_column_id(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const
 {
-    return has_column_id(type) ? m_column_ids[type] : 0;
+    return find_column(type).value_or(0);
 }
 
 std::optional<unsigned> RDB_TAN_SLACK_TABLE_OBJECT::find_column(RDB_TAN_SLACK_TABLE_OBJECT_COLUMN_TYPES_ENUM type) const

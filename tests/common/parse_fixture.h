@@ -27,6 +27,28 @@ struct PARSE_OPTIONS {
 
 typedef std::unique_ptr<RDB_REPORT> REPORT_PTR;
 
+// The object called `name` anywhere below `folder` (depth first), as a T;
+// null when there is none of that class.
+template <class T>
+const T* find_object(const RDB_FOLDER_OBJECT& folder, const std::string& name)
+{
+    for (const RDB_OBJECT* object : folder.objects()) {
+        if (object->get_name().view() == name)
+            if (const T* found = dynamic_cast<const T*>(object))
+                return found;
+        if (const RDB_FOLDER_OBJECT* sub = object->dynamic_cast_to_RDB_FOLDER_OBJECT())
+            if (const T* found = find_object<T>(*sub, name))
+                return found;
+    }
+    return nullptr;
+}
+
+template <class T>
+const T* find_object(const REPORT_PTR& report, const std::string& name)
+{
+    return report != nullptr ? find_object<T>(*report->get_main_folder(), name) : nullptr;
+}
+
 class ParseTest : public ::testing::Test {
 protected:
     void SetUp() override;

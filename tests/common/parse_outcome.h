@@ -30,6 +30,17 @@ struct TEST_PARSE_OUTCOME {
     }
 };
 
+// A test's input file with its bytes, parsed from the one or the other.
+struct TEST_INPUT {
+    std::string path;
+    std::string bytes;
+
+    RDB_XML_INPUT read(bool from_memory) const
+    {
+        return from_memory ? RDB_XML_INPUT::memory(bytes.data(), bytes.size(), path) : RDB_XML_INPUT::file(path);
+    }
+};
+
 // Parses `input` with `options` (whose message sink it replaces) into
 // `outcome`, which the caller may have made beforehand: a sweep of
 // allocation failures makes it before it arms the failure.

@@ -149,7 +149,9 @@ void parse_into(const std::string& xml, TEST_PARSE_OUTCOME& outcome)
 
 std::string json_of_parse(const std::string& xml)
 {
-    return test_parse_outcome(RDB_XML_INPUT::memory(xml.data(), xml.size(), "sweep.xml")).json;
+    TEST_PARSE_OUTCOME outcome;
+    parse_into(xml, outcome);
+    return outcome.json;
 }
 
 // Every allocation of one parse through the memory manager, failed in turn

@@ -15,28 +15,6 @@
 
 namespace {
 
-// The object called `name` anywhere below `folder` (depth first), as a T;
-// null when there is none of that class.
-template <class T>
-const T* find_object(const RDB_FOLDER_OBJECT& folder, const std::string& name)
-{
-    for (const RDB_OBJECT* object : folder.objects()) {
-        if (object->get_name().view() == name)
-            if (const T* found = dynamic_cast<const T*>(object))
-                return found;
-        if (const RDB_FOLDER_OBJECT* sub = object->dynamic_cast_to_RDB_FOLDER_OBJECT())
-            if (const T* found = find_object<T>(*sub, name))
-                return found;
-    }
-    return nullptr;
-}
-
-template <class T>
-const T* find_object(const REPORT_PTR& report, const std::string& name)
-{
-    return report != nullptr ? find_object<T>(*report->get_main_folder(), name) : nullptr;
-}
-
 // The texts of a row's cells.
 std::vector<std::string> row_text(const RDB_TABLE_OBJECT& table, unsigned row)
 {

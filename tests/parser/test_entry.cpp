@@ -2,7 +2,6 @@
 // of the parse's own, cancelling, and every warning and error as data.
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <regex>
 
 #include <rdbxml/msg.h>
@@ -14,7 +13,6 @@
 #include "read_file.h"
 
 namespace {
-
 
 // The parse's own lines.
 struct LINES {

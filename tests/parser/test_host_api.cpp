@@ -41,19 +41,6 @@ static_assert(std::is_same<decltype(std::declval<const RDB_TABLE_OBJECT&>().get_
 static_assert(std::is_same<decltype(std::declval<const RDB_OBJECT&>().dynamic_cast_to_RDB_TAN_SLACK_TABLE_OBJECT()),
                            const RDB_TAN_SLACK_TABLE_OBJECT*>::value);
 
-// The object of class T at `path` (null when none). A summary's gauges
-// object has its summary's path, so the class tells the two apart.
-template <class T>
-const T* example_object(const RDB_REPORT& report, const std::string& path)
-{
-    const T* found = nullptr;
-    rdb_walk_paths(*report.get_main_folder(), [&](const std::string& at, const RDB_OBJECT& object) {
-        if (found == nullptr && at == path)
-            found = dynamic_cast<const T*>(&object);
-    });
-    return found;
-}
-
 }  // namespace
 
 TEST_F(ParseTest, RangesWalkWhatTheIndexedGettersReach)
@@ -171,7 +158,7 @@ TEST_F(ParseTest, HostColumnsAreFoundByType)
 {
     REPORT_PTR report = parse_file(example_file("report.xml"));
     ASSERT_NE(report, nullptr);
-    const auto* slack = example_object<RDB_TAN_SLACK_TABLE_OBJECT>(*report, "main/timing/Setup slack");
+    const auto* slack = find_object<RDB_TAN_SLACK_TABLE_OBJECT>(report, "Setup slack");
     ASSERT_NE(slack, nullptr);
     // Column 0 is a column: only find_column tells it from none.
     EXPECT_EQ(slack->find_column(RDB_SLACK_COLUMN_SLACK), std::optional<unsigned>(0));
@@ -189,7 +176,7 @@ TEST_F(ParseTest, HostGaugesAreFoundByName)
     REPORT_PTR report = parse_file(example_file("report.xml"));
     ASSERT_NE(report, nullptr);
     auto* summary = const_cast<RDB_SUMMARY_TABLE_OBJECT*>(
-        example_object<RDB_SUMMARY_TABLE_OBJECT>(*report, "main/summaries/Flow summary"));
+        find_object<RDB_SUMMARY_TABLE_OBJECT>(report, "Flow summary"));
     ASSERT_NE(summary, nullptr);
     const RDB_SUMMARY_TABLE_OBJECT& read_only = *summary;
     static_assert(std::is_same<decltype(read_only.find_gauge("")), const RDB_GAUGES_DATA_ELEMENT*>::value);
@@ -208,17 +195,17 @@ TEST_F(ParseTest, HostGaugesAreFoundByName)
         "<gauge name=\"g\"><min>0</min><max>9</max><value>2</value></gauge>"
         "</gauges></summary><summary name=\"none\" parent=\"main\"/>"));
     ASSERT_NE(other, nullptr);
-    const auto* twice = example_object<RDB_SUMMARY_TABLE_OBJECT>(*other, "main/twice");
+    const auto* twice = find_object<RDB_SUMMARY_TABLE_OBJECT>(other, "twice");
     ASSERT_NE(twice->find_gauge("g"), nullptr);
     EXPECT_EQ(twice->find_gauge("g")->get_value(), 1);
-    EXPECT_EQ(example_object<RDB_SUMMARY_TABLE_OBJECT>(*other, "main/none")->find_gauge("g"), nullptr);
+    EXPECT_EQ(find_object<RDB_SUMMARY_TABLE_OBJECT>(other, "none")->find_gauge("g"), nullptr);
 }
 
 TEST_F(ParseTest, HostCellsAreReadAsTheirKind)
 {
     REPORT_PTR report = parse_file(example_file("report.xml"));
     ASSERT_NE(report, nullptr);
-    const auto* slack = example_object<RDB_TAN_SLACK_TABLE_OBJECT>(*report, "main/timing/Setup slack");
+    const auto* slack = find_object<RDB_TAN_SLACK_TABLE_OBJECT>(report, "Setup slack");
     ASSERT_NE(slack, nullptr);
     // The row: a delay, two instance names, a string, an integer.
     const RDB_TABLE_ROW& row = *slack->get_row(1);
@@ -249,18 +236,18 @@ TEST_F(ParseTest, HostDataRowsLeaveTheHeadingRowOut)
     // Column titles, then two rows; a summary's rows are all data; a chart's
     // first row is blank.
     const std::pair<const char*, std::size_t> tables[] = {
-        {"main/timing/Clocks", 2}, {"main/summaries/Flow summary", 4}, {"main/timing/Slack histogram", 5}};
-    for (const auto& [path, count] : tables) {
-        auto* table = const_cast<RDB_TABLE_OBJECT*>(example_object<RDB_TABLE_OBJECT>(*report, path));
-        ASSERT_NE(table, nullptr) << path;
+        {"Clocks", 2}, {"Flow summary", 4}, {"Slack histogram", 5}};
+    for (const auto& [name, count] : tables) {
+        auto* table = const_cast<RDB_TABLE_OBJECT*>(find_object<RDB_TABLE_OBJECT>(report, name));
+        ASSERT_NE(table, nullptr) << name;
         const RDB_TABLE_OBJECT& read_only = *table;
-        ASSERT_EQ(read_only.data_rows().size(), count) << path;
+        ASSERT_EQ(read_only.data_rows().size(), count) << name;
         // The data rows are the last ones, in order.
         unsigned r = table->get_number_of_rows() - static_cast<unsigned>(count);
-        EXPECT_EQ(r, table->get_first_data_row()) << path;
+        EXPECT_EQ(r, table->get_first_data_row()) << name;
         for (const RDB_TABLE_ROW* row : read_only.data_rows())
-            EXPECT_EQ(row, table->get_row(r++)) << path;
-        ASSERT_EQ(table->data_rows().size(), count) << path;
-        EXPECT_EQ(table->data_rows()[count - 1], table->get_row(r - 1)) << path;
+            EXPECT_EQ(row, table->get_row(r++)) << name;
+        ASSERT_EQ(table->data_rows().size(), count) << name;
+        EXPECT_EQ(table->data_rows()[count - 1], table->get_row(r - 1)) << name;
     }
 }

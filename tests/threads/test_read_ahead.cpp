@@ -27,18 +27,12 @@
 
 namespace {
 
-struct INPUT {
-    std::string path;
-    std::string bytes;
-};
-
-TEST_PARSE_OUTCOME parse(const INPUT& input, bool from_memory, const RDB_XML_PROGRESS& progress = RDB_XML_PROGRESS())
+TEST_PARSE_OUTCOME parse(const TEST_INPUT& input, bool from_memory,
+                         const RDB_XML_PROGRESS& progress = RDB_XML_PROGRESS())
 {
     RDB_XML_OPTIONS options;
     options.m_progress = progress;
-    return test_parse_outcome(from_memory ? RDB_XML_INPUT::memory(input.bytes.data(), input.bytes.size(), input.path)
-                                          : RDB_XML_INPUT::file(input.path),
-                              options);
+    return test_parse_outcome(input.read(from_memory), options);
 }
 
 // A report of one table of `rows` rows, about 90 bytes each; a row whose end
@@ -91,21 +85,22 @@ protected:
         s_dir = test_scratch_dir("read-ahead");
         ASSERT_FALSE(s_dir.empty());
         s_plain = table_report(40000);  // 3.4 MB: many blocks of read-ahead
-        s_plain_outcome = parse(INPUT{"r.xml", s_plain}, true);
+        s_plain_outcome = parse(TEST_INPUT{"r.xml", s_plain}, true);
         ASSERT_EQ(s_plain_outcome.diagnostics.size(), 0u);
     }
 
     static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
 
-    static INPUT input(const std::string& name, const std::string& bytes)
+    static TEST_INPUT input(const std::string& name, const std::string& bytes)
     {
-        INPUT in{s_dir + "/" + name, bytes};
+        TEST_INPUT in{s_dir + "/" + name, bytes};
         std::ofstream(in.path, std::ios::binary) << bytes;
         return in;
     }
 
     // The outcome of `in` must be `expected` but for the name of the input.
-    static void expect_outcome(const INPUT& in, bool memory, const TEST_PARSE_OUTCOME& expected, const TEST_PARSE_OUTCOME& got)
+    static void expect_outcome(const TEST_INPUT& in, bool memory, const TEST_PARSE_OUTCOME& expected,
+                               const TEST_PARSE_OUTCOME& got)
     {
         EXPECT_EQ(got.json, expected.json) << in.path << (memory ? " in memory" : "");
         EXPECT_EQ(got.diagnostics, expected.diagnostics) << in.path << (memory ? " in memory" : "");
@@ -128,7 +123,7 @@ TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnThePa
     const int threads = test_threads_at_rest();
     int plain_during = 0;
     for (const char* format : {"plain", "gzip", "zstd", "xz"}) {
-        const INPUT in = input(std::string("threads.xml.") + format, compress_bytes(format, s_plain));
+        const TEST_INPUT in = input(std::string("threads.xml.") + format, compress_bytes(format, s_plain));
         int during = 0;
         parse(in, false, [&during](std::uint64_t, std::uint64_t) {
             during = std::max(during, test_threads_now());
@@ -143,7 +138,7 @@ TEST_F(PrefetchParseTest, CompressedReportsParseAsThePlainOneWithProgressOnThePa
     }
 
     for (const char* format : COMPRESSED_FORMATS) {
-        const INPUT in = input(std::string("r.xml.") + format, compress_bytes(format, s_plain));
+        const TEST_INPUT in = input(std::string("r.xml.") + format, compress_bytes(format, s_plain));
         const std::vector<std::uint64_t> steps = step_positions(in.bytes);
         ASSERT_GT(steps.size(), 40u);
         for (bool memory : {false, true}) {
@@ -176,7 +171,7 @@ TEST_F(PrefetchParseTest, DamageEndsTheParseAsWhenTheParserDecompressesItself)
     // had said before (a flipped byte that only the check value finds may
     // first have made the document wrong), exactly as when no thread reads
     // ahead.
-    std::vector<INPUT> inputs;
+    std::vector<TEST_INPUT> inputs;
     for (const char* format : COMPRESSED_FORMATS) {
         const std::string whole = compress_bytes(format, s_plain);
         const std::pair<const char*, std::string> cases[] = {{"flip", flipped(whole, whole.size() / 2)},
@@ -203,13 +198,13 @@ TEST_F(PrefetchParseTest, DamageEndsTheParseAsWhenTheParserDecompressesItself)
     {
         TEST_NO_THREADS none;
         ASSERT_TRUE(none.set());
-        for (const INPUT& in : inputs) {
+        for (const TEST_INPUT& in : inputs) {
             for (bool memory : {false, true})
                 alone.push_back(parse(in, memory));
         }
     }
     std::size_t k = 0;
-    for (const INPUT& in : inputs) {
+    for (const TEST_INPUT& in : inputs) {
         const std::string damage = stream_damage(in.bytes);
         for (bool memory : {false, true}) {
             SCOPED_TRACE(in.path + (memory ? " in memory" : ""));
@@ -236,8 +231,8 @@ TEST_F(PrefetchParseTest, NoThreadOutlivesAParseThatEndsEarly)
     const int threads = test_threads_at_rest();
     const std::string broken = table_report(40000, 300);
     for (const char* format : COMPRESSED_FORMATS) {
-        const INPUT whole = input(std::string("whole.xml.") + format, compress_bytes(format, s_plain));
-        const INPUT early = input(std::string("early.xml.") + format, compress_bytes(format, broken));
+        const TEST_INPUT whole = input(std::string("whole.xml.") + format, compress_bytes(format, s_plain));
+        const TEST_INPUT early = input(std::string("early.xml.") + format, compress_bytes(format, broken));
         for (bool memory : {false, true}) {
             SCOPED_TRACE(std::string(format) + (memory ? " in memory" : " file"));
             TEST_PARSE_OUTCOME cancelled, ended;
@@ -257,7 +252,7 @@ TEST_F(PrefetchParseTest, NoThreadOutlivesAParseThatEndsEarly)
 
 TEST_F(PrefetchParseTest, WithoutAThreadTheParseDecompressesByItself)
 {
-    std::vector<INPUT> inputs;
+    std::vector<TEST_INPUT> inputs;
     std::vector<TEST_PARSE_OUTCOME> expected;
     for (const char* format : COMPRESSED_FORMATS) {
         const std::string whole = compress_bytes(format, s_plain);
@@ -283,7 +278,7 @@ TEST_F(PrefetchParseTest, ManyParsesOfCompressedReportsAtOnce)
 {
     // Each thread parses every input, good and damaged, from file and memory,
     // each with its own read-ahead thread: the outcomes of one thread alone.
-    std::vector<INPUT> inputs;
+    std::vector<TEST_INPUT> inputs;
     std::vector<TEST_PARSE_OUTCOME> expected;
     const std::string plain = table_report(8000, -1), broken = table_report(8000, 5000);
     for (const char* format : COMPRESSED_FORMATS) {

@@ -29,18 +29,12 @@
 
 namespace {
 
-struct INPUT_FILE {
-    std::string path;
-    std::string bytes;  // parsed from memory when the index is odd
-};
-
-TEST_PARSE_OUTCOME parse(const INPUT_FILE& file, bool from_memory, HDB_ACTION_PT_INSTANCE* action_point = nullptr)
+// A file is parsed from memory when its index is odd.
+TEST_PARSE_OUTCOME parse(const TEST_INPUT& file, bool from_memory, HDB_ACTION_PT_INSTANCE* action_point = nullptr)
 {
     RDB_XML_OPTIONS options;
     options.m_action_point = action_point;
-    return test_parse_outcome(from_memory ? RDB_XML_INPUT::memory(file.bytes.data(), file.bytes.size(), file.path)
-                                          : RDB_XML_INPUT::file(file.path),
-                              options);
+    return test_parse_outcome(file.read(from_memory), options);
 }
 
 class ThreadTest : public ::testing::Test {
@@ -60,7 +54,7 @@ protected:
         add_file("unknown-type.xml",
                  "<report><folders><root name=\"m\"/></folders><chart parent=\"m\"><type>donut</type></chart></report>");
         add_file("undeclared.xml", "<report><folders><root name=\"m\"/></folders><text parent=\"x\"/></report>");
-        s_files.push_back(INPUT_FILE{s_dir + "/missing.xml", std::string()});
+        s_files.push_back(TEST_INPUT{s_dir + "/missing.xml", std::string()});
         for (std::size_t i = 0; i < s_files.size(); ++i)
             s_expected.push_back(parse(s_files[i], i % 2 == 1));
         // The mix the tests rely on: reports, failures with messages, and
@@ -80,7 +74,7 @@ protected:
     {
         std::string path = s_dir + "/" + name;
         std::ofstream(path, std::ios::binary) << content;
-        s_files.push_back(INPUT_FILE{path, content});
+        s_files.push_back(TEST_INPUT{path, content});
     }
 
     // `threads` threads at once each check every one of `n` files `rounds`
@@ -118,12 +112,12 @@ protected:
     }
 
     static std::string s_dir;
-    static std::vector<INPUT_FILE> s_files;
+    static std::vector<TEST_INPUT> s_files;
     static std::vector<TEST_PARSE_OUTCOME> s_expected;
 };
 
 std::string ThreadTest::s_dir;
-std::vector<INPUT_FILE> ThreadTest::s_files;
+std::vector<TEST_INPUT> ThreadTest::s_files;
 std::vector<TEST_PARSE_OUTCOME> ThreadTest::s_expected;
 
 TEST_F(ThreadTest, FourThreadsGiveTheOneThreadResults) { EXPECT_EQ(run_threads(4, 3), 0); }
@@ -140,12 +134,12 @@ TEST_F(ThreadTest, OneLoadedHierarchyServesEveryThread)
     const int blocks = 60, units = 50;
     const std::string design = s_dir + "/design.txt";
     std::ofstream(design) << test_design_hierarchy(blocks, units);
-    std::vector<INPUT_FILE> reports;
+    std::vector<TEST_INPUT> reports;
     for (int seed = 0; seed < 16; ++seed) {
         std::string content = test_instance_report(seed, 200, blocks, units);
         std::string path = s_dir + "/cells" + std::to_string(seed) + ".xml";
         std::ofstream(path, std::ios::binary) << content;
-        reports.push_back(INPUT_FILE{path, content});
+        reports.push_back(TEST_INPUT{path, content});
     }
     STL_STRING error;
     std::vector<TEST_PARSE_OUTCOME> alone;
